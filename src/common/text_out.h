@@ -1,0 +1,88 @@
+// The one formatting layer every piece of output text goes through.
+//
+// A TextOut collects pieces (characters, texts, numbers with a width, hex
+// bytes) in a large buffer and hands them to its file in big blocks, or, with
+// no file, to a string in memory (which is how tests read what was written).
+// Nothing here talks to the file per piece; a write error is remembered and
+// reported when the TextOut is closed.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelmot {
+
+struct TextOut {
+    std::FILE* file = nullptr;      // the output file, or none
+    std::string* memory = nullptr;  // with no file: where flushed text goes
+    std::vector<char> buffer;       // pending text
+    std::size_t used = 0;
+    bool open = false;
+    bool writeFailed = false;
+};
+
+constexpr std::size_t kTextOutBufferSize = 256 * 1024;
+
+// Creates or empties the file at path for writing text. False if it can't.
+bool OpenTextOutFile(TextOut& out, const std::string& path);
+// Makes out collect its text in *memory.
+void OpenTextOutMemory(TextOut& out, std::string* memory);
+// Hands the pending text on.
+void FlushTextOut(TextOut& out);
+// Flushes and closes; harmless when already closed. False if any write failed.
+bool CloseTextOut(TextOut& out);
+
+// Makes room for n more characters.
+inline char* Reserve(TextOut& out, std::size_t n) {
+    if (out.buffer.size() - out.used < n) {
+        FlushTextOut(out);
+        if (out.buffer.size() < n) out.buffer.resize(n);
+    }
+    return out.buffer.data() + out.used;
+}
+
+inline void PutChar(TextOut& out, char c) {
+    *Reserve(out, 1) = c;
+    ++out.used;
+}
+
+inline void PutText(TextOut& out, std::string_view text) {
+    std::memcpy(Reserve(out, text.size()), text.data(), text.size());
+    out.used += text.size();
+}
+
+inline void PutRepeated(TextOut& out, char c, std::size_t count) {
+    std::memset(Reserve(out, count), c, count);
+    out.used += count;
+}
+
+enum class Pad : std::uint8_t {
+    Blank,  // right-justified, blank-filled, as "%3u"
+    Zero,   // right-justified, zero-filled, as "%03u"
+    Left,   // left-justified, blank-filled, as "%-3u"
+};
+
+// value in decimal, at least width characters, as printf's "%u" family
+void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width = 0, Pad pad = Pad::Blank);
+// value in decimal with a '-' when negative, as printf's "%d" family
+void PutSigned(TextOut& out, std::int64_t value, unsigned width = 0, Pad pad = Pad::Blank);
+// value in lower-case hexadecimal, zero-filled to width, as "%02x" or "%08x"
+void PutHex(TextOut& out, std::uint64_t value, unsigned width);
+
+// Two lower-case hex digits, as "%02x".
+inline void PutHexByte(TextOut& out, std::uint8_t value) {
+    static constexpr char digits[] = "0123456789abcdef";
+    char* p = Reserve(out, 2);
+    p[0] = digits[value >> 4];
+    p[1] = digits[value & 15];
+    out.used += 2;
+}
+
+// Anything else, through printf formatting (not for the per-frame path).
+void PutFormat(TextOut& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+}  // namespace zelmot

@@ -1,0 +1,24 @@
+// Characters of a text file (or of a text in memory), one at a time, with a
+// carriage return directly before a line feed left out, so that CR LF and LF
+// line ends read alike on every platform. The option file reader and the
+// ShowOnly equation capture read the same source in turn.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+namespace zelmot {
+
+struct TextSource {
+    std::FILE* file = nullptr;  // read from this file when set,
+    std::string_view text;      // else from this text
+    std::size_t pos = 0;        // position in text
+    int pushedBack = -2;        // a character read ahead, or -2 for none
+};
+
+constexpr int kEndOfText = -1;
+
+// The next character (0-255), or kEndOfText at the end or on a read error.
+int NextTextChar(TextSource& source);
+
+}  // namespace zelmot

@@ -1,0 +1,48 @@
+// The ShowOnly filter's state for one run: the captured equation, its
+// compiled postfix program and the four command-line arguments it reads.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/outcome.h"
+#include "common/text_source.h"
+
+namespace zelmot {
+
+struct FilterState {
+    std::string EquationText;                 // as captured, at most 4095 characters
+    std::vector<std::int32_t> FilterProgram;  // postfix words; ends at the first 0 opcode
+    std::array<std::int32_t, 4> FilterArgs{};  // CmdArg[0] .. CmdArg[3]
+    std::vector<std::int32_t> stack;          // evaluation stack storage, reused
+};
+
+// Location of a byte within the frame bytes, or kNoField.
+constexpr std::int16_t kNoField = -1;
+
+// One frame as the filter sees it.
+struct FilterInputs {
+    const std::uint8_t* bytes = nullptr;  // the frame bytes,
+    std::uint8_t count = 0;               // count of them; nothing at or past count is read
+    std::uint8_t Status = 0;
+    std::uint8_t DataLen = 0;
+    std::uint8_t SD = 0;
+    std::int16_t DA = kNoField;  // SA is the byte after DA
+    std::int16_t FC = kNoField;
+    std::int16_t DSAP = kNoField;
+    std::int16_t SSAP = kNoField;
+    std::int16_t Data = kNoField;
+    std::int32_t GapUs = 0;
+    std::int32_t GapAftUs = 0;
+};
+
+// Reads the equation that follows a ShowOnly line up to and including its
+// '#', substitutes its identifiers and compiles it into state.FilterProgram.
+Outcome ReadShowOnlyEquation(TextSource& source, FilterState& state);
+
+// Runs the program for one frame: 0 means no line, anything else a line.
+std::int32_t EvaluateFilter(FilterState& state, const FilterInputs& in);
+
+}  // namespace zelmot

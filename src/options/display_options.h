@@ -1,0 +1,50 @@
+// DisplayOptions: what the option file chose for every line of the output
+// text. ReadOptionFile resets and fills it; every other part only reads it.
+#pragma once
+
+#include <cstdint>
+
+namespace zelmot {
+
+// A time column's unit layout, such as "hr:mn:sc.ms,us,ns": 0 to 19
+// characters; empty means the column is absent.
+struct TimeFormat {
+    char Text[20] = {};
+    bool Present() const { return Text[0] != '\0'; }
+};
+
+// A gap bar graph: Width 0 means absent, else 5-100 characters; FullScale in
+// nanoseconds fills the whole width.
+struct GraphSpec {
+    std::uint8_t Width = 0;
+    std::int64_t FullScale = 0;
+};
+
+struct DisplayOptions {
+    bool NoRef = false;
+    bool ShowFileOfs = false;
+    bool NoDelim = false;
+    bool NoDst = false;
+    bool NoSrc = false;
+    bool NoFc = false;
+    bool NoDstSap = false;
+    bool NoSrcSap = false;
+    bool NoData = false;
+    bool NoBad = false;
+    bool DataSgn = false;
+    bool DataUns = false;
+    bool Data16 = false;
+    bool DetailSts = false;
+    bool ShowFcbTyp = false;
+    bool ShowFcs = false;
+    bool ShowOnlyActive = false;
+    TimeFormat TmeAbs;
+    TimeFormat TmeGap;
+    TimeFormat TmeGapAft;
+    TimeFormat TmeDelta;
+    GraphSpec GrphGap;
+    GraphSpec GrphGapAft;
+    GraphSpec GrphDelta;
+};
+
+}  // namespace zelmot

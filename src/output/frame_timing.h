@@ -1,0 +1,43 @@
+// Frame timing: the tick length chosen by the capture header's baud index,
+// and the four times of each frame read (absolute, delta, gap, gap after),
+// in signed 64-bit nanoseconds.
+#pragma once
+
+#include <cstdint>
+
+namespace zelmot {
+
+struct BaudTiming {
+    std::int64_t TickNumerator = 0;    // tick length = TickNumerator / TickDenominator ns
+    std::int64_t TickDenominator = 0;
+    std::uint8_t TicksPerBit = 0;
+};
+
+struct FrameTiming {
+    std::int64_t AbsTime = 0;
+    std::int64_t DeltaTime = 0;
+    std::int64_t GapTime = 0;
+    std::int64_t GapAfterTime = 0;
+};
+
+// Everything that links one frame's timing to the frames before it.
+struct TimingState {
+    BaudTiming baud;
+    FrameTiming current;               // the frame computed last
+    std::uint64_t PrevFrameStart = 0;  // tick time stamp of the frame read last
+    std::uint8_t PrevFrameLength = 0;
+    std::uint64_t PrevLineStart = 0;   // tick time stamp of the last frame written
+    bool FirstLine = true;             // the next line written is the first
+};
+
+// Fills timing.baud for a baud index; false (and nothing set) above 8.
+bool SelectBaudTiming(std::uint16_t baudIndex, TimingState& timing);
+
+// Ticks to nanoseconds, truncating toward zero (exact for any 48-bit stamp).
+std::int64_t TicksToNs(const BaudTiming& baud, std::int64_t ticks);
+
+// Computes timing.current for a frame read, and moves the state on.
+void ComputeFrameTiming(TimingState& timing, bool firstFrame, std::uint64_t timeStamp,
+                        std::uint64_t nextTimeStamp, std::uint8_t length);
+
+}  // namespace zelmot

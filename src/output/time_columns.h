@@ -1,0 +1,23 @@
+// The time and graph columns of a line: absolute time, delta, gap and gap
+// after in the unit layout of their TimeFormat, and the gap bar graphs.
+#pragma once
+
+#include <cstdint>
+
+#include "common/text_out.h"
+#include "options/display_options.h"
+#include "output/frame_timing.h"
+
+namespace zelmot {
+
+// Writes all present time and graph columns of the current line and closes
+// the line's timing (FirstLine, PrevLineStart).
+void WriteTimeColumns(TextOut& out, const DisplayOptions& options, TimingState& timing);
+
+// One time value in the layout of format (a terminated text).
+void WriteTime(TextOut& out, std::int64_t valueNs, const char* format);
+
+// One bar of exactly width characters.
+void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs);
+
+}  // namespace zelmot
