@@ -1,0 +1,39 @@
+// One open capture file, read through a buffer of our own: reads of any size,
+// the read position, and seeks (also past the end, after which reads give
+// nothing). Normal reading costs one system call per buffer, not per record.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace zelmot {
+
+struct CaptureFile {
+    std::FILE* file = nullptr;
+    std::vector<std::uint8_t> buffer;
+    std::uint64_t bufferStart = 0;  // file offset of buffer[0]
+    std::size_t bufferLength = 0;   // valid bytes in buffer
+    std::size_t bufferPos = 0;      // next byte to read
+    bool positioned = true;         // the stream stands at bufferStart + bufferLength
+    std::uint64_t size = 0;         // byte size of the file
+};
+
+// Opens for reading; false if the file can't be opened or can't be read
+// (a directory, say). Leaves the file at offset 0.
+bool OpenCaptureFile(CaptureFile& cf, const std::string& path);
+void CloseCaptureFile(CaptureFile& cf);
+inline bool IsOpen(const CaptureFile& cf) { return cf.file != nullptr; }
+
+inline std::uint64_t ReadPosition(const CaptureFile& cf) { return cf.bufferStart + cf.bufferPos; }
+
+// Reads up to n bytes; the count read (less than n only at the end).
+std::size_t ReadBytes(CaptureFile& cf, std::uint8_t* destination, std::size_t n);
+
+// One byte, or -1 at the end.
+int ReadByte(CaptureFile& cf);
+
+void SeekTo(CaptureFile& cf, std::uint64_t offset);
+
+}  // namespace zelmot

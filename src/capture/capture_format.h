@@ -1,0 +1,37 @@
+// The capture file format: the 40-byte header, the frame record layout, the
+// baud names, the per-minute file names and how one file follows another.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelmot {
+
+constexpr std::uint8_t SYNC_MARK = 0xDD;
+constexpr std::size_t kCaptureHeaderSize = 40;
+constexpr std::size_t kRecordHeaderSize = 8;  // SYNC_MARK, 6 time-stamp bytes, Length
+constexpr std::uint16_t kBaudIndexCount = 9;
+
+using CaptureHeader = std::array<std::uint8_t, kCaptureHeaderSize>;
+
+std::uint16_t HeaderBaudIndex(const CaptureHeader& header);
+std::uint32_t HeaderDeviceAddress(const CaptureHeader& header);
+// The device name: up to the first NUL byte or the end of its 32 bytes.
+std::string_view HeaderDeviceName(const CaptureHeader& header);
+
+// "9k6" .. "12m" for indices 0-8; empty for any other.
+std::string_view BaudName(std::uint16_t baudIndex);
+
+// The 48-bit little-endian time stamp of a record header, widened.
+std::uint64_t RecordTimeStamp(const std::uint8_t* recordHeader);
+
+// "<stem>HHMM.Zelmot".
+std::string CaptureFileName(const std::string& stem, unsigned hour, unsigned minute);
+
+// Moves a file's hour and minute on by one minute: minute 59 becomes 0 and
+// the hour moves on, hour 23 (or any hour above it) becoming 0.
+void AdvanceCaptureMinute(unsigned& hour, unsigned& minute);
+
+}  // namespace zelmot

@@ -1,0 +1,113 @@
+// Command-line option words and file names.
+#include "driver/command_line.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace zelmot {
+namespace {
+
+bool StartsWithNoCase(const char* word, const char* prefix) {
+    for (; *prefix != '\0'; ++word, ++prefix) {
+        if (std::tolower(static_cast<unsigned char>(*word)) !=
+            std::tolower(static_cast<unsigned char>(*prefix)))
+            return false;
+    }
+    return true;
+}
+
+// Reads an unsigned decimal as "%u" would, beyond the range saturating at
+// max; leaves value unchanged if no number can be read.
+template <typename T>
+void ScanUnsigned(const char* text, T& value) {
+    const char* p = text;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    if (*p == '+' || *p == '-') ++p;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return;
+    errno = 0;
+    unsigned long long scanned = std::strtoull(text, nullptr, 10);
+    if (errno == ERANGE || scanned > std::numeric_limits<T>::max())
+        scanned = std::numeric_limits<T>::max();
+    value = static_cast<T>(scanned);
+}
+
+bool ParseArgWord(const char* word, CommandSettings& settings, std::FILE* console) {
+    std::uint8_t index = static_cast<std::uint8_t>(static_cast<unsigned char>(word[3]) - '0');
+    if (index > 3) {
+        std::fprintf(console, "Invalid Arg Num - %u (0-3)\n", static_cast<unsigned>(index));
+        return false;
+    }
+    // The fifth character (normally '=') is passed over whatever it is.
+    const char* value = word[4] != '\0' ? word + 5 : word + 4;
+    settings.Args[index] = ParseArgValue(value);
+    return true;
+}
+
+}  // namespace
+
+std::int32_t ParseArgValue(const char* text) {
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        const char* hex = text + 2;
+        const char* p = hex;
+        while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+        if (*p == '+' || *p == '-') ++p;
+        if (!std::isxdigit(static_cast<unsigned char>(*p))) return 0;
+        errno = 0;
+        unsigned long long scanned = std::strtoull(hex, nullptr, 16);
+        if (errno == ERANGE || scanned > 0xFFFFFFFFull) scanned = 0xFFFFFFFFull;
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(scanned));
+    }
+    const char* p = text;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    if (*p == '+' || *p == '-') ++p;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return 0;
+    errno = 0;
+    long long scanned = std::strtoll(text, nullptr, 10);
+    if (scanned > INT32_MAX) return INT32_MAX;
+    if (scanned < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(scanned);
+}
+
+bool ParseCommandOption(const char* word, CommandSettings& settings, std::FILE* console) {
+    if (StartsWithNoCase(word, "NumMin=")) {
+        ScanUnsigned(word + 7, settings.NumMin);
+        return true;
+    }
+    if (StartsWithNoCase(word, "StartRef=")) {
+        ScanUnsigned(word + 9, settings.StartRef);
+        return true;
+    }
+    if (StartsWithNoCase(word, "EndRef=")) {
+        ScanUnsigned(word + 7, settings.EndRef);
+        return true;
+    }
+    if (StartsWithNoCase(word, "Arg") && word[3] != '\0') return ParseArgWord(word, settings, console);
+    std::fprintf(console, "Invalid Arg %s", word);
+    return false;
+}
+
+bool IsValidCaptureName(const std::string& captureName) {
+    if (captureName.size() < 6) return false;
+    for (std::size_t i = captureName.size() - 4; i < captureName.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(captureName[i]))) return false;
+    return true;
+}
+
+CaptureNames DeriveNames(const std::string& captureName, const std::string& optionArgument) {
+    CaptureNames names;
+    names.CaptureName = captureName;
+    std::size_t slash = optionArgument.find_last_of("\\/");
+    names.OptionBaseName = slash == std::string::npos ? optionArgument : optionArgument.substr(slash + 1);
+    names.OutputName = captureName + "_" + names.OptionBaseName + ".txt";
+    names.OptionFileName = optionArgument + ".opt";
+    const char* digits = captureName.c_str() + captureName.size() - 4;
+    names.StartHour = static_cast<unsigned>((digits[0] - '0') * 10 + (digits[1] - '0'));
+    names.StartMinute = static_cast<unsigned>((digits[2] - '0') * 10 + (digits[3] - '0'));
+    names.CaptureBaseName = captureName.substr(0, captureName.size() - 4);
+    return names;
+}
+
+}  // namespace zelmot

@@ -1,0 +1,92 @@
+// ToolMain: the start-up sequence of the command line.
+#include "driver/tool_main.h"
+
+#include <cstring>
+#include <string>
+
+#include "driver/command_line.h"
+#include "driver/conversion_run.h"
+#include "options/option_help.h"
+
+namespace zelmot {
+namespace {
+
+constexpr const char kBanner[] = ";Velmor Trawlex v4.1.2\n";
+
+constexpr const char kUsage[] =
+    "use: Zelmot2Txt <InputFile> <OptFile> [options] \n"
+    "    <InputFile>    .Zelmot will be added\n"
+    "    <OptFile>      .Opt will be added\n"
+    "Options:\n"
+    "    NumMin=<n>     Number of Minutes to convert\n"
+    "    StartRef=<n>   Start Reference Number\n"
+    "    EndRef=<n>     End   Reference Number\n"
+    "    Arg0=<n>       Arg 0 for Opt file 0x for hex\n"
+    "    Arg1=<n>       Arg 1 for Opt file 0x for hex\n"
+    "    Arg2=<n>       Arg 2 for Opt file 0x for hex\n"
+    "    Arg3=<n>       Arg 3 for Opt file 0x for hex\n"
+    "\n"
+    "Zelmot2Text OptHelp\n"
+    "    Print option file help\n";
+
+int ShowUsage(std::FILE* console) {
+    std::fputs(kUsage, console);
+    return kExitUsage;
+}
+
+}  // namespace
+
+int ToolMain(int argc, const char* const* argv, std::FILE* console) {
+    std::fputs(kBanner, console);
+    if (argc < 3) {
+        if (argc == 2 && std::strcmp(argv[1], "OptHelp") == 0) {
+            std::fwrite(kOptionHelpText.data(), 1, kOptionHelpText.size(), console);
+            return kExitHelp;
+        }
+        return ShowUsage(console);
+    }
+    CommandSettings settings;
+    for (int i = 3; i < argc; ++i)
+        if (!ParseCommandOption(argv[i], settings, console)) return ShowUsage(console);
+    if (settings.NumMin == 0) {
+        std::fputs("Invalid NumMin - 0 (1-65535)\n", console);
+        return ShowUsage(console);
+    }
+    std::string captureName = argv[1];
+    if (!IsValidCaptureName(captureName)) {
+        std::fprintf(console,
+                     "Invalid Capture File Name %s\n"
+                     "It must be in the following form:\n"
+                     "<name>HHMM.Zelmot\n"
+                     "Note:\n"
+                     "<name> is the user defined portion of the name\n"
+                     "HH is the hour   offset\n"
+                     "MM is the minute offset\n",
+                     captureName.c_str());
+        return ShowUsage(console);
+    }
+    CaptureNames names = DeriveNames(captureName, argv[2]);
+    if (names.StartMinute > 59) {
+        std::fprintf(console, "Invalid Capture File Name Minute - %02u (00-59)\n", names.StartMinute);
+        return ShowUsage(console);
+    }
+    RunSettings run;
+    run.CaptureBaseName = names.CaptureBaseName;
+    run.OutputName = names.OutputName;
+    run.OptionFileName = names.OptionFileName;
+    run.StartHour = names.StartHour;
+    run.StartMinute = names.StartMinute;
+    run.NumMin = settings.NumMin;
+    run.StartRef = settings.StartRef;
+    run.EndRef = settings.EndRef;
+    run.Args = settings.Args;
+    Outcome result = RunConversion(run, console);
+    if (!result.IsOk()) {
+        std::fprintf(console, "\n%s\n", result.text.c_str());
+        return kExitFailure;
+    }
+    std::fprintf(console, "\nSuccess - Created: %s\n", names.OutputName.c_str());
+    return kExitSuccess;
+}
+
+}  // namespace zelmot

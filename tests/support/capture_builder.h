@@ -1,0 +1,67 @@
+// Test support: capture files and option files built byte by byte in a
+// temporary folder, and the real executable run on them.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace zelmot::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string Path(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The 40-byte capture header.
+Bytes CaptureHeaderBytes(std::uint16_t baudIndex = 8, std::uint32_t deviceAddress = 0xC0A8010A,
+                         const std::string& deviceName = "TESTBENCH");
+
+// One frame record: 0xDD, the 48-bit stamp, the length, the frame, the status.
+Bytes RecordBytes(std::uint64_t timeStamp, const Bytes& frame, std::uint8_t status = 0);
+
+// Appends pieces to a byte string.
+void Append(Bytes& to, const Bytes& more);
+
+// A record stream (records only, no header) split into capture files, each
+// given the header: cuts are the stream offsets where a new file begins.
+std::vector<Bytes> SplitIntoFiles(const Bytes& stream, const std::vector<std::size_t>& cuts,
+                                  const Bytes& header = CaptureHeaderBytes());
+
+void WriteBytes(const std::string& path, const Bytes& bytes);
+void WriteText(const std::string& path, const std::string& text);
+std::string ReadText(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Writes the files as <stem>HHMM.Zelmot from the start time on, one per minute.
+void WriteCaptureRun(const std::string& stem, unsigned hour, unsigned minute,
+                     const std::vector<Bytes>& files);
+
+// Typical frames.
+Bytes Sd1(std::uint8_t da, std::uint8_t sa, std::uint8_t fc);
+Bytes Sd2(std::uint8_t da, std::uint8_t sa, std::uint8_t fc, const Bytes& rest);
+Bytes Token(std::uint8_t da, std::uint8_t sa);
+Bytes ShortAck();
+
+struct ToolResult {
+    int status = -1;
+    std::string console;
+};
+
+// Runs the built zelmot2txt with the arguments, in folder dir.
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& dir = "");
+
+}  // namespace zelmot::test
