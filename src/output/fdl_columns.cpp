@@ -1,0 +1,130 @@
+// Address, frame-control, SAP, data and raw-byte columns of a decoded frame.
+#include "output/fdl_columns.h"
+
+#include <string_view>
+
+#include "output/fdl_names.h"
+
+namespace zelmot {
+namespace {
+
+constexpr std::uint8_t kAddressMask = 0x7F;
+constexpr std::uint8_t kExtensionBit = 0x80;
+constexpr std::uint8_t kRequestBit = 0x40;
+constexpr std::uint8_t kFcbBit = 0x20;
+constexpr std::uint8_t kFcvBit = 0x10;
+
+bool HasExtension(std::uint8_t address) { return (address & kExtensionBit) != 0; }
+
+// A function name, or "Typ?(%02x) " with the whole FC when it has none.
+void PutFunctionName(TextOut& out, std::string_view name, std::uint8_t fc) {
+    if (!name.empty()) {
+        PutText(out, name);
+        return;
+    }
+    PutText(out, "Typ?(");
+    PutHexByte(out, fc);
+    PutText(out, ") ");
+}
+
+void PutRequest(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
+    if (showFcbTyp) {
+        PutChar(out, (fc & kFcbBit) != 0 ? '1' : '0');
+        PutText(out, (fc & kFcvBit) != 0 ? "v " : "  ");
+    }
+    PutFunctionName(out, RequestFunctionName(fc), fc);
+}
+
+void PutResponse(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
+    if (showFcbTyp) PutText(out, StationTypeName(fc));
+    PutFunctionName(out, ResponseFunctionName(fc), fc);
+}
+
+void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
+    for (std::size_t i = 0; i < data.size; ++i) {
+        std::uint8_t value = ByteAt(data, i);
+        if (options.DataSgn) {
+            PutSigned(out, static_cast<std::int8_t>(value), 4);
+        } else if (options.DataUns) {
+            PutUnsigned(out, value, 3);
+        } else {
+            PutHexByte(out, value);
+        }
+        PutChar(out, ' ');
+    }
+}
+
+// Words with the first byte of each pair as the high byte; data.size is even.
+void PutWords(TextOut& out, const DisplayOptions& options, ByteView data) {
+    for (std::size_t i = 0; i + 1 < data.size; i += 2) {
+        auto value = static_cast<std::uint16_t>((ByteAt(data, i) << 8) | ByteAt(data, i + 1));
+        if (options.DataSgn) {
+            PutSigned(out, static_cast<std::int16_t>(value), 6);
+        } else if (options.DataUns) {
+            PutUnsigned(out, value, 5);
+        } else {
+            PutHex(out, value, 4);
+        }
+        PutChar(out, ' ');
+    }
+}
+
+}  // namespace
+
+void WriteAddressColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da,
+                        std::uint8_t sa) {
+    if (options.NoDst && options.NoSrc) return;
+    if (!options.NoDst) PutUnsigned(out, da & kAddressMask, 3);
+    PutChar(out, '<');
+    if (!options.NoSrc) PutUnsigned(out, sa & kAddressMask, 3, Pad::Left);
+    PutChar(out, ' ');
+}
+
+void WriteFcColumn(TextOut& out, const DisplayOptions& options, std::uint8_t fc) {
+    if (options.NoFc) return;
+    if ((fc & kRequestBit) != 0) {
+        PutRequest(out, options.ShowFcbTyp, fc);
+    } else {
+        PutResponse(out, options.ShowFcbTyp, fc);
+    }
+}
+
+void WriteSapColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da, std::uint8_t sa,
+                    std::uint8_t dsap, std::uint8_t ssap) {
+    if (options.NoDstSap && options.NoSrcSap) return;
+    bool showDsap = !options.NoDstSap && HasExtension(da);
+    bool showSsap = !options.NoSrcSap && HasExtension(sa);
+    if (!options.NoDstSap) {
+        if (showDsap) {
+            PutUnsigned(out, dsap, 2);
+        } else {
+            PutText(out, "  ");
+        }
+    }
+    PutChar(out, showDsap || showSsap ? '{' : ' ');
+    if (!options.NoSrcSap) {
+        if (showSsap) {
+            PutUnsigned(out, ssap, 2, Pad::Left);
+        } else {
+            PutText(out, "  ");
+        }
+    }
+    PutChar(out, ' ');
+}
+
+void WriteDataColumn(TextOut& out, const DisplayOptions& options, ByteView data) {
+    if (options.Data16 && data.size % 2 == 0) {
+        PutWords(out, options, data);
+    } else {
+        PutBytes(out, options, data);
+    }
+}
+
+void WriteRawBytes(TextOut& out, ByteView bytes) {
+    for (std::size_t i = 0; i < bytes.size; ++i) {
+        PutHexByte(out, ByteAt(bytes, i));
+        PutChar(out, ' ');
+    }
+}
+
+}  // namespace zelmot

@@ -1,0 +1,69 @@
+// The body of a decoded SD1, SD2 or SD3 frame, from its DA on, in bus order:
+// addresses, FC, SAPs, data units, check sum and end delimiter.
+#include "output/fdl_columns.h"
+
+namespace zelmot {
+namespace {
+
+constexpr std::uint8_t kExtensionBit = 0x80;
+constexpr std::uint8_t kEndDelimiter = 0x16;
+// DA, SA, FC, FCS and ED: the bytes every body has besides SAPs and data.
+constexpr std::size_t kFixedBodyBytes = 5;
+constexpr std::size_t kFirstSapIndex = 3;
+
+std::size_t SapCount(std::uint8_t da, std::uint8_t sa) {
+    return ((da & kExtensionBit) != 0 ? 1u : 0u) + ((sa & kExtensionBit) != 0 ? 1u : 0u);
+}
+
+// The byte at index, when the address announces a SAP byte there; 0 otherwise.
+std::uint8_t TakeSap(ByteView body, std::uint8_t address, std::size_t& index) {
+    if ((address & kExtensionBit) == 0) return 0;
+    return ByteAt(body, index++);
+}
+
+void PutEndDelimiter(TextOut& out, const DisplayOptions& options, std::uint8_t ed) {
+    if (ed == kEndDelimiter) {
+        if (!options.NoDelim) PutText(out, "ED ");
+        return;
+    }
+    PutText(out, "ED?(");
+    PutHexByte(out, ed);
+    PutText(out, ") ");
+}
+
+}  // namespace
+
+void WriteFrameBody(TextOut& out, const DisplayOptions& options, ByteView frame,
+                    std::size_t daIndex) {
+    ByteView body = SubView(frame, daIndex, frame.size);
+    std::uint8_t da = ByteAt(body, 0);
+    std::uint8_t sa = ByteAt(body, 1);
+    WriteAddressColumn(out, options, da, sa);
+    WriteFcColumn(out, options, ByteAt(body, 2));
+
+    // SAP bytes announced by the address bits but missing from a short frame
+    // would leave a negative data count: show the whole frame raw instead.
+    std::size_t sapCount = SapCount(da, sa);
+    if (body.size < kFixedBodyBytes + sapCount) {
+        PutText(out, "SAP? ");
+        WriteRawBytes(out, frame);
+        return;
+    }
+    std::size_t index = kFirstSapIndex;
+    std::uint8_t dsap = TakeSap(body, da, index);
+    std::uint8_t ssap = TakeSap(body, sa, index);
+    WriteSapColumn(out, options, da, sa, dsap, ssap);
+
+    std::size_t dataCount = body.size - kFixedBodyBytes - sapCount;
+    if (!options.NoData) WriteDataColumn(out, options, SubView(body, index, dataCount));
+    index += dataCount;
+
+    if (options.ShowFcs) {
+        PutChar(out, '[');
+        PutHexByte(out, ByteAt(body, index));
+        PutText(out, "] ");
+    }
+    PutEndDelimiter(out, options, ByteAt(body, index + 1));
+}
+
+}  // namespace zelmot
