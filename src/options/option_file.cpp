@@ -1,0 +1,101 @@
+// Reading the option file: lines of at most 199 characters (a longer line
+// arrives in pieces, each read as a line of its own), leading white space
+// and the line feed stripped, ';' comments dropped, ShowOnly handed to the
+// equation reader on the same source, and every other line parsed as an
+// option. The first error ends the reading.
+#include <cstdio>
+#include <cstring>
+
+#include "options/option_file.h"
+#include "options/option_text.h"
+
+namespace zelmot {
+namespace {
+
+constexpr std::size_t kLineBufferSize = 200;
+
+// One piece of a line, as a line read into a buffer of kLineBufferSize
+// bytes: at most kLineBufferSize - 1 characters, the line feed included,
+// always terminated (a NUL byte read from the file ends the text early).
+struct LinePiece {
+    char text[kLineBufferSize] = {};
+    std::size_t count = 0;  // characters read, NUL bytes included
+    bool complete = false;  // ends with a line feed or at the end of the text
+};
+
+// False at the end of the source with nothing read.
+bool ReadLinePiece(TextSource& source, LinePiece& piece) {
+    piece.count = 0;
+    piece.complete = false;
+    while (piece.count < kLineBufferSize - 1) {
+        int c = NextTextChar(source);
+        if (c == kEndOfText) {
+            piece.complete = true;
+            break;
+        }
+        piece.text[piece.count++] = static_cast<char>(c);
+        if (c == '\n') {
+            piece.complete = true;
+            break;
+        }
+    }
+    piece.text[piece.count] = '\0';
+    return piece.count > 0;
+}
+
+// Leading white space and one trailing line feed removed.
+char* StripLine(char* text) {
+    while (IsOptionBlank(*text)) ++text;
+    std::size_t length = std::strlen(text);
+    if (length > 0 && text[length - 1] == '\n') text[length - 1] = '\0';
+    return text;
+}
+
+// Passes over the rest of a line that did not fit into one piece.
+void SkipRestOfLine(TextSource& source) {
+    for (int c = NextTextChar(source); c != kEndOfText && c != '\n'; c = NextTextChar(source)) {
+    }
+}
+
+// The equation starts on the line after ShowOnly: whatever else stands on
+// the ShowOnly line, however long, is ignored.
+Outcome HandOverShowOnly(TextSource& source, const LinePiece& piece, DisplayOptions& options, FilterState& filter) {
+    options.ShowOnlyActive = true;
+    if (!piece.complete) SkipRestOfLine(source);
+    return ReadShowOnlyEquation(source, filter);
+}
+
+}  // namespace
+
+Outcome ReadOptionLines(TextSource& source, DisplayOptions& options, FilterState& filter) {
+    LinePiece piece;
+    while (ReadLinePiece(source, piece)) {
+        char* line = StripLine(piece.text);
+        if (line[0] == ';' || line[0] == '\0') continue;
+        Outcome result = StartsWithNoCase(line, "ShowOnly", 8) ? HandOverShowOnly(source, piece, options, filter)
+                                                               : ParseOptionLine(line, options);
+        if (result.IsError()) return result;
+    }
+    return Success();
+}
+
+Outcome ReadOptionFile(const std::string& path, DisplayOptions& options, FilterState& filter) {
+    options = DisplayOptions{};
+    if (path.empty()) return Success();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return ErrorText("Unable to Open Option File %s", path.c_str());
+    // A directory opens but cannot be read: the first read tells.
+    const int first = std::getc(file);
+    if (first == EOF && std::ferror(file) != 0) {
+        std::fclose(file);
+        return ErrorText("Unable to Open Option File %s", path.c_str());
+    }
+    TextSource source;
+    source.file = file;
+    source.pushedBack = first == EOF ? kEndOfText : first;
+    Outcome result = ReadOptionLines(source, options, filter);
+    std::fclose(file);
+    return result;
+}
+
+}  // namespace zelmot
