@@ -1,0 +1,108 @@
+// Runs the compiled ShowOnly program for one frame on a stack of 32-bit
+// values. A field the frame lacks, or whose byte would lie at or past the
+// frame's byte count, reads as 65536, which no byte or word can equal.
+// Arithmetic wraps modulo 2^32; nothing here allocates after the first call.
+#include <cstdint>
+
+#include "filter/filter_state.h"
+#include "filter/opcodes.h"
+
+namespace zelmot {
+namespace {
+
+constexpr std::int32_t kAbsent = 0x10000;
+constexpr std::uint8_t kAddressMask = 0x7F;  // clears the SAP extension bit
+
+std::int32_t FieldByte(const FilterInputs& in, std::int32_t location) {
+    return (location >= 0 && location < in.count) ? in.bytes[location] : kAbsent;
+}
+
+// n = 0: the destination address, n = 1: the source address after it.
+std::int32_t Address(const FilterInputs& in, std::int32_t n) {
+    if (in.DA < 0 || (n != 0 && n != 1)) return kAbsent;
+    const std::int32_t byte = FieldByte(in, in.DA + n);
+    return byte == kAbsent ? kAbsent : (byte & kAddressMask);
+}
+
+std::int32_t DataByteAt(const FilterInputs& in, std::int32_t n) {
+    if (in.Data < 0 || n < 0 || n >= in.DataLen) return kAbsent;
+    return FieldByte(in, in.Data + n);
+}
+
+// Big-endian: the byte at n is the high byte.
+std::int32_t DataWordAt(const FilterInputs& in, std::int32_t n) {
+    if (in.Data < 0 || n < 0 || n >= in.DataLen - 1) return kAbsent;
+    const std::int32_t high = FieldByte(in, in.Data + n);
+    const std::int32_t low = FieldByte(in, in.Data + n + 1);
+    return (high == kAbsent || low == kAbsent) ? kAbsent : high * 256 + low;
+}
+
+std::int32_t Wrap(std::uint32_t value) { return static_cast<std::int32_t>(value); }
+std::uint32_t Bits(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+
+std::int32_t Divide(std::int32_t a, std::int32_t b) {
+    if (b == 0) return 0;
+    if (b == -1) return Wrap(0u - Bits(a));  // INT_MIN / -1 stays INT_MIN
+    return a / b;
+}
+
+std::int32_t Remainder(std::int32_t a, std::int32_t b) {
+    return (b == 0 || b == -1) ? 0 : a % b;
+}
+
+}  // namespace
+
+std::int32_t EvaluateFilter(FilterState& state, const FilterInputs& in) {
+    const std::vector<std::int32_t>& program = state.FilterProgram;
+    if (program.empty() || program[0] == 0) return 1;
+    // No program needs more stack entries than it has words.
+    if (state.stack.size() < program.size()) state.stack.resize(program.size());
+    std::int32_t* const stack = state.stack.data();
+    std::size_t depth = 0;
+    for (const std::int32_t* pc = program.data();; ++pc) {
+        const Opcode code = static_cast<Opcode>(*pc);
+        switch (code) {
+            case Opcode::START: return stack[depth - 1];
+            case Opcode::STS: stack[depth++] = in.Status; break;
+            case Opcode::LEN: stack[depth++] = in.DataLen; break;
+            case Opcode::SD: stack[depth++] = in.SD; break;
+            case Opcode::ADDRESS: stack[depth++] = Address(in, *++pc); break;
+            case Opcode::FC: stack[depth++] = FieldByte(in, in.FC); break;
+            case Opcode::DSAP: stack[depth++] = FieldByte(in, in.DSAP); break;
+            case Opcode::SSAP: stack[depth++] = FieldByte(in, in.SSAP); break;
+            case Opcode::GapTme: stack[depth++] = in.GapUs; break;
+            case Opcode::GapAft: stack[depth++] = in.GapAftUs; break;
+            case Opcode::DataByte: stack[depth++] = DataByteAt(in, *++pc); break;
+            case Opcode::DataWord: stack[depth++] = DataWordAt(in, *++pc); break;
+            case Opcode::LITERAL: stack[depth++] = *++pc; break;
+            case Opcode::CmdArg: {
+                const std::int32_t n = *++pc;
+                stack[depth++] = (n >= 0 && n < 4) ? state.FilterArgs[static_cast<std::size_t>(n)] : 0;
+                break;
+            }
+            case Opcode::NOT: stack[depth - 1] = stack[depth - 1] == 0; break;
+            case Opcode::NEGATE: stack[depth - 1] = Wrap(0u - Bits(stack[depth - 1])); break;
+            case Opcode::COMPL: stack[depth - 1] = ~stack[depth - 1]; break;
+            // Binary operators: b = stack[depth] (popped), a = stack[depth - 1] takes the result.
+            case Opcode::MULT: --depth; stack[depth - 1] = Wrap(Bits(stack[depth - 1]) * Bits(stack[depth])); break;
+            case Opcode::DIV: --depth; stack[depth - 1] = Divide(stack[depth - 1], stack[depth]); break;
+            case Opcode::MOD: --depth; stack[depth - 1] = Remainder(stack[depth - 1], stack[depth]); break;
+            case Opcode::ADD: --depth; stack[depth - 1] = Wrap(Bits(stack[depth - 1]) + Bits(stack[depth])); break;
+            case Opcode::SUB: --depth; stack[depth - 1] = Wrap(Bits(stack[depth - 1]) - Bits(stack[depth])); break;
+            case Opcode::LESS: --depth; stack[depth - 1] = stack[depth - 1] < stack[depth]; break;
+            case Opcode::GREATER: --depth; stack[depth - 1] = stack[depth - 1] > stack[depth]; break;
+            case Opcode::LESSEQUAL: --depth; stack[depth - 1] = stack[depth - 1] <= stack[depth]; break;
+            case Opcode::GREATEREQUAL: --depth; stack[depth - 1] = stack[depth - 1] >= stack[depth]; break;
+            case Opcode::EQUAL: --depth; stack[depth - 1] = stack[depth - 1] == stack[depth]; break;
+            case Opcode::NOTEQUAL: --depth; stack[depth - 1] = stack[depth - 1] != stack[depth]; break;
+            case Opcode::BITWISEAND: --depth; stack[depth - 1] &= stack[depth]; break;
+            case Opcode::BITWISEOR: --depth; stack[depth - 1] |= stack[depth]; break;
+            case Opcode::BITWISEXOR: --depth; stack[depth - 1] ^= stack[depth]; break;
+            case Opcode::AND: --depth; stack[depth - 1] = stack[depth - 1] != 0 && stack[depth] != 0; break;
+            case Opcode::OR: --depth; stack[depth - 1] = stack[depth - 1] != 0 || stack[depth] != 0; break;
+            default: return depth > 0 ? stack[depth - 1] : 1;  // not produced by the compiler
+        }
+    }
+}
+
+}  // namespace zelmot

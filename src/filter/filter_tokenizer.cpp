@@ -1,0 +1,195 @@
+// Tokenizer of the substituted ShowOnly text. A '-' is a sign, a unary minus
+// or a subtraction depending on the previous token; most syntax errors are
+// found here and reported with their offset. Nothing is read at or past the
+// end of the text.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "filter/filter_compiler.h"
+
+namespace zelmot {
+namespace {
+
+struct OperatorSpelling {
+    std::string_view spelling;  // upper case
+    Opcode code;
+};
+
+// Tried in order, prefix match without regard to case: two-character
+// spellings come before their one-character prefixes.
+constexpr std::array<OperatorSpelling, 24> kOperatorTable{{
+    {"<>", Opcode::NOTEQUAL}, {"!=", Opcode::NOTEQUAL}, {"<=", Opcode::LESSEQUAL},
+    {">=", Opcode::GREATEREQUAL}, {"==", Opcode::EQUAL}, {"&&", Opcode::AND},
+    {"AND", Opcode::AND}, {"||", Opcode::OR}, {"OR", Opcode::OR},
+    {"&", Opcode::BITWISEAND}, {"|", Opcode::BITWISEOR}, {"^", Opcode::BITWISEXOR},
+    {"*", Opcode::MULT}, {"/", Opcode::DIV}, {"%", Opcode::MOD},
+    {"+", Opcode::ADD}, {"-", Opcode::SUB}, {"=", Opcode::EQUAL},
+    {"<", Opcode::LESS}, {">", Opcode::GREATER}, {"!", Opcode::NOT},
+    {"~", Opcode::COMPL}, {"(", Opcode::LPAREN}, {")", Opcode::RPAREN},
+}};
+
+// Operand codes of the code letters 'M' to 'X'.
+constexpr std::array<Opcode, 12> kCodeLetterOperand{{
+    Opcode::STS, Opcode::LEN, Opcode::SD, Opcode::ADDRESS, Opcode::FC, Opcode::DSAP,
+    Opcode::SSAP, Opcode::GapTme, Opcode::GapAft, Opcode::DataByte, Opcode::DataWord, Opcode::CmdArg,
+}};
+
+constexpr std::size_t kHexRunMax = 6;  // "0x" and at most four digits
+constexpr int kPastEnd = -1;
+
+int CharAt(std::string_view text, std::size_t i) {
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : kPastEnd;
+}
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+bool IsLetterOrDigit(int c) { return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+int HexDigitValue(int c) {
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+int Offset(std::size_t i) { return static_cast<int>(i); }
+
+const OperatorSpelling* MatchOperator(std::string_view text, std::size_t at) {
+    for (const OperatorSpelling& op : kOperatorTable) {
+        if (text.size() - at < op.spelling.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; same && i < op.spelling.size(); ++i) {
+            same = AsciiUpper(text[at + i]) == op.spelling[i];
+        }
+        if (same) return &op;
+    }
+    return nullptr;
+}
+
+bool OperandExpected(Opcode prev) {
+    return prev == Opcode::START || prev == Opcode::LPAREN ||
+           (Word(prev) >= Word(Opcode::NOT) && Word(prev) <= Word(Opcode::OR));
+}
+
+void Fail(CompilerState& state, int code, int position) {
+    state.CurrentToken = Opcode::ERROR_TOKEN;
+    state.ErrorCode = code;
+    state.ErrorPosition = position;
+}
+
+// A hexadecimal number at q ("0x" already seen): the whole run of letters and
+// digits must be "0x" and one to four hexadecimal digits.
+bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
+    n = 0;
+    while (IsLetterOrDigit(CharAt(state.text, q + n))) ++n;
+    if (n <= 2 || n > kHexRunMax) return false;
+    std::int32_t value = 0;
+    for (std::size_t i = q + 2; i < q + n; ++i) {
+        const int digit = HexDigitValue(CharAt(state.text, i));
+        if (digit < 0) return false;
+        value = value * 16 + digit;
+    }
+    state.NumberValue = value;
+    return true;
+}
+
+// A decimal number at q: the character at q, whatever it is (a sign, a blank,
+// a digit), and the digits that directly follow it.
+bool ReadDecimalNumber(CompilerState& state, std::size_t q, std::size_t& n) {
+    n = 1;
+    while (IsDigit(CharAt(state.text, q + n))) ++n;
+    state.NumberText.assign(state.text.substr(q, n));
+    return CheckDecimalText(state.NumberText, state.NumberValue);
+}
+
+// Reads the number at q; its extent, or 0 after an Invalid Value error.
+std::size_t ReadNumber(CompilerState& state, std::size_t q) {
+    state.ErrorPosition = Offset(q);
+    std::size_t n = 1;
+    const bool hex = CharAt(state.text, q) == '0' && (CharAt(state.text, q + 1) == 'x' || CharAt(state.text, q + 1) == 'X');
+    const bool valid = hex ? ReadHexNumber(state, q, n) : ReadDecimalNumber(state, q, n);
+    if (valid) return n;
+    Fail(state, kInvalidValue, Offset(q + n) - 1);  // the last character read
+    return 0;
+}
+
+// A literal (at q) or a code letter's number (q after the letter).
+void ReadNumberToken(CompilerState& state, std::size_t q, Opcode code, bool operandExpected) {
+    const std::size_t n = ReadNumber(state, q);
+    if (n == 0) return;
+    if (!operandExpected) return Fail(state, kMissingOperator, Offset(q) - 1);
+    state.CurrentToken = code;
+    state.cursor = q + n;
+}
+
+void TakeOperator(CompilerState& state, const OperatorSpelling& op, bool operandExpected) {
+    const int before = Offset(state.cursor) - 1;
+    if (op.code == Opcode::SUB && operandExpected) {
+        state.CurrentToken = Opcode::NEGATE;
+        state.cursor += 1;
+        return;
+    }
+    if (op.code == Opcode::LPAREN && !operandExpected) return Fail(state, kMissingOperator, before);
+    if ((op.code == Opcode::NOT || op.code == Opcode::COMPL) && state.CurrentToken == Opcode::RPAREN) {
+        return Fail(state, kMissingOperator, before);
+    }
+    if ((op.code == Opcode::RPAREN || IsBinaryOperator(op.code)) && operandExpected) {
+        return Fail(state, kMissingParameter, before);
+    }
+    state.CurrentToken = op.code;
+    state.cursor += op.spelling.size();
+}
+
+}  // namespace
+
+void NextToken(CompilerState& state, std::string_view text) {
+    state.text = text;
+    state.cursor = 0;
+    NextToken(state);
+}
+
+void NextToken(CompilerState& state) {
+    const bool operandExpected = OperandExpected(state.CurrentToken);
+    while (CharAt(state.text, state.cursor) == ' ') ++state.cursor;
+    if (state.cursor >= state.text.size()) {
+        state.CurrentToken = Opcode::END_OF_TEXT;
+        return;
+    }
+    const std::size_t at = state.cursor;
+    const int ch = CharAt(state.text, at);
+    if (const OperatorSpelling* op = MatchOperator(state.text, at)) {
+        state.ErrorPosition = Offset(at);
+        const bool signedNumber = op->code == Opcode::SUB && operandExpected && IsDigit(CharAt(state.text, at + 1));
+        if (!signedNumber) return TakeOperator(state, *op, operandExpected);
+    }
+    state.NumberText.clear();
+    if (ch >= 'M' && ch <= 'X') {
+        ReadNumberToken(state, at + 1, kCodeLetterOperand[static_cast<std::size_t>(ch - 'M')], operandExpected);
+    } else if (IsDigit(ch) || ch == '-') {
+        ReadNumberToken(state, at, Opcode::LITERAL, operandExpected);
+    } else {
+        Fail(state, kInvalidOperator, Offset(at));
+    }
+}
+
+bool CheckDecimalText(std::string& text, std::int32_t& value) {
+    value = 0;
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        text.clear();
+        return false;
+    }
+    text.erase(text.find_last_not_of(' ') + 1);
+    text.erase(0, first);
+    if (text.find_first_not_of("0123456789+-") != std::string::npos) return false;
+    constexpr std::int64_t kLimit = std::int64_t{1} << 31;  // one past INT32_MAX
+    std::size_t i = 0;
+    const bool negative = text[0] == '-';
+    if (text[0] == '-' || text[0] == '+') ++i;
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
+    }
+    value = static_cast<std::int32_t>(negative ? -magnitude : std::min(magnitude, kLimit - 1));
+    return true;
+}
+
+}  // namespace zelmot

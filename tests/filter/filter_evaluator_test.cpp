@@ -1,0 +1,136 @@
+// Evaluation of compiled equations on frames: fields, absent fields, data
+// bounds, command-line arguments and 32-bit arithmetic.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "filter/filter_compiler.h"
+#include "filter_test_support.h"
+
+namespace zelmot {
+namespace {
+
+using testing::Bind;
+using testing::TestFrame;
+
+std::int32_t Evaluate(const std::string& equation, TestFrame frame, std::array<std::int32_t, 4> args = {}) {
+    FilterState state;
+    const Outcome read = testing::ReadEquation(equation + "#", state);
+    EXPECT_TRUE(read.IsOk()) << equation << ": " << read.text;
+    state.FilterArgs = args;
+    return EvaluateFilter(state, Bind(frame));
+}
+
+TEST(FilterEvaluator, PassesEveryFrameWithoutAnEquation) {
+    FilterState state;
+    TestFrame frame = testing::TokenFrame();
+    EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 1);
+    EXPECT_EQ(Evaluate(" ; nothing but a comment\n", testing::TokenFrame()), 1);
+}
+
+TEST(FilterEvaluator, SelectsByAddressAndFunctionCode) {
+    const std::string equation = "DA == 5 AND FC == SRDL";
+    EXPECT_EQ(Evaluate(equation, testing::Sd2Frame()), 1);
+    EXPECT_EQ(Evaluate(equation, testing::Sd1Frame()), 0);   // FC 0x49
+    EXPECT_EQ(Evaluate(equation, testing::TokenFrame()), 0);  // no FC
+}
+
+TEST(FilterEvaluator, ReadsTheFieldsOfAFrame) {
+    TestFrame frame = testing::Sd2Frame();
+    frame.in.Status = 0x41;
+    frame.in.GapUs = -7;
+    frame.in.GapAftUs = 123456;
+    struct Case { const char* equation; std::int32_t value; };
+    const Case cases[] = {
+        {"STS", 0x41},   {"STS & STSCHK", 0x40}, {"LEN", 4},         {"SD", 0x68},
+        {"DA", 5},       {"SA", 2},              {"SA == 2", 1},     {"FC", 0x4C},
+        {"DSAP", 0x3D},  {"SSAP", 0x3E},         {"GapTme", -7},     {"GapAft", 123456},
+        {"DataByte[0]", 0x12}, {"DataByte[3]", 0xCD}, {"DataWord[0]", 0x1234}, {"DataWord[2]", 0xABCD},
+        {"DataWord[0x1]", 0x34AB}, {"CmdArg[0] + CmdArg[3]", -1 + 40},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Evaluate(c.equation, frame, {-1, 20, 30, 40}), c.value) << c.equation;
+}
+
+TEST(FilterEvaluator, GivesAbsentFieldsAs65536) {
+    struct Case { const char* equation; TestFrame frame; std::int32_t value; };
+    TestFrame truncated = testing::Sd2Frame();
+    truncated.bytes.resize(11);  // the frame ends after the second data byte
+    TestFrame noAddress = testing::Sd1Frame();
+    noAddress.in.DA = kNoField;
+    const Case cases[] = {
+        {"FC", testing::TokenFrame(), 65536},
+        {"FC == SRDL", testing::TokenFrame(), 0},
+        {"FC <> SRDL", testing::TokenFrame(), 1},
+        {"DSAP", testing::Sd1Frame(), 65536},
+        {"SSAP", testing::Sd1Frame(), 65536},
+        {"DA", noAddress, 65536},
+        {"SA", noAddress, 65536},
+        {"DataByte[0]", testing::Sd1Frame(), 65536},
+        {"DataWord[0]", testing::Sd1Frame(), 65536},
+        {"DataByte[4]", testing::Sd2Frame(), 65536},
+        {"DataWord[3]", testing::Sd2Frame(), 65536},
+        {"DataWord[9] == 5", testing::Sd2Frame(), 0},
+        {"DataWord[9] <> 5", testing::Sd2Frame(), 1},
+        {"DataByte[1]", truncated, 0x34},
+        {"DataByte[2]", truncated, 65536},  // inside DataLen, past the bytes
+        {"DataWord[1]", truncated, 65536},
+        {"CmdArg[4]", testing::Sd1Frame(), 0},
+        {"CmdArg[0xffff]", testing::Sd1Frame(), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Evaluate(c.equation, c.frame, {1, 2, 3, 4}), c.value) << c.equation;
+}
+
+TEST(FilterEvaluator, TreatsOffsetsOutsideTheFrameAsAbsent) {
+    // Programs the compiler accepts but substitution never produces.
+    struct Case { const char* text; std::int32_t value; };
+    const Case cases[] = {{"V-1", 65536}, {"W-1", 65536}, {"P2", 65536}, {"P-1", 65536}, {"X-1", 0},
+                          {"V2147483647", 65536}, {"W2147483647", 65536}};
+    for (const Case& c : cases) {
+        FilterState state;
+        ASSERT_EQ(CompileFilter(c.text, state.FilterProgram).ErrorCode, 0) << c.text;
+        TestFrame frame = testing::Sd2Frame();
+        EXPECT_EQ(EvaluateFilter(state, Bind(frame)), c.value) << c.text;
+    }
+}
+
+TEST(FilterEvaluator, MasksTheSapExtensionBitOfAddresses) {
+    EXPECT_EQ(Evaluate("DA == 5 AND SA == 2", testing::Sd2Frame()), 1);
+    EXPECT_EQ(Evaluate("DataByte[0] & SAPEXT", testing::Sd2Frame()), 0);
+    TestFrame high = testing::Sd2Frame();
+    high.bytes[9] = 0x85;  // data bytes are not masked
+    EXPECT_EQ(Evaluate("DataByte[0]", high), 0x85);
+}
+
+TEST(FilterEvaluator, ComputesSigned32BitArithmetic) {
+    struct Case { const char* equation; std::int32_t value; };
+    const Case cases[] = {
+        {"7 / 0", 0}, {"7 % 0", 0}, {"-7 / 2", -3}, {"-7 % 2", -1}, {"7 % -2", 1},
+        {"1 - 2", -1}, {"~0", -1}, {"!0", 1}, {"!5", 0}, {"- -5", 5},
+        {"2147483647 + 1", INT_MIN}, {"-2147483648 - 1", INT_MAX}, {"65536 * 65536", 0},
+        {"-2147483648 * -1", INT_MIN}, {"-(-2147483648)", INT_MIN},
+        {"-2147483648 / -1", INT_MIN}, {"-2147483648 % -1", 0}, {"-2147483648 / 2", INT_MIN / 2},
+        {"-1 < 0", 1}, {"0xffff > -1", 1}, {"3 <= 3", 1}, {"2 >= 3", 0},
+        {"6 & 3", 2}, {"6 | 3", 7}, {"6 ^ 3", 5}, {"6 & 3 | 8", 2},  // 6 & (3 | 8)
+        {"2 AND 3", 1}, {"2 AND 0", 0}, {"0 OR 0", 0}, {"0 OR -4", 1},
+        {"1 + 2 * 3 - 8 / 4", 5}, {"10 - 4 - 3", 3}, {"-2 * 3", -6},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Evaluate(c.equation, testing::Sd1Frame()), c.value) << c.equation;
+}
+
+TEST(FilterEvaluator, RunsLongProgramsAndReusesItsStack) {
+    std::string sum = "1";
+    for (int i = 0; i < 800; ++i) sum += " + DA";  // 4001 characters
+    FilterState state;
+    ASSERT_TRUE(testing::ReadEquation(sum + "#", state).IsOk());
+    TestFrame frame = testing::Sd1Frame();
+    EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 4001);
+    const std::int32_t* storage = state.stack.data();
+    EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 4001);
+    EXPECT_EQ(state.stack.data(), storage);
+    // Deep nesting on the right keeps many values on the stack at once.
+    const std::string nested = "1 - (1 - (1 - (1 - (1 - (1 - (1 - 1))))))";
+    EXPECT_EQ(Evaluate(nested, frame), 0);
+}
+
+}  // namespace
+}  // namespace zelmot

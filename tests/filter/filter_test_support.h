@@ -1,0 +1,70 @@
+// Helpers for the ShowOnly filter tests: running an equation text through
+// ReadShowOnlyEquation, and frames laid out as the reader locates them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/text_source.h"
+#include "filter/filter_state.h"
+
+namespace zelmot::testing {
+
+// Reads equation (which must carry its '#') as the text after a ShowOnly line.
+inline Outcome ReadEquation(const std::string& equation, FilterState& state) {
+    TextSource source;
+    source.text = equation;
+    return ReadShowOnlyEquation(source, state);
+}
+
+// The message of a failed read, or "" on success.
+inline std::string ReadMessage(const std::string& equation) {
+    FilterState state;
+    return ReadEquation(equation, state).text;
+}
+
+// A frame's bytes together with the field locations that point into them.
+struct TestFrame {
+    std::vector<std::uint8_t> bytes;
+    FilterInputs in;
+};
+
+inline FilterInputs Bind(TestFrame& frame) {
+    frame.in.bytes = frame.bytes.data();
+    frame.in.count = static_cast<std::uint8_t>(frame.bytes.size());
+    return frame.in;
+}
+
+// SD1 request from station 2 to station 5 with FC 0x49: 10 05 02 49 50 16.
+inline TestFrame Sd1Frame() {
+    TestFrame f{{0x10, 0x05, 0x02, 0x49, 0x50, 0x16}, {}};
+    f.in.SD = 0x10;
+    f.in.DA = 1;
+    f.in.FC = 3;
+    return f;
+}
+
+// SD2 frame 5 <- 2 with SAP extension bits, FC 0x4C, DSAP 0x3D, SSAP 0x3E and
+// the data bytes 0x12 0x34 0xAB 0xCD.
+inline TestFrame Sd2Frame() {
+    TestFrame f{{0x68, 0x09, 0x09, 0x68, 0x85, 0x82, 0x4C, 0x3D, 0x3E, 0x12, 0x34, 0xAB, 0xCD, 0x00, 0x16}, {}};
+    f.in.SD = 0x68;
+    f.in.DA = 4;
+    f.in.FC = 6;
+    f.in.DSAP = 7;
+    f.in.SSAP = 8;
+    f.in.Data = 9;
+    f.in.DataLen = 4;
+    return f;
+}
+
+// Token frame to station 5 from station 2: DC 05 02 (no FC).
+inline TestFrame TokenFrame() {
+    TestFrame f{{0xDC, 0x05, 0x02}, {}};
+    f.in.SD = 0xDC;
+    f.in.DA = 1;
+    return f;
+}
+
+}  // namespace zelmot::testing
