@@ -270,3 +270,90 @@ TEST(ToolRun, SeveralConversionsInOneProcessMatchTheTool) {
 
 }  // namespace
 }  // namespace zelmot
+
+namespace zelmot {
+namespace {
+
+// Token frames from 1 to 2, SD1 requests from 2 to CmdArg-selected stations,
+// and an answer with a checksum error.
+Bytes MixedTraffic() {
+    Bytes stream;
+    std::uint64_t t = 1000;
+    for (std::uint8_t station : {5, 6, 5, 7}) {
+        test::Append(stream, test::RecordBytes(t, test::Token(1, 2)));
+        test::Append(stream, test::RecordBytes(t += 100, test::Sd1(station, 2, 0x49)));
+        test::Append(stream, test::RecordBytes(t += 300, test::Sd1(2, station, 0x00), station == 7 ? 0x40 : 0));
+        t += 500;
+    }
+    test::Append(stream, test::RecordBytes(t, test::Token(1, 2)));
+    return stream;
+}
+
+TEST(ToolFilter, EquationSelectsFramesAndIsEchoed) {
+    CaptureFolder run;
+    test::WriteCaptureRun(run.stem, 12, 0, test::SplitIntoFiles(MixedTraffic(), {}));
+    std::string opt = run.Opt("f", "; requests to one station\nShowOnly\n  DA == CmdArg[0] ; the station\n  AND FC == RFDL\n#\nNoRef\n");
+    test::ToolResult r = test::RunTool({run.stem + "1200", opt, "Arg0=5"});
+    ASSERT_EQ(r.status, 0) << r.console;
+    std::string expected = "ZK-9 Name : TESTBENCH\nZK-9 IP   : 192.168.1.10\nBaud      : 12m\nOpt File  : " +
+                           run.dir.Path("f.opt") + "\nShow Only :   DA == CmdArg[0]   AND FC == RFDL \n\n" +
+                           run.FileLine("cap1200.Zelmot") + " SD1   5<2   RFDL       ED \n" +
+                           " SD1   5<2   RFDL       ED \n\nEnd of Capture Data\n";
+    EXPECT_EQ(run.Output("cap1200", "f"), expected);
+}
+
+TEST(ToolFilter, StatusBitsGapsAndNoBad) {
+    CaptureFolder run;
+    test::WriteCaptureRun(run.stem, 12, 0, test::SplitIntoFiles(MixedTraffic(), {}));
+    std::string errors = run.Opt("errors", "ShowOnly\n(STS & STSCHK) <> 0 #\n");
+    test::ToolResult r = test::RunTool({run.stem + "1200", errors});
+    ASSERT_EQ(r.status, 0) << r.console;
+    std::string out = run.Output("cap1200", "errors");
+    EXPECT_NE(out.find("       12: *SD1   2<7   OK         ED \n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("SD4"), std::string::npos);
+
+    std::string good = run.Opt("good", "NoBad\nNoRef\n");
+    r = test::RunTool({run.stem + "1200", good});
+    ASSERT_EQ(r.status, 0) << r.console;
+    out = run.Output("cap1200", "good");
+    EXPECT_EQ(out.find('*'), std::string::npos) << out;
+    EXPECT_NE(out.find(" SD1   7<2   RFDL"), std::string::npos) << out;
+
+    // GapTme in microseconds: at 12 Mbit/s a 6-byte frame lasts 264 ticks
+    // (5.5 us); the answers follow their request by 300 ticks, a gap of 36
+    // ticks (0.75 us, 0 us truncated); the tokens come 500 ticks after an
+    // answer, a gap of 236 ticks (4.9 us, 4 us).
+    std::string gaps = run.Opt("gaps", "ShowOnly\nGapTme == 4 #\nNoRef\n");
+    r = test::RunTool({run.stem + "1200", gaps});
+    ASSERT_EQ(r.status, 0) << r.console;
+    out = run.Output("cap1200", "gaps");
+    std::size_t tokens = 0;
+    for (std::size_t at = out.find(" SD4   1<2   \n"); at != std::string::npos; at = out.find(" SD4   1<2   \n", at + 1))
+        ++tokens;
+    EXPECT_EQ(tokens, 3u) << out;
+}
+
+TEST(ToolFilter, BadEquationEndsTheRunBeforeAnyOutput) {
+    CaptureFolder run;
+    test::WriteCaptureRun(run.stem, 12, 0, test::SplitIntoFiles(MixedTraffic(), {}));
+    struct Case {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"ShowOnly\nSTS == == 2\n#\n", "Option ShowOnly Expression Error: Missing Parameter ' == 2 "},
+        {"ShowOnly\nDA == 5\n", "Invalid Option ShowOnly Equation: End Marker '#' not found 'DA == 5 '"},
+        {"ShowOnly\nRDL == 5 #\n", "Invalid Option ShowOnly Equation: Undefined Identifier 'RDL'"},
+        {"NoRef\nBogus ; remark\n", "Invalid Option Argument 'Bogus ; remark'"},
+        {"GrphGap 101 100us\n", "Invalid GrphGap Width value '101' (5-100)"},
+    };
+    for (const Case& c : cases) {
+        std::string opt = run.Opt("bad", c.text);
+        test::ToolResult r = test::RunTool({run.stem + "1200", opt});
+        EXPECT_EQ(r.status, 2) << c.text;
+        EXPECT_EQ(r.console, kBanner + "\n" + c.message + "\n") << c.text;
+        EXPECT_FALSE(test::FileExists(run.dir.Path("cap1200_bad.txt"))) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace zelmot
