@@ -1,0 +1,19 @@
+// Receive errors as a capture device reports them: the frame keeps its shape
+// (start delimiter and length), but a byte, its check sum or its end
+// delimiter is damaged and the status byte says so.
+#pragma once
+
+#include "gen_frames.h"
+#include "gen_random.h"
+
+namespace zelmot {
+
+constexpr std::uint8_t kStatusStopBit = 0x01;
+constexpr std::uint8_t kStatusParity = 0x02;
+constexpr std::uint8_t kStatusCheckSum = 0x40;
+constexpr std::uint8_t kStatusEndDelimiter = 0x80;
+
+// Damages the frame in one of the ways above and sets its status bits.
+void ApplyReceiveError(GenFrame& frame, Rng& rng);
+
+}  // namespace zelmot

@@ -1,0 +1,59 @@
+// Header layout (all numbers little-endian), file naming and writing.
+#include "gen_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "common/text_out.h"
+
+namespace zelmot {
+
+CaptureHeaderBytes MakeCaptureHeader(const GenOptions& options) {
+    CaptureHeaderBytes header{};
+    header[2] = static_cast<std::uint8_t>(options.baudIndex);
+    header[3] = static_cast<std::uint8_t>(options.baudIndex >> 8);
+    for (int b = 0; b < 4; ++b) header[4 + b] = static_cast<std::uint8_t>(options.deviceAddress >> (8 * b));
+    std::size_t nameLength = std::min(options.deviceName.size(), kDeviceNameSize);
+    std::memcpy(header.data() + 8, options.deviceName.data(), nameLength);
+    return header;
+}
+
+std::string CaptureFileName(const std::string& stem, unsigned hour, unsigned minute) {
+    std::string name;
+    TextOut out;
+    OpenTextOutMemory(out, &name);
+    PutText(out, stem);
+    PutUnsigned(out, hour, 2, Pad::Zero);
+    PutUnsigned(out, minute, 2, Pad::Zero);
+    PutText(out, ".Zelmot");
+    CloseTextOut(out);
+    return name;
+}
+
+void NextMinute(unsigned& hour, unsigned& minute) {
+    if (minute < 59) {
+        ++minute;
+        return;
+    }
+    minute = 0;
+    hour = hour < 23 ? hour + 1 : 0;
+}
+
+Outcome WriteCaptureFile(const std::string& name, const CaptureHeaderBytes& header,
+                         const std::uint8_t* records, std::size_t size) {
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    if (file == nullptr) return ErrorText("cannot create %s: %s", name.c_str(), std::strerror(errno));
+    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    if (ok && size > 0) ok = std::fwrite(records, 1, size, file) == size;
+    int savedErrno = errno;
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (!ok) return ErrorText("cannot write %s: %s", name.c_str(), std::strerror(savedErrno));
+    return Success();
+}
+
+}  // namespace zelmot

@@ -1,0 +1,62 @@
+// Building SD1/SD2/SD3/SD4/SC telegrams byte by byte.
+#include "gen_frames.h"
+
+#include <cstring>
+
+namespace zelmot {
+
+std::uint8_t CheckSum(const std::uint8_t* bytes, std::size_t count) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < count; ++i) sum += bytes[i];
+    return static_cast<std::uint8_t>(sum);
+}
+
+void BuildDataFrame(GenFrame& frame, std::uint8_t da, std::uint8_t sa, std::uint8_t fc,
+                    const std::uint8_t* units, std::size_t unitCount) {
+    if (unitCount > kMaxDataUnits) unitCount = kMaxDataUnits;
+    std::uint8_t* b = frame.bytes.data();
+    std::size_t head = 1;  // bytes before DA
+    if (unitCount == 0) {
+        b[0] = kSd1;
+    } else if (unitCount == 8) {
+        b[0] = kSd3;
+    } else {
+        b[0] = kSd2;
+        b[1] = b[2] = static_cast<std::uint8_t>(3 + unitCount);
+        b[3] = kSd2;
+        head = 4;
+    }
+    b[head] = da;
+    b[head + 1] = sa;
+    b[head + 2] = fc;
+    if (unitCount != 0) std::memcpy(b + head + 3, units, unitCount);
+    std::size_t fcs = head + 3 + unitCount;
+    b[fcs] = CheckSum(b + head, 3 + unitCount);
+    b[fcs + 1] = kEndDelimiter;
+    frame.length = static_cast<std::uint8_t>(fcs + 2);
+    frame.status = 0;
+}
+
+void BuildToken(GenFrame& frame, std::uint8_t da, std::uint8_t sa) {
+    frame.bytes[0] = kSd4;
+    frame.bytes[1] = da;
+    frame.bytes[2] = sa;
+    frame.length = 3;
+    frame.status = 0;
+}
+
+void BuildShortAck(GenFrame& frame) {
+    frame.bytes[0] = kShortAck;
+    frame.length = 1;
+    frame.status = 0;
+}
+
+std::size_t CheckSumIndex(const GenFrame& frame) {
+    std::uint8_t sd = frame.bytes[0];
+    if (sd == kSd1 || sd == kSd2 || sd == kSd3) return frame.length - 2u;
+    return 0;
+}
+
+std::size_t FirstSummedIndex(const GenFrame& frame) { return frame.bytes[0] == kSd2 ? 4 : 1; }
+
+}  // namespace zelmot

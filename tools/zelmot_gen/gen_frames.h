@@ -1,0 +1,48 @@
+// FDL telegrams as the generator builds them: the frame bytes with their
+// check sum, the receive status, and the idle gap that precedes the frame on
+// the bus. The start delimiter follows from the data units: none gives SD1,
+// exactly eight give SD3, any other count SD2.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace zelmot {
+
+constexpr std::size_t kMaxGenFrame = 80;
+constexpr std::size_t kMaxDataUnits = kMaxGenFrame - 9;  // SD2 overhead
+
+constexpr std::uint8_t kSd1 = 0x10;
+constexpr std::uint8_t kSd2 = 0x68;
+constexpr std::uint8_t kSd3 = 0xA2;
+constexpr std::uint8_t kSd4 = 0xDC;
+constexpr std::uint8_t kShortAck = 0xE5;
+constexpr std::uint8_t kEndDelimiter = 0x16;
+constexpr std::uint8_t kAddressExtension = 0x80;
+
+struct GenFrame {
+    std::array<std::uint8_t, kMaxGenFrame> bytes{};
+    std::uint8_t length = 0;
+    std::uint8_t status = 0;        // receive error bits, 0 when clean
+    std::uint32_t gapTicks = 0;     // bus idle before the frame, at least
+    std::uint16_t idleWeight = 0;   // share of spare minute time this gap takes
+};
+
+// Sum of the bytes modulo 256.
+std::uint8_t CheckSum(const std::uint8_t* bytes, std::size_t count);
+
+// SD1, SD2 or SD3 frame; units are the SAP bytes followed by the data,
+// unitCount at most kMaxDataUnits.
+void BuildDataFrame(GenFrame& frame, std::uint8_t da, std::uint8_t sa, std::uint8_t fc,
+                    const std::uint8_t* units, std::size_t unitCount);
+// Token frame SD4 DA SA.
+void BuildToken(GenFrame& frame, std::uint8_t da, std::uint8_t sa);
+// Short acknowledgement SC.
+void BuildShortAck(GenFrame& frame);
+
+// Where the FCS of a frame lies: 0 for frames without one (SD4, SC).
+std::size_t CheckSumIndex(const GenFrame& frame);
+// Index of the first byte the check sum covers (DA).
+std::size_t FirstSummedIndex(const GenFrame& frame);
+
+}  // namespace zelmot

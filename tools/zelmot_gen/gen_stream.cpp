@@ -1,0 +1,75 @@
+// Record layout and the two deliberate faults of the stream: the wrong length
+// byte (always shorter than the frame, chosen so that the byte where the
+// reader expects the next record is not a sync mark) and the file cut that
+// splits a record.
+#include "gen_stream.h"
+
+#include <cstring>
+
+namespace zelmot {
+namespace {
+
+// A length byte that makes the reader lose the record boundary.
+std::uint8_t WrongLength(Rng& rng, const std::uint8_t* frame, std::uint8_t length, std::uint8_t status) {
+    std::uint8_t wrong = static_cast<std::uint8_t>(RandomBelow(rng, length));
+    // The reader's next header starts right after the wrong frame and status.
+    std::uint8_t landing = wrong + 1u < length ? frame[wrong + 1u] : status;
+    return landing == kSyncMark ? static_cast<std::uint8_t>(length - 1) : wrong;
+}
+
+bool MayCorrupt(std::size_t index, std::size_t count, std::size_t lastCorrupted) {
+    return index >= kCorruptSpacing && index + kCorruptTail < count &&
+           index >= lastCorrupted + kCorruptSpacing;
+}
+
+}  // namespace
+
+MinuteCounts AppendMinuteRecords(RecordStream& stream, const MinuteFrames& minute) {
+    MinuteCounts counts;
+    std::size_t count = minute.slots.size();
+    counts.frames = static_cast<std::uint32_t>(count);
+    std::size_t start = stream.bytes.size();
+    stream.bytes.resize(start + minute.bytes.size() + count * (kRecordHeaderSize + 1));
+    std::uint8_t* p = stream.bytes.data() + start;
+    std::size_t lastCorrupted = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const FrameSlot& slot = minute.slots[i];
+        const std::uint8_t* frame = minute.bytes.data() + slot.offset;
+        counts.lastRecordStart = static_cast<std::size_t>(p - stream.bytes.data());
+        counts.lastRecordSize = kRecordHeaderSize + slot.length + 1u;
+        std::uint64_t stamp = minute.stamps[i];
+        p[0] = kSyncMark;
+        for (int b = 0; b < 6; ++b) p[1 + b] = static_cast<std::uint8_t>(stamp >> (8 * b));
+        p[7] = slot.length;
+        if (slot.length > 0 && MayCorrupt(i, count, lastCorrupted) &&
+            Happens(stream.corruptRng, stream.corruptChance)) {
+            p[7] = WrongLength(stream.corruptRng, frame, slot.length, slot.status);
+            lastCorrupted = i;
+            ++counts.corrupted;
+        }
+        std::memcpy(p + kRecordHeaderSize, frame, slot.length);
+        p[kRecordHeaderSize + slot.length] = slot.status;
+        p += counts.lastRecordSize;
+        if (slot.status != 0) ++counts.receiveErrors;
+    }
+    return counts;
+}
+
+std::size_t ChooseCut(RecordStream& stream, const MinuteCounts& counts) {
+    std::size_t inside = 0;
+    switch (stream.cuts++ % 3) {
+        case 0:  // inside the record header
+            inside = RandomIn(stream.cutRng, 1, kRecordHeaderSize - 1);
+            break;
+        case 1:  // inside the frame bytes and status
+            inside = RandomIn(stream.cutRng, kRecordHeaderSize,
+                              static_cast<std::uint32_t>(counts.lastRecordSize - 1));
+            break;
+        default:  // on the record boundary
+            inside = counts.lastRecordSize;
+            break;
+    }
+    return counts.lastRecordStart + inside;
+}
+
+}  // namespace zelmot

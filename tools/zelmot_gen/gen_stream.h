@@ -1,0 +1,48 @@
+// The record stream: every frame becomes a record (0xDD, 48-bit time stamp,
+// length, frame bytes, status), one minute after the other without a gap.
+// Here a record may get a wrong length byte on purpose, and here the stream
+// is cut into files, most cuts splitting the minute's last record.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gen_minute.h"
+#include "gen_random.h"
+
+namespace zelmot {
+
+constexpr std::uint8_t kSyncMark = 0xDD;
+constexpr std::size_t kRecordHeaderSize = 8;
+// A corrupted record lies this many records away from the next one and from
+// a minute's start, and kCorruptTail from its end, so that a reader checking
+// a hundred records after a sync mark can find the records again within the
+// same file.
+constexpr std::size_t kCorruptSpacing = 120;
+constexpr std::size_t kCorruptTail = 8;
+
+struct RecordStream {
+    std::vector<std::uint8_t> bytes;  // stream bytes not yet written to a file
+    Rng corruptRng;
+    Chance corruptChance;
+    Rng cutRng;
+    std::uint64_t cuts = 0;           // file cuts made so far
+};
+
+struct MinuteCounts {
+    std::uint32_t frames = 0;
+    std::uint32_t receiveErrors = 0;   // frames with a status other than 0
+    std::uint32_t corrupted = 0;       // records with a wrong length byte
+    std::size_t lastRecordStart = 0;   // in RecordStream::bytes
+    std::size_t lastRecordSize = 0;
+};
+
+// Appends the minute's records to the stream.
+MinuteCounts AppendMinuteRecords(RecordStream& stream, const MinuteFrames& minute);
+
+// How many stream bytes go into the minute's file when another file follows:
+// the cuts take turns splitting the last record inside its record header,
+// inside its frame bytes and status, and falling just after it.
+std::size_t ChooseCut(RecordStream& stream, const MinuteCounts& counts);
+
+}  // namespace zelmot

@@ -1,0 +1,69 @@
+// Gap rules in bit times: a master waits the sync time (33 bits) plus up to
+// 42 bits before it sends; a slave answers after its own delay plus up to 7
+// bits; after a missing answer the master waits the slot time and the sync
+// time. Every gap gets up to one bit of tick jitter.
+#include "gen_transact.h"
+
+#include "gen_errors.h"
+
+namespace zelmot {
+namespace {
+
+constexpr std::uint32_t kIdleJitterBits = 43;
+constexpr std::uint32_t kAnswerJitterBits = 8;
+// A request goes unanswered about once in 2000.
+constexpr Chance kTimeoutChance{static_cast<std::uint64_t>(kChanceScale / 2000)};
+
+GenFrame& PushFrame(TrafficState& t, std::uint32_t bits, std::uint16_t weight) {
+    GenFrame& frame = t.queue.emplace_back();
+    frame.gapTicks = bits * t.bus.ticksPerBit + RandomBelow(t.rng, t.bus.ticksPerBit);
+    frame.idleWeight = weight;
+    return frame;
+}
+
+void CopyBytes(GenFrame& to, const GenFrame& from) {
+    to.bytes = from.bytes;
+    to.length = from.length;
+    to.status = from.status;
+}
+
+}  // namespace
+
+GenFrame& PushMasterFrame(TrafficState& t, MasterGap kind) {
+    if (t.afterTimeout) {
+        t.afterTimeout = false;
+        return PushFrame(t, t.bus.slotBits + kSyncBits + RandomBelow(t.rng, kAnswerJitterBits), 0);
+    }
+    std::uint32_t bits = kSyncBits + RandomBelow(t.rng, kIdleJitterBits);
+    std::uint32_t weight = kind == MasterGap::Token ? RandomIn(t.rng, 256, 767) : RandomIn(t.rng, 32, 95);
+    return PushFrame(t, bits, static_cast<std::uint16_t>(weight));
+}
+
+GenFrame& PushAnswer(TrafficState& t, std::uint32_t responseBits) {
+    return PushFrame(t, responseBits + RandomBelow(t.rng, kAnswerJitterBits), 0);
+}
+
+bool FinishFrame(TrafficState& t, GenFrame& frame) {
+    if (Happens(t.errorRng, t.errorChance)) ApplyReceiveError(frame, t.errorRng);
+    return frame.status == 0;
+}
+
+bool Transact(TrafficState& t, const GenFrame& request, const GenFrame* answer,
+              std::uint32_t responseBits, unsigned retries) {
+    for (unsigned attempt = 0; attempt <= retries; ++attempt) {
+        GenFrame& sent = PushMasterFrame(t, MasterGap::Request);
+        CopyBytes(sent, request);
+        // A station ignores a damaged request, so that too ends in a timeout.
+        bool heard = FinishFrame(t, sent);
+        if (answer == nullptr || !heard || Happens(t.rng, kTimeoutChance)) {
+            t.afterTimeout = true;
+            continue;
+        }
+        GenFrame& reply = PushAnswer(t, responseBits);
+        CopyBytes(reply, *answer);
+        if (FinishFrame(t, reply)) return true;
+    }
+    return false;
+}
+
+}  // namespace zelmot
