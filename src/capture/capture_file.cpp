@@ -60,7 +60,7 @@ void CloseCaptureFile(CaptureFile& cf) {
     cf.size = 0;
 }
 
-std::size_t ReadBytes(CaptureFile& cf, std::uint8_t* destination, std::size_t n) {
+std::size_t ReadBytesRefilling(CaptureFile& cf, std::uint8_t* destination, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
         if (cf.bufferPos == cf.bufferLength && !Refill(cf)) break;

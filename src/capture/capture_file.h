@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,17 @@ inline bool IsOpen(const CaptureFile& cf) { return cf.file != nullptr; }
 
 inline std::uint64_t ReadPosition(const CaptureFile& cf) { return cf.bufferStart + cf.bufferPos; }
 
+std::size_t ReadBytesRefilling(CaptureFile& cf, std::uint8_t* destination, std::size_t n);
+
 // Reads up to n bytes; the count read (less than n only at the end).
-std::size_t ReadBytes(CaptureFile& cf, std::uint8_t* destination, std::size_t n);
+inline std::size_t ReadBytes(CaptureFile& cf, std::uint8_t* destination, std::size_t n) {
+    if (cf.bufferLength - cf.bufferPos >= n) {  // the usual case: all in the buffer
+        std::memcpy(destination, cf.buffer.data() + cf.bufferPos, n);
+        cf.bufferPos += n;
+        return n;
+    }
+    return ReadBytesRefilling(cf, destination, n);
+}
 
 // One byte, or -1 at the end.
 int ReadByte(CaptureFile& cf);

@@ -13,41 +13,79 @@ void Prepare(TextOut& out) {
     out.writeFailed = false;
 }
 
-// Writes digits (most significant first, count of them) with the padding rule.
-void PutDigits(TextOut& out, const char* digits, unsigned count, bool negative, unsigned width,
-               Pad pad) {
-    unsigned length = count + (negative ? 1u : 0u);
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+unsigned CountDigits(std::uint64_t value) {
+    unsigned count = 1;
+    while (value >= 10000) {
+        value /= 10000;
+        count += 4;
+    }
+    if (value >= 1000) return count + 3;
+    if (value >= 100) return count + 2;
+    if (value >= 10) return count + 1;
+    return count;
+}
+
+// Writes count digits of value ending just before end.
+void WriteDigits(char* end, std::uint64_t value) {
+    while (value >= 100) {
+        std::size_t pair = static_cast<std::size_t>(value % 100) * 2;
+        value /= 100;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    }
+    if (value >= 10) {
+        std::size_t pair = static_cast<std::size_t>(value) * 2;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    } else {
+        *--end = static_cast<char>('0' + value);
+    }
+}
+
+// n fill characters at p; short fills (the usual case) as one fixed-size
+// store, which the caller has reserved room for.
+void Fill(char* p, char c, unsigned n) {
+    static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    static constexpr char zeros[16] = {'0', '0', '0', '0', '0', '0', '0', '0',
+                                       '0', '0', '0', '0', '0', '0', '0', '0'};
+    if (n <= 16) {
+        std::memcpy(p, c == ' ' ? blanks : zeros, 16);
+    } else {
+        std::memset(p, c, n);
+    }
+}
+
+constexpr unsigned kFillSlack = 16;
+
+// A decimal magnitude with an optional '-', padded to width as printf pads.
+void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned width, Pad pad) {
+    unsigned digits = CountDigits(magnitude);
+    unsigned length = digits + (negative ? 1u : 0u);
     unsigned fill = width > length ? width - length : 0;
-    char* p = Reserve(out, length + fill);
+    char* p = Reserve(out, length + fill + kFillSlack);
     char* start = p;
     if (pad == Pad::Blank) {
-        std::memset(p, ' ', fill);
+        Fill(p, ' ', fill);
         p += fill;
     }
     if (negative) *p++ = '-';
     if (pad == Pad::Zero) {
-        std::memset(p, '0', fill);
+        Fill(p, '0', fill);
         p += fill;
     }
-    std::memcpy(p, digits, count);
-    p += count;
+    p += digits;
+    WriteDigits(p, magnitude);
     if (pad == Pad::Left) {
-        std::memset(p, ' ', fill);
+        Fill(p, ' ', fill);
         p += fill;
     }
     out.used += static_cast<std::size_t>(p - start);
-}
-
-unsigned ToDecimal(std::uint64_t value, char (&text)[24]) {
-    char* end = text + sizeof text;
-    char* p = end;
-    do {
-        *--p = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    unsigned count = static_cast<unsigned>(end - p);
-    std::memmove(text, p, count);
-    return count;
 }
 
 }  // namespace
@@ -91,29 +129,24 @@ bool CloseTextOut(TextOut& out) {
 }
 
 void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width, Pad pad) {
-    char text[24];
-    unsigned count = ToDecimal(value, text);
-    PutDigits(out, text, count, false, width, pad);
+    PutDecimal(out, value, false, width, pad);
 }
 
 void PutSigned(TextOut& out, std::int64_t value, unsigned width, Pad pad) {
     std::uint64_t magnitude =
         value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    char text[24];
-    unsigned count = ToDecimal(magnitude, text);
-    PutDigits(out, text, count, value < 0, width, pad);
+    PutDecimal(out, magnitude, value < 0, width, pad);
 }
 
 void PutHex(TextOut& out, std::uint64_t value, unsigned width) {
     static constexpr char digits[] = "0123456789abcdef";
-    char text[16];
-    char* end = text + sizeof text;
-    char* p = end;
-    do {
-        *--p = digits[value & 15];
-        value >>= 4;
-    } while (value != 0);
-    PutDigits(out, p, static_cast<unsigned>(end - p), false, width, Pad::Zero);
+    unsigned count = 1;
+    for (std::uint64_t rest = value >> 4; rest != 0; rest >>= 4) ++count;
+    unsigned fill = width > count ? width - count : 0;
+    char* p = Reserve(out, fill + count);
+    std::memset(p, '0', fill);
+    for (char* digit = p + fill + count; digit != p + fill; value >>= 4) *--digit = digits[value & 15];
+    out.used += fill + count;
 }
 
 void PutFormat(TextOut& out, const char* format, ...) {

@@ -50,8 +50,27 @@ inline void PutChar(TextOut& out, char c) {
     ++out.used;
 }
 
+// Copies n bytes; short pieces (the usual column texts) without a call.
+inline void CopyBytes(char* to, const char* from, std::size_t n) {
+    if (n >= 4 && n <= 16) {
+        if (n >= 8) {
+            std::memcpy(to, from, 8);
+            std::memcpy(to + n - 8, from + n - 8, 8);
+        } else {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + n - 4, from + n - 4, 4);
+        }
+    } else if (n > 0 && n < 4) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    } else if (n > 16) {
+        std::memcpy(to, from, n);
+    }
+}
+
 inline void PutText(TextOut& out, std::string_view text) {
-    std::memcpy(Reserve(out, text.size()), text.data(), text.size());
+    CopyBytes(Reserve(out, text.size()), text.data(), text.size());
     out.used += text.size();
 }
 

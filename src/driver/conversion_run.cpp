@@ -12,6 +12,15 @@
 namespace zelmot {
 namespace {
 
+// The positions [low, high) of a capture file of the given size that show
+// the same whole percentage.
+struct ProgressRange {
+    std::uint64_t size = 0;
+    std::uint64_t low = 1;
+    std::uint64_t high = 0;
+    std::uint32_t percent = 0;
+};
+
 struct ConversionRun {
     DisplayOptions options;
     FilterState filter;
@@ -22,6 +31,7 @@ struct ConversionRun {
     FrameFieldView view;
     std::uint32_t ReferenceNumber = 0;
     bool FirstFrame = true;
+    ProgressRange progress;
 };
 
 // Nanoseconds to microseconds for the filter, truncating toward zero.
@@ -30,6 +40,13 @@ std::int32_t ToFilterMicroseconds(std::int64_t ns) {
     if (us > INT32_MAX) return INT32_MAX;
     if (us < INT32_MIN) return INT32_MIN;
     return static_cast<std::int32_t>(us);
+}
+
+// Whether any column or the filter reads a frame's times.
+bool TimesAreRead(const DisplayOptions& o) {
+    return o.ShowOnlyActive || o.TmeAbs.Present() || o.TmeGap.Present() || o.TmeGapAft.Present() ||
+           o.TmeDelta.Present() || o.GrphGap.Width != 0 || o.GrphGapAft.Width != 0 ||
+           o.GrphDelta.Width != 0;
 }
 
 bool FilterPasses(ConversionRun& run) {
@@ -50,10 +67,25 @@ bool FilterPasses(ConversionRun& run) {
     return EvaluateFilter(run.filter, in) != 0;
 }
 
+// position * 100 / size, recomputed only when the position leaves the range
+// of positions that give the percentage computed last.
+std::uint32_t ProgressOf(ProgressRange& range, std::uint64_t position, std::uint64_t size) {
+    if (size == range.size && position >= range.low && position < range.high) return range.percent;
+    range.size = size;
+    if (size == 0) {
+        range.percent = 100;
+        range.low = range.high = 0;
+        return range.percent;
+    }
+    range.percent = static_cast<std::uint32_t>(position * 100 / size);
+    range.low = (range.percent * size + 99) / 100;
+    range.high = ((range.percent + 1) * size + 99) / 100;
+    return range.percent;
+}
+
 void UpdateProgress(ConversionRun& run, std::uint64_t position, std::FILE* console) {
     CaptureReader& reader = run.reader;
-    std::uint64_t size = reader.CaptureFileSize;
-    std::uint32_t percent = size == 0 ? 100u : static_cast<std::uint32_t>(position * 100 / size);
+    std::uint32_t percent = ProgressOf(run.progress, position, reader.CaptureFileSize);
     reader.ProgressPercent = percent;
     if (percent == reader.LastProgressPercent) return;
     reader.LastProgressPercent = percent;
@@ -116,6 +148,7 @@ Outcome RunConversion(const RunSettings& settings, std::FILE* console) {
     run.filter.EquationText.clear();
     Outcome options = ReadOptionFile(settings.OptionFileName, run.options, run.filter);
     if (!options.IsOk()) return options;
+    run.timing.TimesWanted = TimesAreRead(run.options);
     if (!OpenTextOutFile(run.out, settings.OutputName))
         return ErrorText("Unable to Open Output Text File %s", settings.OutputName.c_str());
     StartCaptureReader(run.reader, run.out, settings.CaptureBaseName, settings.StartHour,

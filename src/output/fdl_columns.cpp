@@ -40,7 +40,21 @@ void PutResponse(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
     PutFunctionName(out, ResponseFunctionName(fc), fc);
 }
 
+// Each byte as "%02x ", written straight into the output buffer.
+void PutHexBytes(TextOut& out, ByteView data) {
+    static constexpr char digits[] = "0123456789abcdef";
+    char* p = Reserve(out, 3 * data.size);
+    for (std::size_t i = 0; i < data.size; ++i) {
+        std::uint8_t value = data.data[i];
+        p[3 * i] = digits[value >> 4];
+        p[3 * i + 1] = digits[value & 15];
+        p[3 * i + 2] = ' ';
+    }
+    out.used += 3 * data.size;
+}
+
 void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
+    if (!options.DataSgn && !options.DataUns) return PutHexBytes(out, data);
     for (std::size_t i = 0; i < data.size; ++i) {
         std::uint8_t value = ByteAt(data, i);
         if (options.DataSgn) {
@@ -120,11 +134,6 @@ void WriteDataColumn(TextOut& out, const DisplayOptions& options, ByteView data)
     }
 }
 
-void WriteRawBytes(TextOut& out, ByteView bytes) {
-    for (std::size_t i = 0; i < bytes.size; ++i) {
-        PutHexByte(out, ByteAt(bytes, i));
-        PutChar(out, ' ');
-    }
-}
+void WriteRawBytes(TextOut& out, ByteView bytes) { PutHexBytes(out, bytes); }
 
 }  // namespace zelmot

@@ -49,8 +49,26 @@ bool SelectBaudTiming(std::uint16_t baudIndex, TimingState& timing) {
 
 // The product is formed in 128 bits, so no stamp overflows it; a quotient
 // beyond the 64-bit range (not reachable from 48-bit stamps) saturates.
+// The baud table's denominators as constants, so that the division per time
+// value becomes a multiplication; any other denominator divides plainly.
+static std::int64_t DivideByDenominator(std::int64_t value, std::int64_t denominator) {
+    switch (denominator) {
+        case 48: return value / 48;
+        case 24: return value / 24;
+        case 8: return value / 8;
+        case 3: return value / 3;
+        case 15: return value / 15;
+        case 1536: return value / 1536;
+        case 3072: return value / 3072;
+        default: return value / denominator;
+    }
+}
+
 std::int64_t TicksToNs(const BaudTiming& baud, std::int64_t ticks) {
     if (baud.TickDenominator <= 0) return 0;
+    std::int64_t product;
+    if (!__builtin_mul_overflow(ticks, baud.TickNumerator, &product))
+        return DivideByDenominator(product, baud.TickDenominator);  // the common case
     Wide ns = Wide{ticks} * baud.TickNumerator / baud.TickDenominator;
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
@@ -59,21 +77,27 @@ std::int64_t TicksToNs(const BaudTiming& baud, std::int64_t ticks) {
     return static_cast<std::int64_t>(ns);
 }
 
-void ComputeFrameTiming(TimingState& timing, bool firstFrame, std::uint64_t timeStamp,
-                        std::uint64_t nextTimeStamp, std::uint8_t length) {
+// The four times of a frame, each difference taken in ticks and converted once.
+static void ConvertFrameTimes(const TimingState& timing, FrameTiming& now, std::uint64_t timeStamp,
+                       std::uint64_t nextTimeStamp, std::uint8_t length) {
     const BaudTiming& baud = timing.baud;
-    if (firstFrame) {
-        timing.PrevFrameStart = timeStamp;
-        timing.PrevLineStart = timeStamp;
-        timing.PrevFrameLength = 0;
-    }
-    FrameTiming& now = timing.current;
     now.AbsTime = TicksToNs(baud, static_cast<std::int64_t>(timeStamp));
     now.DeltaTime = TicksToNs(baud, TickDifference(timeStamp, timing.PrevLineStart, 0));
     now.GapTime = TicksToNs(baud, TickDifference(timeStamp, timing.PrevFrameStart,
                                                  OnBusTicks(baud, timing.PrevFrameLength)));
     now.GapAfterTime =
         TicksToNs(baud, TickDifference(nextTimeStamp, timeStamp, OnBusTicks(baud, length)));
+}
+
+void ComputeFrameTiming(TimingState& timing, bool firstFrame, std::uint64_t timeStamp,
+                        std::uint64_t nextTimeStamp, std::uint8_t length) {
+    if (firstFrame) {
+        timing.PrevFrameStart = timeStamp;
+        timing.PrevLineStart = timeStamp;
+        timing.PrevFrameLength = 0;
+    }
+    FrameTiming& now = timing.current;
+    if (timing.TimesWanted) ConvertFrameTimes(timing, now, timeStamp, nextTimeStamp, length);
     timing.PrevFrameStart = timeStamp;
     timing.PrevFrameLength = length;
 }

@@ -28,6 +28,9 @@ struct TimingState {
     std::uint8_t PrevFrameLength = 0;
     std::uint64_t PrevLineStart = 0;   // tick time stamp of the last frame written
     bool FirstLine = true;             // the next line written is the first
+    // Whether anything reads the four times (a time or graph column, the
+    // filter); without a reader only the links to the previous frame move on.
+    bool TimesWanted = true;
 };
 
 // Fills timing.baud for a baud index; false (and nothing set) above 8.
