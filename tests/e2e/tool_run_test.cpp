@@ -357,3 +357,29 @@ TEST(ToolFilter, BadEquationEndsTheRunBeforeAnyOutput) {
 
 }  // namespace
 }  // namespace zelmot
+
+namespace zelmot {
+namespace {
+
+TEST(ToolTimeColumns, TheRoadOfOneFrame) {
+    // At 12 Mbit/s a tick is 1000/48 ns: frame 12 starts at 144,192,000 ticks
+    // (3.004 s); frame 11, a one-byte short acknowledgement (44 ticks on the
+    // bus), ends 1,200 ticks (25 us) before it.
+    CaptureFolder run;
+    const std::uint64_t t12 = 144192000;
+    Bytes stream;
+    for (int i = 1; i <= 10; ++i) test::Append(stream, test::RecordBytes(t12 - 100000 + 1000u * i, test::Token(1, 2)));
+    test::Append(stream, test::RecordBytes(t12 - 1244, test::ShortAck()));
+    test::Append(stream, test::RecordBytes(t12, test::Bytes{0x10, 0x05, 0x02, 0x49, 0x50, 0x16}));
+    test::Append(stream, test::RecordBytes(t12 + 5000, test::ShortAck()));
+    test::WriteCaptureRun(run.stem, 12, 0, test::SplitIntoFiles(stream, {}));
+    std::string opt = run.Opt("t", "TmeAbs sc.ms\nGrphGap 10 100us\n");
+    test::ToolResult r = test::RunTool({run.stem + "1200", opt, "StartRef=12"});
+    ASSERT_EQ(r.status, 0) << r.console;
+    EXPECT_EQ(run.Output("cap1200", "t"), run.Head("t", run.FileLine("cap1200.Zelmot")) +
+                                              "       12: a 3.004 g..       | SD1   5<2   RFDL       ED \n"
+                                              "\nEnd of Capture Data\n");
+}
+
+}  // namespace
+}  // namespace zelmot
