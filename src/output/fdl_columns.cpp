@@ -9,12 +9,9 @@ namespace zelmot {
 namespace {
 
 constexpr std::uint8_t kAddressMask = 0x7F;
-constexpr std::uint8_t kExtensionBit = 0x80;
 constexpr std::uint8_t kRequestBit = 0x40;
 constexpr std::uint8_t kFcbBit = 0x20;
 constexpr std::uint8_t kFcvBit = 0x10;
-
-bool HasExtension(std::uint8_t address) { return (address & kExtensionBit) != 0; }
 
 // A function name, or "Typ?(%02x) " with the whole FC when it has none.
 void PutFunctionName(TextOut& out, std::string_view name, std::uint8_t fc) {

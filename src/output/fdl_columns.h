@@ -12,6 +12,9 @@
 
 namespace zelmot {
 
+// Bit 7 of DA or SA: a SAP byte for that side follows the FC.
+inline bool HasExtension(std::uint8_t address) { return (address & 0x80u) != 0; }
+
 // DA and SA as received; the column is 8 characters wide with both shown,
 // 5 with one and absent with none.
 void WriteAddressColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da,

@@ -5,19 +5,18 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kExtensionBit = 0x80;
 constexpr std::uint8_t kEndDelimiter = 0x16;
 // DA, SA, FC, FCS and ED: the bytes every body has besides SAPs and data.
 constexpr std::size_t kFixedBodyBytes = 5;
 constexpr std::size_t kFirstSapIndex = 3;
 
 std::size_t SapCount(std::uint8_t da, std::uint8_t sa) {
-    return ((da & kExtensionBit) != 0 ? 1u : 0u) + ((sa & kExtensionBit) != 0 ? 1u : 0u);
+    return (HasExtension(da) ? 1u : 0u) + (HasExtension(sa) ? 1u : 0u);
 }
 
 // The byte at index, when the address announces a SAP byte there; 0 otherwise.
 std::uint8_t TakeSap(ByteView body, std::uint8_t address, std::size_t& index) {
-    if ((address & kExtensionBit) == 0) return 0;
+    if (!HasExtension(address)) return 0;
     return ByteAt(body, index++);
 }
 
