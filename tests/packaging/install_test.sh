@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Installs the built tree into a temporary prefix and checks the files, then
+# builds the Debian package into a temporary folder, lists its contents,
+# checks its control fields and runs the executables it unpacks to.
+# Usage: install_test.sh <build dir> <cmake> <cpack> <version>
+set -euo pipefail
+build=$1
+cmake=${2:-cmake}
+cpack=${3:-cpack}
+version=${4:-}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zelmot-packaging.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The installed executables print the banner; OptHelp ends with status 1.
+check_tool() {
+    local exe=$1 status=0 text
+    text=$("$exe" OptHelp) || status=$?
+    [ "$status" -eq 1 ] || fail "$exe OptHelp: exit status $status, expected 1"
+    case "$text" in ";"*"v$version"*) ;; *) fail "$exe OptHelp: no banner with v$version";; esac
+}
+
+check_tree() {
+    local root=$1 f
+    for f in bin/zelmot2txt bin/zelmot-gen; do
+        [ -x "$root/$f" ] || fail "$root/$f missing or not executable"
+    done
+    for f in share/man/man1/zelmot2txt.1 share/man/man1/zelmot-gen.1 share/doc/zelmot2txt/README.md; do
+        [ -s "$root/$f" ] || fail "$root/$f missing"
+    done
+    check_tool "$root/bin/zelmot2txt"
+    "$root/bin/zelmot-gen" --help >/dev/null || fail "$root/bin/zelmot-gen --help failed"
+    if command -v groff >/dev/null; then
+        local warnings
+        warnings=$(groff -man -Tutf8 -ww "$root/share/man/man1/zelmot2txt.1" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "manual page warnings: $warnings"
+    fi
+}
+
+# cmake --install into a temporary prefix.
+"$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" ||
+    { cat "$work/install.log" >&2; fail "cmake --install"; }
+check_tree "$work/prefix"
+echo "installed into a temporary prefix: ok"
+
+# The Debian package, built into a folder of its own.
+"$cpack" --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log" >&2; fail "cpack"; }
+debs=("$work"/package/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+dpkg-deb -c "$deb" | tee "$work/contents.txt"
+for f in ./usr/bin/zelmot2txt ./usr/bin/zelmot-gen ./usr/share/man/man1/zelmot2txt.1 \
+         ./usr/share/man/man1/zelmot-gen.1; do
+    awk '{print $NF}' "$work/contents.txt" | grep -qx -- "$f" || fail "$f not in the package"
+done
+[ "$(dpkg-deb -f "$deb" Package)" = zelmot2txt ] || fail "package name"
+[ -z "$version" ] || [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+[ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
+
+# The package's files, unpacked into a temporary root, work in place.
+dpkg-deb -x "$deb" "$work/root"
+check_tree "$work/root/usr"
+echo "package unpacked into a temporary root: ok"
