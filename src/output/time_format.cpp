@@ -12,18 +12,41 @@ struct TimeUnit {
     char name[3];
     std::uint8_t width;       // digits of a unit after the first
     bool separatorAlways;     // the next character is its separator, even a letter
-    std::uint64_t divisor;    // ns per unit
-    std::uint64_t modulus;    // 0: not reduced (whole hours)
 };
 
+// In the fixed order of the walk; UnitValues fills its values in this order.
 constexpr TimeUnit kTimeUnits[] = {
-    {"hr", 2, true, 3'600'000'000'000, 0},
-    {"mn", 2, true, 60'000'000'000, 60},
-    {"sc", 2, false, 1'000'000'000, 60},
-    {"ms", 3, false, 1'000'000, 1'000},
-    {"us", 3, false, 1'000, 1'000},
-    {"ns", 3, false, 1, 1'000},
+    {"hr", 2, true}, {"mn", 2, true}, {"sc", 2, false},
+    {"ms", 3, false}, {"us", 3, false}, {"ns", 3, false},
 };
+constexpr std::size_t kUnitCount = sizeof kTimeUnits / sizeof kTimeUnits[0];
+
+// Whole hours (not reduced), then minutes, seconds, ms, us and ns of a
+// magnitude, by constant divisions (floor division nests, so the hours are
+// the magnitude divided by 3,600 x 10^9).
+void UnitValues(std::uint64_t magnitude, std::uint64_t (&values)[kUnitCount]) {
+    values[5] = magnitude % 1000;
+    magnitude /= 1000;
+    values[4] = magnitude % 1000;
+    magnitude /= 1000;
+    values[3] = magnitude % 1000;
+    magnitude /= 1000;
+    values[2] = magnitude % 60;
+    magnitude /= 60;
+    values[1] = magnitude % 60;
+    values[0] = magnitude / 60;
+}
+
+// A unit after the first: zero-filled to its width of 2 or 3; its value is
+// below 1000 (hours, the only unreduced unit, can only come first).
+void PutLaterUnit(TextOut& out, std::uint64_t value, unsigned width) {
+    char* p = Reserve(out, 3);
+    unsigned v = static_cast<unsigned>(value);
+    if (width == 3) *p++ = static_cast<char>('0' + v / 100 % 10);
+    p[0] = static_cast<char>('0' + v / 10 % 10);
+    p[1] = static_cast<char>('0' + v % 10);
+    out.used += width;
+}
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -70,17 +93,18 @@ void WriteTime(TextOut& out, std::int64_t valueNs, const char* format) {
     const bool negative = valueNs < 0;
     const std::uint64_t magnitude =
         negative ? 0u - static_cast<std::uint64_t>(valueNs) : static_cast<std::uint64_t>(valueNs);
+    std::uint64_t values[kUnitCount];
+    UnitValues(magnitude, values);
     const char* cursor = format;
     bool first = true;
-    for (const TimeUnit& unit : kTimeUnits) {
+    for (std::size_t i = 0; i < kUnitCount; ++i) {
+        const TimeUnit& unit = kTimeUnits[i];
         if (!MatchesUnit(cursor, unit.name)) continue;
         cursor += 2;
-        std::uint64_t value = magnitude / unit.divisor;
-        if (unit.modulus != 0) value %= unit.modulus;
         if (first) {
-            PutFirstUnit(out, value, unit.width, negative);
+            PutFirstUnit(out, values[i], unit.width, negative);
         } else {
-            PutUnsigned(out, value, unit.width, Pad::Zero);
+            PutLaterUnit(out, values[i], unit.width);
         }
         char separator = TakeSeparator(cursor, unit.separatorAlways);
         if (separator != '\0') PutChar(out, separator);
