@@ -38,9 +38,10 @@ std::string_view BaudName(std::uint16_t baudIndex) {
 }
 
 std::uint64_t RecordTimeStamp(const std::uint8_t* recordHeader) {
-    std::uint64_t stamp = 0;
-    for (int i = 6; i >= 1; --i) stamp = (stamp << 8) | recordHeader[i];
-    return stamp;
+    const std::uint8_t* b = recordHeader + 1;
+    return static_cast<std::uint64_t>(b[0]) | static_cast<std::uint64_t>(b[1]) << 8 |
+           static_cast<std::uint64_t>(b[2]) << 16 | static_cast<std::uint64_t>(b[3]) << 24 |
+           static_cast<std::uint64_t>(b[4]) << 32 | static_cast<std::uint64_t>(b[5]) << 40;
 }
 
 std::string CaptureFileName(const std::string& stem, unsigned hour, unsigned minute) {

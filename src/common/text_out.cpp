@@ -63,8 +63,22 @@ void Fill(char* p, char c, unsigned n) {
 
 constexpr unsigned kFillSlack = 16;
 
+constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                          100000000, 1000000000, 10000000000ull};
+constexpr unsigned kFastWidths = sizeof kPowersOfTen / sizeof kPowersOfTen[0] - 1;
+
 // A decimal magnitude with an optional '-', padded to width as printf pads.
 void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned width, Pad pad) {
+    if (!negative && pad != Pad::Left && width != 0 && width <= kFastWidths &&
+        magnitude < kPowersOfTen[width]) {
+        // The usual column: the digits fit the width, so fill it whole and
+        // write the digits over its right end.
+        char* p = Reserve(out, kFillSlack);
+        Fill(p, pad == Pad::Zero ? '0' : ' ', width);
+        WriteDigits(p + width, magnitude);
+        out.used += width;
+        return;
+    }
     unsigned digits = CountDigits(magnitude);
     unsigned length = digits + (negative ? 1u : 0u);
     unsigned fill = width > length ? width - length : 0;
