@@ -18,6 +18,9 @@ void PutOverflowMark(TextOut& out, std::uint8_t width) {
 // 0 <= value <= fullScale here, so the count is at most width.
 std::uint8_t DotCount(std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs) {
     if (valueNs <= 0 || fullScaleNs <= 0) return 0;
+    std::int64_t product;
+    if (!__builtin_mul_overflow(valueNs, std::int64_t{width}, &product))
+        return static_cast<std::uint8_t>(product / fullScaleNs);  // the usual case
     return static_cast<std::uint8_t>(Wide{valueNs} * width / fullScaleNs);
 }
 
