@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: once in a normal build, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, once built with clang++;
-# then runs each fuzz target for 40 seconds (two at a time).
+# then a smoke run of the benchmark script (no timing is asserted) and each
+# fuzz target for 40 seconds (two at a time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -14,4 +15,5 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir bu
 cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-clang -j2
 ctest --test-dir build-clang --output-on-failure -j2
+bash bench/run.sh --smoke
 bash fuzz/run.sh 40
