@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "console_texts.h"
 #include "support/capture_builder.h"
 
 namespace zelmot::e2e {
 
 using test::Bytes;
 
-inline const std::string kBanner = ";Velmor Trawlex v4.1.2\n";
+using test::kBanner;
 inline const std::string kSyncNotFound = "Capture File Sync Error: SYNC_MARK not found";
 
 inline bool RunningAsRoot() { return ::geteuid() == 0; }

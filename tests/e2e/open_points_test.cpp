@@ -17,22 +17,8 @@ namespace zelmot::e2e {
 namespace {
 
 namespace fs = std::filesystem;
+using test::kUsage;
 
-const std::string kUsage =
-    "use: Zelmot2Txt <InputFile> <OptFile> [options] \n"
-    "    <InputFile>    .Zelmot will be added\n"
-    "    <OptFile>      .Opt will be added\n"
-    "Options:\n"
-    "    NumMin=<n>     Number of Minutes to convert\n"
-    "    StartRef=<n>   Start Reference Number\n"
-    "    EndRef=<n>     End   Reference Number\n"
-    "    Arg0=<n>       Arg 0 for Opt file 0x for hex\n"
-    "    Arg1=<n>       Arg 1 for Opt file 0x for hex\n"
-    "    Arg2=<n>       Arg 2 for Opt file 0x for hex\n"
-    "    Arg3=<n>       Arg 3 for Opt file 0x for hex\n"
-    "\n"
-    "Zelmot2Text OptHelp\n"
-    "    Print option file help\n";
 
 // Runs the option file text on Traffic(4) (frames 1-3 delivered).
 struct TrafficRun {

@@ -6,6 +6,7 @@
 
 #include "driver/conversion_run.h"
 #include "options/option_help.h"
+#include "console_texts.h"
 #include "support/capture_builder.h"
 
 namespace zelmot {
@@ -13,22 +14,8 @@ namespace {
 
 using test::Bytes;
 
-const std::string kBanner = ";Velmor Trawlex v4.1.2\n";
-const std::string kUsage =
-    "use: Zelmot2Txt <InputFile> <OptFile> [options] \n"
-    "    <InputFile>    .Zelmot will be added\n"
-    "    <OptFile>      .Opt will be added\n"
-    "Options:\n"
-    "    NumMin=<n>     Number of Minutes to convert\n"
-    "    StartRef=<n>   Start Reference Number\n"
-    "    EndRef=<n>     End   Reference Number\n"
-    "    Arg0=<n>       Arg 0 for Opt file 0x for hex\n"
-    "    Arg1=<n>       Arg 1 for Opt file 0x for hex\n"
-    "    Arg2=<n>       Arg 2 for Opt file 0x for hex\n"
-    "    Arg3=<n>       Arg 3 for Opt file 0x for hex\n"
-    "\n"
-    "Zelmot2Text OptHelp\n"
-    "    Print option file help\n";
+using test::kBanner;
+using test::kUsage;
 
 TEST(ToolCommandLine, UsageAndHelp) {
     test::ToolResult r = test::RunTool({});
