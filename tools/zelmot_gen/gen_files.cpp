@@ -20,27 +20,6 @@ CaptureHeaderBytes MakeCaptureHeader(const GenOptions& options) {
     return header;
 }
 
-std::string CaptureFileName(const std::string& stem, unsigned hour, unsigned minute) {
-    std::string name;
-    TextOut out;
-    OpenTextOutMemory(out, &name);
-    PutText(out, stem);
-    PutUnsigned(out, hour, 2, Pad::Zero);
-    PutUnsigned(out, minute, 2, Pad::Zero);
-    PutText(out, ".Zelmot");
-    CloseTextOut(out);
-    return name;
-}
-
-void NextMinute(unsigned& hour, unsigned& minute) {
-    if (minute < 59) {
-        ++minute;
-        return;
-    }
-    minute = 0;
-    hour = hour < 23 ? hour + 1 : 0;
-}
-
 Outcome WriteCaptureFile(const std::string& name, const CaptureHeaderBytes& header,
                          const std::uint8_t* records, std::size_t size) {
     std::FILE* file = std::fopen(name.c_str(), "wb");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "capture/capture_format.h"
 #include "common/text_out.h"
 #include "gen_bus.h"
 #include "gen_files.h"
@@ -110,7 +111,7 @@ Outcome RunGenerator(const GenOptions& options) {
         if (!written.IsOk()) return written;
         stream.bytes.erase(stream.bytes.begin(), stream.bytes.begin() + static_cast<std::ptrdiff_t>(cut));
         PrintSummary(name, counts, kCaptureHeaderSize + cut, minute, bus);
-        NextMinute(hour, minuteOfHour);
+        AdvanceCaptureMinute(hour, minuteOfHour);
     }
     return Success();
 }

@@ -7,13 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "capture/capture_format.h"
 #include "gen_minute.h"
 #include "gen_random.h"
 
 namespace zelmot {
 
-constexpr std::uint8_t kSyncMark = 0xDD;
-constexpr std::size_t kRecordHeaderSize = 8;
 // A corrupted record lies this many records away from the next one and from
 // a minute's start, and kCorruptTail from its end, so that a reader checking
 // a hundred records after a sync mark can find the records again within the
