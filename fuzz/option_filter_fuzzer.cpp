@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "capture/capture_frame.h"
+#include "driver/frame_filter_inputs.h"
 #include "filter/filter_state.h"
 #include "filter/opcodes.h"
 #include "fuzz_input.h"
@@ -81,17 +82,8 @@ void EvaluateFrame(ByteReader& in, FilterState& filter) {
 
     std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[count]);
     std::memcpy(exact.get(), bytes.data(), count);
-    FilterInputs fields;
-    fields.bytes = exact.get();
-    fields.count = frame.Length;
-    fields.Status = view.Status;
-    fields.DataLen = view.DataLen;
-    fields.SD = view.SD;
-    fields.DA = view.DA;
-    fields.FC = view.FC;
-    fields.DSAP = view.DSAP;
-    fields.SSAP = view.SSAP;
-    fields.Data = view.Data;
+    FilterInputs fields = FrameFilterInputs(frame, view);
+    fields.bytes = exact.get();  // exactly count bytes, so any read past them is seen
     if ((mode & kFrameFreeLocations) != 0) {
         for (std::int16_t* location : {&fields.DA, &fields.FC, &fields.DSAP, &fields.SSAP, &fields.Data})
             *location = static_cast<std::int16_t>(in.Number(2));

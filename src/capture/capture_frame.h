@@ -8,7 +8,8 @@
 namespace zelmot {
 
 // Large enough for 255 frame bytes and the status byte, and for every
-// location a start delimiter can name; bytes past Length + 1 stay 0.
+// location a start delimiter can name. The buffer is reused from frame to
+// frame: nothing at or past index Length + 1 belongs to the current frame.
 constexpr std::size_t kFrameBufferSize = 272;
 
 struct CaptureFrame {

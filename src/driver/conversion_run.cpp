@@ -4,6 +4,7 @@
 #include "driver/conversion_run.h"
 
 #include "capture/frame_reader.h"
+#include "driver/frame_filter_inputs.h"
 #include "filter/filter_state.h"
 #include "options/option_file.h"
 #include "output/frame_columns.h"
@@ -51,17 +52,7 @@ bool TimesAreRead(const DisplayOptions& o) {
 
 bool FilterPasses(ConversionRun& run) {
     const FrameTiming& t = run.timing.current;
-    FilterInputs in;
-    in.bytes = run.frame.bytes.data();
-    in.count = run.frame.Length;
-    in.Status = run.view.Status;
-    in.DataLen = run.view.DataLen;
-    in.SD = run.view.SD;
-    in.DA = run.view.DA;
-    in.FC = run.view.FC;
-    in.DSAP = run.view.DSAP;
-    in.SSAP = run.view.SSAP;
-    in.Data = run.view.Data;
+    FilterInputs in = FrameFilterInputs(run.frame, run.view);
     in.GapUs = ToFilterMicroseconds(t.GapTime);
     in.GapAftUs = ToFilterMicroseconds(t.GapAfterTime);
     return EvaluateFilter(run.filter, in) != 0;
