@@ -8,19 +8,12 @@
 #include "common/outcome.h"
 #include "common/text_out.h"
 #include "common/text_source.h"
+#include "support/collect_text.h"
 
 namespace zelmot {
 namespace {
 
-template <typename Write>
-std::string Collect(Write write) {
-    std::string text;
-    TextOut out;
-    OpenTextOutMemory(out, &text);
-    write(out);
-    CloseTextOut(out);
-    return text;
-}
+using test::CollectText;
 
 std::string Printf(const char* format, auto value) {
     char text[64];
@@ -34,20 +27,20 @@ TEST(TextOut, NumbersMatchPrintf) {
     for (std::uint64_t v : unsignedValues) {
         for (unsigned width : {0u, 1u, 2u, 3u, 9u, 25u}) {
             std::string w = std::to_string(width);
-            EXPECT_EQ(Collect([&](TextOut& o) { PutUnsigned(o, v, width); }), Printf(("%" + w + PRIu64).c_str(), v));
-            EXPECT_EQ(Collect([&](TextOut& o) { PutUnsigned(o, v, width, Pad::Zero); }),
+            EXPECT_EQ(CollectText([&](TextOut& o) { PutUnsigned(o, v, width); }), Printf(("%" + w + PRIu64).c_str(), v));
+            EXPECT_EQ(CollectText([&](TextOut& o) { PutUnsigned(o, v, width, Pad::Zero); }),
                       Printf(("%0" + w + PRIu64).c_str(), v));
-            EXPECT_EQ(Collect([&](TextOut& o) { PutUnsigned(o, v, width, Pad::Left); }),
+            EXPECT_EQ(CollectText([&](TextOut& o) { PutUnsigned(o, v, width, Pad::Left); }),
                       Printf(("%-" + w + PRIu64).c_str(), v));
-            EXPECT_EQ(Collect([&](TextOut& o) { PutHex(o, v, width); }), Printf(("%0" + w + PRIx64).c_str(), v));
+            EXPECT_EQ(CollectText([&](TextOut& o) { PutHex(o, v, width); }), Printf(("%0" + w + PRIx64).c_str(), v));
         }
     }
     const std::int64_t signedValues[] = {0, -1, 5, -5, -128, 127, -32768, 258, INT64_MIN, INT64_MAX};
     for (std::int64_t v : signedValues) {
         for (unsigned width : {0u, 4u, 6u, 20u}) {
             std::string w = std::to_string(width);
-            EXPECT_EQ(Collect([&](TextOut& o) { PutSigned(o, v, width); }), Printf(("%" + w + PRId64).c_str(), v));
-            EXPECT_EQ(Collect([&](TextOut& o) { PutSigned(o, v, width, Pad::Zero); }),
+            EXPECT_EQ(CollectText([&](TextOut& o) { PutSigned(o, v, width); }), Printf(("%" + w + PRId64).c_str(), v));
+            EXPECT_EQ(CollectText([&](TextOut& o) { PutSigned(o, v, width, Pad::Zero); }),
                       Printf(("%0" + w + PRId64).c_str(), v));
         }
     }
@@ -56,8 +49,8 @@ TEST(TextOut, NumbersMatchPrintf) {
 TEST(TextOut, TextsOfEveryShortLengthAndHexBytes) {
     std::string source = "abcdefghijklmnopqrstuvwxyz0123456789";
     for (std::size_t n = 0; n <= source.size(); ++n)
-        EXPECT_EQ(Collect([&](TextOut& o) { PutText(o, std::string_view(source).substr(0, n)); }), source.substr(0, n));
-    EXPECT_EQ(Collect([](TextOut& o) {
+        EXPECT_EQ(CollectText([&](TextOut& o) { PutText(o, std::string_view(source).substr(0, n)); }), source.substr(0, n));
+    EXPECT_EQ(CollectText([](TextOut& o) {
                   PutHexByte(o, 0x0a);
                   PutHexByte(o, 0xff);
                   PutRepeated(o, '.', 3);
@@ -68,7 +61,7 @@ TEST(TextOut, TextsOfEveryShortLengthAndHexBytes) {
 
 TEST(TextOut, PiecesLargerThanTheBufferArriveWhole) {
     std::string big(3 * kTextOutBufferSize + 17, 'q');
-    std::string text = Collect([&](TextOut& o) {
+    std::string text = CollectText([&](TextOut& o) {
         for (int i = 0; i < 50000; ++i) PutUnsigned(o, static_cast<unsigned>(i), 9);
         PutText(o, big);
         PutChar(o, '!');

@@ -8,28 +8,21 @@
 
 #include "output/fdl_byte_view.h"
 #include "output/fdl_columns.h"
+#include "support/collect_text.h"
 
 namespace zelmot {
 namespace {
 
-template <typename Write>
-std::string Collect(Write write) {
-    std::string text;
-    TextOut out;
-    OpenTextOutMemory(out, &text);
-    write(out);
-    FlushTextOut(out);
-    return text;
-}
+using test::CollectText;
 
 std::string Fc(std::uint8_t fc, bool showFcbTyp = false) {
     DisplayOptions options;
     options.ShowFcbTyp = showFcbTyp;
-    return Collect([&](TextOut& out) { WriteFcColumn(out, options, fc); });
+    return CollectText([&](TextOut& out) { WriteFcColumn(out, options, fc); });
 }
 
 std::string Data(const DisplayOptions& options, std::vector<std::uint8_t> bytes) {
-    return Collect([&](TextOut& out) { WriteDataColumn(out, options, ByteView{bytes.data(), bytes.size()}); });
+    return CollectText([&](TextOut& out) { WriteDataColumn(out, options, ByteView{bytes.data(), bytes.size()}); });
 }
 
 DisplayOptions DataFormat(bool sgn, bool uns, bool words) {
@@ -76,7 +69,7 @@ TEST(FcColumn, ResponseNamesAndUnknowns) {
             auto fc = static_cast<std::uint8_t>(high | function);
             std::string expected = names[function] != nullptr
                                        ? names[function]
-                                       : "Typ?(" + Collect([&](TextOut& out) { PutHexByte(out, fc); }) + ") ";
+                                       : "Typ?(" + CollectText([&](TextOut& out) { PutHexByte(out, fc); }) + ") ";
             EXPECT_EQ(Fc(fc), expected) << int(fc);
         }
     }
@@ -96,7 +89,7 @@ TEST(FcColumn, NoFcWritesNothing) {
     DisplayOptions options;
     options.NoFc = true;
     options.ShowFcbTyp = true;
-    EXPECT_EQ(Collect([&](TextOut& out) { WriteFcColumn(out, options, 0x7d); }), "");
+    EXPECT_EQ(CollectText([&](TextOut& out) { WriteFcColumn(out, options, 0x7d); }), "");
 }
 
 TEST(DataColumn, ByteFormats) {
@@ -125,9 +118,9 @@ TEST(DataColumn, OddCountFallsBackToBytes) {
 
 TEST(RawBytes, EveryByteInHex) {
     std::vector<std::uint8_t> bytes = {0x00, 0x0a, 0xf0};
-    EXPECT_EQ(Collect([&](TextOut& out) { WriteRawBytes(out, ByteView{bytes.data(), bytes.size()}); }),
+    EXPECT_EQ(CollectText([&](TextOut& out) { WriteRawBytes(out, ByteView{bytes.data(), bytes.size()}); }),
               "00 0a f0 ");
-    EXPECT_EQ(Collect([&](TextOut& out) { WriteRawBytes(out, ByteView{}); }), "");
+    EXPECT_EQ(CollectText([&](TextOut& out) { WriteRawBytes(out, ByteView{}); }), "");
 }
 
 TEST(ByteView, AccessStaysInside) {
