@@ -78,7 +78,6 @@ Outcome OpenNextCaptureFile(CaptureReader& reader) {
         return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
     }
     reader.CaptureFileSize = reader.file.size;
-    reader.ProgressPercent = 0;
     reader.LastProgressPercent = 100;
     reader.Header.fill(0);
     ReadBytes(reader.file, reader.Header.data(), reader.Header.size());

@@ -31,8 +31,7 @@ struct CaptureReader {
     std::uint64_t PendingTimeStamp = 0;  // of the record header read ahead
     std::uint8_t PendingLength = 0;
     std::uint64_t ResyncOrigin = 0;  // where a resynchronisation search starts
-    std::uint32_t ProgressPercent = 0;
-    std::uint32_t LastProgressPercent = 100;
+    std::uint32_t LastProgressPercent = 100;  // the progress last printed; 100 after each opening
 };
 
 // Sets the reader up for a run (nothing is opened yet).

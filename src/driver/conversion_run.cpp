@@ -77,7 +77,6 @@ std::uint32_t ProgressOf(ProgressRange& range, std::uint64_t position, std::uint
 void UpdateProgress(ConversionRun& run, std::uint64_t position, std::FILE* console) {
     CaptureReader& reader = run.reader;
     std::uint32_t percent = ProgressOf(run.progress, position, reader.CaptureFileSize);
-    reader.ProgressPercent = percent;
     if (percent == reader.LastProgressPercent) return;
     reader.LastProgressPercent = percent;
     if (console != nullptr) std::fprintf(console, "%s %2u%%\r", reader.CurrentCaptureName.c_str(), percent);
