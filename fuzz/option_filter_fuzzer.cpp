@@ -12,7 +12,6 @@
 #include <memory>
 
 #include "capture/capture_frame.h"
-#include "driver/frame_filter_inputs.h"
 #include "filter/filter_state.h"
 #include "filter/opcodes.h"
 #include "fuzz_input.h"
@@ -74,20 +73,19 @@ void EvaluateFrame(ByteReader& in, FilterState& filter) {
     count = bytes.size() - 1;
 
     CaptureFrame frame;
-    std::memcpy(frame.bytes.data(), bytes.data(), bytes.size());
+    std::memcpy(frame.Bytes.data(), bytes.data(), bytes.size());
     frame.Length = static_cast<std::uint8_t>(count);
-    frame.Status = frame.bytes[count];
-    FrameFieldView view;
-    LocateFrameFields(frame, view);
+    frame.Status = frame.Bytes[count];
+    LocateFrameFields(frame);
 
     std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[count]);
     std::memcpy(exact.get(), bytes.data(), count);
-    FilterInputs fields = FrameFilterInputs(frame, view);
-    fields.bytes = exact.get();  // exactly count bytes, so any read past them is seen
+    FilterInputs fields{exact.get(), frame.Length, frame.Fields, 0, 0};  // exactly count bytes, so any read past them is seen
     if ((mode & kFrameFreeLocations) != 0) {
-        for (std::int16_t* location : {&fields.DA, &fields.FC, &fields.DSAP, &fields.SSAP, &fields.Data})
+        FrameFieldView& view = fields.Fields;
+        for (std::int16_t* location : {&view.DA, &view.FC, &view.DSAP, &view.SSAP, &view.Data})
             *location = static_cast<std::int16_t>(in.Number(2));
-        fields.DataLen = in.Byte();
+        view.DataLen = in.Byte();
     }
     fields.GapUs = static_cast<std::int32_t>(in.Number(4));
     fields.GapAftUs = static_cast<std::int32_t>(in.Number(4));

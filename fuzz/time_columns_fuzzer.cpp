@@ -82,7 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t length = in.Byte();
         const std::uint64_t next = in.Number(6) & kStampMask;
         zelmot::ComputeFrameTiming(timing, frame == 0, stamp, next, length);
-        if ((mode & 1u) != 0) zelmot::WriteTimeColumns(out, options, timing);
+        if ((mode & 1u) != 0) {
+            zelmot::WriteTimeColumns(out, options, timing.Current);
+            zelmot::NoteLineWritten(timing);
+        }
         if ((mode & 2u) != 0) {
             const auto value = static_cast<std::int64_t>(in.Number(8));
             zelmot::WriteTime(out, value, options.TmeAbs.Text);
@@ -92,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     zelmot::FlushTextOut(out);
     CheckCharacters(text, options);
-    const zelmot::FrameTiming& last = timing.current;
+    const zelmot::FrameTiming& last = timing.Current;
     for (std::int64_t value : {last.DeltaTime, last.GapTime, last.GapAfterTime}) {
         CheckGraph(out, text, options.GrphDelta.Width, value, options.GrphDelta.FullScale);
         CheckGraph(out, text, options.GrphGapAft.Width, value, options.GrphGapAft.FullScale);

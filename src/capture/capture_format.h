@@ -9,9 +9,9 @@
 
 namespace zelmot {
 
-constexpr std::uint8_t SYNC_MARK = 0xDD;
+constexpr std::uint8_t kSyncMark = 0xDD;
 constexpr std::size_t kCaptureHeaderSize = 40;
-constexpr std::size_t kRecordHeaderSize = 8;  // SYNC_MARK, 6 time-stamp bytes, Length
+constexpr std::size_t kRecordHeaderSize = 8;  // kSyncMark, 6 time-stamp bytes, Length
 constexpr std::uint16_t kBaudIndexCount = 9;
 
 using CaptureHeader = std::array<std::uint8_t, kCaptureHeaderSize>;

@@ -1,9 +1,10 @@
-// One frame as the reader delivers it, and the locations of its FDL fields
-// as the filter reads them.
+// One frame as the reader delivers it, and the location of its FDL fields.
 #pragma once
 
 #include <array>
 #include <cstdint>
+
+#include "common/frame_fields.h"
 
 namespace zelmot {
 
@@ -13,30 +14,19 @@ namespace zelmot {
 constexpr std::size_t kFrameBufferSize = 272;
 
 struct CaptureFrame {
-    std::array<std::uint8_t, kFrameBufferSize> bytes{};  // frame bytes, then the status byte
+    std::array<std::uint8_t, kFrameBufferSize> Bytes{};  // frame bytes, then the status byte
     std::uint8_t Length = 0;
     std::uint8_t Status = 0;
     std::uint64_t TimeStamp = 0;      // own time stamp, ticks
     std::uint64_t NextTimeStamp = 0;  // time stamp of the record that follows
+    FrameFieldView Fields;
+    // Read position in the capture file now open once the frame and the
+    // record header after it are read.
+    std::uint64_t FileOffset = 0;
 };
 
-constexpr std::int16_t kAbsentField = -1;
-
-// Where the FDL fields of the current frame lie: indices into the frame
-// bytes, or kAbsentField. Located by the start delimiter alone.
-struct FrameFieldView {
-    std::uint8_t Status = 0;
-    std::uint8_t DataLen = 0;
-    std::uint8_t SD = 0;
-    std::int16_t DA = kAbsentField;  // SA is the byte after it
-    std::int16_t FC = kAbsentField;
-    std::int16_t DSAP = kAbsentField;
-    std::int16_t SSAP = kAbsentField;
-    std::int16_t Data = kAbsentField;
-};
-
-// Fills view from the frame's bytes. A length or address byte that lies
-// outside the frame counts as 0 (no data count, no SAP extension).
-void LocateFrameFields(const CaptureFrame& frame, FrameFieldView& view);
+// Fills frame.Fields from the frame's bytes. A length or address byte that
+// lies outside the frame counts as 0 (no data count, no SAP extension).
+void LocateFrameFields(CaptureFrame& frame);
 
 }  // namespace zelmot

@@ -1,4 +1,5 @@
-// Frame reader: file sequence, record stream, look-ahead and resynchronisation.
+// Frame reader: file sequence, record stream, look-ahead, resynchronisation,
+// and the queue that hands their events out ahead of the frame they precede.
 #include "capture/frame_reader.h"
 
 namespace zelmot {
@@ -7,34 +8,19 @@ namespace {
 constexpr int kSyncSearchLimit = 280;  // stray bytes per search, and candidates tried
 constexpr int kSyncCheckRecords = 100;
 
-void EchoHeader(CaptureReader& reader) {
-    TextOut& out = *reader.out;
-    PutText(out, "ZK-9 Name : ");
-    PutText(out, HeaderDeviceName(reader.Header));
-    std::uint32_t address = HeaderDeviceAddress(reader.Header);
-    PutText(out, "\nZK-9 IP   : ");
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        PutUnsigned(out, (address >> shift) & 0xFF);
-        if (shift != 0) PutChar(out, '.');
-    }
-    PutText(out, "\nBaud      : ");
-    std::uint16_t baudIndex = HeaderBaudIndex(reader.Header);
-    if (baudIndex < kBaudIndexCount) {
-        PutText(out, BaudName(baudIndex));
-    } else {
-        PutText(out, "?(");
-        PutUnsigned(out, baudIndex);
-        PutChar(out, ')');
-    }
-    PutText(out, "\nOpt File  : ");
-    PutText(out, reader.OptionFileName);
-    PutChar(out, '\n');
-    if (!reader.EquationText.empty()) {
-        PutText(out, "Show Only : ");
-        PutText(out, reader.EquationText);
-        PutChar(out, '\n');
-    }
-    PutChar(out, '\n');
+void QueueEvent(CaptureReader& reader, ReaderEvent event) {
+    // The queue is sized for the most one pull can raise; a further event
+    // would be a fault of the reader, and it replaces the last one.
+    std::size_t count = reader.QueueCount < kReaderEventQueueSize ? reader.QueueCount++
+                                                                  : kReaderEventQueueSize - 1;
+    reader.Queue[(reader.QueueHead + count) % kReaderEventQueueSize] = std::move(event);
+}
+
+void QueueOutcome(CaptureReader& reader, const Outcome& outcome) {
+    ReaderEvent event;
+    event.Kind = outcome.IsEnd() ? RecordKind::EndOfCapture : RecordKind::Error;
+    event.Text = outcome.text;
+    QueueEvent(reader, std::move(event));
 }
 
 // Reads the 8 bytes of a candidate's record header as far as the file goes;
@@ -45,87 +31,132 @@ CheckStep CheckRecord(CaptureFile& file) {
     std::uint8_t header[kRecordHeaderSize];
     std::size_t got = ReadBytes(file, header, sizeof header);
     if (got == 0) return CheckStep::FileEnded;
-    if (header[0] != SYNC_MARK) return CheckStep::Bad;
+    if (header[0] != kSyncMark) return CheckStep::Bad;
     if (got < sizeof header) return CheckStep::FileEnded;
     SeekTo(file, ReadPosition(file) + header[7] + 1u);
     return CheckStep::Good;
 }
 
-}  // namespace
-
-void StartCaptureReader(CaptureReader& reader, TextOut& out, std::string captureBaseName,
-                        unsigned startHour, unsigned startMinute, unsigned numMin,
-                        std::string optionFileName, std::string equationText) {
-    CloseCaptureFile(reader.file);
-    reader = CaptureReader{};
-    reader.out = &out;
-    reader.CaptureBaseName = std::move(captureBaseName);
-    reader.CaptureHour = startHour;
-    reader.CaptureMinute = startMinute;
-    reader.FilesLeft = numMin;
-    reader.OptionFileName = std::move(optionFileName);
-    reader.EquationText = std::move(equationText);
+// One step of a pull; what it raises is queued.
+void Advance(CaptureReader& reader) {
+    Outcome step;
+    switch (reader.Stage) {
+        case CaptureReader::Phase::Opening:
+            step = OpenNextCaptureFile(reader);
+            if (step.IsOk()) reader.Stage = CaptureReader::Phase::Syncing;
+            break;
+        case CaptureReader::Phase::Syncing:
+            step = SyncToRecords(reader);
+            if (step.IsOk()) step = ReadFrame(reader, true);
+            if (step.IsOk()) reader.Stage = CaptureReader::Phase::Reading;
+            break;
+        case CaptureReader::Phase::Reading:
+            step = ReadFrame(reader, false);
+            break;
+        case CaptureReader::Phase::Ended:
+            return;
+    }
+    if (step.IsOk()) return;
+    CloseCaptureFile(reader.File);
+    reader.Stage = CaptureReader::Phase::Ended;
+    QueueOutcome(reader, step);
 }
 
+}  // namespace
+
+void StartCaptureReader(CaptureReader& reader, CaptureRunFiles files) {
+    CloseCaptureReader(reader);
+    reader = CaptureReader{};
+    reader.CaptureHour = files.StartHour;
+    reader.CaptureMinute = files.StartMinute;
+    reader.FilesLeft = files.NumMin;
+    reader.Files = std::move(files);
+}
+
+RecordKind PullRecord(CaptureReader& reader) {
+    for (;;) {
+        if (reader.QueueCount > 0) {
+            ReaderEvent& next = reader.Queue[reader.QueueHead];
+            reader.Event = next;
+            // End and error stay at the head: every later pull repeats them.
+            if (next.Kind == RecordKind::EndOfCapture || next.Kind == RecordKind::Error)
+                return reader.Event.Kind;
+            reader.QueueHead = (reader.QueueHead + 1) % kReaderEventQueueSize;
+            --reader.QueueCount;
+            return reader.Event.Kind;
+        }
+        if (reader.FrameReady) {
+            reader.FrameReady = false;
+            ++reader.FramesDelivered;
+            return RecordKind::Frame;
+        }
+        Advance(reader);
+        if (reader.Stage == CaptureReader::Phase::Reading && reader.QueueCount == 0 &&
+            reader.FrameReady) {
+            reader.FrameReady = false;  // the usual case: a frame and no event
+            ++reader.FramesDelivered;
+            return RecordKind::Frame;
+        }
+    }
+}
+
+void CloseCaptureReader(CaptureReader& reader) { CloseCaptureFile(reader.File); }
+
 Outcome OpenNextCaptureFile(CaptureReader& reader) {
-    CloseCaptureFile(reader.file);
+    CloseCaptureFile(reader.File);
     if (reader.FilesLeft == 0) return EndOfCapture();
     --reader.FilesLeft;
     reader.CurrentCaptureName =
-        CaptureFileName(reader.CaptureBaseName, reader.CaptureHour, reader.CaptureMinute);
-    if (!OpenCaptureFile(reader.file, reader.CurrentCaptureName)) {
-        CloseRunFiles(reader);
+        CaptureFileName(reader.Files.CaptureBaseName, reader.CaptureHour, reader.CaptureMinute);
+    if (!OpenCaptureFile(reader.File, reader.CurrentCaptureName)) {
+        if (reader.Files.MissingFileEnds && reader.FilesOpened > 0) return EndOfCapture();
         return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
     }
-    reader.CaptureFileSize = reader.file.size;
-    reader.LastProgressPercent = 100;
+    reader.CaptureFileSize = reader.File.size;
     reader.Header.fill(0);
-    ReadBytes(reader.file, reader.Header.data(), reader.Header.size());
-    if (!reader.HeaderEchoed) {
-        reader.HeaderEchoed = true;
-        EchoHeader(reader);
+    ReadBytes(reader.File, reader.Header.data(), reader.Header.size());
+    if (reader.FilesOpened++ == 0) {
+        ReaderEvent header;
+        header.Kind = RecordKind::HeaderRead;
+        header.Header = reader.Header;
+        QueueEvent(reader, std::move(header));
     }
-    PutText(*reader.out, "File      : ");
-    PutText(*reader.out, reader.CurrentCaptureName);
-    PutChar(*reader.out, '\n');
+    ReaderEvent opened;
+    opened.Kind = RecordKind::FileOpened;
+    opened.Text = reader.CurrentCaptureName;
+    QueueEvent(reader, std::move(opened));
     AdvanceCaptureMinute(reader.CaptureHour, reader.CaptureMinute);
     return Success();
 }
 
 Outcome ReadCaptureBytes(CaptureReader& reader, std::uint8_t* destination, std::size_t n) {
-    if (!IsOpen(reader.file)) {
+    if (!IsOpen(reader.File)) {
         Outcome opened = OpenNextCaptureFile(reader);
         if (!opened.IsOk()) return opened;
     }
-    std::size_t got = ReadBytes(reader.file, destination, n);
+    std::size_t got = ReadBytes(reader.File, destination, n);
     if (got == n) return Success();
     // The stream runs on into the next file, right after its header.
     Outcome opened = OpenNextCaptureFile(reader);
     if (!opened.IsOk()) return opened;
-    if (ReadBytes(reader.file, destination + got, n - got) == n - got) return Success();
+    if (ReadBytes(reader.File, destination + got, n - got) == n - got) return Success();
     return ErrorText("Capture File Read Error: Data Under Run");
 }
 
-Outcome ReadRecordHeader(CaptureReader& reader, std::uint8_t* header, std::uint32_t referenceNumber) {
+Outcome ReadRecordHeader(CaptureReader& reader, std::uint8_t* header) {
     Outcome read = ReadCaptureBytes(reader, header, kRecordHeaderSize);
     if (!read.IsOk()) return read;
     std::uint64_t position = CapturePosition(reader);
+    // A header read from a newly opened file lies before the origin.
     if (position < reader.ResyncOrigin) reader.ResyncOrigin = position;
-    if (header[0] != SYNC_MARK) {
-        TextOut& out = *reader.out;
-        PutText(out, "**** Synchronization Lost ****\n");
-        PutUnsigned(out, referenceNumber, 9);
-        PutText(out, ": FileOfs=");
-        PutHex(out, position, 0);
-        PutText(out, " Mark=");
-        PutHexByte(out, header[0]);
-        PutChar(out, '\n');
-        SeekTo(reader.file, reader.ResyncOrigin);
+    if (header[0] != kSyncMark) {
+        ReaderEvent lost;
+        lost.Kind = RecordKind::SyncLost;
+        lost.SyncLost = SyncLostNote{reader.FramesDelivered, position, header[0]};
+        QueueEvent(reader, std::move(lost));
+        SeekTo(reader.File, reader.ResyncOrigin);
         Outcome synced = SyncToRecords(reader);
-        if (!synced.IsOk()) {
-            CloseRunFiles(reader);
-            return synced;
-        }
+        if (!synced.IsOk()) return synced;
         read = ReadCaptureBytes(reader, header, kRecordHeaderSize);
         if (!read.IsOk()) return read;
     }
@@ -134,13 +165,13 @@ Outcome ReadRecordHeader(CaptureReader& reader, std::uint8_t* header, std::uint3
 }
 
 Outcome SyncToRecords(CaptureReader& reader) {
-    CaptureFile& file = reader.file;
+    CaptureFile& file = reader.File;
     std::uint64_t start = ReadPosition(file);
     for (int candidate = 0; candidate < kSyncSearchLimit; ++candidate) {
         SeekTo(file, start);
         int strays = 0;
         int c = ReadByte(file);
-        while (c != SYNC_MARK) {
+        while (c != kSyncMark) {
             if (c < 0 || ++strays == kSyncSearchLimit)
                 return ErrorText("Capture File Sync Error: SYNC_MARK not found");
             c = ReadByte(file);
@@ -159,33 +190,29 @@ Outcome SyncToRecords(CaptureReader& reader) {
     return ErrorText("Capture File Sync Error: Unable to Sync");
 }
 
-Outcome ReadFrame(CaptureReader& reader, CaptureFrame& frame, FrameFieldView& view, bool firstFrame,
-                  std::uint32_t referenceNumber) {
+Outcome ReadFrame(CaptureReader& reader, bool firstFrame) {
+    CaptureFrame& frame = reader.Frame;
     std::uint8_t header[kRecordHeaderSize];
     if (firstFrame) {
-        Outcome read = ReadRecordHeader(reader, header, referenceNumber);
+        Outcome read = ReadRecordHeader(reader, header);
         if (!read.IsOk()) return read;
         reader.PendingTimeStamp = RecordTimeStamp(header);
         reader.PendingLength = header[7];
     }
     frame.TimeStamp = reader.PendingTimeStamp;
     frame.Length = reader.PendingLength;
-    Outcome read = ReadCaptureBytes(reader, frame.bytes.data(), frame.Length + 1u);
+    Outcome read = ReadCaptureBytes(reader, frame.Bytes.data(), frame.Length + 1u);
     if (!read.IsOk()) return read;
-    frame.Status = frame.bytes[frame.Length];
-    LocateFrameFields(frame, view);
-    read = ReadRecordHeader(reader, header, referenceNumber);
+    frame.Status = frame.Bytes[frame.Length];
+    LocateFrameFields(frame);
+    read = ReadRecordHeader(reader, header);
     if (!read.IsOk()) return read;
     reader.PendingTimeStamp = RecordTimeStamp(header);
     reader.PendingLength = header[7];
     frame.NextTimeStamp = reader.PendingTimeStamp;
+    frame.FileOffset = CapturePosition(reader);
+    reader.FrameReady = true;
     return Success();
-}
-
-bool CloseRunFiles(CaptureReader& reader) {
-    bool written = reader.out == nullptr || CloseTextOut(*reader.out);
-    CloseCaptureFile(reader.file);
-    return written;
 }
 
 }  // namespace zelmot

@@ -1,32 +1,33 @@
 // Command-line option words and file names.
 #include "driver/command_line.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 
+#include "common/ascii.h"
+
 namespace zelmot {
 namespace {
 
-bool StartsWithNoCase(const char* word, const char* prefix) {
-    for (; *prefix != '\0'; ++word, ++prefix) {
-        if (std::tolower(static_cast<unsigned char>(*word)) !=
-            std::tolower(static_cast<unsigned char>(*prefix)))
-            return false;
-    }
-    return true;
+using ascii::StartsWithNoCase;
+
+// Past leading white space and one sign: whether a number follows.
+bool NumberFollows(const char* p, bool (*isDigit)(char)) {
+    while (ascii::IsSpace(*p)) ++p;
+    if (*p == '+' || *p == '-') ++p;
+    return isDigit(*p);
 }
+
+bool IsDecimal(char c) { return ascii::IsDigit(c); }
+bool IsHex(char c) { return ascii::IsHexDigit(c); }
 
 // Reads an unsigned decimal as "%u" would, beyond the range saturating at
 // max; leaves value unchanged if no number can be read.
 template <typename T>
 void ScanUnsigned(const char* text, T& value) {
-    const char* p = text;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    if (*p == '+' || *p == '-') ++p;
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return;
+    if (!NumberFollows(text, IsDecimal)) return;
     errno = 0;
     unsigned long long scanned = std::strtoull(text, nullptr, 10);
     if (errno == ERANGE || scanned > std::numeric_limits<T>::max())
@@ -34,7 +35,7 @@ void ScanUnsigned(const char* text, T& value) {
     value = static_cast<T>(scanned);
 }
 
-bool ParseArgWord(const char* word, CommandSettings& settings, std::FILE* console) {
+bool ParseArgWord(const char* word, RunSettings& settings, std::FILE* console) {
     std::uint8_t index = static_cast<std::uint8_t>(static_cast<unsigned char>(word[3]) - '0');
     if (index > 3) {
         std::fprintf(console, "Invalid Arg Num - %u (0-3)\n", static_cast<unsigned>(index));
@@ -51,19 +52,13 @@ bool ParseArgWord(const char* word, CommandSettings& settings, std::FILE* consol
 std::int32_t ParseArgValue(const char* text) {
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         const char* hex = text + 2;
-        const char* p = hex;
-        while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-        if (*p == '+' || *p == '-') ++p;
-        if (!std::isxdigit(static_cast<unsigned char>(*p))) return 0;
+        if (!NumberFollows(hex, IsHex)) return 0;
         errno = 0;
         unsigned long long scanned = std::strtoull(hex, nullptr, 16);
         if (errno == ERANGE || scanned > 0xFFFFFFFFull) scanned = 0xFFFFFFFFull;
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(scanned));
     }
-    const char* p = text;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    if (*p == '+' || *p == '-') ++p;
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return 0;
+    if (!NumberFollows(text, IsDecimal)) return 0;
     errno = 0;
     long long scanned = std::strtoll(text, nullptr, 10);
     if (scanned > INT32_MAX) return INT32_MAX;
@@ -71,7 +66,7 @@ std::int32_t ParseArgValue(const char* text) {
     return static_cast<std::int32_t>(scanned);
 }
 
-bool ParseCommandOption(const char* word, CommandSettings& settings, std::FILE* console) {
+bool ParseCommandOption(const char* word, RunSettings& settings, std::FILE* console) {
     if (StartsWithNoCase(word, "NumMin=")) {
         ScanUnsigned(word + 7, settings.NumMin);
         return true;
@@ -92,12 +87,43 @@ bool ParseCommandOption(const char* word, CommandSettings& settings, std::FILE* 
 bool IsValidCaptureName(const std::string& captureName) {
     if (captureName.size() < 6) return false;
     for (std::size_t i = captureName.size() - 4; i < captureName.size(); ++i)
-        if (!std::isdigit(static_cast<unsigned char>(captureName[i]))) return false;
+        if (!ascii::IsDigit(captureName[i])) return false;
     return true;
 }
 
-CaptureNames DeriveNames(const std::string& captureName, const std::string& optionArgument) {
-    CaptureNames names;
+bool ParseSharedOption(const char* word, RunSettings& settings, std::FILE* console) {
+    if (ascii::EqualsNoCase(word, "NumMin=all")) {
+        settings.NumMinAll = true;
+        return true;
+    }
+    if (StartsWithNoCase(word, "NumMin=")) settings.NumMinAll = false;  // the later word wins
+    return ParseCommandOption(word, settings, console);
+}
+
+bool CheckCaptureName(const std::string& captureName, std::FILE* console) {
+    if (!IsValidCaptureName(captureName)) {
+        std::fprintf(console,
+                     "Invalid Capture File Name %s\n"
+                     "It must be in the following form:\n"
+                     "<name>HHMM.Zelmot\n"
+                     "Note:\n"
+                     "<name> is the user defined portion of the name\n"
+                     "HH is the hour   offset\n"
+                     "MM is the minute offset\n",
+                     captureName.c_str());
+        return false;
+    }
+    const char* digits = captureName.c_str() + captureName.size() - 2;
+    unsigned minute = static_cast<unsigned>((digits[0] - '0') * 10 + (digits[1] - '0'));
+    if (minute > 59) {
+        std::fprintf(console, "Invalid Capture File Name Minute - %02u (00-59)\n", minute);
+        return false;
+    }
+    return true;
+}
+
+void DeriveNames(const std::string& captureName, const std::string& optionArgument,
+                 RunSettings& names) {
     names.CaptureName = captureName;
     std::size_t slash = optionArgument.find_last_of("\\/");
     names.OptionBaseName = slash == std::string::npos ? optionArgument : optionArgument.substr(slash + 1);
@@ -107,7 +133,16 @@ CaptureNames DeriveNames(const std::string& captureName, const std::string& opti
     names.StartHour = static_cast<unsigned>((digits[0] - '0') * 10 + (digits[1] - '0'));
     names.StartMinute = static_cast<unsigned>((digits[2] - '0') * 10 + (digits[3] - '0'));
     names.CaptureBaseName = captureName.substr(0, captureName.size() - 4);
-    return names;
+}
+
+CaptureRunFiles RunFilesOf(const RunSettings& settings) {
+    CaptureRunFiles files;
+    files.CaptureBaseName = settings.CaptureBaseName;
+    files.StartHour = settings.StartHour;
+    files.StartMinute = settings.StartMinute;
+    files.NumMin = settings.NumMinAll ? kMaxMinuteFiles : settings.NumMin;
+    files.MissingFileEnds = settings.NumMinAll;
+    return files;
 }
 
 }  // namespace zelmot

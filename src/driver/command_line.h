@@ -1,5 +1,7 @@
 // The command line: option words, the capture name's checks and the names
-// derived from the two positional arguments.
+// derived from the positional arguments, gathered in the one record that a
+// run is started with. The companion programs read the same words through
+// the same functions.
 #pragma once
 
 #include <array>
@@ -7,37 +9,51 @@
 #include <cstdio>
 #include <string>
 
+#include "capture/frame_reader.h"
+
 namespace zelmot {
 
-struct CommandSettings {
+struct RunSettings {
+    std::string CaptureName;      // as typed
+    std::string CaptureBaseName;  // stem of the capture files, directory part kept
+    unsigned StartHour = 0;
+    unsigned StartMinute = 0;
+    std::string OptionFileName;   // second argument + ".opt"
+    std::string OptionBaseName;   // second argument after its last '\' or '/'
+    std::string OutputName;       // CaptureName + "_" + OptionBaseName + ".txt"
     std::uint16_t NumMin = 1;
+    bool NumMinAll = false;       // companion programs: read minute files until one is missing
     std::uint32_t StartRef = 0;
     std::uint32_t EndRef = 0xFFFFFFFFu;
     std::array<std::int32_t, 4> Args{};
 };
 
 // Applies one option word; false (with its message on console) if rejected.
-bool ParseCommandOption(const char* word, CommandSettings& settings, std::FILE* console);
+bool ParseCommandOption(const char* word, RunSettings& settings, std::FILE* console);
+
+// The companion programs' form of it: "NumMin=all" as well.
+bool ParseSharedOption(const char* word, RunSettings& settings, std::FILE* console);
 
 // The value of an ArgN word: "0x..." in hex, else signed decimal; 0 if the
 // text does not scan.
 std::int32_t ParseArgValue(const char* text);
 
-struct CaptureNames {
-    std::string CaptureName;      // as typed
-    std::string CaptureBaseName;  // without the HHMM
-    unsigned StartHour = 0;
-    unsigned StartMinute = 0;
-    std::string OptionFileName;   // second argument + ".opt"
-    std::string OptionBaseName;   // second argument after its last '\' or '/'
-    std::string OutputName;       // CaptureName + "_" + OptionBaseName + ".txt"
-};
-
 // True if the capture name ends in four digits after a name part of at
 // least two characters.
 bool IsValidCaptureName(const std::string& captureName);
 
-// Derives every name from the two arguments (the capture name already checked).
-CaptureNames DeriveNames(const std::string& captureName, const std::string& optionArgument);
+// IsValidCaptureName and a minute of 00-59; false with the message on console.
+bool CheckCaptureName(const std::string& captureName, std::FILE* console);
+
+// Derives every name from the two arguments (the capture name already
+// checked) into settings; the companion programs pass an empty option name.
+void DeriveNames(const std::string& captureName, const std::string& optionArgument,
+                 RunSettings& settings);
+
+// Which capture files a run with these settings reads: NumMin files, or for
+// "NumMin=all" up to a day of them until one is missing.
+CaptureRunFiles RunFilesOf(const RunSettings& settings);
+
+constexpr std::uint32_t kMaxMinuteFiles = 1440;  // the names repeat after a day
 
 }  // namespace zelmot

@@ -4,11 +4,10 @@
 #include "driver/conversion_run.h"
 
 #include "capture/frame_reader.h"
-#include "driver/frame_filter_inputs.h"
+#include "capture/frame_timing.h"
 #include "filter/filter_state.h"
 #include "options/option_file.h"
-#include "output/frame_columns.h"
-#include "output/time_columns.h"
+#include "output/line_writer.h"
 
 namespace zelmot {
 namespace {
@@ -28,11 +27,11 @@ struct ConversionRun {
     TextOut out;
     CaptureReader reader;
     TimingState timing;
-    CaptureFrame frame;
-    FrameFieldView view;
     std::uint32_t ReferenceNumber = 0;
     bool FirstFrame = true;
     ProgressRange progress;
+    std::uint32_t LastProgressPercent = 100;  // the progress last printed; 100 after each opening
+    bool TimingChosen = false;                // by the first file's header
 };
 
 // Nanoseconds to microseconds for the filter, truncating toward zero.
@@ -43,18 +42,10 @@ std::int32_t ToFilterMicroseconds(std::int64_t ns) {
     return static_cast<std::int32_t>(us);
 }
 
-// Whether any column or the filter reads a frame's times.
-bool TimesAreRead(const DisplayOptions& o) {
-    return o.ShowOnlyActive || o.TmeAbs.Present() || o.TmeGap.Present() || o.TmeGapAft.Present() ||
-           o.TmeDelta.Present() || o.GrphGap.Width != 0 || o.GrphGapAft.Width != 0 ||
-           o.GrphDelta.Width != 0;
-}
-
-bool FilterPasses(ConversionRun& run) {
-    const FrameTiming& t = run.timing.current;
-    FilterInputs in = FrameFilterInputs(run.frame, run.view);
-    in.GapUs = ToFilterMicroseconds(t.GapTime);
-    in.GapAftUs = ToFilterMicroseconds(t.GapAfterTime);
+bool FilterPasses(ConversionRun& run, const CaptureFrame& frame) {
+    const FrameTiming& t = run.timing.Current;
+    FilterInputs in{frame.Bytes.data(), frame.Length, frame.Fields, ToFilterMicroseconds(t.GapTime),
+                    ToFilterMicroseconds(t.GapAfterTime)};
     return EvaluateFilter(run.filter, in) != 0;
 }
 
@@ -75,58 +66,84 @@ std::uint32_t ProgressOf(ProgressRange& range, std::uint64_t position, std::uint
 }
 
 void UpdateProgress(ConversionRun& run, std::uint64_t position, std::FILE* console) {
-    CaptureReader& reader = run.reader;
+    const CaptureReader& reader = run.reader;
     std::uint32_t percent = ProgressOf(run.progress, position, reader.CaptureFileSize);
-    if (percent == reader.LastProgressPercent) return;
-    reader.LastProgressPercent = percent;
+    if (percent == run.LastProgressPercent) return;
+    run.LastProgressPercent = percent;
     if (console != nullptr) std::fprintf(console, "%s %2u%%\r", reader.CurrentCaptureName.c_str(), percent);
 }
 
-void WriteFrameLine(ConversionRun& run, std::uint64_t position) {
-    TextOut& out = run.out;
-    if (run.options.ShowFileOfs) {
-        PutHex(out, static_cast<std::uint32_t>(position), 8);
-        PutText(out, ": ");
-    }
-    if (!run.options.NoRef) {
-        PutUnsigned(out, run.ReferenceNumber, 9);
-        PutText(out, ": ");
-    }
-    WriteTimeColumns(out, run.options, run.timing);
-    WriteFrameColumns(out, run.options, run.frame.bytes.data(), run.frame.Length);
-    PutChar(out, '\n');
-}
-
 // Closes both files after a regular end; a failed write is a fault.
-Outcome FinishRun(ConversionRun& run, const RunSettings& settings, const char* closingText) {
+Outcome FinishRun(ConversionRun& run, const RunSettings& settings, std::string_view closingText) {
     PutText(run.out, closingText);
-    if (!CloseRunFiles(run.reader))
+    CloseCaptureReader(run.reader);
+    if (!CloseTextOut(run.out))
         return ErrorText("Unable to Write Output Text File %s", settings.OutputName.c_str());
     return Success();
 }
 
 Outcome FailRun(ConversionRun& run, Outcome fault) {
-    CloseRunFiles(run.reader);
+    CloseTextOut(run.out);
+    CloseCaptureReader(run.reader);
     return fault;
 }
 
-Outcome FrameLoop(ConversionRun& run, const RunSettings& settings, std::FILE* console) {
+// Numbers, times, selects and writes one frame; false when EndRef is passed.
+bool TakeFrame(ConversionRun& run, const RunSettings& settings, std::FILE* console) {
+    const CaptureFrame& frame = run.reader.Frame;
+    ++run.ReferenceNumber;
+    UpdateProgress(run, frame.FileOffset, console);
+    ComputeFrameTiming(run.timing, run.FirstFrame, frame.TimeStamp, frame.NextTimeStamp, frame.Length);
+    run.FirstFrame = false;
+    if (run.ReferenceNumber < settings.StartRef) return true;
+    if (run.ReferenceNumber > settings.EndRef) return false;
+    if (run.options.NoBad && frame.Status != 0) return true;
+    if (run.options.ShowOnlyActive && !FilterPasses(run, frame)) return true;
+    WriteFrameLine(run.out, run.options, frame, run.ReferenceNumber, run.timing.Current);
+    NoteLineWritten(run.timing);
+    return true;
+}
+
+// The first file's header chooses the timing of the whole run.
+Outcome TakeFirstFile(ConversionRun& run) {
+    std::uint16_t baudIndex = HeaderBaudIndex(run.reader.Header);
+    if (!SelectBaudTiming(baudIndex, run.timing))
+        return ErrorText("Capture File Header Error: Invalid Baud Index %u (0-8) in %s", baudIndex,
+                         run.reader.CurrentCaptureName.c_str());
+    return Success();
+}
+
+Outcome ReadLoop(ConversionRun& run, const RunSettings& settings, std::FILE* console) {
+    CaptureReader& reader = run.reader;
     for (;;) {
-        Outcome read = ReadFrame(run.reader, run.frame, run.view, run.FirstFrame, run.ReferenceNumber);
-        if (read.IsEnd()) return FinishRun(run, settings, "\nEnd of Capture Data\n");
-        if (!read.IsOk()) return FailRun(run, read);
-        ++run.ReferenceNumber;
-        std::uint64_t position = CapturePosition(run.reader);
-        UpdateProgress(run, position, console);
-        ComputeFrameTiming(run.timing, run.FirstFrame, run.frame.TimeStamp, run.frame.NextTimeStamp,
-                           run.frame.Length);
-        run.FirstFrame = false;
-        if (run.ReferenceNumber < settings.StartRef) continue;
-        if (run.ReferenceNumber > settings.EndRef)
-            return FinishRun(run, settings, "\nLast Reference Reached\n");
-        if (run.options.NoBad && run.frame.Status != 0) continue;
-        if (run.options.ShowOnlyActive && !FilterPasses(run)) continue;
-        WriteFrameLine(run, position);
+        switch (PullRecord(reader)) {
+            case RecordKind::Frame:
+                if (!TakeFrame(run, settings, console))
+                    return FinishRun(run, settings, kLastReferenceText);
+                break;
+            case RecordKind::HeaderRead:
+                WriteHeaderEcho(run.out, reader.Event.Header, settings.OptionFileName,
+                                run.filter.EquationText);
+                break;
+            case RecordKind::FileOpened: {
+                WriteFileLine(run.out, reader.Event.Text);
+                run.LastProgressPercent = 100;
+                if (run.TimingChosen) break;
+                Outcome first = TakeFirstFile(run);
+                if (!first.IsOk()) return FailRun(run, first);
+                run.TimingChosen = true;
+                break;
+            }
+            case RecordKind::SyncLost:
+                WriteSyncLostNote(run.out, reader.Event.SyncLost);
+                break;
+            case RecordKind::EndOfCapture:
+                if (reader.FilesOpened == 0)
+                    return FailRun(run, ErrorText("No Capture File to Convert (NumMin=0)"));
+                return FinishRun(run, settings, kEndOfCaptureText);
+            case RecordKind::Error:
+                return FailRun(run, ErrorTextOf(reader.Event.Text));
+        }
     }
 }
 
@@ -141,19 +158,8 @@ Outcome RunConversion(const RunSettings& settings, std::FILE* console) {
     run.timing.TimesWanted = TimesAreRead(run.options);
     if (!OpenTextOutFile(run.out, settings.OutputName))
         return ErrorText("Unable to Open Output Text File %s", settings.OutputName.c_str());
-    StartCaptureReader(run.reader, run.out, settings.CaptureBaseName, settings.StartHour,
-                       settings.StartMinute, settings.NumMin, settings.OptionFileName,
-                       run.filter.EquationText);
-    Outcome opened = OpenNextCaptureFile(run.reader);
-    if (opened.IsEnd()) return FailRun(run, ErrorText("No Capture File to Convert (NumMin=0)"));
-    if (!opened.IsOk()) return opened;
-    std::uint16_t baudIndex = HeaderBaudIndex(run.reader.Header);
-    if (!SelectBaudTiming(baudIndex, run.timing))
-        return FailRun(run, ErrorText("Capture File Header Error: Invalid Baud Index %u (0-8) in %s",
-                                      baudIndex, run.reader.CurrentCaptureName.c_str()));
-    Outcome synced = SyncToRecords(run.reader);
-    if (!synced.IsOk()) return FailRun(run, synced);
-    return FrameLoop(run, settings, console);
+    StartCaptureReader(run.reader, RunFilesOf(settings));
+    return ReadLoop(run, settings, console);
 }
 
 }  // namespace zelmot

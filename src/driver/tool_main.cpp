@@ -45,47 +45,22 @@ int ToolMain(int argc, const char* const* argv, std::FILE* console) {
         }
         return ShowUsage(console);
     }
-    CommandSettings settings;
+    RunSettings run;
     for (int i = 3; i < argc; ++i)
-        if (!ParseCommandOption(argv[i], settings, console)) return ShowUsage(console);
-    if (settings.NumMin == 0) {
+        if (!ParseCommandOption(argv[i], run, console)) return ShowUsage(console);
+    if (run.NumMin == 0) {
         std::fputs("Invalid NumMin - 0 (1-65535)\n", console);
         return ShowUsage(console);
     }
     std::string captureName = argv[1];
-    if (!IsValidCaptureName(captureName)) {
-        std::fprintf(console,
-                     "Invalid Capture File Name %s\n"
-                     "It must be in the following form:\n"
-                     "<name>HHMM.Zelmot\n"
-                     "Note:\n"
-                     "<name> is the user defined portion of the name\n"
-                     "HH is the hour   offset\n"
-                     "MM is the minute offset\n",
-                     captureName.c_str());
-        return ShowUsage(console);
-    }
-    CaptureNames names = DeriveNames(captureName, argv[2]);
-    if (names.StartMinute > 59) {
-        std::fprintf(console, "Invalid Capture File Name Minute - %02u (00-59)\n", names.StartMinute);
-        return ShowUsage(console);
-    }
-    RunSettings run;
-    run.CaptureBaseName = names.CaptureBaseName;
-    run.OutputName = names.OutputName;
-    run.OptionFileName = names.OptionFileName;
-    run.StartHour = names.StartHour;
-    run.StartMinute = names.StartMinute;
-    run.NumMin = settings.NumMin;
-    run.StartRef = settings.StartRef;
-    run.EndRef = settings.EndRef;
-    run.Args = settings.Args;
+    if (!CheckCaptureName(captureName, console)) return ShowUsage(console);
+    DeriveNames(captureName, argv[2], run);
     Outcome result = RunConversion(run, console);
     if (!result.IsOk()) {
         std::fprintf(console, "\n%s\n", result.text.c_str());
         return kExitFailure;
     }
-    std::fprintf(console, "\nSuccess - Created: %s\n", names.OutputName.c_str());
+    std::fprintf(console, "\nSuccess - Created: %s\n", run.OutputName.c_str());
     return kExitSuccess;
 }
 

@@ -5,35 +5,35 @@
 #include <cstdint>
 
 #include "filter/filter_state.h"
+#include "common/fdl_codes.h"
 #include "filter/opcodes.h"
 
 namespace zelmot {
 namespace {
 
 constexpr std::int32_t kAbsent = 0x10000;
-constexpr std::uint8_t kAddressMask = 0x7F;  // clears the SAP extension bit
 
 std::int32_t FieldByte(const FilterInputs& in, std::int32_t location) {
-    return (location >= 0 && location < in.count) ? in.bytes[location] : kAbsent;
+    return (location >= 0 && location < in.Count) ? in.Bytes[location] : kAbsent;
 }
 
 // n = 0: the destination address, n = 1: the source address after it.
 std::int32_t Address(const FilterInputs& in, std::int32_t n) {
-    if (in.DA < 0 || (n != 0 && n != 1)) return kAbsent;
-    const std::int32_t byte = FieldByte(in, in.DA + n);
-    return byte == kAbsent ? kAbsent : (byte & kAddressMask);
+    if (in.Fields.DA < 0 || (n != 0 && n != 1)) return kAbsent;
+    const std::int32_t byte = FieldByte(in, in.Fields.DA + n);
+    return byte == kAbsent ? kAbsent : (byte & fdl::AddressMask);
 }
 
 std::int32_t DataByteAt(const FilterInputs& in, std::int32_t n) {
-    if (in.Data < 0 || n < 0 || n >= in.DataLen) return kAbsent;
-    return FieldByte(in, in.Data + n);
+    if (in.Fields.Data < 0 || n < 0 || n >= in.Fields.DataLen) return kAbsent;
+    return FieldByte(in, in.Fields.Data + n);
 }
 
 // Big-endian: the byte at n is the high byte.
 std::int32_t DataWordAt(const FilterInputs& in, std::int32_t n) {
-    if (in.Data < 0 || n < 0 || n >= in.DataLen - 1) return kAbsent;
-    const std::int32_t high = FieldByte(in, in.Data + n);
-    const std::int32_t low = FieldByte(in, in.Data + n + 1);
+    if (in.Fields.Data < 0 || n < 0 || n >= in.Fields.DataLen - 1) return kAbsent;
+    const std::int32_t high = FieldByte(in, in.Fields.Data + n);
+    const std::int32_t low = FieldByte(in, in.Fields.Data + n + 1);
     return (high == kAbsent || low == kAbsent) ? kAbsent : high * 256 + low;
 }
 
@@ -56,20 +56,20 @@ std::int32_t EvaluateFilter(FilterState& state, const FilterInputs& in) {
     const std::vector<std::int32_t>& program = state.FilterProgram;
     if (program.empty() || program[0] == 0) return 1;
     // No program needs more stack entries than it has words.
-    if (state.stack.size() < program.size()) state.stack.resize(program.size());
-    std::int32_t* const stack = state.stack.data();
+    if (state.Stack.size() < program.size()) state.Stack.resize(program.size());
+    std::int32_t* const stack = state.Stack.data();
     std::size_t depth = 0;
     for (const std::int32_t* pc = program.data();; ++pc) {
         const Opcode code = static_cast<Opcode>(*pc);
         switch (code) {
             case Opcode::START: return stack[depth - 1];
-            case Opcode::STS: stack[depth++] = in.Status; break;
-            case Opcode::LEN: stack[depth++] = in.DataLen; break;
-            case Opcode::SD: stack[depth++] = in.SD; break;
+            case Opcode::STS: stack[depth++] = in.Fields.Status; break;
+            case Opcode::LEN: stack[depth++] = in.Fields.DataLen; break;
+            case Opcode::SD: stack[depth++] = in.Fields.SD; break;
             case Opcode::ADDRESS: stack[depth++] = Address(in, *++pc); break;
-            case Opcode::FC: stack[depth++] = FieldByte(in, in.FC); break;
-            case Opcode::DSAP: stack[depth++] = FieldByte(in, in.DSAP); break;
-            case Opcode::SSAP: stack[depth++] = FieldByte(in, in.SSAP); break;
+            case Opcode::FC: stack[depth++] = FieldByte(in, in.Fields.FC); break;
+            case Opcode::DSAP: stack[depth++] = FieldByte(in, in.Fields.DSAP); break;
+            case Opcode::SSAP: stack[depth++] = FieldByte(in, in.Fields.SSAP); break;
             case Opcode::GapTme: stack[depth++] = in.GapUs; break;
             case Opcode::GapAft: stack[depth++] = in.GapAftUs; break;
             case Opcode::DataByte: stack[depth++] = DataByteAt(in, *++pc); break;

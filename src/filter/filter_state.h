@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/frame_fields.h"
 #include "common/outcome.h"
 #include "common/text_source.h"
 
@@ -16,24 +17,14 @@ struct FilterState {
     std::string EquationText;                 // as captured, at most 4095 characters
     std::vector<std::int32_t> FilterProgram;  // postfix words; ends at the first 0 opcode
     std::array<std::int32_t, 4> FilterArgs{};  // CmdArg[0] .. CmdArg[3]
-    std::vector<std::int32_t> stack;          // evaluation stack storage, reused
+    std::vector<std::int32_t> Stack;          // evaluation stack storage, reused
 };
-
-// Location of a byte within the frame bytes, or kNoField.
-constexpr std::int16_t kNoField = -1;
 
 // One frame as the filter sees it.
 struct FilterInputs {
-    const std::uint8_t* bytes = nullptr;  // the frame bytes,
-    std::uint8_t count = 0;               // count of them; nothing at or past count is read
-    std::uint8_t Status = 0;
-    std::uint8_t DataLen = 0;
-    std::uint8_t SD = 0;
-    std::int16_t DA = kNoField;  // SA is the byte after DA
-    std::int16_t FC = kNoField;
-    std::int16_t DSAP = kNoField;
-    std::int16_t SSAP = kNoField;
-    std::int16_t Data = kNoField;
+    const std::uint8_t* Bytes = nullptr;  // the frame bytes,
+    std::uint8_t Count = 0;               // count of them; nothing at or past Count is read
+    FrameFieldView Fields;                // where the fields lie in Bytes
     std::int32_t GapUs = 0;
     std::int32_t GapAftUs = 0;
 };

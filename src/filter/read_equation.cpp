@@ -40,7 +40,7 @@ Outcome ReadShowOnlyEquation(TextSource& source, FilterState& state) {
     if (!replaced.IsOk()) return replaced;
     const CompileResult result = CompileFilter(substituted, state.FilterProgram);
     if (result.ErrorCode != 0) return CompileErrorText(result, substituted);
-    state.stack.assign(state.FilterProgram.size(), 0);
+    state.Stack.assign(state.FilterProgram.size(), 0);
     return Success();
 }
 

@@ -1,6 +1,5 @@
 // The time and graph columns of one line, each as its label and its value,
-// in fixed order; closes the line's timing so that the next line's delta
-// runs from the start of this one.
+// in fixed order.
 #include "output/time_columns.h"
 
 namespace zelmot {
@@ -22,20 +21,14 @@ void WriteGraphColumn(TextOut& out, const char* label, const GraphSpec& graph,
 
 }  // namespace
 
-void WriteTimeColumns(TextOut& out, const DisplayOptions& options, TimingState& timing) {
-    FrameTiming& now = timing.current;
+void WriteTimeColumns(TextOut& out, const DisplayOptions& options, const FrameTiming& now) {
     WriteTimeColumn(out, "a", options.TmeAbs, now.AbsTime);
-    if (timing.FirstLine) {
-        timing.FirstLine = false;
-        now.DeltaTime = 0;
-    }
     WriteTimeColumn(out, "d", options.TmeDelta, now.DeltaTime);
     WriteGraphColumn(out, "d", options.GrphDelta, now.DeltaTime);
     WriteTimeColumn(out, "g", options.TmeGap, now.GapTime);
     WriteGraphColumn(out, "g", options.GrphGap, now.GapTime);
     WriteTimeColumn(out, "ga", options.TmeGapAft, now.GapAfterTime);
     WriteGraphColumn(out, "ga", options.GrphGapAft, now.GapAfterTime);
-    timing.PrevLineStart = timing.PrevFrameStart;
 }
 
 }  // namespace zelmot

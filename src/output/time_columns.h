@@ -6,13 +6,12 @@
 
 #include "common/text_out.h"
 #include "options/display_options.h"
-#include "output/frame_timing.h"
+#include "capture/frame_timing.h"
 
 namespace zelmot {
 
-// Writes all present time and graph columns of the current line and closes
-// the line's timing (FirstLine, PrevLineStart).
-void WriteTimeColumns(TextOut& out, const DisplayOptions& options, TimingState& timing);
+// Writes all present time and graph columns of a line.
+void WriteTimeColumns(TextOut& out, const DisplayOptions& options, const FrameTiming& now);
 
 // One time value in the layout of format (a terminated text).
 void WriteTime(TextOut& out, std::int64_t valueNs, const char* format);

@@ -8,14 +8,13 @@ namespace {
 
 FrameFieldView Locate(std::initializer_list<std::uint8_t> bytes, std::uint8_t status = 0) {
     CaptureFrame frame;
-    frame.bytes.fill(0xEE);
+    frame.Bytes.fill(0xEE);
     std::size_t i = 0;
-    for (std::uint8_t b : bytes) frame.bytes[i++] = b;
+    for (std::uint8_t b : bytes) frame.Bytes[i++] = b;
     frame.Length = static_cast<std::uint8_t>(bytes.size());
-    frame.bytes[frame.Length] = status;
-    FrameFieldView view;
-    LocateFrameFields(frame, view);
-    return view;
+    frame.Bytes[frame.Length] = status;
+    LocateFrameFields(frame);
+    return frame.Fields;
 }
 
 struct Expected {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "capture/frame_reader.h"
+#include "output/line_writer.h"
 #include "support/capture_builder.h"
 
 namespace zelmot {
@@ -10,35 +11,47 @@ namespace {
 
 using test::Bytes;
 
+// Drives the reader step by step and renders its events as the run does.
 struct ReaderFixture : ::testing::Test {
     test::TempDir dir;
     std::string text;
     TextOut out;
     CaptureReader reader;
-    CaptureFrame frame;
-    FrameFieldView view;
-    std::uint32_t reference = 0;
+    const CaptureFrame& frame = reader.Frame;
+    std::string equationText;
     bool first = true;
 
     void Start(unsigned hour, unsigned minute, unsigned numMin, std::string equation = "") {
         OpenTextOutMemory(out, &text);
-        StartCaptureReader(reader, out, dir.Path("cap"), hour, minute, numMin, "opts.opt",
-                           std::move(equation));
+        StartCaptureReader(reader, CaptureRunFiles{dir.Path("cap"), hour, minute, numMin, false});
+        equationText = std::move(equation);
     }
     void WriteRun(unsigned hour, unsigned minute, const std::vector<Bytes>& files) {
         test::WriteCaptureRun(dir.Path("cap"), hour, minute, files);
     }
-    // Opens the first file and syncs; the reader's text so far.
+    // Writes the events a step queued, as the run writes them.
+    void Render() {
+        for (; reader.QueueCount > 0; --reader.QueueCount) {
+            const ReaderEvent& event = reader.Queue[reader.QueueHead];
+            reader.QueueHead = (reader.QueueHead + 1) % kReaderEventQueueSize;
+            if (event.Kind == RecordKind::HeaderRead) WriteHeaderEcho(out, event.Header, "opts.opt", equationText);
+            if (event.Kind == RecordKind::FileOpened) WriteFileLine(out, event.Text);
+            if (event.Kind == RecordKind::SyncLost) WriteSyncLostNote(out, event.SyncLost);
+        }
+    }
+    // Opens the first file and syncs.
     Outcome OpenAndSync() {
         Outcome opened = OpenNextCaptureFile(reader);
+        Render();
         if (!opened.IsOk()) return opened;
         return SyncToRecords(reader);
     }
     Outcome Next() {
-        Outcome read = ReadFrame(reader, frame, view, first, reference);
+        Outcome read = ReadFrame(reader, first);
+        Render();
         if (read.IsOk()) {
             first = false;
-            ++reference;
+            ++reader.FramesDelivered;
         }
         return read;
     }
@@ -46,7 +59,7 @@ struct ReaderFixture : ::testing::Test {
         FlushTextOut(out);
         return text;
     }
-    ~ReaderFixture() override { CloseRunFiles(reader); }
+    ~ReaderFixture() override { CloseCaptureReader(reader); }
 };
 
 // n SD1 frames with stamps 1000, 2000, ...
@@ -155,7 +168,7 @@ TEST_F(ReaderFixture, HeaderOnlyFileHasNoSyncMarkWhateverFollows) {
 
 TEST_F(ReaderFixture, FalseCandidateIsRejectedAndTheSearchGoesOn) {
     // A 0xDD whose "record" is followed by a byte that is no sync mark.
-    Bytes stream{0x01, SYNC_MARK, 1, 2, 3, 4, 5, 6, 0, 0x42, 0x77, 0x00};
+    Bytes stream{0x01, kSyncMark, 1, 2, 3, 4, 5, 6, 0, 0x42, 0x77, 0x00};
     std::size_t real = stream.size();
     test::Append(stream, Records(150));
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
@@ -166,7 +179,7 @@ TEST_F(ReaderFixture, FalseCandidateIsRejectedAndTheSearchGoesOn) {
 
 TEST_F(ReaderFixture, FewRecordsStillSynchroniseAndACutHeaderIsJudgedByItsBytes) {
     Bytes stream = Records(3);
-    stream.push_back(SYNC_MARK);  // a record header cut short by the end of the file
+    stream.push_back(kSyncMark);  // a record header cut short by the end of the file
     stream.push_back(0x01);
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
     Start(12, 0, 1);
@@ -178,7 +191,7 @@ TEST_F(ReaderFixture, UnableToSyncAfter280RejectedCandidates) {
     // 0xDD bytes each followed by a non-record byte where the next header would be.
     Bytes stream;
     for (int i = 0; i < 300; ++i) {
-        Bytes fake{SYNC_MARK, 0, 0, 0, 0, 0, 0, 0, 0x00};  // length 0, status: next header at +9
+        Bytes fake{kSyncMark, 0, 0, 0, 0, 0, 0, 0, 0x00};  // length 0, status: next header at +9
         test::Append(stream, fake);
         stream.push_back(0x11);
     }
@@ -202,7 +215,7 @@ TEST_F(ReaderFixture, RecordHeaderStraddlingTwoFilesReadsAsOne) {
     EXPECT_EQ(CapturePosition(reader), 40u + 5u);
     ASSERT_TRUE(Next().IsOk());
     EXPECT_EQ(frame.TimeStamp, 3000u);
-    EXPECT_EQ(frame.bytes[0], 0x10);
+    EXPECT_EQ(frame.Bytes[0], 0x10);
     EXPECT_TRUE(Next().IsEnd());
 }
 
@@ -231,7 +244,8 @@ TEST_F(ReaderFixture, MissingFileInTheSequenceIsNamed) {
     while ((read = Next()).IsOk()) {
     }
     EXPECT_EQ(read.text, "Unable to Open Input File " + dir.Path("cap1202.Zelmot"));
-    EXPECT_FALSE(out.open);  // the reader closed the output text too
+    EXPECT_FALSE(IsOpen(reader.File));
+    EXPECT_TRUE(out.open);  // the output text is the run's, never the reader's
 }
 
 TEST_F(ReaderFixture, FileSequenceWrapsMinuteAndHour) {

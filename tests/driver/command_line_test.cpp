@@ -25,7 +25,7 @@ struct Console {
 
 TEST(CommandOption, NumericWordsIgnoreCaseAndKeepValueWhenItDoesNotScan) {
     Console console;
-    CommandSettings s;
+    RunSettings s;
     EXPECT_TRUE(ParseCommandOption("numMIN=3", s, console.file));
     EXPECT_EQ(s.NumMin, 3);
     EXPECT_TRUE(ParseCommandOption("NumMin=abc", s, console.file));
@@ -41,7 +41,7 @@ TEST(CommandOption, NumericWordsIgnoreCaseAndKeepValueWhenItDoesNotScan) {
 
 TEST(CommandOption, ValuesBeyondTheirRangeSaturate) {
     Console console;
-    CommandSettings s;
+    RunSettings s;
     EXPECT_TRUE(ParseCommandOption("NumMin=70000", s, console.file));
     EXPECT_EQ(s.NumMin, 65535);
     EXPECT_TRUE(ParseCommandOption("EndRef=99999999999999999999999", s, console.file));
@@ -63,7 +63,7 @@ TEST(CommandOption, ArgWords) {
     };
     for (const Case& c : cases) {
         Console console;
-        CommandSettings s;
+        RunSettings s;
         s.Args = {11, 11, 11, 11};
         EXPECT_TRUE(ParseCommandOption(c.word, s, console.file)) << c.word;
         EXPECT_EQ(s.Args[static_cast<std::size_t>(c.index)], c.value) << c.word;
@@ -85,7 +85,7 @@ TEST(CommandOption, RejectedWordsPrintTheirMessage) {
     };
     for (const Case& c : cases) {
         Console console;
-        CommandSettings s;
+        RunSettings s;
         EXPECT_FALSE(ParseCommandOption(c.word, s, console.file)) << c.word;
         EXPECT_EQ(console.Text(), c.message);
     }
@@ -102,7 +102,8 @@ TEST(CaptureName, NeedsANamePartAndFourDigits) {
 }
 
 TEST(CaptureName, DerivedNames) {
-    CaptureNames n = DeriveNames("D:\\logs\\line1230", "C:\\opts\\brief");
+    RunSettings n;
+    DeriveNames("D:\\logs\\line1230", "C:\\opts\\brief", n);
     EXPECT_EQ(n.OptionFileName, "C:\\opts\\brief.opt");
     EXPECT_EQ(n.OptionBaseName, "brief");
     EXPECT_EQ(n.OutputName, "D:\\logs\\line1230_brief.txt");
@@ -110,7 +111,7 @@ TEST(CaptureName, DerivedNames) {
     EXPECT_EQ(n.StartHour, 12u);
     EXPECT_EQ(n.StartMinute, 30u);
 
-    n = DeriveNames("/var/cap/line9960", "opts/a/brief");
+    DeriveNames("/var/cap/line9960", "opts/a/brief", n);
     EXPECT_EQ(n.OptionBaseName, "brief");
     EXPECT_EQ(n.OptionFileName, "opts/a/brief.opt");
     EXPECT_EQ(n.OutputName, "/var/cap/line9960_brief.txt");
@@ -118,7 +119,7 @@ TEST(CaptureName, DerivedNames) {
     EXPECT_EQ(n.StartHour, 99u);
     EXPECT_EQ(n.StartMinute, 60u);
 
-    n = DeriveNames("line0001", "brief");
+    DeriveNames("line0001", "brief", n);
     EXPECT_EQ(n.OptionBaseName, "brief");
     EXPECT_EQ(n.OutputName, "line0001_brief.txt");
 }

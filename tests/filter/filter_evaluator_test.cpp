@@ -37,7 +37,7 @@ TEST(FilterEvaluator, SelectsByAddressAndFunctionCode) {
 
 TEST(FilterEvaluator, ReadsTheFieldsOfAFrame) {
     TestFrame frame = testing::Sd2Frame();
-    frame.in.Status = 0x41;
+    frame.in.Fields.Status = 0x41;
     frame.in.GapUs = -7;
     frame.in.GapAftUs = 123456;
     struct Case { const char* equation; std::int32_t value; };
@@ -56,7 +56,7 @@ TEST(FilterEvaluator, GivesAbsentFieldsAs65536) {
     TestFrame truncated = testing::Sd2Frame();
     truncated.bytes.resize(11);  // the frame ends after the second data byte
     TestFrame noAddress = testing::Sd1Frame();
-    noAddress.in.DA = kNoField;
+    noAddress.in.Fields.DA = kAbsentField;
     const Case cases[] = {
         {"FC", testing::TokenFrame(), 65536},
         {"FC == SRDL", testing::TokenFrame(), 0},
@@ -124,9 +124,9 @@ TEST(FilterEvaluator, RunsLongProgramsAndReusesItsStack) {
     ASSERT_TRUE(testing::ReadEquation(sum + "#", state).IsOk());
     TestFrame frame = testing::Sd1Frame();
     EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 4001);
-    const std::int32_t* storage = state.stack.data();
+    const std::int32_t* storage = state.Stack.data();
     EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 4001);
-    EXPECT_EQ(state.stack.data(), storage);
+    EXPECT_EQ(state.Stack.data(), storage);
     // Deep nesting on the right keeps many values on the stack at once.
     const std::string nested = "1 - (1 - (1 - (1 - (1 - (1 - (1 - 1))))))";
     EXPECT_EQ(Evaluate(nested, frame), 0);

@@ -31,17 +31,17 @@ struct TestFrame {
 };
 
 inline FilterInputs Bind(TestFrame& frame) {
-    frame.in.bytes = frame.bytes.data();
-    frame.in.count = static_cast<std::uint8_t>(frame.bytes.size());
+    frame.in.Bytes = frame.bytes.data();
+    frame.in.Count = static_cast<std::uint8_t>(frame.bytes.size());
     return frame.in;
 }
 
 // SD1 request from station 2 to station 5 with FC 0x49: 10 05 02 49 50 16.
 inline TestFrame Sd1Frame() {
     TestFrame f{{0x10, 0x05, 0x02, 0x49, 0x50, 0x16}, {}};
-    f.in.SD = 0x10;
-    f.in.DA = 1;
-    f.in.FC = 3;
+    f.in.Fields.SD = 0x10;
+    f.in.Fields.DA = 1;
+    f.in.Fields.FC = 3;
     return f;
 }
 
@@ -49,21 +49,21 @@ inline TestFrame Sd1Frame() {
 // the data bytes 0x12 0x34 0xAB 0xCD.
 inline TestFrame Sd2Frame() {
     TestFrame f{{0x68, 0x09, 0x09, 0x68, 0x85, 0x82, 0x4C, 0x3D, 0x3E, 0x12, 0x34, 0xAB, 0xCD, 0x00, 0x16}, {}};
-    f.in.SD = 0x68;
-    f.in.DA = 4;
-    f.in.FC = 6;
-    f.in.DSAP = 7;
-    f.in.SSAP = 8;
-    f.in.Data = 9;
-    f.in.DataLen = 4;
+    f.in.Fields.SD = 0x68;
+    f.in.Fields.DA = 4;
+    f.in.Fields.FC = 6;
+    f.in.Fields.DSAP = 7;
+    f.in.Fields.SSAP = 8;
+    f.in.Fields.Data = 9;
+    f.in.Fields.DataLen = 4;
     return f;
 }
 
 // Token frame to station 5 from station 2: DC 05 02 (no FC).
 inline TestFrame TokenFrame() {
     TestFrame f{{0xDC, 0x05, 0x02}, {}};
-    f.in.SD = 0xDC;
-    f.in.DA = 1;
+    f.in.Fields.SD = 0xDC;
+    f.in.Fields.DA = 1;
     return f;
 }
 

@@ -33,11 +33,14 @@ std::string Graph(std::uint8_t width, std::int64_t valueNs, std::int64_t fullSca
     return text;
 }
 
+// The time part of a line, written as the run writes it: the columns, then
+// the note that a line was written.
 std::string Columns(const DisplayOptions& options, TimingState& timing) {
     std::string text;
     TextOut out;
     OpenTextOutMemory(out, &text);
-    WriteTimeColumns(out, options, timing);
+    WriteTimeColumns(out, options, timing.Current);
+    NoteLineWritten(timing);
     FlushTextOut(out);
     return text;
 }
@@ -177,7 +180,7 @@ TimingState FrameAt(std::uint64_t stamp, const FrameTiming& times) {
     TimingState timing;
     EXPECT_TRUE(SelectBaudTiming(8, timing));
     timing.PrevFrameStart = stamp;
-    timing.current = times;
+    timing.Current = times;
     return timing;
 }
 
@@ -217,10 +220,10 @@ TEST(WriteTimeColumns, FirstLineShowsNoDeltaAndLaterLinesRunFromTheLastLine) {
     // Frames read but not written before the first line do not count.
     ComputeFrameTiming(timing, true, 0, 4'800, 0);
     ComputeFrameTiming(timing, false, 4'800, 9'600, 0);
-    ASSERT_EQ(timing.current.DeltaTime, 100'000);
+    ASSERT_EQ(timing.Current.DeltaTime, 0);  // no line yet
     EXPECT_EQ(Columns(options, timing), "d  0 ");
     EXPECT_FALSE(timing.FirstLine);
-    EXPECT_EQ(timing.current.DeltaTime, 0);
+    EXPECT_EQ(timing.Current.DeltaTime, 0);
     EXPECT_EQ(timing.PrevLineStart, 4'800u);
     // A frame read and not written, then one written: its delta runs from
     // the start of the last line written.

@@ -40,7 +40,7 @@ Bytes CaptureHeaderBytes(std::uint16_t baudIndex, std::uint32_t deviceAddress,
 }
 
 Bytes RecordBytes(std::uint64_t timeStamp, const Bytes& frame, std::uint8_t status) {
-    Bytes record{SYNC_MARK};
+    Bytes record{kSyncMark};
     for (int i = 0; i < 6; ++i) record.push_back(static_cast<std::uint8_t>(timeStamp >> (8 * i)));
     record.push_back(static_cast<std::uint8_t>(frame.size()));
     Append(record, frame);

@@ -14,7 +14,7 @@ std::uint8_t WrongLength(Rng& rng, const std::uint8_t* frame, std::uint8_t lengt
     std::uint8_t wrong = static_cast<std::uint8_t>(RandomBelow(rng, length));
     // The reader's next header starts right after the wrong frame and status.
     std::uint8_t landing = wrong + 1u < length ? frame[wrong + 1u] : status;
-    return landing == SYNC_MARK ? static_cast<std::uint8_t>(length - 1) : wrong;
+    return landing == kSyncMark ? static_cast<std::uint8_t>(length - 1) : wrong;
 }
 
 bool MayCorrupt(std::size_t index, std::size_t count, std::size_t lastCorrupted) {
@@ -38,7 +38,7 @@ MinuteCounts AppendMinuteRecords(RecordStream& stream, const MinuteFrames& minut
         counts.lastRecordStart = static_cast<std::size_t>(p - stream.bytes.data());
         counts.lastRecordSize = kRecordHeaderSize + slot.length + 1u;
         std::uint64_t stamp = minute.stamps[i];
-        p[0] = SYNC_MARK;
+        p[0] = kSyncMark;
         for (int b = 0; b < 6; ++b) p[1 + b] = static_cast<std::uint8_t>(stamp >> (8 * b));
         p[7] = slot.length;
         if (slot.length > 0 && MayCorrupt(i, count, lastCorrupted) &&

@@ -2,7 +2,7 @@
 // capture header's baud index, the tick-to-nanosecond conversion, and the
 // four times of each frame read. The state that links a frame to the frames
 // before it lives in the TimingState the caller passes in.
-#include "output/frame_timing.h"
+#include "capture/frame_timing.h"
 
 #include <cstddef>
 #include <limits>
@@ -39,19 +39,9 @@ std::int64_t TickDifference(std::uint64_t later, std::uint64_t earlier, std::uin
     return static_cast<std::int64_t>(later - earlier - less);
 }
 
-}  // namespace
-
-bool SelectBaudTiming(std::uint16_t baudIndex, TimingState& timing) {
-    if (baudIndex >= kBaudCount) return false;
-    timing.baud = kBaudTable[baudIndex];
-    return true;
-}
-
-// The product is formed in 128 bits, so no stamp overflows it; a quotient
-// beyond the 64-bit range (not reachable from 48-bit stamps) saturates.
 // The baud table's denominators as constants, so that the division per time
 // value becomes a multiplication; any other denominator divides plainly.
-static std::int64_t DivideByDenominator(std::int64_t value, std::int64_t denominator) {
+std::int64_t DivideByDenominator(std::int64_t value, std::int64_t denominator) {
     switch (denominator) {
         case 48: return value / 48;
         case 24: return value / 24;
@@ -64,6 +54,25 @@ static std::int64_t DivideByDenominator(std::int64_t value, std::int64_t denomin
     }
 }
 
+}  // namespace
+
+std::uint32_t BaudBitRate(std::uint16_t baudIndex) {
+    if (baudIndex >= kBaudCount) return 0;
+    const BaudTiming& baud = kBaudTable[baudIndex];
+    // One bit lasts TicksPerBit ticks of TickNumerator / TickDenominator ns.
+    return static_cast<std::uint32_t>(1'000'000'000LL * baud.TickDenominator /
+                                      (std::int64_t{baud.TicksPerBit} * baud.TickNumerator));
+}
+
+bool SelectBaudTiming(std::uint16_t baudIndex, TimingState& timing) {
+    if (baudIndex >= kBaudCount) return false;
+    timing.Baud = kBaudTable[baudIndex];
+    return true;
+}
+
+// The product is formed in 128 bits when 64 do not hold it, so no stamp
+// overflows it; a quotient beyond the 64-bit range (not reachable from
+// 48-bit stamps) saturates.
 std::int64_t TicksToNs(const BaudTiming& baud, std::int64_t ticks) {
     if (baud.TickDenominator <= 0) return 0;
     std::int64_t product;
@@ -77,17 +86,22 @@ std::int64_t TicksToNs(const BaudTiming& baud, std::int64_t ticks) {
     return static_cast<std::int64_t>(ns);
 }
 
+namespace {
+
 // The four times of a frame, each difference taken in ticks and converted once.
-static void ConvertFrameTimes(const TimingState& timing, FrameTiming& now, std::uint64_t timeStamp,
+void ConvertFrameTimes(const TimingState& timing, FrameTiming& now, std::uint64_t timeStamp,
                        std::uint64_t nextTimeStamp, std::uint8_t length) {
-    const BaudTiming& baud = timing.baud;
+    const BaudTiming& baud = timing.Baud;
     now.AbsTime = TicksToNs(baud, static_cast<std::int64_t>(timeStamp));
-    now.DeltaTime = TicksToNs(baud, TickDifference(timeStamp, timing.PrevLineStart, 0));
+    now.DeltaTime =
+        timing.FirstLine ? 0 : TicksToNs(baud, TickDifference(timeStamp, timing.PrevLineStart, 0));
     now.GapTime = TicksToNs(baud, TickDifference(timeStamp, timing.PrevFrameStart,
                                                  OnBusTicks(baud, timing.PrevFrameLength)));
     now.GapAfterTime =
         TicksToNs(baud, TickDifference(nextTimeStamp, timeStamp, OnBusTicks(baud, length)));
 }
+
+}  // namespace
 
 void ComputeFrameTiming(TimingState& timing, bool firstFrame, std::uint64_t timeStamp,
                         std::uint64_t nextTimeStamp, std::uint8_t length) {
@@ -96,10 +110,15 @@ void ComputeFrameTiming(TimingState& timing, bool firstFrame, std::uint64_t time
         timing.PrevLineStart = timeStamp;
         timing.PrevFrameLength = 0;
     }
-    FrameTiming& now = timing.current;
+    FrameTiming& now = timing.Current;
     if (timing.TimesWanted) ConvertFrameTimes(timing, now, timeStamp, nextTimeStamp, length);
     timing.PrevFrameStart = timeStamp;
     timing.PrevFrameLength = length;
+}
+
+void NoteLineWritten(TimingState& timing) {
+    timing.FirstLine = false;
+    timing.PrevLineStart = timing.PrevFrameStart;
 }
 
 }  // namespace zelmot

@@ -1,6 +1,6 @@
 // Frame timing: the baud table, tick-to-nanosecond conversion and the four
 // times of each frame read.
-#include "output/frame_timing.h"
+#include "capture/frame_timing.h"
 
 #include <gtest/gtest.h>
 
@@ -34,10 +34,10 @@ TEST(SelectBaudTiming, EveryIndexGivesItsTickLengthAndTicksPerBit) {
     for (const BaudRow& row : rows) {
         SCOPED_TRACE(row.index);
         TimingState timing = TimingAt(row.index);
-        EXPECT_EQ(timing.baud.TickNumerator, row.numerator);
-        EXPECT_EQ(timing.baud.TickDenominator, row.denominator);
-        EXPECT_EQ(timing.baud.TicksPerBit, row.ticksPerBit);
-        EXPECT_EQ(TicksToNs(timing.baud, timing.baud.TicksPerBit), row.bitTimeNs);
+        EXPECT_EQ(timing.Baud.TickNumerator, row.numerator);
+        EXPECT_EQ(timing.Baud.TickDenominator, row.denominator);
+        EXPECT_EQ(timing.Baud.TicksPerBit, row.ticksPerBit);
+        EXPECT_EQ(TicksToNs(timing.Baud, timing.Baud.TicksPerBit), row.bitTimeNs);
     }
 }
 
@@ -45,19 +45,19 @@ TEST(SelectBaudTiming, RefusesIndicesAboveEightAndLeavesTimingAlone) {
     for (std::uint16_t index : {std::uint16_t{9}, std::uint16_t{100}, std::uint16_t{0xffff}}) {
         TimingState timing = TimingAt(4);
         EXPECT_FALSE(SelectBaudTiming(index, timing));
-        EXPECT_EQ(timing.baud.TickDenominator, 8);
-        EXPECT_EQ(timing.baud.TicksPerBit, 16);
+        EXPECT_EQ(timing.Baud.TickDenominator, 8);
+        EXPECT_EQ(timing.Baud.TicksPerBit, 16);
     }
 }
 
 TEST(TicksToNs, MultipliesFirstAndTruncatesTowardZero) {
-    const BaudTiming fast = TimingAt(8).baud;
+    const BaudTiming fast = TimingAt(8).Baud;
     EXPECT_EQ(TicksToNs(fast, -1), -20);
     EXPECT_EQ(TicksToNs(fast, 1), 20);
     EXPECT_EQ(TicksToNs(fast, -736), -15'333);
     EXPECT_EQ(TicksToNs(fast, 0), 0);
 
-    const BaudTiming slow = TimingAt(0).baud;
+    const BaudTiming slow = TimingAt(0).Baud;
     EXPECT_EQ(TicksToNs(slow, 1), 6'510);
     EXPECT_EQ(TicksToNs(slow, 1'536), 10'000'000);
     EXPECT_EQ(TicksToNs(slow, -1'536), -10'000'000);
@@ -67,7 +67,7 @@ TEST(TicksToNs, MultipliesFirstAndTruncatesTowardZero) {
 TEST(TicksToNs, LargestStampConvertsExactlyAtTheSlowRates) {
     const std::int64_t stamp = (std::int64_t{1} << 48) - 1;
     for (std::uint16_t index : {std::uint16_t{0}, std::uint16_t{1}}) {
-        const BaudTiming baud = TimingAt(index).baud;
+        const BaudTiming baud = TimingAt(index).Baud;
         const std::int64_t whole = stamp / baud.TickDenominator;
         const std::int64_t rest = stamp % baud.TickDenominator;
         const std::int64_t exact =
@@ -75,12 +75,12 @@ TEST(TicksToNs, LargestStampConvertsExactlyAtTheSlowRates) {
         EXPECT_EQ(TicksToNs(baud, stamp), exact) << "index " << index;
         EXPECT_EQ(TicksToNs(baud, -stamp), -exact) << "index " << index;
     }
-    EXPECT_EQ(TicksToNs(TimingAt(0).baud, stamp), 1'832'519'379'626'660'156);
+    EXPECT_EQ(TicksToNs(TimingAt(0).Baud, stamp), 1'832'519'379'626'660'156);
 }
 
 TEST(TicksToNs, EqualsTheSixtyFourBitRuleBelowItsOverflowBound) {
     for (std::uint16_t index = 0; index <= 8; ++index) {
-        const BaudTiming baud = TimingAt(index).baud;
+        const BaudTiming baud = TimingAt(index).Baud;
         const std::int64_t bound = std::numeric_limits<std::int64_t>::max() / baud.TickNumerator;
         for (std::int64_t ticks : {bound, bound - 1, -bound, std::int64_t{12'345'678'901}}) {
             EXPECT_EQ(TicksToNs(baud, ticks), ticks * baud.TickNumerator / baud.TickDenominator)
@@ -90,7 +90,7 @@ TEST(TicksToNs, EqualsTheSixtyFourBitRuleBelowItsOverflowBound) {
 }
 
 TEST(TicksToNs, SaturatesWhereNoSixtyFourBitResultExists) {
-    const BaudTiming slow = TimingAt(0).baud;
+    const BaudTiming slow = TimingAt(0).Baud;
     EXPECT_EQ(TicksToNs(slow, std::numeric_limits<std::int64_t>::max()),
               std::numeric_limits<std::int64_t>::max());
     EXPECT_EQ(TicksToNs(slow, std::numeric_limits<std::int64_t>::min()),
@@ -101,18 +101,19 @@ TEST(TicksToNs, SaturatesWhereNoSixtyFourBitResultExists) {
 TEST(ComputeFrameTiming, FirstFrameHasNoGapAndNoDelta) {
     TimingState timing = TimingAt(8);
     ComputeFrameTiming(timing, true, 48'000, 49'000, 6);
-    EXPECT_EQ(timing.current.AbsTime, 1'000'000);
-    EXPECT_EQ(timing.current.DeltaTime, 0);
-    EXPECT_EQ(timing.current.GapTime, 0);
+    EXPECT_EQ(timing.Current.AbsTime, 1'000'000);
+    EXPECT_EQ(timing.Current.DeltaTime, 0);
+    EXPECT_EQ(timing.Current.GapTime, 0);
     // 6 bytes at index 8 last 264 ticks; 736 idle ticks remain
-    EXPECT_EQ(timing.current.GapAfterTime, 15'333);
+    EXPECT_EQ(timing.Current.GapAfterTime, 15'333);
     EXPECT_EQ(timing.PrevFrameStart, 48'000u);
     EXPECT_EQ(timing.PrevFrameLength, 6);
     EXPECT_EQ(timing.PrevLineStart, 48'000u);
 }
 
 // Each frame's gap runs from the end of the frame read just before it, and
-// equals that frame's gap after; the delta runs from the last line start.
+// equals that frame's gap after; the delta runs from the last line start
+// (here the first frame's, the only line written).
 TEST(ComputeFrameTiming, GapsAreMeasuredAgainstTheFrameReadBefore) {
     struct Frame {
         std::uint64_t stamp;
@@ -124,56 +125,59 @@ TEST(ComputeFrameTiming, GapsAreMeasuredAgainstTheFrameReadBefore) {
     for (std::size_t i = 0; i + 1 < std::size(frames); ++i) {
         SCOPED_TRACE(i);
         ComputeFrameTiming(timing, i == 0, frames[i].stamp, frames[i + 1].stamp, frames[i].length);
+        if (i == 0) NoteLineWritten(timing);
         const std::int64_t stamp = static_cast<std::int64_t>(frames[i].stamp);
-        EXPECT_EQ(timing.current.DeltaTime, TicksToNs(timing.baud, stamp - 1'000));
+        EXPECT_EQ(timing.Current.DeltaTime, TicksToNs(timing.Baud, stamp - 1'000));
         if (i > 0) {
             const std::int64_t before = static_cast<std::int64_t>(frames[i - 1].stamp);
-            EXPECT_EQ(timing.current.GapTime,
-                      TicksToNs(timing.baud, stamp - before - frames[i - 1].length * 88));
-            EXPECT_EQ(timing.current.GapTime, previousGapAfter);
+            EXPECT_EQ(timing.Current.GapTime,
+                      TicksToNs(timing.Baud, stamp - before - frames[i - 1].length * 88));
+            EXPECT_EQ(timing.Current.GapTime, previousGapAfter);
         }
-        previousGapAfter = timing.current.GapAfterTime;
+        previousGapAfter = timing.Current.GapAfterTime;
     }
 }
 
 TEST(ComputeFrameTiming, OverlappingFramesGiveNegativeGaps) {
     TimingState timing = TimingAt(8);
     ComputeFrameTiming(timing, true, 10'000, 10'100, 6);  // 264 ticks long
-    EXPECT_EQ(timing.current.GapAfterTime, -3'416);          // -164 ticks
+    EXPECT_EQ(timing.Current.GapAfterTime, -3'416);          // -164 ticks
+    NoteLineWritten(timing);
     ComputeFrameTiming(timing, false, 10'100, 10'000, 2);    // the next stamp runs backwards
-    EXPECT_EQ(timing.current.GapTime, -3'416);
-    EXPECT_EQ(timing.current.GapAfterTime, TicksToNs(timing.baud, -100 - 88));
-    EXPECT_EQ(timing.current.DeltaTime, 2'083);
+    EXPECT_EQ(timing.Current.GapTime, -3'416);
+    EXPECT_EQ(timing.Current.GapAfterTime, TicksToNs(timing.Baud, -100 - 88));
+    EXPECT_EQ(timing.Current.DeltaTime, 2'083);
 }
 
 TEST(ComputeFrameTiming, EmptyFrameHasNoOnBusLength) {
     TimingState timing = TimingAt(0);
     ComputeFrameTiming(timing, true, 0, 1'536, 0);
-    EXPECT_EQ(timing.current.GapAfterTime, 10'000'000);
+    EXPECT_EQ(timing.Current.GapAfterTime, 10'000'000);
     ComputeFrameTiming(timing, false, 1'536, 1'536, 0);
-    EXPECT_EQ(timing.current.GapTime, 10'000'000);
+    EXPECT_EQ(timing.Current.GapTime, 10'000'000);
 }
 
 TEST(ComputeFrameTiming, OnlyTheFirstFrameRestartsTheState) {
     TimingState timing = TimingAt(8);
     ComputeFrameTiming(timing, true, 1'000, 2'000, 6);
+    NoteLineWritten(timing);
     ComputeFrameTiming(timing, false, 2'000, 3'000, 6);
-    EXPECT_EQ(timing.current.DeltaTime, TicksToNs(timing.baud, 1'000));
-    EXPECT_EQ(timing.current.GapTime, TicksToNs(timing.baud, 1'000 - 264));
+    EXPECT_EQ(timing.Current.DeltaTime, TicksToNs(timing.Baud, 1'000));
+    EXPECT_EQ(timing.Current.GapTime, TicksToNs(timing.Baud, 1'000 - 264));
     // A second run on the same record starts over.
     ComputeFrameTiming(timing, true, 500, 600, 1);
-    EXPECT_EQ(timing.current.GapTime, 0);
-    EXPECT_EQ(timing.current.DeltaTime, 0);
+    EXPECT_EQ(timing.Current.GapTime, 0);
+    EXPECT_EQ(timing.Current.DeltaTime, 0);
 }
 
 TEST(ComputeFrameTiming, LargestStampsKeepTheirDifferencesExact) {
     const std::uint64_t top = (std::uint64_t{1} << 48) - 1;
     TimingState timing = TimingAt(0);
     ComputeFrameTiming(timing, true, 0, top, 0);
-    EXPECT_EQ(timing.current.GapAfterTime, TicksToNs(timing.baud, static_cast<std::int64_t>(top)));
+    EXPECT_EQ(timing.Current.GapAfterTime, TicksToNs(timing.Baud, static_cast<std::int64_t>(top)));
     ComputeFrameTiming(timing, false, top, 0, 0);
-    EXPECT_EQ(timing.current.AbsTime, 1'832'519'379'626'660'156);
-    EXPECT_EQ(timing.current.GapAfterTime, -1'832'519'379'626'660'156);
+    EXPECT_EQ(timing.Current.AbsTime, 1'832'519'379'626'660'156);
+    EXPECT_EQ(timing.Current.GapAfterTime, -1'832'519'379'626'660'156);
 }
 
 }  // namespace

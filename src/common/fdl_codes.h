@@ -1,0 +1,36 @@
+// The FDL byte values that capture, output, filter and generator share: the
+// start delimiters, the end delimiter, the address and frame-control masks
+// and the SAP-extension bit. One place, so no table repeats them.
+#pragma once
+
+#include <cstdint>
+
+namespace zelmot::fdl {
+
+constexpr std::uint8_t SD1 = 0x10;  // fixed length, no data
+constexpr std::uint8_t SD2 = 0x68;  // variable length: SD LE LEr SD DA SA FC ...
+constexpr std::uint8_t SD3 = 0xA2;  // fixed length, eight data units
+constexpr std::uint8_t SD4 = 0xDC;  // the token: SD DA SA
+constexpr std::uint8_t SC = 0xE5;   // short acknowledge, one byte
+constexpr std::uint8_t ED = 0x16;   // end delimiter
+
+constexpr std::uint8_t AddressMask = 0x7F;  // station address in DA and SA
+constexpr std::uint8_t SapExtBit = 0x80;    // DA/SA bit: a SAP byte follows
+constexpr std::uint8_t BroadcastAddress = 127;
+
+constexpr std::uint8_t FcRequestBit = 0x40;  // set in requests, clear in responses
+constexpr std::uint8_t FcFcbBit = 0x20;      // request: frame count bit
+constexpr std::uint8_t FcFcvBit = 0x10;      // request: frame count bit valid
+constexpr std::uint8_t FcFunctionMask = 0x0F;
+constexpr std::uint8_t FcStationTypeMask = 0x30;  // response: station type
+
+// Request function codes (FC & FcFunctionMask with FcRequestBit set).
+constexpr std::uint8_t FcSdaLow = 3;
+constexpr std::uint8_t FcSdnLow = 4;
+constexpr std::uint8_t FcSrdLow = 12;
+constexpr std::uint8_t FcSdaHigh = 5;
+constexpr std::uint8_t FcSdnHigh = 6;
+constexpr std::uint8_t FcFdlStatus = 9;
+constexpr std::uint8_t FcSrdHigh = 13;
+
+}  // namespace zelmot::fdl

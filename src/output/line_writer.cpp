@@ -1,0 +1,71 @@
+// The line writer: every text of the output file that is not a column of
+// its own module is put together here.
+#include "output/line_writer.h"
+
+#include "output/frame_columns.h"
+#include "output/time_columns.h"
+
+namespace zelmot {
+
+void WriteHeaderEcho(TextOut& out, const CaptureHeader& header, std::string_view optionFileName,
+                     std::string_view equationText) {
+    PutText(out, "ZK-9 Name : ");
+    PutText(out, HeaderDeviceName(header));
+    std::uint32_t address = HeaderDeviceAddress(header);
+    PutText(out, "\nZK-9 IP   : ");
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        PutUnsigned(out, (address >> shift) & 0xFF);
+        if (shift != 0) PutChar(out, '.');
+    }
+    PutText(out, "\nBaud      : ");
+    std::uint16_t baudIndex = HeaderBaudIndex(header);
+    if (baudIndex < kBaudIndexCount) {
+        PutText(out, BaudName(baudIndex));
+    } else {
+        PutText(out, "?(");
+        PutUnsigned(out, baudIndex);
+        PutChar(out, ')');
+    }
+    PutText(out, "\nOpt File  : ");
+    PutText(out, optionFileName);
+    PutChar(out, '\n');
+    if (!equationText.empty()) {
+        PutText(out, "Show Only : ");
+        PutText(out, equationText);
+        PutChar(out, '\n');
+    }
+    PutChar(out, '\n');
+}
+
+void WriteFileLine(TextOut& out, std::string_view captureFileName) {
+    PutText(out, "File      : ");
+    PutText(out, captureFileName);
+    PutChar(out, '\n');
+}
+
+void WriteSyncLostNote(TextOut& out, const SyncLostNote& note) {
+    PutText(out, "**** Synchronization Lost ****\n");
+    PutUnsigned(out, note.ReferenceNumber, 9);
+    PutText(out, ": FileOfs=");
+    PutHex(out, note.FileOffset, 0);
+    PutText(out, " Mark=");
+    PutHexByte(out, note.Mark);
+    PutChar(out, '\n');
+}
+
+void WriteFrameLine(TextOut& out, const DisplayOptions& options, const CaptureFrame& frame,
+                    std::uint32_t referenceNumber, const FrameTiming& timing) {
+    if (options.ShowFileOfs) {
+        PutHex(out, static_cast<std::uint32_t>(frame.FileOffset), 8);
+        PutText(out, ": ");
+    }
+    if (!options.NoRef) {
+        PutUnsigned(out, referenceNumber, 9);
+        PutText(out, ": ");
+    }
+    WriteTimeColumns(out, options, timing);
+    WriteFrameColumns(out, options, frame.Bytes.data(), frame.Length);
+    PutChar(out, '\n');
+}
+
+}  // namespace zelmot

@@ -1,0 +1,35 @@
+// The run's text, line by line: the header echo, a File line per capture
+// file, the resynchronisation notes, one line per frame written and the
+// closing texts. Adding a column means touching WriteFrameLine only.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "capture/capture_format.h"
+#include "capture/capture_frame.h"
+#include "capture/frame_reader.h"
+#include "capture/frame_timing.h"
+#include "common/text_out.h"
+#include "options/display_options.h"
+
+namespace zelmot {
+
+// The first capture file's header, the option file and the equation (none
+// when empty), then an empty line.
+void WriteHeaderEcho(TextOut& out, const CaptureHeader& header, std::string_view optionFileName,
+                     std::string_view equationText);
+
+void WriteFileLine(TextOut& out, std::string_view captureFileName);
+
+void WriteSyncLostNote(TextOut& out, const SyncLostNote& note);
+
+// File offset, reference number, time and graph columns, status and FDL
+// columns, as the options choose, and the line end.
+void WriteFrameLine(TextOut& out, const DisplayOptions& options, const CaptureFrame& frame,
+                    std::uint32_t referenceNumber, const FrameTiming& timing);
+
+constexpr std::string_view kEndOfCaptureText = "\nEnd of Capture Data\n";
+constexpr std::string_view kLastReferenceText = "\nLast Reference Reached\n";
+
+}  // namespace zelmot
