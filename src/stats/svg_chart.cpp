@@ -108,7 +108,8 @@ void PutValueAxisX(TextOut& out, const PlotArea& area, const AxisScale& scale, c
         PutLabel(out, x, area.Bottom() + 18, "middle", "tick",
                  GroupedFixed(value, scale.Log ? DecimalsFor(value) : decimals));
     }
-    PutLabel(out, area.Left + area.Width / 2, area.Bottom() + 36, "middle", "unit", unit);
+    PutLabel(out, area.Left + area.Width / 2, area.Bottom() + 36, "middle", "unit",
+             scale.Log ? unit + ", log scale" : unit);
 }
 
 // Tick values of a linear or log x axis over [lo, hi].
@@ -245,7 +246,10 @@ void PutHistogramChart(TextOut& out, const HistogramChart& chart) {
         hi = any ? (lo > 0 ? lo * 2 : lo + 1) : 1;
         lo = any ? (lo > 0 && chart.LogX ? lo / 2 : lo) : (chart.LogX ? 0.1 : 0);
     }
-    const AxisScale xScale{lo, hi, chart.LogX, area.Left, area.Right()};
+    // A log axis only where the values span more than a decade.
+    const bool log = chart.LogX && lo > 0 && hi / lo > 10;
+    if (chart.LogX && !log) lo = 0;
+    const AxisScale xScale{lo, hi, log, area.Left, area.Right()};
 
     double legendX = area.Left;
     for (std::size_t i = 0; i < chart.Markers.size(); ++i) {
@@ -258,7 +262,7 @@ void PutHistogramChart(TextOut& out, const HistogramChart& chart) {
     if (chart.Bars.empty()) PutNoData(out, area);
     for (const HistogramBar& bar : chart.Bars) {
         if (bar.Count == 0) continue;
-        const double x0 = ToPixel(xScale, chart.LogX && !(bar.From > 0) ? lo : bar.From);
+        const double x0 = ToPixel(xScale, log && !(bar.From > 0) ? lo : bar.From);
         const double x1 = ToPixel(xScale, bar.To);
         const double y = ToPixel(yScale, static_cast<double>(bar.Count));
         char attributes[96];
