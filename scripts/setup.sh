@@ -11,6 +11,7 @@ if ! command -v clang++ >/dev/null || [ ! -f "$(clang++ -print-file-name=libclan
 fi
 command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)  # zelmot-stats' JSON report
 if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo

@@ -97,7 +97,7 @@ struct StationStats {
 // neighbouring pairs are merged and the width doubles.
 struct RateSeries {
     std::int64_t StartNs = 0;     // AbsTime of the first frame in the window
-    std::uint32_t BinSeconds = 1;
+    std::uint64_t BinSeconds = 1;
     std::uint32_t BinsUsed = 0;   // bins up to the last one with a frame
     std::array<std::uint64_t, kRateBinLimit> Frames{};
     std::array<std::uint64_t, kRateBinLimit> ErrorFrames{};
