@@ -124,9 +124,17 @@ void PutRotationCharts(TextOut& out, const BusStats& stats) {
 }
 
 void PutResponseChart(TextOut& out, const BusStats& stats) {
+    // Rows for the slaves with a response time, unanswered requests or
+    // retries; addresses that only got requests expecting no answer or
+    // FDL-status polls are counted in the caption.
     std::vector<std::size_t> slaves;
-    for (std::size_t a = 0; a < stats.Stations.size(); ++a)
-        if (stats.Stations[a].Listed && stats.Stations[a].HasSlave) slaves.push_back(a);
+    std::uint64_t quiet = 0;
+    for (std::size_t a = 0; a < stats.Stations.size(); ++a) {
+        const StationStats& s = stats.Stations[a];
+        if (!s.Listed || !s.HasSlave) continue;
+        if (s.Slave.Response.Count > 0 || s.Slave.Unanswered > 0 || s.Slave.Retries > 0) slaves.push_back(a);
+        else ++quiet;
+    }
     // Slowest first: by 99th percentile, then mean; unanswered-only rows last.
     std::stable_sort(slaves.begin(), slaves.end(), [&](std::size_t x, std::size_t y) {
         const SlaveFigures& a = stats.Stations[x].Slave;
@@ -155,8 +163,13 @@ void PutResponseChart(TextOut& out, const BusStats& stats) {
     }
     OpenFigure(out);
     PutRangeChart(out, chart);
-    CloseFigure(out, "Response time: the answering frame's gap. Unanswered leaves out requests that expect no "
-                     "answer and FDL-status requests.");
+    std::string caption = "Response time: the answering frame's gap. Unanswered leaves out requests that "
+                          "expect no answer and FDL-status requests.";
+    if (quiet > 0)
+        caption += " Not drawn: " + GroupedUnsigned(quiet) +
+                   " addresses with neither a response time nor an unanswered request or retry (see the slave "
+                   "table).";
+    CloseFigure(out, caption);
 }
 
 void PutGapChart(TextOut& out, const BusStats& stats) {

@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kWidth = 960;
 constexpr double kLeft = 84;    // room for the y tick labels and unit
-constexpr double kRight = 24;
+constexpr double kRight = 36;  // room for the last tick label
 constexpr int kMaxYTicks = 6;
 constexpr int kMaxXTicks = 10;
 
@@ -199,7 +199,7 @@ void PutTimeSeriesChart(TextOut& out, const TimeSeriesChart& chart) {
         for (std::int64_t markerNs : chart.MarkerNs) {
             const double x = ToPixel(xScale, static_cast<double>(markerNs - chart.StartNs) / 1e9);
             char attributes[96];
-            std::snprintf(attributes, sizeof attributes, "stroke=\"%s\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"",
+            std::snprintf(attributes, sizeof attributes, "stroke=\"%s\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\"",
                           kColourPurple);
             PutLine(out, x, area.Top, x, area.Bottom(), attributes);
         }
