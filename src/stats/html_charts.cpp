@@ -17,16 +17,16 @@ namespace {
 
 std::string StationLabel(std::size_t address) { return "station " + std::to_string(address); }
 
-// The duration buckets merged into bars a quarter of an octave wide (their
+// The duration buckets merged into bars a sixteenth of an octave wide (their
 // edges are edges of the buckets, which split each octave linearly), in µs.
-std::vector<HistogramBar> QuarterOctaveBars(const DurationStats& d) {
+std::vector<HistogramBar> SixteenthOctaveBars(const DurationStats& d) {
     std::map<std::int64_t, HistogramBar> bars;  // by lower edge, ns
     for (std::size_t b = 0; b < kDurationBucketCount; ++b) {
         if (d.Buckets[b] == 0) continue;
         const std::int64_t low = std::max<std::int64_t>(DurationBucketLow(b), 1);
         const int octave = 63 - std::countl_zero(static_cast<std::uint64_t>(low));
         const std::int64_t base = std::int64_t{1} << octave;
-        const std::int64_t width = octave >= 2 ? base / 4 : base;
+        const std::int64_t width = octave >= 4 ? base / 16 : 1;
         const std::int64_t from = base + (low - base) / width * width;
         HistogramBar& bar = bars[from];
         bar.From = static_cast<double>(from) / 1000.0;
@@ -109,7 +109,7 @@ void PutRotationCharts(TextOut& out, const BusStats& stats) {
         HistogramChart chart;
         chart.Title = StationLabel(a) + ": token rotation time";
         chart.XUnit = "token rotation time (\xC2\xB5s)";
-        chart.Bars = QuarterOctaveBars(r);
+        chart.Bars = SixteenthOctaveBars(r);
         chart.Markers = {{"min", static_cast<double>(r.Min) / 1000.0, kColourGreen},
                          {"mean", r.Mean / 1000.0, kColourOrange},
                          {"p99", static_cast<double>(r.P99) / 1000.0, kColourVermillion},
@@ -117,7 +117,7 @@ void PutRotationCharts(TextOut& out, const BusStats& stats) {
         OpenFigure(out);
         PutHistogramChart(out, chart);
         CloseFigure(out, "Master " + std::to_string(a) + ": " + GroupedUnsigned(r.Count) +
-                             " rotations, bars a quarter of an octave wide; marker values in \xC2\xB5s.");
+                             " rotations, bars a sixteenth of an octave wide; marker values in \xC2\xB5s.");
         any = true;
     }
     if (!any) PutText(out, "<p>No master sent two tokens: no rotation time.</p>\n");

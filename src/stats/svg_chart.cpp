@@ -18,6 +18,7 @@ constexpr double kLeft = 84;    // room for the y tick labels and unit
 constexpr double kRight = 36;  // room for the last tick label
 constexpr int kMaxYTicks = 6;
 constexpr int kMaxXTicks = 10;
+constexpr std::size_t kMaxMarkerLines = 40;
 
 struct PlotArea {
     double Left = 0, Top = 0, Width = 0, Height = 0;
@@ -167,7 +168,7 @@ void PutTimeSeriesChart(TextOut& out, const TimeSeriesChart& chart) {
     for (const SeriesPanel& panel : chart.Panels)
         legendX = PutLegendEntry(out, legendX, 14, LineSwatch(panel.Colour, "none").c_str(), panel.Name);
     if (!chart.MarkerName.empty())
-        PutLegendEntry(out, legendX, 14, LineSwatch(kColourPurple, "4 3").c_str(),
+        PutLegendEntry(out, legendX, 14, "<path d=\"M8 5l-5 -9h10Z\" fill=\"#CC79A7\"/>",
                        chart.MarkerName + " (" + GroupedUnsigned(chart.MarkerNs.size()) + ")");
 
     double top = kTop;
@@ -196,12 +197,18 @@ void PutTimeSeriesChart(TextOut& out, const TimeSeriesChart& chart) {
             PutFormat(out, "<path d=\"%s\" fill=\"none\" stroke=\"%s\" stroke-width=\"1.5\"/>\n", path.c_str(),
                       panel.Colour);
         }
+        // Events: a triangle above the panel each, and a faint line across
+        // it while they are few enough not to hide the series.
         for (std::int64_t markerNs : chart.MarkerNs) {
             const double x = ToPixel(xScale, static_cast<double>(markerNs - chart.StartNs) / 1e9);
-            char attributes[96];
-            std::snprintf(attributes, sizeof attributes, "stroke=\"%s\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\"",
-                          kColourPurple);
-            PutLine(out, x, area.Top, x, area.Bottom(), attributes);
+            PutFormat(out, "<path d=\"M%.1f %.1fl-4 -7h8Z\" fill=\"%s\"/>\n", x, area.Top - 1, kColourPurple);
+            if (chart.MarkerNs.size() <= kMaxMarkerLines) {
+                char attributes[128];
+                std::snprintf(attributes, sizeof attributes,
+                              "stroke=\"%s\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\" stroke-opacity=\"0.8\"",
+                              kColourPurple);
+                PutLine(out, x, area.Top, x, area.Bottom(), attributes);
+            }
         }
         top += kPanelHeight + kPanelGap;
     }
