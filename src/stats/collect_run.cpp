@@ -31,6 +31,12 @@ void ClearProgress(Progress& progress) {
     std::fflush(progress.Out);
 }
 
+// The reader's message, with the file it was reading when it does not name it.
+Outcome NamingTheFile(const std::string& text, const std::string& fileName) {
+    if (fileName.empty() || text.find(fileName) != std::string::npos) return ErrorTextOf(text);
+    return ErrorTextOf(text + " in " + fileName);
+}
+
 Outcome ReadRun(CaptureReader& reader, StatsCollector& collector, BusStats& stats, const RunSettings& settings,
                 Progress& progress) {
     bool timingChosen = false;
@@ -62,7 +68,7 @@ Outcome ReadRun(CaptureReader& reader, StatsCollector& collector, BusStats& stat
                 if (reader.FilesOpened == 0) return ErrorText("No Capture File to Read (NumMin=0)");
                 return Success();
             case RecordKind::Error:
-                return ErrorTextOf(reader.Event.Text);
+                return NamingTheFile(reader.Event.Text, reader.CurrentCaptureName);
         }
     }
 }
