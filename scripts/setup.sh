@@ -12,6 +12,12 @@ fi
 command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)  # zelmot-stats' JSON report
+# The browser check of zelmot-stats' HTML page: headless Chromium, a font,
+# and Debian's own Python with html5lib and PIL.
+command -v chromium >/dev/null || need+=(chromium)
+for package in fonts-dejavu-core python3 python3-html5lib python3-pil; do
+    dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
+done
 if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
