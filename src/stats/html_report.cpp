@@ -15,7 +15,7 @@ constexpr const char* kStyle = R"(
 body { font-family: "DejaVu Sans", "Segoe UI", Arial, sans-serif; font-size: 15px; color: #1a1a1a;
        background: #ffffff; max-width: 1000px; margin: 0 auto; padding: 16px 20px; line-height: 1.4; }
 h1 { font-size: 24px; margin: 4px 0 12px; }
-h2 { font-size: 19px; margin: 28px 0 8px; border-bottom: 2px solid #0072B2; padding-bottom: 2px; }
+h2 { font-size: 19px; margin: 28px 0 8px; border-bottom: 2px solid #5a6b7b; padding-bottom: 2px; }
 h3 { font-size: 16px; margin: 18px 0 6px; }
 table { border-collapse: collapse; margin: 6px 0 10px; font-size: 13px; }
 th, td { border: 1px solid #c8c8c8; padding: 3px 7px; vertical-align: top; }

@@ -3,7 +3,8 @@
 # parses as HTML without a single parse error, holds one <svg> (with a
 # title) per chart, fetches nothing, and every figure in its tables equals
 # the JSON report of the same run; then headless Chromium renders it to a
-# PNG, which must show the chart colours, with no error in the browser log.
+# PNG, which must show the chart colours, with no error in the browser log,
+# and prints it on A4.
 #
 # usage: html_check.py <zelmot-stats> <capture> <work dir> [more zelmot-stats words]
 # Exit status 0 passed, 1 failed, 77 skipped (not on Windows).
@@ -172,21 +173,42 @@ def find_browser():
     sys.exit("no chromium: scripts/setup.sh installs it")
 
 
-def check_rendering(page, screenshot):
+def run_browser(page, *words):
+    """Runs headless Chromium on the page with a fresh profile; its log."""
     profile = tempfile.mkdtemp(prefix="zelmot-chromium-")
     try:
         command = [find_browser(), "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                    "--disable-background-networking", "--disable-component-update", "--disable-sync",
                    "--disable-extensions", "--hide-scrollbars", f"--user-data-dir={profile}",
-                   "--enable-logging=stderr", "--v=0", f"--screenshot={screenshot}", "--window-size=1040,6000",
-                   "file://" + os.path.abspath(page)]
+                   "--enable-logging=stderr", "--v=0", *words, "file://" + os.path.abspath(page)]
         done = subprocess.run(command, capture_output=True, text=True, timeout=120)
     finally:
         shutil.rmtree(profile, ignore_errors=True)
-    log = done.stdout + done.stderr
-    if done.returncode != 0 or not os.path.exists(screenshot):
+    return done.returncode, done.stdout + done.stderr
+
+
+def check_print(page, pdf):
+    """Printed, the page comes out on A4 sheets (595 x 842 points)."""
+    code, log = run_browser(page, "--no-pdf-header-footer", f"--print-to-pdf={pdf}")
+    if code != 0 or not os.path.exists(pdf):
         print(log)
-        fail(f"chromium failed ({done.returncode})")
+        fail(f"chromium could not print the page ({code})")
+        return
+    with open(pdf, "rb") as file:
+        data = file.read()
+    pages = len(re.findall(rb"/Type\s*/Page[^s]", data))
+    sizes = {tuple(round(float(v)) for v in box.split()[2:4])
+             for box in re.findall(rb"/MediaBox\s*\[([^\]]*)\]", data)}
+    if pages < 1 or sizes != {(595, 842)}:
+        fail(f"printed: {pages} pages of sizes {sizes}, A4 expected")
+    print(f"printed: {pages} A4 pages")
+
+
+def check_rendering(page, screenshot):
+    code, log = run_browser(page, f"--screenshot={screenshot}", "--window-size=1040,6000")
+    if code != 0 or not os.path.exists(screenshot):
+        print(log)
+        fail(f"chromium failed ({code})")
         return
     # The page's own errors: console messages, failed loads, refused content.
     for line in log.splitlines():
@@ -216,6 +238,7 @@ def main():
     report = json.loads(run([tool, capture, *words, "Format=json", f"Html={page}"]))
     check_page(page, report)
     check_rendering(page, os.path.join(work, "report.png"))
+    check_print(page, os.path.join(work, "report.pdf"))
     if failures:
         print(f"{len(failures)} failures")
         sys.exit(1)
