@@ -312,9 +312,13 @@ void PutRangeChart(TextOut& out, const RangeChart& chart) {
     }
     // A log axis when the rows span more than a factor of 20.
     const bool log = any && lo > 0 && hi / lo > 20;
-    AxisScale xScale{log ? lo : 0, any && hi > 0 ? hi : 1, log, area.Left, area.Right()};
-    if (!log) xScale.Hi = TickValue(MakeLinearTicks(0, xScale.Hi, kMaxXTicks),
-                                    MakeLinearTicks(0, xScale.Hi, kMaxXTicks).Count - 1);
+    AxisScale xScale{log ? lo : std::min(lo, 0.0), any && hi > 0 ? hi : 1, log, area.Left, area.Right()};
+    if (!log) {
+        // A linear axis from 0 (or a negative minimum) to a whole tick.
+        const LinearTicks ticks = MakeLinearTicks(xScale.Lo, xScale.Hi, kMaxXTicks);
+        xScale.Lo = TickValue(ticks, 0);
+        xScale.Hi = TickValue(ticks, ticks.Count - 1);
+    }
 
     double legendX = area.Left;
     char swatch[256];
