@@ -3,16 +3,18 @@
 
 #include <array>
 
+#include "common/fdl_codes.h"
+
 namespace zelmot {
 namespace {
 
 constexpr std::array<IdentifierEntry, 56> kIdentifierTable{{
-    {"STSOK", kConstantCode, 0x00},  {"STSSTP", kConstantCode, 0x01}, {"STSPAR", kConstantCode, 0x02},
-    {"STSSD", kConstantCode, 0x04},  {"STSRPT", kConstantCode, 0x08}, {"STSUND", kConstantCode, 0x10},
-    {"STSOVR", kConstantCode, 0x20}, {"STSCHK", kConstantCode, 0x40}, {"STSED", kConstantCode, 0x80},
-    {"SD1", kConstantCode, 0x10},    {"SD2", kConstantCode, 0x68},    {"SD3", kConstantCode, 0xA2},
-    {"SD4", kConstantCode, 0xDC},    {"SC", kConstantCode, 0xE5},     {"ED", kConstantCode, 0x16},
-    {"SAPEXT", kConstantCode, 0x80}, {"TYPMSK", kConstantCode, 0xCF}, {"MTM1", kConstantCode, 0x40},
+    {"STSOK", kConstantCode, 0x00},  {"STSSTP", kConstantCode, fdl::StsStopBit}, {"STSPAR", kConstantCode, fdl::StsParity},
+    {"STSSD", kConstantCode, fdl::StsStartDelimiter},  {"STSRPT", kConstantCode, fdl::StsRepeat}, {"STSUND", kConstantCode, fdl::StsUnderrun},
+    {"STSOVR", kConstantCode, fdl::StsOverrun}, {"STSCHK", kConstantCode, fdl::StsCheckSum}, {"STSED", kConstantCode, fdl::StsEndDelimiter},
+    {"SD1", kConstantCode, fdl::SD1},    {"SD2", kConstantCode, fdl::SD2},    {"SD3", kConstantCode, fdl::SD3},
+    {"SD4", kConstantCode, fdl::SD4},    {"SC", kConstantCode, fdl::SC},     {"ED", kConstantCode, fdl::ED},
+    {"SAPEXT", kConstantCode, fdl::SapExtBit}, {"TYPMSK", kConstantCode, 0xCF}, {"MTM1", kConstantCode, 0x40},
     {"MTM2", kConstantCode, 0xC0},   {"MSRD", kConstantCode, 0x41},   {"MSDN", kConstantCode, 0x42},
     {"SDAL", kConstantCode, 0x43},   {"SDNL", kConstantCode, 0x44},   {"SDAH", kConstantCode, 0x45},
     {"SDNH", kConstantCode, 0x46},   {"RDD", kConstantCode, 0x47},    {"GSRD", kConstantCode, 0x48},
