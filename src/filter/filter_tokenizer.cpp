@@ -30,12 +30,6 @@ constexpr std::array<OperatorSpelling, 24> kOperatorTable{{
     {"~", Opcode::COMPL}, {"(", Opcode::LPAREN}, {")", Opcode::RPAREN},
 }};
 
-// Operand codes of the code letters 'M' to 'X'.
-constexpr std::array<Opcode, 12> kCodeLetterOperand{{
-    Opcode::STS, Opcode::LEN, Opcode::SD, Opcode::ADDRESS, Opcode::FC, Opcode::DSAP,
-    Opcode::SSAP, Opcode::GapTme, Opcode::GapAft, Opcode::DataByte, Opcode::DataWord, Opcode::CmdArg,
-}};
-
 constexpr std::size_t kHexRunMax = 6;  // "0x" and at most four digits
 // The character at i, or NUL past the end (no class below takes NUL).
 char CharAt(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
@@ -150,8 +144,8 @@ void NextToken(CompilerState& state) {
         if (!signedNumber) return TakeOperator(state, *op, operandExpected);
     }
     state.NumberText.clear();
-    if (ch >= 'M' && ch <= 'X') {
-        ReadNumberToken(state, at + 1, kCodeLetterOperand[static_cast<std::size_t>(ch - 'M')], operandExpected);
+    if (const Opcode operand = CodeLetterOperand(ch); operand != Opcode::START) {
+        ReadNumberToken(state, at + 1, operand, operandExpected);
     } else if (ascii::IsDigit(ch) || ch == '-') {
         ReadNumberToken(state, at, Opcode::LITERAL, operandExpected);
     } else {

@@ -8,6 +8,7 @@
 #include "common/ascii.h"
 #include "filter/equation_text.h"
 #include "filter/identifier_table.h"
+#include "filter/opcodes.h"
 
 namespace zelmot {
 namespace {
@@ -20,7 +21,7 @@ bool IsLogicWord(std::string_view word) {
            ascii::ToUpper(word[2]) == 'D';
 }
 
-bool IsIndexedField(std::uint8_t code) { return code == 'V' || code == 'W' || code == 'X'; }
+bool IsIndexedCode(std::uint8_t code) { return IsIndexedField(CodeLetterOperand(static_cast<char>(code))); }
 
 // "0x" or "0X" at i.
 bool HexPrefixAt(const std::string& text, std::size_t i) {
@@ -75,7 +76,7 @@ Outcome SubstituteIdentifier(const std::string& text, std::size_t& pos, std::str
         out += std::to_string(entry->value);
         return Success();
     }
-    if (IsIndexedField(entry->code)) return CopyIndex(text, entry->code, pos, out);
+    if (IsIndexedCode(entry->code)) return CopyIndex(text, entry->code, pos, out);
     out.push_back(static_cast<char>(entry->code));
     out += std::to_string(entry->value);
     return Success();
