@@ -52,10 +52,8 @@ void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
         std::uint8_t value = ByteAt(data, i);
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int8_t>(value), 4);
-        } else if (options.DataUns) {
-            PutUnsigned(out, value, 3);
         } else {
-            PutHexByte(out, value);
+            PutUnsigned(out, value, 3);
         }
         PutChar(out, ' ');
     }
