@@ -19,7 +19,7 @@ void QueueEvent(CaptureReader& reader, ReaderEvent event) {
 void QueueOutcome(CaptureReader& reader, const Outcome& outcome) {
     ReaderEvent event;
     event.Kind = outcome.IsEnd() ? RecordKind::EndOfCapture : RecordKind::Error;
-    event.Text = outcome.text;
+    event.Text = outcome.Text;
     QueueEvent(reader, std::move(event));
 }
 
@@ -112,7 +112,7 @@ Outcome OpenNextCaptureFile(CaptureReader& reader) {
         if (reader.Files.MissingFileEnds && reader.FilesOpened > 0) return EndOfCapture();
         return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
     }
-    reader.CaptureFileSize = reader.File.size;
+    reader.CaptureFileSize = reader.File.Size;
     reader.Header.fill(0);
     ReadBytes(reader.File, reader.Header.data(), reader.Header.size());
     if (reader.FilesOpened++ == 0) {

@@ -9,7 +9,7 @@ namespace {
 
 std::string Captured(const std::string& text) {
     TextSource source;
-    source.text = text;
+    source.Text = text;
     std::string equation;
     EXPECT_TRUE(CaptureEquation(source, equation).IsOk()) << text;
     return equation;
@@ -32,7 +32,7 @@ TEST(EquationCapture, StoresUpToTheFirstHashOutsideComments) {
 
 TEST(EquationCapture, LeavesTheSourceRightAfterTheHash) {
     TextSource source;
-    source.text = "STS == 0 # rest\nNoRef";
+    source.Text = "STS == 0 # rest\nNoRef";
     std::string equation;
     ASSERT_TRUE(CaptureEquation(source, equation).IsOk());
     EXPECT_EQ(NextTextChar(source), ' ');
@@ -63,7 +63,7 @@ TEST(EquationCapture, AcceptsAtMost4095Characters) {
 std::string Substituted(const std::string& equation) {
     std::string out;
     const Outcome result = SubstituteIdentifiers(equation, out);
-    return result.IsOk() ? out : result.text;
+    return result.IsOk() ? out : result.Text;
 }
 
 TEST(IdentifierSubstitution, ReplacesEveryNameOfTheTable) {

@@ -16,7 +16,7 @@ using testing::TestFrame;
 std::int32_t Evaluate(const std::string& equation, TestFrame frame, std::array<std::int32_t, 4> args = {}) {
     FilterState state;
     const Outcome read = testing::ReadEquation(equation + "#", state);
-    EXPECT_TRUE(read.IsOk()) << equation << ": " << read.text;
+    EXPECT_TRUE(read.IsOk()) << equation << ": " << read.Text;
     state.FilterArgs = args;
     return EvaluateFilter(state, Bind(frame));
 }

@@ -14,14 +14,14 @@ namespace zelmot::testing {
 // Reads equation (which must carry its '#') as the text after a ShowOnly line.
 inline Outcome ReadEquation(const std::string& equation, FilterState& state) {
     TextSource source;
-    source.text = equation;
+    source.Text = equation;
     return ReadShowOnlyEquation(source, state);
 }
 
 // The message of a failed read, or "" on success.
 inline std::string ReadMessage(const std::string& equation) {
     FilterState state;
-    return ReadEquation(equation, state).text;
+    return ReadEquation(equation, state).Text;
 }
 
 // A frame's bytes together with the field locations that point into them.
