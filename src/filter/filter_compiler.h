@@ -12,7 +12,6 @@
 
 namespace zelmot {
 
-// Keep in order with kCompileErrors (read_equation.cpp), which words their messages.
 enum CompileErrorCode : int {
     kMissingParenthesis = 300,
     kMissingParameter = 301,
