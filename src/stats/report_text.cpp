@@ -56,6 +56,7 @@ std::string SummarySection(const BusStats& s) {
 
 std::string ErrorSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {1, 2, 3};
     AddRow(t, {"Bit", "Name", "Letter", "Meaning", "Frames"});
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit)
         AddRow(t, {Format("0x%02x", 1u << bit), kStatusBitNames[bit], std::string(1, kStatusBitLetters[bit]),
@@ -65,6 +66,7 @@ std::string ErrorSection(const BusStats& s) {
 
 std::string LiveListSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {1};
     AddRow(t, {"Addr", "Role", "First heard (s)", "Last heard (s)", "Error frames"});
     std::string silent;
     for (std::size_t a = 0; a < kStationCount; ++a) {
@@ -95,6 +97,7 @@ void DurationCells(std::vector<std::string>& row, const DurationStats& d, bool w
 
 std::string MasterSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {};
     AddRow(t, {"Addr", "Tokens", "Rotations", "Min (us)", "Mean (us)", "Max (us)", "P50 (us)", "P95 (us)", "P99 (us)",
                "Requests", "Answered", "Unanswered", "No answer exp.", "FDL status unans.", "Retries"});
     for (std::size_t a = 0; a < kStationCount; ++a) {
@@ -113,6 +116,7 @@ std::string MasterSection(const BusStats& s) {
 
 std::string SlaveSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {};
     AddRow(t, {"Addr", "Requests", "Answered", "Unanswered", "No answer exp.", "FDL status unans.", "Retries",
                "Answers", "Min (us)", "Mean (us)", "Max (us)", "P50 (us)", "P99 (us)", "Min (bit)", "Mean (bit)",
                "Max (bit)", "P50 (bit)", "P99 (bit)", "Error frames"});
@@ -144,6 +148,7 @@ std::string GapSection(const BusStats& s) {
         last = b;
     }
     TextTable t;
+    t.TextColumns = {};
     AddRow(t, {"From (bit)", "To (bit)", "Frames"});
     for (std::size_t b = first; b <= last && first < kGapBucketCount; ++b)
         AddRow(t, {Count(GapBucketFromBits(b)), Count(GapBucketToBits(b)), Count(s.GapBuckets[b])});
