@@ -145,10 +145,11 @@ struct BusStats {
     RateSeries Rate;
 };
 
-// The filter keywords and DetailSts letters of the status bits, 0x01 first.
+// The report's names of the status bits, 0x01 first: the filter's keywords
+// for them. Keep in order with the fdl::Sts... bits (their letters come from
+// StatusLetter of the output).
 constexpr std::array<const char*, kStatusBitCount> kStatusBitNames = {
     "STSSTP", "STSPAR", "STSSD", "STSRPT", "STSUND", "STSOVR", "STSCHK", "STSED"};
-constexpr std::array<char, kStatusBitCount> kStatusBitLetters = {'s', 'p', 'd', 'r', 'u', 'o', 'c', 'e'};
 
 // Bucket edges of a DurationStats, ns: [low, high).
 std::int64_t DurationBucketLow(std::size_t bucket);
