@@ -125,7 +125,8 @@ struct BusStats {
     std::int64_t BusBitNs = 0;       // TicksToNs(BusBytes x TicksPerBit x 11)
     double BusLoadPercent = 0;       // BusBitNs / SpanNs x 100; 0 when the span is 0
     double FramesPerSecondAvg = 0;   // Frames / span in seconds; 0 when the span is 0
-    std::uint64_t FramesPerSecondMax = 0;  // the fullest one-second bin from the first frame
+    std::uint64_t FramesPerSecondMax = 0;  // the fullest one-second bin from the first frame (beyond
+                                           // 4096 s: of runs of frames within one second)
     std::uint64_t Resyncs = 0;
     std::array<ResyncNote, kResyncTimesKept> ResyncTimes{};  // the first min(Resyncs, 256)
 
@@ -144,10 +145,11 @@ struct BusStats {
     RateSeries Rate;
 };
 
-// The filter keywords and DetailSts letters of the status bits, 0x01 first.
+// The report's names of the status bits, 0x01 first: the filter's keywords
+// for them. Keep in order with the fdl::Sts... bits (their letters come from
+// StatusLetter of the output).
 constexpr std::array<const char*, kStatusBitCount> kStatusBitNames = {
     "STSSTP", "STSPAR", "STSSD", "STSRPT", "STSUND", "STSOVR", "STSCHK", "STSED"};
-constexpr std::array<char, kStatusBitCount> kStatusBitLetters = {'s', 'p', 'd', 'r', 'u', 'o', 'c', 'e'};
 
 // Bucket edges of a DurationStats, ns: [low, high).
 std::int64_t DurationBucketLow(std::size_t bucket);

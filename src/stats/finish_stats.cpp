@@ -41,6 +41,11 @@ void FinishBusStats(StatsCollector& collector, BusStats& stats) {
     if (collector.SecondOpen && collector.CurrentSecondFrames > stats.FramesPerSecondMax)
         stats.FramesPerSecondMax = collector.CurrentSecondFrames;
     collector.SecondOpen = false;
+    // While the series still has one-second bins they are the exact count,
+    // also for stamps that step back into an earlier second.
+    if (stats.Rate.BinSeconds == 1)
+        for (std::size_t i = 0; i < stats.Rate.BinsUsed; ++i)
+            if (stats.Rate.Frames[i] > stats.FramesPerSecondMax) stats.FramesPerSecondMax = stats.Rate.Frames[i];
     std::size_t timed = stats.Resyncs < kResyncTimesKept ? static_cast<std::size_t>(stats.Resyncs) : kResyncTimesKept;
     for (; collector.ResyncsUntimed < timed; ++collector.ResyncsUntimed)
         stats.ResyncTimes[collector.ResyncsUntimed].AtNs = collector.LastAbsNs;

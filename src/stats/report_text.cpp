@@ -4,12 +4,14 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "output/fdl_names.h"
 #include "stats/report_formats.h"
 #include "stats/text_table.h"
 
 namespace zelmot {
 namespace {
 
+// Keep in order with the fdl::Sts... bits.
 constexpr const char* kStatusMeanings[kStatusBitCount] = {
     "stop bit error",          "parity bit error", "invalid start delimiter", "start delimiter repeat error",
     "frame underrun",          "frame overrun",    "check sum incorrect",     "invalid end delimiter"};
@@ -56,15 +58,17 @@ std::string SummarySection(const BusStats& s) {
 
 std::string ErrorSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {1, 2, 3};
     AddRow(t, {"Bit", "Name", "Letter", "Meaning", "Frames"});
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit)
-        AddRow(t, {Format("0x%02x", 1u << bit), kStatusBitNames[bit], std::string(1, kStatusBitLetters[bit]),
+        AddRow(t, {Format("0x%02x", 1u << bit), kStatusBitNames[bit], std::string(1, StatusLetter(static_cast<unsigned>(bit))),
                    kStatusMeanings[bit], Count(s.ErrorsByBit[bit])});
     return "Receive errors: " + Count(s.ErrorFrames) + " frames with a non-zero status\n" + RenderTable(t);
 }
 
 std::string LiveListSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {1};
     AddRow(t, {"Addr", "Role", "First heard (s)", "Last heard (s)", "Error frames"});
     std::string silent;
     for (std::size_t a = 0; a < kStationCount; ++a) {
@@ -95,6 +99,7 @@ void DurationCells(std::vector<std::string>& row, const DurationStats& d, bool w
 
 std::string MasterSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {};
     AddRow(t, {"Addr", "Tokens", "Rotations", "Min (us)", "Mean (us)", "Max (us)", "P50 (us)", "P95 (us)", "P99 (us)",
                "Requests", "Answered", "Unanswered", "No answer exp.", "FDL status unans.", "Retries"});
     for (std::size_t a = 0; a < kStationCount; ++a) {
@@ -113,6 +118,7 @@ std::string MasterSection(const BusStats& s) {
 
 std::string SlaveSection(const BusStats& s) {
     TextTable t;
+    t.TextColumns = {};
     AddRow(t, {"Addr", "Requests", "Answered", "Unanswered", "No answer exp.", "FDL status unans.", "Retries",
                "Answers", "Min (us)", "Mean (us)", "Max (us)", "P50 (us)", "P99 (us)", "Min (bit)", "Mean (bit)",
                "Max (bit)", "P50 (bit)", "P99 (bit)", "Error frames"});
@@ -144,6 +150,7 @@ std::string GapSection(const BusStats& s) {
         last = b;
     }
     TextTable t;
+    t.TextColumns = {};
     AddRow(t, {"From (bit)", "To (bit)", "Frames"});
     for (std::size_t b = first; b <= last && first < kGapBucketCount; ++b)
         AddRow(t, {Count(GapBucketFromBits(b)), Count(GapBucketToBits(b)), Count(s.GapBuckets[b])});

@@ -118,7 +118,10 @@ void TakeResponse(BusStats& stats, const FrameClass& c, std::int64_t ns) {
 // Gap in whole bit times (ns x bit rate / 10^9, rounded down) to its bucket.
 std::size_t GapBucketOf(std::int64_t gapNs, std::uint32_t baud) {
     if (gapNs <= 0) return 0;
-    WideUnsigned bits = WideUnsigned{static_cast<std::uint64_t>(gapNs)} * baud / kNsPerSecond;
+    auto ns = static_cast<std::uint64_t>(gapNs);
+    if (ns < (std::uint64_t{1} << 38))  // the product fits in 64 bits: the usual case, no wide division
+        return static_cast<std::size_t>(std::bit_width(ns * baud / kNsPerSecond));
+    WideUnsigned bits = WideUnsigned{ns} * baud / kNsPerSecond;
     if (bits >= (WideUnsigned{1} << (kGapBucketCount - 2))) return kGapBucketCount - 1;
     return static_cast<std::size_t>(std::bit_width(static_cast<std::uint64_t>(bits)));
 }

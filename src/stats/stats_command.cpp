@@ -89,7 +89,7 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     auto stats = std::make_unique<BusStats>();
     Outcome result = CollectBusStats(settings, *stats, progress);
     if (!result.IsOk()) {
-        std::fprintf(err, "%s\n", result.text.c_str());
+        std::fprintf(err, "%s\n", result.Text.c_str());
         return kExitFailure;
     }
     std::string report = Render(*stats, format);

@@ -19,7 +19,8 @@ std::string RenderTable(const TextTable& table) {
         for (std::size_t i = 0; i < row.size(); ++i) {
             std::size_t pad = widths[i] - row[i].size();
             line += "  ";
-            if (i == 0) line += row[i] + std::string(pad, ' ');
+            bool text = std::find(table.TextColumns.begin(), table.TextColumns.end(), i) != table.TextColumns.end();
+            if (text) line += row[i] + std::string(pad, ' ');
             else line += std::string(pad, ' ') + row[i];
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();

@@ -1,7 +1,8 @@
-// A table of text cells printed with aligned columns: the first column left
-// aligned (labels), every other one right aligned (numbers), headers first.
+// A table of text cells printed with aligned columns: text columns left
+// aligned, numbers right aligned, headers first.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace zelmot {
 
 struct TextTable {
     std::vector<std::vector<std::string>> Rows;  // Rows[0] is the header
+    std::vector<std::size_t> TextColumns{0};     // left aligned; every other column is right aligned
 };
 
 void AddRow(TextTable& table, std::vector<std::string> cells);

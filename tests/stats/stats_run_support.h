@@ -34,7 +34,7 @@ inline std::unique_ptr<BusStats> CollectRun(const TempDir& dir, const std::vecto
     DeriveNames(dir.Path("cap1200"), "", settings);
     auto stats = std::make_unique<BusStats>();
     Outcome result = CollectBusStats(settings, *stats, nullptr);
-    EXPECT_TRUE(result.IsOk()) << result.text;
+    EXPECT_TRUE(result.IsOk()) << result.Text;
     return stats;
 }
 
