@@ -6,6 +6,7 @@
 #include <string>
 
 #include "capture/capture_format.h"
+#include "output/fdl_names.h"
 #include "stats/html_sections.h"
 #include "stats/html_text.h"
 
@@ -198,7 +199,7 @@ void PutErrorTable(TextOut& out, const BusStats& stats) {
     PutHeaderRow(out, {"Status bit", "Letter", "Keyword", "Meaning", "Frames"});
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit) {
         PutText(out, "<tr>");
-        PutFormat(out, "<td>0x%02x</td><td>%c</td>", 1u << bit, kStatusBitLetters[bit]);
+        PutFormat(out, "<td>0x%02x</td><td>%c</td>", 1u << bit, StatusLetter(static_cast<unsigned>(bit)));
         PutTextCell(out, kStatusBitNames[bit]);
         PutTextCell(out, kStatusBitMeanings[bit]);
         PutCountCell(out, stats.ErrorsByBit[bit], std::string("errors.by_bit.") + kStatusBitNames[bit]);

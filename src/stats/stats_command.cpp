@@ -100,7 +100,7 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     if (!htmlPath.empty()) {
         result = WriteHtmlReport(htmlPath, settings, *stats);
         if (!result.IsOk()) {
-            std::fprintf(err, "%s\n", result.text.c_str());
+            std::fprintf(err, "%s\n", result.Text.c_str());
             return kExitFailure;
         }
     }

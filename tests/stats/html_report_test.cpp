@@ -94,7 +94,7 @@ TEST(HtmlReport, UnwritableFileIsAnErrorNamingIt) {
     auto stats = std::make_unique<BusStats>();
     const Outcome result = WriteHtmlReport("/nonexistent-folder/report.html", settings, *stats);
     ASSERT_TRUE(result.IsError());
-    EXPECT_NE(result.text.find("/nonexistent-folder/report.html"), std::string::npos);
+    EXPECT_NE(result.Text.find("/nonexistent-folder/report.html"), std::string::npos);
 }
 
 }  // namespace
