@@ -30,7 +30,7 @@ unsigned CountDigits(std::uint64_t value) {
     return count;
 }
 
-// Writes count digits of value ending just before end.
+// Writes the decimal digits of value, the last one just before end.
 void WriteDigits(char* end, std::uint64_t value) {
     while (value >= 100) {
         std::size_t pair = static_cast<std::size_t>(value % 100) * 2;

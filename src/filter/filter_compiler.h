@@ -12,11 +12,11 @@
 
 namespace zelmot {
 
+// Keep in order with kCompileErrors (read_equation.cpp), which words their messages.
 enum CompileErrorCode : int {
     kMissingParenthesis = 300,
     kMissingParameter = 301,
     kMissingOperator = 302,
-    kInvalidParameter = 303,  // kept for its message; no rule raises it
     kInvalidOperator = 304,
     kInvalidValue = 305,
     kAmbiguousOperator = 306,

@@ -12,23 +12,36 @@
 namespace zelmot {
 namespace {
 
-// Precedence level of each binary operator by opcode (0: not binary).
-constexpr std::array<std::uint8_t, 22> kBinaryLevel{{
-    0, 0, 0, 0, 0, 0,
-    9, 9, 9,     // MULT DIV MOD
-    8, 8,        // ADD SUB
-    7, 7, 7, 7,  // LESS GREATER LESSEQUAL GREATEREQUAL
-    6, 6,        // EQUAL NOTEQUAL
-    3,           // BITWISEAND
-    5,           // BITWISEOR
-    4,           // BITWISEXOR
-    2,           // AND
-    1,           // OR
+// Precedence of the binary operators; BinaryLevel gives 0 for any other code.
+struct OperatorLevel {
+    Opcode Code;
+    std::uint8_t Level;  // higher binds tighter
+};
+
+constexpr std::array<OperatorLevel, 16> kBinaryLevels{{
+    {Opcode::MULT, 9}, {Opcode::DIV, 9}, {Opcode::MOD, 9},
+    {Opcode::ADD, 8}, {Opcode::SUB, 8},
+    {Opcode::LESS, 7}, {Opcode::GREATER, 7}, {Opcode::LESSEQUAL, 7}, {Opcode::GREATEREQUAL, 7},
+    {Opcode::EQUAL, 6}, {Opcode::NOTEQUAL, 6},
+    {Opcode::BITWISEAND, 3}, {Opcode::BITWISEOR, 5}, {Opcode::BITWISEXOR, 4},
+    {Opcode::AND, 2}, {Opcode::OR, 1},
 }};
 
-int BinaryLevel(Opcode code) {
-    return IsBinaryOperator(code) ? kBinaryLevel[static_cast<std::size_t>(Word(code))] : 0;
+constexpr int BinaryLevel(Opcode code) {
+    for (const OperatorLevel& entry : kBinaryLevels)
+        if (entry.Code == code) return entry.Level;
+    return 0;
 }
+
+// Every binary operator has a level, and only they have one.
+constexpr bool LevelsCoverTheBinaryOperators() {
+    for (std::int32_t word = Word(Opcode::START); word <= Word(Opcode::END_OF_TEXT); ++word) {
+        const Opcode code = static_cast<Opcode>(word);
+        if (IsBinaryOperator(code) != (BinaryLevel(code) != 0)) return false;
+    }
+    return true;
+}
+static_assert(LevelsCoverTheBinaryOperators());
 
 struct Parser {
     CompilerState tokens;

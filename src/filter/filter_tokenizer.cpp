@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/ascii.h"
 #include "filter/filter_compiler.h"
 
 namespace zelmot {
@@ -29,27 +30,9 @@ constexpr std::array<OperatorSpelling, 24> kOperatorTable{{
     {"~", Opcode::COMPL}, {"(", Opcode::LPAREN}, {")", Opcode::RPAREN},
 }};
 
-// Operand codes of the code letters 'M' to 'X'.
-constexpr std::array<Opcode, 12> kCodeLetterOperand{{
-    Opcode::STS, Opcode::LEN, Opcode::SD, Opcode::ADDRESS, Opcode::FC, Opcode::DSAP,
-    Opcode::SSAP, Opcode::GapTme, Opcode::GapAft, Opcode::DataByte, Opcode::DataWord, Opcode::CmdArg,
-}};
-
 constexpr std::size_t kHexRunMax = 6;  // "0x" and at most four digits
-constexpr int kPastEnd = -1;
-
-int CharAt(std::string_view text, std::size_t i) {
-    return i < text.size() ? static_cast<unsigned char>(text[i]) : kPastEnd;
-}
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsLetterOrDigit(int c) { return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-int HexDigitValue(int c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+// The character at i, or NUL past the end (no class below takes NUL).
+char CharAt(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
 int Offset(std::size_t i) { return static_cast<int>(i); }
 
 const OperatorSpelling* MatchOperator(std::string_view text, std::size_t at) {
@@ -57,7 +40,7 @@ const OperatorSpelling* MatchOperator(std::string_view text, std::size_t at) {
         if (text.size() - at < op.spelling.size()) continue;
         bool same = true;
         for (std::size_t i = 0; same && i < op.spelling.size(); ++i) {
-            same = AsciiUpper(text[at + i]) == op.spelling[i];
+            same = ascii::ToUpper(text[at + i]) == op.spelling[i];
         }
         if (same) return &op;
     }
@@ -79,11 +62,11 @@ void Fail(CompilerState& state, int code, int position) {
 // digits must be "0x" and one to four hexadecimal digits.
 bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
     n = 0;
-    while (IsLetterOrDigit(CharAt(state.text, q + n))) ++n;
+    while (ascii::IsAlnum(CharAt(state.text, q + n))) ++n;
     if (n <= 2 || n > kHexRunMax) return false;
     std::int32_t value = 0;
     for (std::size_t i = q + 2; i < q + n; ++i) {
-        const int digit = HexDigitValue(CharAt(state.text, i));
+        const int digit = ascii::HexDigitValue(CharAt(state.text, i));
         if (digit < 0) return false;
         value = value * 16 + digit;
     }
@@ -95,7 +78,7 @@ bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
 // a digit), and the digits that directly follow it.
 bool ReadDecimalNumber(CompilerState& state, std::size_t q, std::size_t& n) {
     n = 1;
-    while (IsDigit(CharAt(state.text, q + n))) ++n;
+    while (ascii::IsDigit(CharAt(state.text, q + n))) ++n;
     state.NumberText.assign(state.text.substr(q, n));
     return CheckDecimalText(state.NumberText, state.NumberValue);
 }
@@ -154,16 +137,16 @@ void NextToken(CompilerState& state) {
         return;
     }
     const std::size_t at = state.cursor;
-    const int ch = CharAt(state.text, at);
+    const char ch = CharAt(state.text, at);
     if (const OperatorSpelling* op = MatchOperator(state.text, at)) {
         state.ErrorPosition = Offset(at);
-        const bool signedNumber = op->code == Opcode::SUB && operandExpected && IsDigit(CharAt(state.text, at + 1));
+        const bool signedNumber = op->code == Opcode::SUB && operandExpected && ascii::IsDigit(CharAt(state.text, at + 1));
         if (!signedNumber) return TakeOperator(state, *op, operandExpected);
     }
     state.NumberText.clear();
-    if (ch >= 'M' && ch <= 'X') {
-        ReadNumberToken(state, at + 1, kCodeLetterOperand[static_cast<std::size_t>(ch - 'M')], operandExpected);
-    } else if (IsDigit(ch) || ch == '-') {
+    if (const Opcode operand = CodeLetterOperand(ch); operand != Opcode::START) {
+        ReadNumberToken(state, at + 1, operand, operandExpected);
+    } else if (ascii::IsDigit(ch) || ch == '-') {
         ReadNumberToken(state, at, Opcode::LITERAL, operandExpected);
     } else {
         Fail(state, kInvalidOperator, Offset(at));
@@ -185,7 +168,7 @@ bool CheckDecimalText(std::string& text, std::int32_t& value) {
     const bool negative = text[0] == '-';
     if (text[0] == '-' || text[0] == '+') ++i;
     std::int64_t magnitude = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
+    for (; i < text.size() && ascii::IsDigit(text[i]); ++i) {
         magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
     }
     value = static_cast<std::int32_t>(negative ? -magnitude : std::min(magnitude, kLimit - 1));

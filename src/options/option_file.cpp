@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "options/option_file.h"
-#include "options/option_text.h"
+#include "common/ascii.h"
 
 namespace zelmot {
 namespace {
@@ -45,7 +45,7 @@ bool ReadLinePiece(TextSource& source, LinePiece& piece) {
 
 // Leading white space and one trailing line feed removed.
 char* StripLine(char* text) {
-    while (IsOptionBlank(*text)) ++text;
+    while (ascii::IsSpace(*text)) ++text;
     std::size_t length = std::strlen(text);
     if (length > 0 && text[length - 1] == '\n') text[length - 1] = '\0';
     return text;
@@ -72,7 +72,7 @@ Outcome ReadOptionLines(TextSource& source, DisplayOptions& options, FilterState
     while (ReadLinePiece(source, piece)) {
         char* line = StripLine(piece.text);
         if (line[0] == ';' || line[0] == '\0') continue;
-        Outcome result = StartsWithNoCase(line, "ShowOnly", 8) ? HandOverShowOnly(source, piece, options, filter)
+        Outcome result = ascii::StartsWithNoCase(line, "ShowOnly") ? HandOverShowOnly(source, piece, options, filter)
                                                                : ParseOptionLine(line, options);
         if (result.IsError()) return result;
     }

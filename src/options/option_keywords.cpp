@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "options/option_file.h"
-#include "options/option_text.h"
+#include "common/ascii.h"
 #include "options/option_values.h"
 
 namespace zelmot {
@@ -66,7 +66,7 @@ constexpr std::array<OptionKeyword, 25> kOptionKeywords{{
 
 const OptionKeyword* FindKeyword(const char* line) {
     for (const OptionKeyword& keyword : kOptionKeywords) {
-        if (StartsWithNoCase(line, keyword.name, keyword.compareLength)) return &keyword;
+        if (ascii::StartsWithNoCase(line, keyword.name.substr(0, keyword.compareLength))) return &keyword;
     }
     return nullptr;
 }

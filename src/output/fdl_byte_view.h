@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/fdl_codes.h"
+
 namespace zelmot {
 
 struct ByteView {

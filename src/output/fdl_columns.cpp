@@ -8,10 +8,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kAddressMask = 0x7F;
-constexpr std::uint8_t kRequestBit = 0x40;
-constexpr std::uint8_t kFcbBit = 0x20;
-constexpr std::uint8_t kFcvBit = 0x10;
 
 // A function name, or "Typ?(%02x) " with the whole FC when it has none.
 void PutFunctionName(TextOut& out, std::string_view name, std::uint8_t fc) {
@@ -26,8 +22,8 @@ void PutFunctionName(TextOut& out, std::string_view name, std::uint8_t fc) {
 
 void PutRequest(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
     if (showFcbTyp) {
-        PutChar(out, (fc & kFcbBit) != 0 ? '1' : '0');
-        PutText(out, (fc & kFcvBit) != 0 ? "v " : "  ");
+        PutChar(out, (fc & fdl::FcFcbBit) != 0 ? '1' : '0');
+        PutText(out, (fc & fdl::FcFcvBit) != 0 ? "v " : "  ");
     }
     PutFunctionName(out, RequestFunctionName(fc), fc);
 }
@@ -56,10 +52,8 @@ void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
         std::uint8_t value = ByteAt(data, i);
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int8_t>(value), 4);
-        } else if (options.DataUns) {
-            PutUnsigned(out, value, 3);
         } else {
-            PutHexByte(out, value);
+            PutUnsigned(out, value, 3);
         }
         PutChar(out, ' ');
     }
@@ -85,15 +79,15 @@ void PutWords(TextOut& out, const DisplayOptions& options, ByteView data) {
 void WriteAddressColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da,
                         std::uint8_t sa) {
     if (options.NoDst && options.NoSrc) return;
-    if (!options.NoDst) PutUnsigned(out, da & kAddressMask, 3);
+    if (!options.NoDst) PutUnsigned(out, da & fdl::AddressMask, 3);
     PutChar(out, '<');
-    if (!options.NoSrc) PutUnsigned(out, sa & kAddressMask, 3, Pad::Left);
+    if (!options.NoSrc) PutUnsigned(out, sa & fdl::AddressMask, 3, Pad::Left);
     PutChar(out, ' ');
 }
 
 void WriteFcColumn(TextOut& out, const DisplayOptions& options, std::uint8_t fc) {
     if (options.NoFc) return;
-    if ((fc & kRequestBit) != 0) {
+    if ((fc & fdl::FcRequestBit) != 0) {
         PutRequest(out, options.ShowFcbTyp, fc);
     } else {
         PutResponse(out, options.ShowFcbTyp, fc);

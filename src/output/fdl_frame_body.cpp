@@ -5,7 +5,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kEndDelimiter = 0x16;
 // DA, SA, FC, FCS and ED: the bytes every body has besides SAPs and data.
 constexpr std::size_t kFixedBodyBytes = 5;
 constexpr std::size_t kFirstSapIndex = 3;
@@ -21,7 +20,7 @@ std::uint8_t TakeSap(ByteView body, std::uint8_t address, std::size_t& index) {
 }
 
 void PutEndDelimiter(TextOut& out, const DisplayOptions& options, std::uint8_t ed) {
-    if (ed == kEndDelimiter) {
+    if (ed == fdl::ED) {
         if (!options.NoDelim) PutText(out, "ED ");
         return;
     }

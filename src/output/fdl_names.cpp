@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "common/fdl_codes.h"
+
 namespace zelmot {
 namespace {
 
@@ -31,10 +33,10 @@ constexpr std::string_view kStatusLetters = "spdruoce";
 }  // namespace
 
 std::string_view RequestFunctionName(std::uint8_t fc) {
-    return kRequestNames[((fc >> 3) & 0x10u) | (fc & 0x0Fu)];
+    return kRequestNames[((fc >> 3) & 0x10u) | (fc & fdl::FcFunctionMask)];
 }
 
-std::string_view ResponseFunctionName(std::uint8_t fc) { return kResponseNames[fc & 0x0Fu]; }
+std::string_view ResponseFunctionName(std::uint8_t fc) { return kResponseNames[fc & fdl::FcFunctionMask]; }
 
 std::string_view StationTypeName(std::uint8_t fc) { return kStationTypes[(fc >> 4) & 0x03u]; }
 

@@ -12,7 +12,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kSd2 = 0x68;
 constexpr std::size_t kSd1Count = 6;
 constexpr std::size_t kSd2MinCount = 9;
 constexpr std::size_t kSd2Overhead = 6;  // SD LE LEr SD and FCS ED around LE bytes
@@ -54,7 +53,7 @@ void DecodeSd2(TextOut& out, const DisplayOptions& options, ByteView frame) {
     std::uint8_t le = ByteAt(frame, 1);
     if (le != frame.size - kSd2Overhead) return ComplainCount(out, frame, "SD2 LE?(", ") ");
     if (ByteAt(frame, 2) != le) return Complain(out, frame, "SD2 LEr? ");
-    if (ByteAt(frame, 3) != kSd2) return Complain(out, frame, "SD2r? ");
+    if (ByteAt(frame, 3) != fdl::SD2) return Complain(out, frame, "SD2r? ");
     WriteFrameBody(out, options, frame, kSd2DaIndex);
 }
 
@@ -88,11 +87,11 @@ struct DelimiterRow {
 };
 
 constexpr std::array<DelimiterRow, 5> kDelimiters = {{
-    {0x10, "SD1 ", DecodeSd1},
-    {kSd2, "SD2 ", DecodeSd2},
-    {0xA2, "SD3 ", DecodeSd3},
-    {0xDC, "SD4 ", DecodeSd4},
-    {0xE5, "SC  ", DecodeShortAck},
+    {fdl::SD1, "SD1 ", DecodeSd1},
+    {fdl::SD2, "SD2 ", DecodeSd2},
+    {fdl::SD3, "SD3 ", DecodeSd3},
+    {fdl::SD4, "SD4 ", DecodeSd4},
+    {fdl::SC, "SC  ", DecodeShortAck},
 }};
 
 // sd is the byte at index 0: for a frame of no bytes, its status byte.

@@ -3,6 +3,7 @@
 // cursor walking the text; the first unit written is blank-filled, later ones
 // zero-filled. A negative value is written as its magnitude with a '-'
 // directly before the first digit of the first unit written.
+#include "common/ascii.h"
 #include "output/time_columns.h"
 
 namespace zelmot {
@@ -48,13 +49,10 @@ void PutLaterUnit(TextOut& out, std::uint64_t value, unsigned width) {
     out.used += width;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The second character is looked at only when the first is not the end.
 bool MatchesUnit(const char* cursor, const char* name) {
-    return cursor[0] != '\0' && Lower(cursor[0]) == name[0] && Lower(cursor[1]) == name[1];
+    return cursor[0] != '\0' && ascii::ToLower(cursor[0]) == name[0] && ascii::ToLower(cursor[1]) == name[1];
 }
 
 unsigned DigitCount(std::uint64_t value) {
@@ -82,7 +80,7 @@ void PutFirstUnit(TextOut& out, std::uint64_t value, unsigned width, bool negati
 char TakeSeparator(const char*& cursor, bool separatorAlways) {
     char c = *cursor;
     if (c == '\0') return ' ';
-    if (!separatorAlways && IsLetter(c)) return '\0';
+    if (!separatorAlways && ascii::IsAlpha(c)) return '\0';
     ++cursor;
     return c;
 }

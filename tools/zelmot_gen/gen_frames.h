@@ -7,18 +7,13 @@
 #include <array>
 #include <cstdint>
 
+#include "common/fdl_codes.h"
+
 namespace zelmot {
 
 constexpr std::size_t kMaxGenFrame = 80;
 constexpr std::size_t kMaxDataUnits = kMaxGenFrame - 9;  // SD2 overhead
 
-constexpr std::uint8_t kSd1 = 0x10;
-constexpr std::uint8_t kSd2 = 0x68;
-constexpr std::uint8_t kSd3 = 0xA2;
-constexpr std::uint8_t kSd4 = 0xDC;
-constexpr std::uint8_t kShortAck = 0xE5;
-constexpr std::uint8_t kEndDelimiter = 0x16;
-constexpr std::uint8_t kAddressExtension = 0x80;
 
 struct GenFrame {
     std::array<std::uint8_t, kMaxGenFrame> bytes{};

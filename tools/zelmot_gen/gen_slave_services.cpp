@@ -10,9 +10,7 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kFcSrdHigh = 0x4D;
-constexpr std::uint8_t kFcbBit = 0x20;
-constexpr std::uint8_t kFcvBit = 0x10;
+constexpr std::uint8_t kFcSrdHigh = fdl::FcRequestBit | fdl::FcSrdHigh;
 constexpr std::uint8_t kFcDataLow = 0x08;   // DL: answer with data
 constexpr std::uint8_t kFcDataHigh = 0x0A;  // DH: answer with data, diagnosis waiting
 constexpr std::uint8_t kSapDiagnosis = 60;
@@ -24,7 +22,7 @@ constexpr unsigned kRetries = 1;
 constexpr Chance kDiagnosisChance{static_cast<std::uint64_t>(kChanceScale / 4000)};
 
 std::uint8_t RequestFc(const SlaveState& s) {
-    return static_cast<std::uint8_t>(kFcSrdHigh | (s.fcb ? kFcbBit : 0) | (s.fcv ? kFcvBit : 0));
+    return static_cast<std::uint8_t>(kFcSrdHigh | (s.fcb ? fdl::FcFcbBit : 0) | (s.fcv ? fdl::FcFcvBit : 0));
 }
 
 void Answered(SlaveState& s) {
@@ -40,7 +38,7 @@ void Lost(SlaveState& s) {
 }
 
 std::uint8_t Extended(std::uint8_t address) {
-    return static_cast<std::uint8_t>(address | kAddressExtension);
+    return static_cast<std::uint8_t>(address | fdl::SapExtBit);
 }
 
 // A SAP request from master m to slave s with the units after the two SAPs.

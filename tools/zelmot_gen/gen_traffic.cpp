@@ -14,8 +14,8 @@ namespace {
 constexpr std::uint8_t kFirstSlaveAddress = 5;
 constexpr std::uint8_t kHighestStation = 125;
 constexpr std::uint8_t kBroadcast = 127;
-constexpr std::uint8_t kFcFdlStatus = 0x49;
-constexpr std::uint8_t kFcSdnHigh = 0x46;
+constexpr std::uint8_t kFcFdlStatus = fdl::FcRequestBit | fdl::FcFdlStatus;
+constexpr std::uint8_t kFcSdnHigh = fdl::FcRequestBit | fdl::FcSdnHigh;
 constexpr std::uint8_t kStationSlave = 0x00;     // FDL status answer: slave station
 constexpr std::uint8_t kStationInRing = 0x30;    // FDL status answer: master in the ring
 constexpr std::uint8_t kSapGlobalControl = 58;
@@ -60,7 +60,7 @@ void PollStationStatus(TrafficState& t, MasterState& m) {
 void SendGlobalControl(TrafficState& t, const MasterState& m) {
     const std::uint8_t units[4] = {kSapGlobalControl, kSapMaster, 0x00, 0x00};
     GenFrame& frame = PushMasterFrame(t, MasterGap::Request);
-    BuildDataFrame(frame, kBroadcast | kAddressExtension, m.address | kAddressExtension, kFcSdnHigh, units,
+    BuildDataFrame(frame, kBroadcast | fdl::SapExtBit, m.address | fdl::SapExtBit, kFcSdnHigh, units,
                    sizeof units);
     FinishFrame(t, frame);
 }
