@@ -12,7 +12,6 @@
 
 namespace zelmot {
 
-// Keep in order with kCompileErrors (read_equation.cpp), which words their messages.
 enum CompileErrorCode : int {
     kMissingParenthesis = 300,
     kMissingParameter = 301,
@@ -24,8 +23,8 @@ enum CompileErrorCode : int {
 
 // The tokenizer's state over one text. Offsets count from the text's start.
 struct CompilerState {
-    std::string_view text;
-    std::size_t cursor = 0;  // where the next token begins
+    std::string_view Text;
+    std::size_t Cursor = 0;  // where the next token begins
     Opcode CurrentToken = Opcode::START;
     int ErrorCode = 0;          // 0, or the first error's code
     int ErrorPosition = 0;      // may be -1 (an operator as the first character)

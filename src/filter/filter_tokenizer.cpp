@@ -13,8 +13,8 @@ namespace zelmot {
 namespace {
 
 struct OperatorSpelling {
-    std::string_view spelling;  // upper case
-    Opcode code;
+    std::string_view Spelling;  // upper case
+    Opcode Code;
 };
 
 // Tried in order, prefix match without regard to case: two-character
@@ -37,10 +37,10 @@ int Offset(std::size_t i) { return static_cast<int>(i); }
 
 const OperatorSpelling* MatchOperator(std::string_view text, std::size_t at) {
     for (const OperatorSpelling& op : kOperatorTable) {
-        if (text.size() - at < op.spelling.size()) continue;
+        if (text.size() - at < op.Spelling.size()) continue;
         bool same = true;
-        for (std::size_t i = 0; same && i < op.spelling.size(); ++i) {
-            same = ascii::ToUpper(text[at + i]) == op.spelling[i];
+        for (std::size_t i = 0; same && i < op.Spelling.size(); ++i) {
+            same = ascii::ToUpper(text[at + i]) == op.Spelling[i];
         }
         if (same) return &op;
     }
@@ -62,11 +62,11 @@ void Fail(CompilerState& state, int code, int position) {
 // digits must be "0x" and one to four hexadecimal digits.
 bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
     n = 0;
-    while (ascii::IsAlnum(CharAt(state.text, q + n))) ++n;
+    while (ascii::IsAlnum(CharAt(state.Text, q + n))) ++n;
     if (n <= 2 || n > kHexRunMax) return false;
     std::int32_t value = 0;
     for (std::size_t i = q + 2; i < q + n; ++i) {
-        const int digit = ascii::HexDigitValue(CharAt(state.text, i));
+        const int digit = ascii::HexDigitValue(CharAt(state.Text, i));
         if (digit < 0) return false;
         value = value * 16 + digit;
     }
@@ -78,8 +78,8 @@ bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
 // a digit), and the digits that directly follow it.
 bool ReadDecimalNumber(CompilerState& state, std::size_t q, std::size_t& n) {
     n = 1;
-    while (ascii::IsDigit(CharAt(state.text, q + n))) ++n;
-    state.NumberText.assign(state.text.substr(q, n));
+    while (ascii::IsDigit(CharAt(state.Text, q + n))) ++n;
+    state.NumberText.assign(state.Text.substr(q, n));
     return CheckDecimalText(state.NumberText, state.NumberValue);
 }
 
@@ -87,7 +87,7 @@ bool ReadDecimalNumber(CompilerState& state, std::size_t q, std::size_t& n) {
 std::size_t ReadNumber(CompilerState& state, std::size_t q) {
     state.ErrorPosition = Offset(q);
     std::size_t n = 1;
-    const bool hex = CharAt(state.text, q) == '0' && (CharAt(state.text, q + 1) == 'x' || CharAt(state.text, q + 1) == 'X');
+    const bool hex = CharAt(state.Text, q) == '0' && (CharAt(state.Text, q + 1) == 'x' || CharAt(state.Text, q + 1) == 'X');
     const bool valid = hex ? ReadHexNumber(state, q, n) : ReadDecimalNumber(state, q, n);
     if (valid) return n;
     Fail(state, kInvalidValue, Offset(q + n) - 1);  // the last character read
@@ -100,47 +100,47 @@ void ReadNumberToken(CompilerState& state, std::size_t q, Opcode code, bool oper
     if (n == 0) return;
     if (!operandExpected) return Fail(state, kMissingOperator, Offset(q) - 1);
     state.CurrentToken = code;
-    state.cursor = q + n;
+    state.Cursor = q + n;
 }
 
 void TakeOperator(CompilerState& state, const OperatorSpelling& op, bool operandExpected) {
-    const int before = Offset(state.cursor) - 1;
-    if (op.code == Opcode::SUB && operandExpected) {
+    const int before = Offset(state.Cursor) - 1;
+    if (op.Code == Opcode::SUB && operandExpected) {
         state.CurrentToken = Opcode::NEGATE;
-        state.cursor += 1;
+        state.Cursor += 1;
         return;
     }
-    if (op.code == Opcode::LPAREN && !operandExpected) return Fail(state, kMissingOperator, before);
-    if ((op.code == Opcode::NOT || op.code == Opcode::COMPL) && state.CurrentToken == Opcode::RPAREN) {
+    if (op.Code == Opcode::LPAREN && !operandExpected) return Fail(state, kMissingOperator, before);
+    if ((op.Code == Opcode::NOT || op.Code == Opcode::COMPL) && state.CurrentToken == Opcode::RPAREN) {
         return Fail(state, kMissingOperator, before);
     }
-    if ((op.code == Opcode::RPAREN || IsBinaryOperator(op.code)) && operandExpected) {
+    if ((op.Code == Opcode::RPAREN || IsBinaryOperator(op.Code)) && operandExpected) {
         return Fail(state, kMissingParameter, before);
     }
-    state.CurrentToken = op.code;
-    state.cursor += op.spelling.size();
+    state.CurrentToken = op.Code;
+    state.Cursor += op.Spelling.size();
 }
 
 }  // namespace
 
 void NextToken(CompilerState& state, std::string_view text) {
-    state.text = text;
-    state.cursor = 0;
+    state.Text = text;
+    state.Cursor = 0;
     NextToken(state);
 }
 
 void NextToken(CompilerState& state) {
     const bool operandExpected = OperandExpected(state.CurrentToken);
-    while (CharAt(state.text, state.cursor) == ' ') ++state.cursor;
-    if (state.cursor >= state.text.size()) {
+    while (CharAt(state.Text, state.Cursor) == ' ') ++state.Cursor;
+    if (state.Cursor >= state.Text.size()) {
         state.CurrentToken = Opcode::END_OF_TEXT;
         return;
     }
-    const std::size_t at = state.cursor;
-    const char ch = CharAt(state.text, at);
-    if (const OperatorSpelling* op = MatchOperator(state.text, at)) {
+    const std::size_t at = state.Cursor;
+    const char ch = CharAt(state.Text, at);
+    if (const OperatorSpelling* op = MatchOperator(state.Text, at)) {
         state.ErrorPosition = Offset(at);
-        const bool signedNumber = op->code == Opcode::SUB && operandExpected && ascii::IsDigit(CharAt(state.text, at + 1));
+        const bool signedNumber = op->Code == Opcode::SUB && operandExpected && ascii::IsDigit(CharAt(state.Text, at + 1));
         if (!signedNumber) return TakeOperator(state, *op, operandExpected);
     }
     state.NumberText.clear();

@@ -72,13 +72,13 @@ Outcome SubstituteIdentifier(const std::string& text, std::size_t& pos, std::str
     if (entry == nullptr) {
         return ErrorTextOf("Invalid Option ShowOnly Equation: Undefined Identifier '" + std::string(name) + "'");
     }
-    if (entry->code == kConstantCode) {
-        out += std::to_string(entry->value);
+    if (entry->Code == kConstantCode) {
+        out += std::to_string(entry->Value);
         return Success();
     }
-    if (IsIndexedCode(entry->code)) return CopyIndex(text, entry->code, pos, out);
-    out.push_back(static_cast<char>(entry->code));
-    out += std::to_string(entry->value);
+    if (IsIndexedCode(entry->Code)) return CopyIndex(text, entry->Code, pos, out);
+    out.push_back(static_cast<char>(entry->Code));
+    out += std::to_string(entry->Value);
     return Success();
 }
 

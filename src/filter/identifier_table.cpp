@@ -36,7 +36,7 @@ constexpr std::array<IdentifierEntry, 56> kIdentifierTable{{
 
 const IdentifierEntry* LookupIdentifier(std::string_view name) {
     for (const IdentifierEntry& entry : kIdentifierTable) {
-        if (ascii::EqualsNoCase(entry.name, name)) return &entry;
+        if (ascii::EqualsNoCase(entry.Name, name)) return &entry;
     }
     return nullptr;
 }

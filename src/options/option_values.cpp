@@ -13,8 +13,8 @@ namespace zelmot {
 namespace {
 
 struct TimeUnit {
-    std::string_view name;
-    std::int64_t nanoseconds;
+    std::string_view Name;
+    std::int64_t Nanoseconds;
 };
 
 // Tested in this order; the first match wins.
@@ -80,7 +80,7 @@ bool ScanDecimal(const char* p, std::int32_t& value) {
 
 const TimeUnit* FindTimeUnit(const char* unit) {
     for (const TimeUnit& entry : kTimeUnits) {
-        if (ascii::StartsWithNoCase(unit, entry.name.substr(0, 2))) return &entry;
+        if (ascii::StartsWithNoCase(unit, entry.Name.substr(0, 2))) return &entry;
     }
     return nullptr;
 }
@@ -142,7 +142,7 @@ Outcome ParseTimeValue(char*& cursor, std::int64_t& nanoseconds) {
     *unit = unitFirst;
     *end = kept;
     cursor = end;
-    nanoseconds = SaturatingProduct(count, found->nanoseconds);
+    nanoseconds = SaturatingProduct(count, found->Nanoseconds);
     return Success();
 }
 

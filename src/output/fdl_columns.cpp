@@ -36,19 +36,19 @@ void PutResponse(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
 // Each byte as "%02x ", written straight into the output buffer.
 void PutHexBytes(TextOut& out, ByteView data) {
     static constexpr char digits[] = "0123456789abcdef";
-    char* p = Reserve(out, 3 * data.size);
-    for (std::size_t i = 0; i < data.size; ++i) {
-        std::uint8_t value = data.data[i];
+    char* p = Reserve(out, 3 * data.Size);
+    for (std::size_t i = 0; i < data.Size; ++i) {
+        std::uint8_t value = data.Data[i];
         p[3 * i] = digits[value >> 4];
         p[3 * i + 1] = digits[value & 15];
         p[3 * i + 2] = ' ';
     }
-    out.used += 3 * data.size;
+    out.Used += 3 * data.Size;
 }
 
 void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
     if (!options.DataSgn && !options.DataUns) return PutHexBytes(out, data);
-    for (std::size_t i = 0; i < data.size; ++i) {
+    for (std::size_t i = 0; i < data.Size; ++i) {
         std::uint8_t value = ByteAt(data, i);
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int8_t>(value), 4);
@@ -59,9 +59,9 @@ void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
     }
 }
 
-// Words with the first byte of each pair as the high byte; data.size is even.
+// Words with the first byte of each pair as the high byte; data.Size is even.
 void PutWords(TextOut& out, const DisplayOptions& options, ByteView data) {
-    for (std::size_t i = 0; i + 1 < data.size; i += 2) {
+    for (std::size_t i = 0; i + 1 < data.Size; i += 2) {
         auto value = static_cast<std::uint16_t>((ByteAt(data, i) << 8) | ByteAt(data, i + 1));
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int16_t>(value), 6);
@@ -118,7 +118,7 @@ void WriteSapColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da
 }
 
 void WriteDataColumn(TextOut& out, const DisplayOptions& options, ByteView data) {
-    if (options.Data16 && data.size % 2 == 0) {
+    if (options.Data16 && data.Size % 2 == 0) {
         PutWords(out, options, data);
     } else {
         PutBytes(out, options, data);

@@ -27,7 +27,8 @@ constexpr std::array<std::string_view, 16> kResponseNames = {
 
 constexpr std::array<std::string_view, 4> kStationTypes = {"ss ", "mn ", "mr ", "mi "};
 
-// Letters of status bits 0x01 to 0x80.
+// Letters of status bits 0x01 to 0x80; keep in order with the receive status
+// bits of common/fdl_codes.h.
 constexpr std::string_view kStatusLetters = "spdruoce";
 
 }  // namespace

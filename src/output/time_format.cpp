@@ -10,9 +10,9 @@ namespace zelmot {
 namespace {
 
 struct TimeUnit {
-    char name[3];
-    std::uint8_t width;       // digits of a unit after the first
-    bool separatorAlways;     // the next character is its separator, even a letter
+    char Name[3];
+    std::uint8_t Width;       // digits of a unit after the first
+    bool SeparatorAlways;     // the next character is its separator, even a letter
 };
 
 // In the fixed order of the walk; UnitValues fills its values in this order.
@@ -46,7 +46,7 @@ void PutLaterUnit(TextOut& out, std::uint64_t value, unsigned width) {
     if (width == 3) *p++ = static_cast<char>('0' + v / 100 % 10);
     p[0] = static_cast<char>('0' + v / 10 % 10);
     p[1] = static_cast<char>('0' + v % 10);
-    out.used += width;
+    out.Used += width;
 }
 
 
@@ -97,14 +97,14 @@ void WriteTime(TextOut& out, std::int64_t valueNs, const char* format) {
     bool first = true;
     for (std::size_t i = 0; i < kUnitCount; ++i) {
         const TimeUnit& unit = kTimeUnits[i];
-        if (!MatchesUnit(cursor, unit.name)) continue;
+        if (!MatchesUnit(cursor, unit.Name)) continue;
         cursor += 2;
         if (first) {
-            PutFirstUnit(out, values[i], unit.width, negative);
+            PutFirstUnit(out, values[i], unit.Width, negative);
         } else {
-            PutLaterUnit(out, values[i], unit.width);
+            PutLaterUnit(out, values[i], unit.Width);
         }
-        char separator = TakeSeparator(cursor, unit.separatorAlways);
+        char separator = TakeSeparator(cursor, unit.SeparatorAlways);
         if (separator != '\0') PutChar(out, separator);
         first = false;
     }

@@ -16,11 +16,11 @@ constexpr std::size_t kMaxDataUnits = kMaxGenFrame - 9;  // SD2 overhead
 
 
 struct GenFrame {
-    std::array<std::uint8_t, kMaxGenFrame> bytes{};
-    std::uint8_t length = 0;
-    std::uint8_t status = 0;        // receive error bits, 0 when clean
-    std::uint32_t gapTicks = 0;     // bus idle before the frame, at least
-    std::uint16_t idleWeight = 0;   // share of spare minute time this gap takes
+    std::array<std::uint8_t, kMaxGenFrame> Bytes{};
+    std::uint8_t Length = 0;
+    std::uint8_t Status = 0;        // receive error bits, 0 when clean
+    std::uint32_t GapTicks = 0;     // bus idle before the frame, at least
+    std::uint16_t IdleWeight = 0;   // share of spare minute time this gap takes
 };
 
 // Sum of the bytes modulo 256.
