@@ -404,7 +404,7 @@ TEST_F(ReaderFixture, ResyncInANewlyOpenedFileStartsPastTheBadHeader) {
     std::vector<CaptureFrame> frames;
     Outcome read;
     while ((read = Next()).IsOk()) frames.push_back(frame);
-    EXPECT_TRUE(read.IsEnd()) << read.text;
+    EXPECT_TRUE(read.IsEnd()) << read.Text;
     // The next header is read from the second record's status byte on: past
     // it lies offset 40 + 14 + 8 of the new file.
     std::string written = Text();

@@ -74,11 +74,11 @@ TEST(OptionHelp, EveryKeyWordItListsIsAcceptedByTheEquation) {
         if (std::size_t bracket = word.find('['); bracket != std::string::npos) word = word.substr(0, bracket) + "[0]";
         const std::string optionText = "ShowOnly\n  " + word + " == 0\n#\n";
         TextSource source;
-        source.text = optionText;
+        source.Text = optionText;
         DisplayOptions options;
         FilterState filter;
         Outcome result = ReadOptionLines(source, options, filter);
-        EXPECT_TRUE(result.IsOk()) << *line << ": " << result.text;
+        EXPECT_TRUE(result.IsOk()) << *line << ": " << result.Text;
         ++checked;
     }
     EXPECT_EQ(checked, 55u);
