@@ -16,7 +16,8 @@
 -- or copy it into Wireshark's personal or global plugin folder.
 --
 -- Written for Lua 5.2 (Wireshark 4.0) and later: bit operations go through
--- the `bit` or `bit32` library, never through Lua 5.3 operators.
+-- the `bit32` or `bit` library (or plain arithmetic where neither exists),
+-- never through Lua 5.3 operators.
 
 local bitops = bit32 or bit
 local function band(a, b)
@@ -105,10 +106,12 @@ local e = {
 }
 pbfdl.experts = { e.malformed, e.bad_fcs, e.bad_ed, e.receive_error, e.resync }
 
+local status_masks = { 0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80 }
+
 local function letters_of(status)
     local text = {}
     for i = 1, 8 do
-        text[i] = has(status, 2 ^ (i - 1)) and status_letters[i] or "."
+        text[i] = has(status, status_masks[i]) and status_letters[i] or "."
     end
     return table.concat(text)
 end
@@ -248,18 +251,18 @@ local function dissect_frame(frame, tree, summary, pinfo)
             add_body(frame, tree, 1, summary, pinfo)
         else
             add_addresses(frame, tree, 1, pinfo)
-            malformed(tree, string.format("Len(%u)?", n), summary)
+            malformed(tree, string.format("Len(%d)?", n), summary)
         end
     elseif sd == SD2 then
         local problem
         if n < 9 then
-            problem = string.format("SD2 Len(%u)?", n)
+            problem = string.format("SD2 Len(%d)?", n)
         else
             tree:add(f.le, frame(1, 1))
             tree:add(f.ler, frame(2, 1))
             tree:add(f.sdr, frame(3, 1))
             if frame(1, 1):uint() ~= n - 6 then
-                problem = string.format("SD2 LE?(%u)", n)
+                problem = string.format("SD2 LE?(%d)", n)
             elseif frame(2, 1):uint() ~= frame(1, 1):uint() then
                 problem = "SD2 LEr?"
             elseif frame(3, 1):uint() ~= SD2 then
@@ -277,11 +280,11 @@ local function dissect_frame(frame, tree, summary, pinfo)
         if n == 3 then
             summary[#summary + 1] = string.format("%d<%d token", band(da_byte, 0x7F), band(sa_byte, 0x7F))
         else
-            malformed(tree, string.format("Len(%u)?", n), summary)
+            malformed(tree, string.format("Len(%d)?", n), summary)
         end
     elseif sd == SC then
         summary[#summary + 1] = "SHAK"
-        if n ~= 1 then malformed(tree, string.format("Len(%u)?", n), summary) end
+        if n ~= 1 then malformed(tree, string.format("Len(%d)?", n), summary) end
     else
         malformed(tree, string.format("SD?%02x", sd), summary)
     end
@@ -306,10 +309,8 @@ function pbfdl.dissector(buf, pinfo, root)
     end
     local status = add_header(buf, tree)
     local summary = {}
-    local frame = buf:range(hdrlen, total - hdrlen)
-    if total == hdrlen then frame = nil end
-    if frame then
-        dissect_frame(frame:tvb(), tree, summary, pinfo)
+    if total > hdrlen then
+        dissect_frame(buf:range(hdrlen, total - hdrlen):tvb(), tree, summary, pinfo)
     else
         malformed(tree, "FrmLen?(0)", summary)
     end
