@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "common/fdl_codes.h"
 #include "output/fdl_names.h"
 
 namespace zelmot {
@@ -14,17 +15,15 @@ struct StatusBitFlag {
     std::uint32_t Flag;
 };
 
-// Status bits: 0x01 stop, 0x02 parity, 0x04 start delimiter, 0x08 start
-// delimiter repeat, 0x10 underrun, 0x20 overrun, 0x40 check sum, 0x80 end
-// delimiter.
+// The end delimiter bit (fdl::StsEndDelimiter) has no flag.
 constexpr std::array<StatusBitFlag, 7> kStatusFlags = {{
-    {0x01, kEpbSymbolError},
-    {0x02, kEpbSymbolError},
-    {0x04, kEpbStartDelimiterError},
-    {0x08, kEpbStartDelimiterError},
-    {0x10, kEpbPacketTooShort},
-    {0x20, kEpbPacketTooLong},
-    {0x40, kEpbCrcError},
+    {fdl::StsStopBit, kEpbSymbolError},
+    {fdl::StsParity, kEpbSymbolError},
+    {fdl::StsStartDelimiter, kEpbStartDelimiterError},
+    {fdl::StsRepeat, kEpbStartDelimiterError},
+    {fdl::StsUnderrun, kEpbPacketTooShort},
+    {fdl::StsOverrun, kEpbPacketTooLong},
+    {fdl::StsCheckSum, kEpbCrcError},
 }};
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include "console_texts.h"
 #include "support/capture_builder.h"
 
-namespace zelmot::e2e {
+namespace zelmot::test {
 
 using test::Bytes;
 
@@ -104,4 +104,4 @@ inline Bytes RandomBytes(std::uint32_t seed, std::size_t n, bool noSync = false)
     return bytes;
 }
 
-}  // namespace zelmot::e2e
+}  // namespace zelmot::test

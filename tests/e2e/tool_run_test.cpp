@@ -250,7 +250,7 @@ TEST(ToolRun, SeveralConversionsInOneProcessMatchTheTool) {
         settings.NumMin = 3;
         settings.StartRef = 2;
         Outcome result = RunConversion(settings, nullptr);
-        ASSERT_TRUE(result.IsOk()) << result.text;
+        ASSERT_TRUE(result.IsOk()) << result.Text;
         EXPECT_EQ(test::ReadText(settings.OutputName), fromTool) << base;
     }
 }
