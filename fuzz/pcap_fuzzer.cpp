@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ByteSink sink;
     OpenByteSinkMemory(sink, &bytes);
     ExportResult result = RunExportInto(settings, sink);
-    if (result.Result.IsError() && result.Result.text.empty()) Breach("failure without a message");
+    if (result.Result.IsError() && result.Result.Text.empty()) Breach("failure without a message");
     if (result.Result.IsEnd()) Breach("the end of the capture leaked out of the run");
     if (result.PacketsWritten > result.FramesRead) Breach("more packets than frames");
     if (bytes.empty()) return 0;  // failed before the header was read

@@ -56,7 +56,7 @@ int PcapToolMain(int argc, const char* const* argv, std::FILE* console) {
     ReportBrokenPipeAsWriteError();
     ExportResult result = RunExport(settings);
     if (!result.Result.IsOk()) {
-        std::fprintf(console, "\n%s\n", result.Result.text.c_str());
+        std::fprintf(console, "\n%s\n", result.Result.Text.c_str());
         return kExitFailure;
     }
     std::fprintf(console, "\nSuccess - Created: %s (%u of %u frames)\n",

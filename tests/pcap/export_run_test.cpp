@@ -64,7 +64,7 @@ TEST(ExportRun, EveryFrameBecomesOnePacketWithItsTimeStatusAndNotes) {
     for (const char* link : {"Link=profibus", "Link=user0"}) {
         const bool user0 = link[5] == 'u';
         Exported e = Export(run.stem, {"NumMin=2", link});
-        ASSERT_TRUE(e.Result.Result.IsOk()) << e.Result.Result.text;
+        ASSERT_TRUE(e.Result.Result.IsOk()) << e.Result.Result.Text;
         ASSERT_TRUE(e.File.Valid);
         EXPECT_EQ(e.File.LinkType, user0 ? 147 : 257);
         EXPECT_EQ(e.File.UserAppl.rfind("zelmot2pcap ", 0), 0u);
@@ -98,7 +98,7 @@ TEST(ExportRun, ALostRecordBoundaryIsNotedOnTheNextPacket) {
     for (std::uint64_t i = 0; i < 100; ++i) test::Append(stream, test::RecordBytes(400000 + i * 1000, test::Token(2, 1)));
     test::WriteCaptureRun(dir.Path("cap"), 12, 0, test::SplitIntoFiles(stream, {}));
     Exported e = Export(dir.Path("cap"), {"Link=user0"});
-    ASSERT_TRUE(e.Result.Result.IsOk()) << e.Result.Result.text;
+    ASSERT_TRUE(e.Result.Result.IsOk()) << e.Result.Result.Text;
     // 100 frames, the liar's three bytes, 99 tokens. The lost boundary is
     // found while the header after the liar is read ahead: the liar carries
     // the note, as the converter writes it before the liar's line.
@@ -136,7 +136,7 @@ TEST(ExportRun, WindowFilterAndStartChooseAndShiftThePackets) {
     };
     for (const auto& c : cases) {
         Exported e = Export(run.stem, c.words);
-        ASSERT_TRUE(e.Result.Result.IsOk()) << e.Result.Result.text;
+        ASSERT_TRUE(e.Result.Result.IsOk()) << e.Result.Result.Text;
         ASSERT_TRUE(e.File.Valid);
         ASSERT_EQ(e.File.Packets.size(), c.frames.size()) << c.words.back();
         for (std::size_t i = 0; i < c.frames.size(); ++i) {
@@ -151,9 +151,9 @@ TEST(ExportRun, FaultsKeepWhatWasWrittenAndSayWhy) {
     SmallRun run;
     test::WriteText(run.dir.Path("bad.opt"), "ShowOnly\nSA == = 2\n#\n");
     Exported missing = Export(run.dir.Path("none"), {});
-    EXPECT_EQ(missing.Result.Result.text, "Unable to Open Input File " + run.dir.Path("none1200.Zelmot"));
+    EXPECT_EQ(missing.Result.Result.Text, "Unable to Open Input File " + run.dir.Path("none1200.Zelmot"));
     Exported third = Export(run.stem, {"NumMin=3", "Format=pcap"});
-    EXPECT_EQ(third.Result.Result.text, "Unable to Open Input File " + run.stem + "1202.Zelmot");
+    EXPECT_EQ(third.Result.Result.Text, "Unable to Open Input File " + run.stem + "1202.Zelmot");
     ASSERT_TRUE(third.File.Valid);
     EXPECT_EQ(third.File.Packets.size(), 6u);  // the closing record has no frame after it
     Exported badOptions = Export(run.stem, {"Filter=" + run.dir.Path("bad")});
@@ -161,7 +161,7 @@ TEST(ExportRun, FaultsKeepWhatWasWrittenAndSayWhy) {
     EXPECT_EQ(badOptions.Result.FramesRead, 0u);
     test::WriteBytes(run.stem + "1200.Zelmot", Bytes(40, 0xFF));  // baud index 65535
     Exported badBaud = Export(run.stem, {});
-    EXPECT_EQ(badBaud.Result.Result.text,
+    EXPECT_EQ(badBaud.Result.Result.Text,
               "Capture File Header Error: Invalid Baud Index 65535 (0-8) in " + run.stem + "1200.Zelmot");
 }
 
