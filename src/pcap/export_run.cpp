@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "capture/frame_reader.h"
@@ -47,10 +48,6 @@ struct ExportRun {
     PacketBuffer Packet{};
     ExportResult Counts;
 };
-
-std::string OutputLabel(const ExportSettings& settings) {
-    return settings.OutputName == kStdoutName ? std::string("- (standard output)") : settings.OutputName;
-}
 
 void AddNote(ExportRun& run, std::string text, std::uint8_t bit) {
     run.NoteBits |= bit;

@@ -56,6 +56,10 @@ bool ParseFilter(const char* value, ExportSettings& settings, std::FILE* console
 
 }  // namespace
 
+std::string OutputLabel(const ExportSettings& settings) {
+    return settings.OutputName == kStdoutName ? std::string("- (standard output)") : settings.OutputName;
+}
+
 bool ParseExportOption(const char* word, ExportSettings& settings, std::FILE* console) {
     if (StartsWithNoCase(word, "Format=")) return ParseFormat(word + 7, settings, console);
     if (StartsWithNoCase(word, "Link=")) return ParseLink(word + 5, settings, console);

@@ -24,8 +24,11 @@ struct ExportSettings {
     std::string FilterName;     // Filter=: option file without ".opt"; empty for none
 };
 
-// The name of standard output in messages.
+// The OutFile word that means standard output.
 constexpr const char* kStdoutName = "-";
+
+// The output's name as messages give it ("- (standard output)" for "-").
+std::string OutputLabel(const ExportSettings& settings);
 
 // Applies one word after the two file names: Format=, Link=, Start=,
 // Filter= here, every other through the shared parser. False (with its

@@ -59,8 +59,7 @@ int PcapToolMain(int argc, const char* const* argv, std::FILE* console) {
         std::fprintf(console, "\n%s\n", result.Result.Text.c_str());
         return kExitFailure;
     }
-    std::fprintf(console, "\nSuccess - Created: %s (%u of %u frames)\n",
-                 settings.OutputName == kStdoutName ? "- (standard output)" : settings.OutputName.c_str(),
+    std::fprintf(console, "\nSuccess - Created: %s (%u of %u frames)\n", OutputLabel(settings).c_str(),
                  result.PacketsWritten, result.FramesRead);
     return kExitSuccess;
 }
