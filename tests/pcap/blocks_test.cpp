@@ -95,18 +95,6 @@ TEST(PacketStatus, EachStatusBitMapsToItsFlagAndLetter) {
     EXPECT_EQ(EpbFlagsOfStatus(0), 0u);
 }
 
-TEST(LinkLayer, User0PutsThePseudoHeaderBeforeTheUntouchedFrame) {
-    const std::uint8_t frame[] = {0x10, 0x05, 0x02, 0x49, 0x51, 0x17};  // wrong FCS and ED stay
-    PacketBuffer buffer{};
-    auto user0 = AssemblePacket(buffer, LinkKind::User0, frame, 6, 0xC0, kNoteNewFile);
-    EXPECT_EQ(std::vector<std::uint8_t>(user0.begin(), user0.end()),
-              (std::vector<std::uint8_t>{1, 4, 0xC0, kNoteNewFile, 0x10, 0x05, 0x02, 0x49, 0x51, 0x17}));
-    auto plain = AssemblePacket(buffer, LinkKind::Profibus, frame, 6, 0xC0, kNoteNewFile);
-    EXPECT_EQ(std::vector<std::uint8_t>(plain.begin(), plain.end()), std::vector<std::uint8_t>(frame, frame + 6));
-    std::vector<std::uint8_t> big(255, 0x68);
-    EXPECT_EQ(AssemblePacket(buffer, LinkKind::User0, big.data(), 255, 0, 0).size(), 259u);
-}
-
 TEST(StartTime, CivilDatesAndTheirChecks) {
     EXPECT_EQ(DaysFromCivil(1970, 1, 1), 0);
     EXPECT_EQ(DaysFromCivil(2000, 3, 1), 11017);
