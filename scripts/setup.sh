@@ -11,6 +11,9 @@ if ! command -v clang++ >/dev/null || [ ! -f "$(clang++ -print-file-name=libclan
 fi
 command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# The real-reader tests of zelmot2pcap open its files with them.
+command -v tcpdump >/dev/null || need+=(tcpdump)
+command -v tshark >/dev/null || need+=(tshark)
 if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
