@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every target (zelmot2txt, zelmot-gen and the other programs, the
 # tests) and converts the bundled example capture (three minutes of 12 Mbit/s
-# traffic) with the 'full' option file into build/example/
+# traffic) with the 'full' option file into build/example/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
