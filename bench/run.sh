@@ -14,6 +14,8 @@
 # same disk (decode, full), or to read all capture files to /dev/null (filter).
 # A second ratio against a plain user-space copy (`dd bs=256K`) is shown too:
 # this machine's cat copies through copy_file_range, inside the kernel.
+# Then zelmot-stats reads the same capture (JSON report to /dev/null): its
+# frames per second beside the decode profile's, and its peak resident memory.
 #
 # Usage: bench/run.sh [--smoke] [--runs N] [--build DIR] [--work DIR]
 #   --smoke  a tiny capture and one run: checks that the script works (CI)
@@ -46,6 +48,8 @@ fi
 tool=$(realpath "$tool")
 gen=$(realpath "$gen")
 [ -x "$exporter" ] && exporter=$(realpath "$exporter") || exporter=""
+stats_tool=""
+[ -x "$build/zelmot-stats" ] && stats_tool=$(realpath "$build/zelmot-stats")
 if [ -z "$work" ]; then
     work=$(mktemp -d "${TMPDIR:-/tmp}/zelmot-bench.XXXXXX")
     trap 'rm -rf "$work"' EXIT
@@ -104,6 +108,7 @@ for profile in decode full filter; do
         times+=("$(seconds "$tool" cap1200 "$profile" NumMin="$minutes")")
     done
     t=$(printf '%s\n' "${times[@]}" | median)
+    [ "$profile" = decode ] && decode_t=$t
     peak="n/a"
     if [ $has_time -eq 1 ]; then
         rm -f "$out"
@@ -166,5 +171,18 @@ if [ -n "$exporter" ]; then
         awk -v p="$profile" -v t="$t" -v n="$frames_read" -v ob="$out_bytes" -v k="$peak" -v c="$c" -v d="$d" 'BEGIN {
             printf "%-7s %10.3f %12.0f %10.1f %9s %9.1fMB %12.2f %12.2f\n", p, t, n / t, ob / t / 1e6, k, ob / 1e6, t / c, t / d }'
     done
+fi
+if [ -n "$stats_tool" ]; then
+    times=()
+    for ((i = 0; i < runs; i++)); do
+        times+=("$(seconds "$stats_tool" cap1200 NumMin="$minutes" Format=json)")
+    done
+    t=$(printf '%s\n' "${times[@]}" | median)
+    peak="n/a"
+    if [ $has_time -eq 1 ]; then
+        peak=$(/usr/bin/time -f %M "$stats_tool" cap1200 NumMin="$minutes" Format=json 2>&1 >/dev/null | tail -n 1)
+    fi
+    awk -v t="$t" -v n="$frames_read" -v k="$peak" -v d="$decode_t" 'BEGIN {
+        printf "%-7s %10.3f %12.0f %10s %9s %11s  (%.2fx the decode profile'"'"'s frames/s)\n", "stats", t, n / t, "-", k, "-", d / t }'
 fi
 echo "capture: ${#captures[@]} files, $((capture_bytes / 1000000)) MB, $frames_read frames read; $runs runs per figure (median); $(nproc) cores"

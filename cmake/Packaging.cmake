@@ -12,6 +12,8 @@ install(TARGETS zelmot2pcap RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot2pcap.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/pbfdl.lua
         DESTINATION ${CMAKE_INSTALL_DATADIR}/wireshark/plugins)
+install(TARGETS zelmot-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot-stats.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 if(TARGET zelmot-gen)
   install(TARGETS zelmot-gen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot-gen.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -34,10 +36,11 @@ set(CPACK_PACKAGE_DESCRIPTION "zelmot2txt reads a run of per-minute PROFIBUS cap
 record stream, finds the record boundaries again after damage, decodes every
 frame at the FDL layer and writes one aligned line of text per frame. An
 option file chooses the columns (times, gap graphs, addresses, frame control,
-SAPs, data) and a filter equation selects the frames. zelmot2pcap exports
-the frames as pcapng or pcap files for Wireshark and tcpdump, with a Lua
-dissector for Wireshark. zelmot-gen writes synthetic captures for trying it
-out.")
+SAPs, data) and a filter equation selects the frames. zelmot-stats prints a
+bus health report (live list, errors, token rotation, response times, gaps)
+as text, JSON or CSV. zelmot2pcap exports the frames as pcapng or pcap files
+for Wireshark and tcpdump, with a Lua dissector for Wireshark. zelmot-gen
+writes synthetic captures for trying it out.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
