@@ -1,11 +1,17 @@
 # Install rules and the Debian package: the executables into bin, the
 # manual pages into share/man/man1, the README and the example option files
-# into the documentation folder. `cmake --install build --prefix DIR` installs
+# into the documentation folder, the Wireshark dissector into Wireshark's
+# global plugin folder (share/wireshark/plugins, read by Wireshark and tshark
+# at start-up). `cmake --install build --prefix DIR` installs
 # them; `cpack` in the build folder builds zelmot2txt_<version>_<arch>.deb.
 include(GNUInstallDirs)
 
 install(TARGETS zelmot2txt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot2txt.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS zelmot2pcap RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot2pcap.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/pbfdl.lua
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/wireshark/plugins)
 install(TARGETS zelmot-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot-stats.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 if(TARGET zelmot-gen)
@@ -32,7 +38,9 @@ frame at the FDL layer and writes one aligned line of text per frame. An
 option file chooses the columns (times, gap graphs, addresses, frame control,
 SAPs, data) and a filter equation selects the frames. zelmot-stats prints a
 bus health report (live list, errors, token rotation, response times, gaps)
-as text, JSON or CSV. zelmot-gen writes synthetic captures for trying it out.")
+as text, JSON or CSV. zelmot2pcap exports the frames as pcapng or pcap files
+for Wireshark and tcpdump, with a Lua dissector for Wireshark. zelmot-gen
+writes synthetic captures for trying it out.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -11,6 +11,9 @@ if ! command -v clang++ >/dev/null || [ ! -f "$(clang++ -print-file-name=libclan
 fi
 command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# The real-reader tests of zelmot2pcap open its files with them.
+command -v tcpdump >/dev/null || need+=(tcpdump)
+command -v tshark >/dev/null || need+=(tshark)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)  # zelmot-stats' JSON report
 # The browser check of zelmot-stats' HTML page: headless Chromium, a font,
 # and Debian's own Python with html5lib and PIL.
