@@ -53,7 +53,7 @@ CandidateCheck CheckCandidate(CaptureFile& file, std::uint64_t mark) {
 
 // Ends the run with the fault or the end of the capture: the file is
 // closed and the outcome waits at the head of the queue.
-void EndReading(CaptureReader& reader, const Outcome& outcome) {
+[[gnu::noinline]] void EndReading(CaptureReader& reader, const Outcome& outcome) {
     CloseCaptureFile(reader.File);
     reader.Stage = CaptureReader::Phase::Ended;
     QueueOutcome(reader, outcome);
@@ -87,8 +87,9 @@ RecordKind DeliverFrame(CaptureReader& reader) {
     return RecordKind::Frame;
 }
 
-// Events first, then the frame they precede, then the next step.
-RecordKind PullQueued(CaptureReader& reader) {
+// Events first, then the frame they precede, then the next step. Out of
+// line, so that the usual pull stays small.
+[[gnu::noinline]] RecordKind PullQueued(CaptureReader& reader) {
     for (;;) {
         if (reader.QueueCount > 0) {
             ReaderEvent& next = reader.Queue[reader.QueueHead];
@@ -120,8 +121,8 @@ RecordKind PullRecord(CaptureReader& reader) {
     // The usual case: reading on, nothing queued, a frame and no event.
     if (reader.Stage == CaptureReader::Phase::Reading && reader.QueueCount == 0 && !reader.FrameReady) {
         Outcome read = ReadFrame(reader, false);
+        if (read.IsOk() && reader.QueueCount == 0) return DeliverFrame(reader);
         if (!read.IsOk()) EndReading(reader, read);
-        if (reader.QueueCount == 0) return DeliverFrame(reader);
     }
     return PullQueued(reader);
 }
