@@ -45,7 +45,7 @@ include(CPack)
 # The install and package check. It installs and packages into folders of
 # its own, so it may run beside the other tests; sanitizer builds are left
 # out (their executables need the sanitizer runtime and are not shipped).
-if(ZELMOT_TESTS AND NOT ZELMOT_SANITIZE)
+if(ZELMOT_TESTS AND NOT ZELMOT_SANITIZE AND NOT WIN32)
   add_test(NAME packaging_install
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/packaging/install_test.sh
                    ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${PROJECT_VERSION})
