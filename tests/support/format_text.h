@@ -8,7 +8,15 @@
 
 namespace zelmot::test {
 
-inline std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// MinGW-w64's C++ runtime formats as C99 says (%zu, %lld), not as the
+// Windows C library does; its macro names the format checks that match.
+#ifdef __MINGW_PRINTF_FORMAT
+#define ZELMOT_TEST_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define ZELMOT_TEST_PRINTF_FORMAT printf
+#endif
+
+inline std::string FormatText(const char* format, ...) __attribute__((format(ZELMOT_TEST_PRINTF_FORMAT, 1, 2)));
 
 inline std::string FormatText(const char* format, ...) {
     std::va_list args;
