@@ -11,6 +11,16 @@ if ! command -v clang++ >/dev/null || [ ! -f "$(clang++ -print-file-name=libclan
 fi
 command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# The Windows stage: the MinGW-w64 cross compiler (posix threads), GoogleTest
+# sources to build for it, wine to run the .exe files, groff to render the
+# manual pages (text and HTML) for the Windows package.
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+command -v wine >/dev/null || need+=(wine)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+if ! command -v groff >/dev/null || ! groff -Thtml </dev/null >/dev/null 2>&1; then
+    need+=(groff)
+fi
 if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
