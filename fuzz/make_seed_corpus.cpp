@@ -118,20 +118,20 @@ void ConversionSeeds(Corpus& corpus, const std::vector<Capture>& captures) {
     int i = 0;
     for (const Capture& capture : captures) {
         ConversionInput input;
-        input.capture = capture.bytes;
+        input.capture = capture.Bytes;
         input.split = capture.split;
         input.flags = static_cast<std::uint8_t>(i % 4);
         input.arg0 = 7;
-        corpus.Write("conversion", capture.name + "-opt" + std::to_string(i % 4), EncodeConversionInput(input, false));
+        corpus.Write("conversion", capture.Name + "-opt" + std::to_string(i % 4), EncodeConversionInput(input, false));
         if (capture.split != 0) {
             input.flags = static_cast<std::uint8_t>(kTwoFiles | ((i + 1) % 4) | (i % 3 == 0 ? kStartAt2359 : 0) |
                                                     (i % 2 == 0 ? kRunTwice : 0));
-            corpus.Write("conversion", capture.name + "-two-files", EncodeConversionInput(input, false));
+            corpus.Write("conversion", capture.Name + "-two-files", EncodeConversionInput(input, false));
         }
         ++i;
     }
     ConversionInput window;
-    window.capture = captures[0].bytes;
+    window.capture = captures[0].Bytes;
     window.flags = kUseStartRef | kUseEndRef | kOneFileMissing | 1;
     window.startRef = 3;
     window.endRef = 6;
@@ -177,7 +177,7 @@ void ConversionOptionSeeds(Corpus& corpus, const std::vector<Capture>& captures,
         ConversionInput input;
         input.optionText = text;
         const Capture& capture = captures[i % 3 == 2 ? 2 : 0];
-        input.capture = capture.bytes;
+        input.capture = capture.Bytes;
         input.split = capture.split;
         input.flags = i % 2 == 1 ? kTwoFiles : 0;
         input.arg0 = 5;
@@ -269,8 +269,8 @@ void FrameColumnSeeds(Corpus& corpus) {
         std::string bytes;
         PutNumber(bytes, seed.flags, 2);
         bytes += AsText(seed.frame);
-        bytes.push_back(static_cast<char>(seed.status));
-        corpus.Write("frame_columns", seed.name, bytes);
+        bytes.push_back(static_cast<char>(seed.Status));
+        corpus.Write("frame_columns", seed.Name, bytes);
     }
 }
 

@@ -28,7 +28,7 @@ constexpr int kMaxFrames = 64;
 }
 
 void CheckOptions(const Outcome& result, const DisplayOptions& options, const FilterState& filter) {
-    if (result.IsError() && (result.text.empty() || result.text.size() > kErrorTextMax))
+    if (result.IsError() && (result.Text.empty() || result.Text.size() > kErrorTextMax))
         Breach("message empty or longer than 499 characters");
     if (result.IsEnd()) Breach("option reading ended with EndOfCapture");
     for (const TimeFormat* format : {&options.TmeAbs, &options.TmeGap, &options.TmeGapAft, &options.TmeDelta})
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::int32_t& arg : filter.FilterArgs) arg = static_cast<std::int32_t>(in.Number(4));
     DisplayOptions options;
     TextSource source;
-    source.text = text;
+    source.Text = text;
     const Outcome result = ReadOptionLines(source, options, filter);
     fuzz::CheckOptions(result, options, filter);
     if (!result.IsOk() || !options.ShowOnlyActive) return 0;

@@ -12,18 +12,18 @@ constexpr std::size_t kCaptureBufferSize = 256 * 1024;
 
 // Refills the buffer from the current position; false at the end.
 bool Refill(CaptureFile& cf) {
-    cf.bufferStart += cf.bufferPos;
-    cf.bufferPos = 0;
-    cf.bufferLength = 0;
-    if (!cf.positioned) {
-        if (cf.bufferStart > static_cast<std::uint64_t>(LONG_MAX) ||
-            std::fseek(cf.file, static_cast<long>(cf.bufferStart), SEEK_SET) != 0)
+    cf.BufferStart += cf.BufferPos;
+    cf.BufferPos = 0;
+    cf.BufferLength = 0;
+    if (!cf.Positioned) {
+        if (cf.BufferStart > static_cast<std::uint64_t>(LONG_MAX) ||
+            std::fseek(cf.File, static_cast<long>(cf.BufferStart), SEEK_SET) != 0)
             return false;
-        cf.positioned = true;
+        cf.Positioned = true;
     }
-    if (cf.bufferStart >= cf.size) return false;
-    cf.bufferLength = std::fread(cf.buffer.data(), 1, cf.buffer.size(), cf.file);
-    return cf.bufferLength > 0;
+    if (cf.BufferStart >= cf.Size) return false;
+    cf.BufferLength = std::fread(cf.Buffer.data(), 1, cf.Buffer.size(), cf.File);
+    return cf.BufferLength > 0;
 }
 
 }  // namespace
@@ -41,51 +41,51 @@ bool OpenCaptureFile(CaptureFile& cf, const std::string& path) {
         std::fclose(file);
         return false;
     }
-    cf.file = file;
-    cf.buffer.resize(kCaptureBufferSize);
-    cf.bufferStart = 0;
-    cf.bufferLength = 0;
-    cf.bufferPos = 0;
-    cf.positioned = true;
-    cf.size = static_cast<std::uint64_t>(size);
+    cf.File = file;
+    cf.Buffer.resize(kCaptureBufferSize);
+    cf.BufferStart = 0;
+    cf.BufferLength = 0;
+    cf.BufferPos = 0;
+    cf.Positioned = true;
+    cf.Size = static_cast<std::uint64_t>(size);
     return true;
 }
 
 void CloseCaptureFile(CaptureFile& cf) {
-    if (cf.file != nullptr) std::fclose(cf.file);
-    cf.file = nullptr;
-    cf.bufferStart = 0;
-    cf.bufferLength = 0;
-    cf.bufferPos = 0;
-    cf.size = 0;
+    if (cf.File != nullptr) std::fclose(cf.File);
+    cf.File = nullptr;
+    cf.BufferStart = 0;
+    cf.BufferLength = 0;
+    cf.BufferPos = 0;
+    cf.Size = 0;
 }
 
 std::size_t ReadBytesRefilling(CaptureFile& cf, std::uint8_t* destination, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        if (cf.bufferPos == cf.bufferLength && !Refill(cf)) break;
-        std::size_t take = std::min(n - done, cf.bufferLength - cf.bufferPos);
-        std::memcpy(destination + done, cf.buffer.data() + cf.bufferPos, take);
-        cf.bufferPos += take;
+        if (cf.BufferPos == cf.BufferLength && !Refill(cf)) break;
+        std::size_t take = std::min(n - done, cf.BufferLength - cf.BufferPos);
+        std::memcpy(destination + done, cf.Buffer.data() + cf.BufferPos, take);
+        cf.BufferPos += take;
         done += take;
     }
     return done;
 }
 
 int ReadByte(CaptureFile& cf) {
-    if (cf.bufferPos == cf.bufferLength && !Refill(cf)) return -1;
-    return cf.buffer[cf.bufferPos++];
+    if (cf.BufferPos == cf.BufferLength && !Refill(cf)) return -1;
+    return cf.Buffer[cf.BufferPos++];
 }
 
 void SeekTo(CaptureFile& cf, std::uint64_t offset) {
-    if (offset >= cf.bufferStart && offset <= cf.bufferStart + cf.bufferLength) {
-        cf.bufferPos = static_cast<std::size_t>(offset - cf.bufferStart);
+    if (offset >= cf.BufferStart && offset <= cf.BufferStart + cf.BufferLength) {
+        cf.BufferPos = static_cast<std::size_t>(offset - cf.BufferStart);
         return;
     }
-    cf.bufferStart = offset;
-    cf.bufferPos = 0;
-    cf.bufferLength = 0;
-    cf.positioned = false;
+    cf.BufferStart = offset;
+    cf.BufferPos = 0;
+    cf.BufferLength = 0;
+    cf.Positioned = false;
 }
 
 }  // namespace zelmot

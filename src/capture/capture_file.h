@@ -12,30 +12,30 @@
 namespace zelmot {
 
 struct CaptureFile {
-    std::FILE* file = nullptr;
-    std::vector<std::uint8_t> buffer;
-    std::uint64_t bufferStart = 0;  // file offset of buffer[0]
-    std::size_t bufferLength = 0;   // valid bytes in buffer
-    std::size_t bufferPos = 0;      // next byte to read
-    bool positioned = true;         // the stream stands at bufferStart + bufferLength
-    std::uint64_t size = 0;         // byte size of the file
+    std::FILE* File = nullptr;
+    std::vector<std::uint8_t> Buffer;
+    std::uint64_t BufferStart = 0;  // file offset of buffer[0]
+    std::size_t BufferLength = 0;   // valid bytes in buffer
+    std::size_t BufferPos = 0;      // next byte to read
+    bool Positioned = true;         // the stream stands at bufferStart + bufferLength
+    std::uint64_t Size = 0;         // byte size of the file
 };
 
 // Opens for reading; false if the file can't be opened or can't be read
 // (a directory, say). Leaves the file at offset 0.
 bool OpenCaptureFile(CaptureFile& cf, const std::string& path);
 void CloseCaptureFile(CaptureFile& cf);
-inline bool IsOpen(const CaptureFile& cf) { return cf.file != nullptr; }
+inline bool IsOpen(const CaptureFile& cf) { return cf.File != nullptr; }
 
-inline std::uint64_t ReadPosition(const CaptureFile& cf) { return cf.bufferStart + cf.bufferPos; }
+inline std::uint64_t ReadPosition(const CaptureFile& cf) { return cf.BufferStart + cf.BufferPos; }
 
 std::size_t ReadBytesRefilling(CaptureFile& cf, std::uint8_t* destination, std::size_t n);
 
 // Reads up to n bytes; the count read (less than n only at the end).
 inline std::size_t ReadBytes(CaptureFile& cf, std::uint8_t* destination, std::size_t n) {
-    if (cf.bufferLength - cf.bufferPos >= n) {  // the usual case: all in the buffer
-        std::memcpy(destination, cf.buffer.data() + cf.bufferPos, n);
-        cf.bufferPos += n;
+    if (cf.BufferLength - cf.BufferPos >= n) {  // the usual case: all in the buffer
+        std::memcpy(destination, cf.Buffer.data() + cf.BufferPos, n);
+        cf.BufferPos += n;
         return n;
     }
     return ReadBytesRefilling(cf, destination, n);

@@ -7,9 +7,9 @@ namespace zelmot {
 namespace {
 
 struct DelimiterLayout {
-    std::uint8_t sd;
-    std::int16_t da, fc, data;
-    bool saps;  // may carry SAP bytes
+    std::uint8_t Sd;
+    std::int16_t Da, Fc, Data;
+    bool Saps;  // may carry SAP bytes
 };
 
 constexpr DelimiterLayout kLayouts[] = {
@@ -33,14 +33,14 @@ void LocateFrameFields(CaptureFrame& frame) {
     if (frame.Length == 0) return;
     view.SD = frame.Bytes[0];
     for (const DelimiterLayout& layout : kLayouts) {
-        if (layout.sd != view.SD) continue;
-        view.DA = layout.da;
-        view.FC = layout.fc;
-        view.Data = layout.data;
+        if (layout.Sd != view.SD) continue;
+        view.DA = layout.Da;
+        view.FC = layout.Fc;
+        view.Data = layout.Data;
         if (view.SD == fdl::SD2 && frame.Length > 1)
             view.DataLen = static_cast<std::uint8_t>(frame.Bytes[1] - 3);  // wraps below 3
         if (view.SD == fdl::SD3) view.DataLen = 8;
-        if (!layout.saps) return;
+        if (!layout.Saps) return;
         if (ByteOrZero(frame, view.DA) & fdl::SapExtBit) {
             view.DSAP = view.Data++;
             --view.DataLen;

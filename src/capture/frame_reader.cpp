@@ -19,7 +19,7 @@ void QueueEvent(CaptureReader& reader, ReaderEvent event) {
 void QueueOutcome(CaptureReader& reader, const Outcome& outcome) {
     ReaderEvent event;
     event.Kind = outcome.IsEnd() ? RecordKind::EndOfCapture : RecordKind::Error;
-    event.Text = outcome.text;
+    event.Text = outcome.Text;
     QueueEvent(reader, std::move(event));
 }
 
@@ -35,6 +35,14 @@ CheckStep CheckRecord(CaptureFile& file) {
     if (got < sizeof header) return CheckStep::FileEnded;
     SeekTo(file, ReadPosition(file) + header[7] + 1u);
     return CheckStep::Good;
+}
+
+// Ends the run with the fault or the end of the capture: the file is
+// closed and the outcome waits at the head of the queue.
+void EndReading(CaptureReader& reader, const Outcome& outcome) {
+    CloseCaptureFile(reader.File);
+    reader.Stage = CaptureReader::Phase::Ended;
+    QueueOutcome(reader, outcome);
 }
 
 // One step of a pull; what it raises is queued.
@@ -56,10 +64,31 @@ void Advance(CaptureReader& reader) {
         case CaptureReader::Phase::Ended:
             return;
     }
-    if (step.IsOk()) return;
-    CloseCaptureFile(reader.File);
-    reader.Stage = CaptureReader::Phase::Ended;
-    QueueOutcome(reader, step);
+    if (!step.IsOk()) EndReading(reader, step);
+}
+
+RecordKind DeliverFrame(CaptureReader& reader) {
+    reader.FrameReady = false;
+    ++reader.FramesDelivered;
+    return RecordKind::Frame;
+}
+
+// Events first, then the frame they precede, then the next step.
+RecordKind PullQueued(CaptureReader& reader) {
+    for (;;) {
+        if (reader.QueueCount > 0) {
+            ReaderEvent& next = reader.Queue[reader.QueueHead];
+            reader.Event = next;
+            // End and error stay at the head: every later pull repeats them.
+            if (next.Kind == RecordKind::EndOfCapture || next.Kind == RecordKind::Error)
+                return reader.Event.Kind;
+            reader.QueueHead = (reader.QueueHead + 1) % kReaderEventQueueSize;
+            --reader.QueueCount;
+            return reader.Event.Kind;
+        }
+        if (reader.FrameReady) return DeliverFrame(reader);
+        Advance(reader);
+    }
 }
 
 }  // namespace
@@ -74,30 +103,13 @@ void StartCaptureReader(CaptureReader& reader, CaptureRunFiles files) {
 }
 
 RecordKind PullRecord(CaptureReader& reader) {
-    for (;;) {
-        if (reader.QueueCount > 0) {
-            ReaderEvent& next = reader.Queue[reader.QueueHead];
-            reader.Event = next;
-            // End and error stay at the head: every later pull repeats them.
-            if (next.Kind == RecordKind::EndOfCapture || next.Kind == RecordKind::Error)
-                return reader.Event.Kind;
-            reader.QueueHead = (reader.QueueHead + 1) % kReaderEventQueueSize;
-            --reader.QueueCount;
-            return reader.Event.Kind;
-        }
-        if (reader.FrameReady) {
-            reader.FrameReady = false;
-            ++reader.FramesDelivered;
-            return RecordKind::Frame;
-        }
-        Advance(reader);
-        if (reader.Stage == CaptureReader::Phase::Reading && reader.QueueCount == 0 &&
-            reader.FrameReady) {
-            reader.FrameReady = false;  // the usual case: a frame and no event
-            ++reader.FramesDelivered;
-            return RecordKind::Frame;
-        }
+    // The usual case: reading on, nothing queued, a frame and no event.
+    if (reader.Stage == CaptureReader::Phase::Reading && reader.QueueCount == 0 && !reader.FrameReady) {
+        Outcome read = ReadFrame(reader, false);
+        if (!read.IsOk()) EndReading(reader, read);
+        if (reader.QueueCount == 0) return DeliverFrame(reader);
     }
+    return PullQueued(reader);
 }
 
 void CloseCaptureReader(CaptureReader& reader) { CloseCaptureFile(reader.File); }
@@ -112,7 +124,7 @@ Outcome OpenNextCaptureFile(CaptureReader& reader) {
         if (reader.Files.MissingFileEnds && reader.FilesOpened > 0) return EndOfCapture();
         return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
     }
-    reader.CaptureFileSize = reader.File.size;
+    reader.CaptureFileSize = reader.File.Size;
     reader.Header.fill(0);
     ReadBytes(reader.File, reader.Header.data(), reader.Header.size());
     if (reader.FilesOpened++ == 0) {

@@ -37,6 +37,13 @@ constexpr bool StartsWithNoCase(std::string_view text, std::string_view prefix) 
     return true;
 }
 
+// The same for a terminated text, read no further than its terminator.
+constexpr bool StartsWithNoCase(const char* text, std::string_view prefix) {
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (text[i] == '\0' || ToLower(text[i]) != ToLower(prefix[i])) return false;
+    return true;
+}
+
 constexpr bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && StartsWithNoCase(a, b);
 }

@@ -24,6 +24,18 @@ constexpr std::uint8_t FcFcvBit = 0x10;      // request: frame count bit valid
 constexpr std::uint8_t FcFunctionMask = 0x0F;
 constexpr std::uint8_t FcStationTypeMask = 0x30;  // response: station type
 
+// The capture device's receive status byte: one bit per error kind, bit 0
+// first; 0 for a clean frame. Keep in order with the status letters of the
+// output (StatusLetter) and the STS... names of the filter.
+constexpr std::uint8_t StsStopBit = 0x01;
+constexpr std::uint8_t StsParity = 0x02;
+constexpr std::uint8_t StsStartDelimiter = 0x04;
+constexpr std::uint8_t StsRepeat = 0x08;
+constexpr std::uint8_t StsUnderrun = 0x10;
+constexpr std::uint8_t StsOverrun = 0x20;
+constexpr std::uint8_t StsCheckSum = 0x40;
+constexpr std::uint8_t StsEndDelimiter = 0x80;
+
 // Request function codes (FC & FcFunctionMask with FcRequestBit set).
 constexpr std::uint8_t FcSdaLow = 3;
 constexpr std::uint8_t FcSdnLow = 4;

@@ -12,12 +12,12 @@ constexpr std::size_t kErrorTextMax = 499;
 
 struct Outcome {
     enum class Kind : std::uint8_t { Ok, EndOfCapture, Error };
-    Kind kind = Kind::Ok;
-    std::string text;  // the message when kind is Error
+    Kind Result = Kind::Ok;
+    std::string Text;  // the message when Result is Error
 
-    bool IsOk() const { return kind == Kind::Ok; }
-    bool IsEnd() const { return kind == Kind::EndOfCapture; }
-    bool IsError() const { return kind == Kind::Error; }
+    bool IsOk() const { return Result == Kind::Ok; }
+    bool IsEnd() const { return Result == Kind::EndOfCapture; }
+    bool IsError() const { return Result == Kind::Error; }
 };
 
 inline Outcome Success() { return Outcome{}; }

@@ -7,10 +7,10 @@ namespace zelmot {
 namespace {
 
 void Prepare(TextOut& out) {
-    out.buffer.assign(kTextOutBufferSize, '\0');
-    out.used = 0;
-    out.open = true;
-    out.writeFailed = false;
+    out.Buffer.assign(kTextOutBufferSize, '\0');
+    out.Used = 0;
+    out.Open = true;
+    out.WriteFailed = false;
 }
 
 constexpr char kDigitPairs[] =
@@ -30,7 +30,7 @@ unsigned CountDigits(std::uint64_t value) {
     return count;
 }
 
-// Writes count digits of value ending just before end.
+// Writes the decimal digits of value, the last one just before end.
 void WriteDigits(char* end, std::uint64_t value) {
     while (value >= 100) {
         std::size_t pair = static_cast<std::size_t>(value % 100) * 2;
@@ -76,7 +76,7 @@ void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned w
         char* p = Reserve(out, kFillSlack);
         Fill(p, pad == Pad::Zero ? '0' : ' ', width);
         WriteDigits(p + width, magnitude);
-        out.used += width;
+        out.Used += width;
         return;
     }
     unsigned digits = CountDigits(magnitude);
@@ -99,16 +99,16 @@ void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned w
         Fill(p, ' ', fill);
         p += fill;
     }
-    out.used += static_cast<std::size_t>(p - start);
+    out.Used += static_cast<std::size_t>(p - start);
 }
 
 }  // namespace
 
 bool OpenTextOutFile(TextOut& out, const std::string& path) {
-    out.memory = nullptr;
-    out.file = std::fopen(path.c_str(), "w");
-    if (out.file == nullptr) {
-        out.open = false;
+    out.Memory = nullptr;
+    out.File = std::fopen(path.c_str(), "w");
+    if (out.File == nullptr) {
+        out.Open = false;
         return false;
     }
     Prepare(out);
@@ -116,30 +116,30 @@ bool OpenTextOutFile(TextOut& out, const std::string& path) {
 }
 
 void OpenTextOutMemory(TextOut& out, std::string* memory) {
-    out.file = nullptr;
-    out.memory = memory;
+    out.File = nullptr;
+    out.Memory = memory;
     Prepare(out);
 }
 
 void FlushTextOut(TextOut& out) {
-    if (out.used == 0) return;
-    if (out.file != nullptr) {
-        if (std::fwrite(out.buffer.data(), 1, out.used, out.file) != out.used) out.writeFailed = true;
-    } else if (out.memory != nullptr) {
-        out.memory->append(out.buffer.data(), out.used);
+    if (out.Used == 0) return;
+    if (out.File != nullptr) {
+        if (std::fwrite(out.Buffer.data(), 1, out.Used, out.File) != out.Used) out.WriteFailed = true;
+    } else if (out.Memory != nullptr) {
+        out.Memory->append(out.Buffer.data(), out.Used);
     }
-    out.used = 0;
+    out.Used = 0;
 }
 
 bool CloseTextOut(TextOut& out) {
-    if (!out.open) return !out.writeFailed;
+    if (!out.Open) return !out.WriteFailed;
     FlushTextOut(out);
-    if (out.file != nullptr) {
-        if (std::fclose(out.file) != 0) out.writeFailed = true;
-        out.file = nullptr;
+    if (out.File != nullptr) {
+        if (std::fclose(out.File) != 0) out.WriteFailed = true;
+        out.File = nullptr;
     }
-    out.open = false;
-    return !out.writeFailed;
+    out.Open = false;
+    return !out.WriteFailed;
 }
 
 void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width, Pad pad) {
@@ -160,7 +160,7 @@ void PutHex(TextOut& out, std::uint64_t value, unsigned width) {
     char* p = Reserve(out, fill + count);
     std::memset(p, '0', fill);
     for (char* digit = p + fill + count; digit != p + fill; value >>= 4) *--digit = digits[value & 15];
-    out.used += fill + count;
+    out.Used += fill + count;
 }
 
 void PutFormat(TextOut& out, const char* format, ...) {
@@ -173,7 +173,7 @@ void PutFormat(TextOut& out, const char* format, ...) {
     if (length > 0) {
         char* p = Reserve(out, static_cast<std::size_t>(length) + 1);
         std::vsnprintf(p, static_cast<std::size_t>(length) + 1, format, again);
-        out.used += static_cast<std::size_t>(length);
+        out.Used += static_cast<std::size_t>(length);
     }
     va_end(again);
 }

@@ -17,12 +17,12 @@
 namespace zelmot {
 
 struct TextOut {
-    std::FILE* file = nullptr;      // the output file, or none
-    std::string* memory = nullptr;  // with no file: where flushed text goes
-    std::vector<char> buffer;       // pending text
-    std::size_t used = 0;
-    bool open = false;
-    bool writeFailed = false;
+    std::FILE* File = nullptr;      // the output file, or none
+    std::string* Memory = nullptr;  // with no file: where flushed text goes
+    std::vector<char> Buffer;       // pending text
+    std::size_t Used = 0;
+    bool Open = false;
+    bool WriteFailed = false;
 };
 
 constexpr std::size_t kTextOutBufferSize = 256 * 1024;
@@ -38,16 +38,16 @@ bool CloseTextOut(TextOut& out);
 
 // Makes room for n more characters.
 inline char* Reserve(TextOut& out, std::size_t n) {
-    if (out.buffer.size() - out.used < n) {
+    if (out.Buffer.size() - out.Used < n) {
         FlushTextOut(out);
-        if (out.buffer.size() < n) out.buffer.resize(n);
+        if (out.Buffer.size() < n) out.Buffer.resize(n);
     }
-    return out.buffer.data() + out.used;
+    return out.Buffer.data() + out.Used;
 }
 
 inline void PutChar(TextOut& out, char c) {
     *Reserve(out, 1) = c;
-    ++out.used;
+    ++out.Used;
 }
 
 // Copies n bytes; short pieces (the usual column texts) without a call.
@@ -71,12 +71,12 @@ inline void CopyBytes(char* to, const char* from, std::size_t n) {
 
 inline void PutText(TextOut& out, std::string_view text) {
     CopyBytes(Reserve(out, text.size()), text.data(), text.size());
-    out.used += text.size();
+    out.Used += text.size();
 }
 
 inline void PutRepeated(TextOut& out, char c, std::size_t count) {
     std::memset(Reserve(out, count), c, count);
-    out.used += count;
+    out.Used += count;
 }
 
 enum class Pad : std::uint8_t {
@@ -98,7 +98,7 @@ inline void PutHexByte(TextOut& out, std::uint8_t value) {
     char* p = Reserve(out, 2);
     p[0] = digits[value >> 4];
     p[1] = digits[value & 15];
-    out.used += 2;
+    out.Used += 2;
 }
 
 // Anything else, through printf formatting (not for the per-frame path).

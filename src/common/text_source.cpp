@@ -5,17 +5,17 @@ namespace zelmot {
 namespace {
 
 int RawChar(TextSource& source) {
-    if (source.pushedBack != -2) {
-        int c = source.pushedBack;
-        source.pushedBack = -2;
+    if (source.PushedBack != -2) {
+        int c = source.PushedBack;
+        source.PushedBack = -2;
         return c;
     }
-    if (source.file != nullptr) {
-        int c = std::getc(source.file);
+    if (source.File != nullptr) {
+        int c = std::getc(source.File);
         return c == EOF ? kEndOfText : c;
     }
-    if (source.pos >= source.text.size()) return kEndOfText;
-    return static_cast<unsigned char>(source.text[source.pos++]);
+    if (source.Pos >= source.Text.size()) return kEndOfText;
+    return static_cast<unsigned char>(source.Text[source.Pos++]);
 }
 
 }  // namespace
@@ -25,7 +25,7 @@ int NextTextChar(TextSource& source) {
     if (c != '\r') return c;
     int next = RawChar(source);
     if (next == '\n') return '\n';
-    source.pushedBack = next;
+    source.PushedBack = next;
     return c;
 }
 

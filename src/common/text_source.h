@@ -10,10 +10,10 @@
 namespace zelmot {
 
 struct TextSource {
-    std::FILE* file = nullptr;  // read from this file when set,
-    std::string_view text;      // else from this text
-    std::size_t pos = 0;        // position in text
-    int pushedBack = -2;        // a character read ahead, or -2 for none
+    std::FILE* File = nullptr;  // read from this file when set,
+    std::string_view Text;      // else from this text
+    std::size_t Pos = 0;        // position in text
+    int PushedBack = -2;        // a character read ahead, or -2 for none
 };
 
 constexpr int kEndOfText = -1;

@@ -15,21 +15,21 @@ namespace {
 // The positions [low, high) of a capture file of the given size that show
 // the same whole percentage.
 struct ProgressRange {
-    std::uint64_t size = 0;
-    std::uint64_t low = 1;
-    std::uint64_t high = 0;
-    std::uint32_t percent = 0;
+    std::uint64_t Size = 0;
+    std::uint64_t Low = 1;
+    std::uint64_t High = 0;
+    std::uint32_t Percent = 0;
 };
 
 struct ConversionRun {
-    DisplayOptions options;
-    FilterState filter;
-    TextOut out;
-    CaptureReader reader;
-    TimingState timing;
+    DisplayOptions Options;
+    FilterState Filter;
+    TextOut Out;
+    CaptureReader Reader;
+    TimingState Timing;
     std::uint32_t ReferenceNumber = 0;
     bool FirstFrame = true;
-    ProgressRange progress;
+    ProgressRange Progress;
     std::uint32_t LastProgressPercent = 100;  // the progress last printed; 100 after each opening
     bool TimingChosen = false;                // by the first file's header
 };
@@ -43,31 +43,31 @@ std::int32_t ToFilterMicroseconds(std::int64_t ns) {
 }
 
 bool FilterPasses(ConversionRun& run, const CaptureFrame& frame) {
-    const FrameTiming& t = run.timing.Current;
+    const FrameTiming& t = run.Timing.Current;
     FilterInputs in{frame.Bytes.data(), frame.Length, frame.Fields, ToFilterMicroseconds(t.GapTime),
                     ToFilterMicroseconds(t.GapAfterTime)};
-    return EvaluateFilter(run.filter, in) != 0;
+    return EvaluateFilter(run.Filter, in) != 0;
 }
 
 // position * 100 / size, recomputed only when the position leaves the range
 // of positions that give the percentage computed last.
 std::uint32_t ProgressOf(ProgressRange& range, std::uint64_t position, std::uint64_t size) {
-    if (size == range.size && position >= range.low && position < range.high) return range.percent;
-    range.size = size;
+    if (size == range.Size && position >= range.Low && position < range.High) return range.Percent;
+    range.Size = size;
     if (size == 0) {
-        range.percent = 100;
-        range.low = range.high = 0;
-        return range.percent;
+        range.Percent = 100;
+        range.Low = range.High = 0;
+        return range.Percent;
     }
-    range.percent = static_cast<std::uint32_t>(position * 100 / size);
-    range.low = (range.percent * size + 99) / 100;
-    range.high = ((range.percent + 1) * size + 99) / 100;
-    return range.percent;
+    range.Percent = static_cast<std::uint32_t>(position * 100 / size);
+    range.Low = (range.Percent * size + 99) / 100;
+    range.High = ((range.Percent + 1) * size + 99) / 100;
+    return range.Percent;
 }
 
 void UpdateProgress(ConversionRun& run, std::uint64_t position, std::FILE* console) {
-    const CaptureReader& reader = run.reader;
-    std::uint32_t percent = ProgressOf(run.progress, position, reader.CaptureFileSize);
+    const CaptureReader& reader = run.Reader;
+    std::uint32_t percent = ProgressOf(run.Progress, position, reader.CaptureFileSize);
     if (percent == run.LastProgressPercent) return;
     run.LastProgressPercent = percent;
     if (console != nullptr) std::fprintf(console, "%s %2u%%\r", reader.CurrentCaptureName.c_str(), percent);
@@ -75,46 +75,46 @@ void UpdateProgress(ConversionRun& run, std::uint64_t position, std::FILE* conso
 
 // Closes both files after a regular end; a failed write is a fault.
 Outcome FinishRun(ConversionRun& run, const RunSettings& settings, std::string_view closingText) {
-    PutText(run.out, closingText);
-    CloseCaptureReader(run.reader);
-    if (!CloseTextOut(run.out))
+    PutText(run.Out, closingText);
+    CloseCaptureReader(run.Reader);
+    if (!CloseTextOut(run.Out))
         return ErrorText("Unable to Write Output Text File %s", settings.OutputName.c_str());
     return Success();
 }
 
 Outcome FailRun(ConversionRun& run, Outcome fault) {
-    CloseTextOut(run.out);
-    CloseCaptureReader(run.reader);
+    CloseTextOut(run.Out);
+    CloseCaptureReader(run.Reader);
     return fault;
 }
 
 // Numbers, times, selects and writes one frame; false when EndRef is passed.
 bool TakeFrame(ConversionRun& run, const RunSettings& settings, std::FILE* console) {
-    const CaptureFrame& frame = run.reader.Frame;
+    const CaptureFrame& frame = run.Reader.Frame;
     ++run.ReferenceNumber;
     UpdateProgress(run, frame.FileOffset, console);
-    ComputeFrameTiming(run.timing, run.FirstFrame, frame.TimeStamp, frame.NextTimeStamp, frame.Length);
+    ComputeFrameTiming(run.Timing, run.FirstFrame, frame.TimeStamp, frame.NextTimeStamp, frame.Length);
     run.FirstFrame = false;
     if (run.ReferenceNumber < settings.StartRef) return true;
     if (run.ReferenceNumber > settings.EndRef) return false;
-    if (run.options.NoBad && frame.Status != 0) return true;
-    if (run.options.ShowOnlyActive && !FilterPasses(run, frame)) return true;
-    WriteFrameLine(run.out, run.options, frame, run.ReferenceNumber, run.timing.Current);
-    NoteLineWritten(run.timing);
+    if (run.Options.NoBad && frame.Status != 0) return true;
+    if (run.Options.ShowOnlyActive && !FilterPasses(run, frame)) return true;
+    WriteFrameLine(run.Out, run.Options, frame, run.ReferenceNumber, run.Timing.Current);
+    NoteLineWritten(run.Timing);
     return true;
 }
 
 // The first file's header chooses the timing of the whole run.
 Outcome TakeFirstFile(ConversionRun& run) {
-    std::uint16_t baudIndex = HeaderBaudIndex(run.reader.Header);
-    if (!SelectBaudTiming(baudIndex, run.timing))
+    std::uint16_t baudIndex = HeaderBaudIndex(run.Reader.Header);
+    if (!SelectBaudTiming(baudIndex, run.Timing))
         return ErrorText("Capture File Header Error: Invalid Baud Index %u (0-8) in %s", baudIndex,
-                         run.reader.CurrentCaptureName.c_str());
+                         run.Reader.CurrentCaptureName.c_str());
     return Success();
 }
 
 Outcome ReadLoop(ConversionRun& run, const RunSettings& settings, std::FILE* console) {
-    CaptureReader& reader = run.reader;
+    CaptureReader& reader = run.Reader;
     for (;;) {
         switch (PullRecord(reader)) {
             case RecordKind::Frame:
@@ -122,11 +122,11 @@ Outcome ReadLoop(ConversionRun& run, const RunSettings& settings, std::FILE* con
                     return FinishRun(run, settings, kLastReferenceText);
                 break;
             case RecordKind::HeaderRead:
-                WriteHeaderEcho(run.out, reader.Event.Header, settings.OptionFileName,
-                                run.filter.EquationText);
+                WriteHeaderEcho(run.Out, reader.Event.Header, settings.OptionFileName,
+                                run.Filter.EquationText);
                 break;
             case RecordKind::FileOpened: {
-                WriteFileLine(run.out, reader.Event.Text);
+                WriteFileLine(run.Out, reader.Event.Text);
                 run.LastProgressPercent = 100;
                 if (run.TimingChosen) break;
                 Outcome first = TakeFirstFile(run);
@@ -135,7 +135,7 @@ Outcome ReadLoop(ConversionRun& run, const RunSettings& settings, std::FILE* con
                 break;
             }
             case RecordKind::SyncLost:
-                WriteSyncLostNote(run.out, reader.Event.SyncLost);
+                WriteSyncLostNote(run.Out, reader.Event.SyncLost);
                 break;
             case RecordKind::EndOfCapture:
                 if (reader.FilesOpened == 0)
@@ -151,14 +151,14 @@ Outcome ReadLoop(ConversionRun& run, const RunSettings& settings, std::FILE* con
 
 Outcome RunConversion(const RunSettings& settings, std::FILE* console) {
     ConversionRun run;
-    run.filter.FilterArgs = settings.Args;
-    run.filter.EquationText.clear();
-    Outcome options = ReadOptionFile(settings.OptionFileName, run.options, run.filter);
+    run.Filter.FilterArgs = settings.Args;
+    run.Filter.EquationText.clear();
+    Outcome options = ReadOptionFile(settings.OptionFileName, run.Options, run.Filter);
     if (!options.IsOk()) return options;
-    run.timing.TimesWanted = TimesAreRead(run.options);
-    if (!OpenTextOutFile(run.out, settings.OutputName))
+    run.Timing.TimesWanted = TimesAreRead(run.Options);
+    if (!OpenTextOutFile(run.Out, settings.OutputName))
         return ErrorText("Unable to Open Output Text File %s", settings.OutputName.c_str());
-    StartCaptureReader(run.reader, RunFilesOf(settings));
+    StartCaptureReader(run.Reader, RunFilesOf(settings));
     return ReadLoop(run, settings, console);
 }
 

@@ -57,7 +57,7 @@ int ToolMain(int argc, const char* const* argv, std::FILE* console) {
     DeriveNames(captureName, argv[2], run);
     Outcome result = RunConversion(run, console);
     if (!result.IsOk()) {
-        std::fprintf(console, "\n%s\n", result.text.c_str());
+        std::fprintf(console, "\n%s\n", result.Text.c_str());
         return kExitFailure;
     }
     std::fprintf(console, "\nSuccess - Created: %s\n", run.OutputName.c_str());

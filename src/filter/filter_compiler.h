@@ -16,7 +16,6 @@ enum CompileErrorCode : int {
     kMissingParenthesis = 300,
     kMissingParameter = 301,
     kMissingOperator = 302,
-    kInvalidParameter = 303,  // kept for its message; no rule raises it
     kInvalidOperator = 304,
     kInvalidValue = 305,
     kAmbiguousOperator = 306,
@@ -24,8 +23,8 @@ enum CompileErrorCode : int {
 
 // The tokenizer's state over one text. Offsets count from the text's start.
 struct CompilerState {
-    std::string_view text;
-    std::size_t cursor = 0;  // where the next token begins
+    std::string_view Text;
+    std::size_t Cursor = 0;  // where the next token begins
     Opcode CurrentToken = Opcode::START;
     int ErrorCode = 0;          // 0, or the first error's code
     int ErrorPosition = 0;      // may be -1 (an operator as the first character)

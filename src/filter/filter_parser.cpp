@@ -12,63 +12,76 @@
 namespace zelmot {
 namespace {
 
-// Precedence level of each binary operator by opcode (0: not binary).
-constexpr std::array<std::uint8_t, 22> kBinaryLevel{{
-    0, 0, 0, 0, 0, 0,
-    9, 9, 9,     // MULT DIV MOD
-    8, 8,        // ADD SUB
-    7, 7, 7, 7,  // LESS GREATER LESSEQUAL GREATEREQUAL
-    6, 6,        // EQUAL NOTEQUAL
-    3,           // BITWISEAND
-    5,           // BITWISEOR
-    4,           // BITWISEXOR
-    2,           // AND
-    1,           // OR
+// Precedence of the binary operators; BinaryLevel gives 0 for any other code.
+struct OperatorLevel {
+    Opcode Code;
+    std::uint8_t Level;  // higher binds tighter
+};
+
+constexpr std::array<OperatorLevel, 16> kBinaryLevels{{
+    {Opcode::MULT, 9}, {Opcode::DIV, 9}, {Opcode::MOD, 9},
+    {Opcode::ADD, 8}, {Opcode::SUB, 8},
+    {Opcode::LESS, 7}, {Opcode::GREATER, 7}, {Opcode::LESSEQUAL, 7}, {Opcode::GREATEREQUAL, 7},
+    {Opcode::EQUAL, 6}, {Opcode::NOTEQUAL, 6},
+    {Opcode::BITWISEAND, 3}, {Opcode::BITWISEOR, 5}, {Opcode::BITWISEXOR, 4},
+    {Opcode::AND, 2}, {Opcode::OR, 1},
 }};
 
-int BinaryLevel(Opcode code) {
-    return IsBinaryOperator(code) ? kBinaryLevel[static_cast<std::size_t>(Word(code))] : 0;
+constexpr int BinaryLevel(Opcode code) {
+    for (const OperatorLevel& entry : kBinaryLevels)
+        if (entry.Code == code) return entry.Level;
+    return 0;
 }
 
+// Every binary operator has a level, and only they have one.
+constexpr bool LevelsCoverTheBinaryOperators() {
+    for (std::int32_t word = Word(Opcode::START); word <= Word(Opcode::END_OF_TEXT); ++word) {
+        const Opcode code = static_cast<Opcode>(word);
+        if (IsBinaryOperator(code) != (BinaryLevel(code) != 0)) return false;
+    }
+    return true;
+}
+static_assert(LevelsCoverTheBinaryOperators());
+
 struct Parser {
-    CompilerState tokens;
-    std::vector<std::int32_t>& program;
-    std::vector<Opcode> pending;  // LPAREN marks, unary and binary operators
+    CompilerState Tokens;
+    std::vector<std::int32_t>& Program;
+    std::vector<Opcode> Pending;  // LPAREN marks, unary and binary operators
 };
 
 void Emit(Parser& parser, Opcode code) {
-    parser.program.push_back(Word(code));
-    if (HasInlineWord(code)) parser.program.push_back(parser.tokens.NumberValue);
+    parser.Program.push_back(Word(code));
+    if (HasInlineWord(code)) parser.Program.push_back(parser.Tokens.NumberValue);
 }
 
 // A primary is complete: the unary operators waiting for it apply now.
 void EmitUnaries(Parser& parser) {
-    while (!parser.pending.empty() && IsUnaryOperator(parser.pending.back())) {
-        Emit(parser, parser.pending.back());
-        parser.pending.pop_back();
+    while (!parser.Pending.empty() && IsUnaryOperator(parser.Pending.back())) {
+        Emit(parser, parser.Pending.back());
+        parser.Pending.pop_back();
     }
 }
 
 // Emits the waiting binary operators that bind at least as tightly as level.
 void EmitBinaries(Parser& parser, int level) {
-    while (!parser.pending.empty() && BinaryLevel(parser.pending.back()) >= level &&
-           BinaryLevel(parser.pending.back()) > 0) {
-        Emit(parser, parser.pending.back());
-        parser.pending.pop_back();
+    while (!parser.Pending.empty() && BinaryLevel(parser.Pending.back()) >= level &&
+           BinaryLevel(parser.Pending.back()) > 0) {
+        Emit(parser, parser.Pending.back());
+        parser.Pending.pop_back();
     }
 }
 
 void Fail(Parser& parser, int code) {
-    parser.tokens.ErrorCode = code;
-    parser.tokens.CurrentToken = Opcode::ERROR_TOKEN;
+    parser.Tokens.ErrorCode = code;
+    parser.Tokens.CurrentToken = Opcode::ERROR_TOKEN;
 }
 
 // Where an operand is expected: '(' and unary operators wait, an operand is
 // emitted. Returns true when an operand completed a primary.
 bool TakeOperandToken(Parser& parser) {
-    const Opcode token = parser.tokens.CurrentToken;
+    const Opcode token = parser.Tokens.CurrentToken;
     if (token == Opcode::LPAREN || IsUnaryOperator(token)) {
-        parser.pending.push_back(token);
+        parser.Pending.push_back(token);
         return false;
     }
     if (IsOperand(token)) {
@@ -84,16 +97,16 @@ bool TakeOperandToken(Parser& parser) {
 // ')' closes its group; anything else ends the expression. Returns whether
 // an operand is expected next.
 bool TakeOperatorToken(Parser& parser) {
-    const Opcode token = parser.tokens.CurrentToken;
+    const Opcode token = parser.Tokens.CurrentToken;
     if (IsBinaryOperator(token)) {
         EmitBinaries(parser, BinaryLevel(token));
-        parser.pending.push_back(token);
+        parser.Pending.push_back(token);
         return true;
     }
     EmitBinaries(parser, 1);
-    const bool inGroup = !parser.pending.empty() && parser.pending.back() == Opcode::LPAREN;
+    const bool inGroup = !parser.Pending.empty() && parser.Pending.back() == Opcode::LPAREN;
     if (token == Opcode::RPAREN && inGroup) {
-        parser.pending.pop_back();
+        parser.Pending.pop_back();
         EmitUnaries(parser);
         return false;
     }
@@ -107,16 +120,16 @@ bool TakeOperatorToken(Parser& parser) {
 
 void ParseExpression(Parser& parser) {
     bool operandExpected = true;
-    while (parser.tokens.CurrentToken != Opcode::ERROR_TOKEN) {
+    while (parser.Tokens.CurrentToken != Opcode::ERROR_TOKEN) {
         if (operandExpected) {
             operandExpected = !TakeOperandToken(parser);
-        } else if (parser.tokens.CurrentToken == Opcode::END_OF_TEXT) {
+        } else if (parser.Tokens.CurrentToken == Opcode::END_OF_TEXT) {
             TakeOperatorToken(parser);
             return;
         } else {
             operandExpected = TakeOperatorToken(parser);
         }
-        if (parser.tokens.CurrentToken != Opcode::ERROR_TOKEN) NextToken(parser.tokens);
+        if (parser.Tokens.CurrentToken != Opcode::ERROR_TOKEN) NextToken(parser.Tokens);
     }
 }
 
@@ -125,11 +138,11 @@ void ParseExpression(Parser& parser) {
 CompileResult CompileFilter(std::string_view text, std::vector<std::int32_t>& program) {
     program.clear();
     Parser parser{CompilerState{}, program, {}};
-    NextToken(parser.tokens, text);
-    const Opcode first = parser.tokens.CurrentToken;
+    NextToken(parser.Tokens, text);
+    const Opcode first = parser.Tokens.CurrentToken;
     if (first != Opcode::END_OF_TEXT && first != Opcode::ERROR_TOKEN) ParseExpression(parser);
     program.push_back(Word(Opcode::START));
-    return {parser.tokens.ErrorCode, parser.tokens.ErrorPosition};
+    return {parser.Tokens.ErrorCode, parser.Tokens.ErrorPosition};
 }
 
 }  // namespace zelmot

@@ -6,14 +6,15 @@
 #include <array>
 #include <cstdint>
 
+#include "common/ascii.h"
 #include "filter/filter_compiler.h"
 
 namespace zelmot {
 namespace {
 
 struct OperatorSpelling {
-    std::string_view spelling;  // upper case
-    Opcode code;
+    std::string_view Spelling;  // upper case
+    Opcode Code;
 };
 
 // Tried in order, prefix match without regard to case: two-character
@@ -29,35 +30,17 @@ constexpr std::array<OperatorSpelling, 24> kOperatorTable{{
     {"~", Opcode::COMPL}, {"(", Opcode::LPAREN}, {")", Opcode::RPAREN},
 }};
 
-// Operand codes of the code letters 'M' to 'X'.
-constexpr std::array<Opcode, 12> kCodeLetterOperand{{
-    Opcode::STS, Opcode::LEN, Opcode::SD, Opcode::ADDRESS, Opcode::FC, Opcode::DSAP,
-    Opcode::SSAP, Opcode::GapTme, Opcode::GapAft, Opcode::DataByte, Opcode::DataWord, Opcode::CmdArg,
-}};
-
 constexpr std::size_t kHexRunMax = 6;  // "0x" and at most four digits
-constexpr int kPastEnd = -1;
-
-int CharAt(std::string_view text, std::size_t i) {
-    return i < text.size() ? static_cast<unsigned char>(text[i]) : kPastEnd;
-}
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsLetterOrDigit(int c) { return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-int HexDigitValue(int c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+// The character at i, or NUL past the end (no class below takes NUL).
+char CharAt(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
 int Offset(std::size_t i) { return static_cast<int>(i); }
 
 const OperatorSpelling* MatchOperator(std::string_view text, std::size_t at) {
     for (const OperatorSpelling& op : kOperatorTable) {
-        if (text.size() - at < op.spelling.size()) continue;
+        if (text.size() - at < op.Spelling.size()) continue;
         bool same = true;
-        for (std::size_t i = 0; same && i < op.spelling.size(); ++i) {
-            same = AsciiUpper(text[at + i]) == op.spelling[i];
+        for (std::size_t i = 0; same && i < op.Spelling.size(); ++i) {
+            same = ascii::ToUpper(text[at + i]) == op.Spelling[i];
         }
         if (same) return &op;
     }
@@ -79,11 +62,11 @@ void Fail(CompilerState& state, int code, int position) {
 // digits must be "0x" and one to four hexadecimal digits.
 bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
     n = 0;
-    while (IsLetterOrDigit(CharAt(state.text, q + n))) ++n;
+    while (ascii::IsAlnum(CharAt(state.Text, q + n))) ++n;
     if (n <= 2 || n > kHexRunMax) return false;
     std::int32_t value = 0;
     for (std::size_t i = q + 2; i < q + n; ++i) {
-        const int digit = HexDigitValue(CharAt(state.text, i));
+        const int digit = ascii::HexDigitValue(CharAt(state.Text, i));
         if (digit < 0) return false;
         value = value * 16 + digit;
     }
@@ -95,8 +78,8 @@ bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
 // a digit), and the digits that directly follow it.
 bool ReadDecimalNumber(CompilerState& state, std::size_t q, std::size_t& n) {
     n = 1;
-    while (IsDigit(CharAt(state.text, q + n))) ++n;
-    state.NumberText.assign(state.text.substr(q, n));
+    while (ascii::IsDigit(CharAt(state.Text, q + n))) ++n;
+    state.NumberText.assign(state.Text.substr(q, n));
     return CheckDecimalText(state.NumberText, state.NumberValue);
 }
 
@@ -104,7 +87,7 @@ bool ReadDecimalNumber(CompilerState& state, std::size_t q, std::size_t& n) {
 std::size_t ReadNumber(CompilerState& state, std::size_t q) {
     state.ErrorPosition = Offset(q);
     std::size_t n = 1;
-    const bool hex = CharAt(state.text, q) == '0' && (CharAt(state.text, q + 1) == 'x' || CharAt(state.text, q + 1) == 'X');
+    const bool hex = CharAt(state.Text, q) == '0' && (CharAt(state.Text, q + 1) == 'x' || CharAt(state.Text, q + 1) == 'X');
     const bool valid = hex ? ReadHexNumber(state, q, n) : ReadDecimalNumber(state, q, n);
     if (valid) return n;
     Fail(state, kInvalidValue, Offset(q + n) - 1);  // the last character read
@@ -117,53 +100,53 @@ void ReadNumberToken(CompilerState& state, std::size_t q, Opcode code, bool oper
     if (n == 0) return;
     if (!operandExpected) return Fail(state, kMissingOperator, Offset(q) - 1);
     state.CurrentToken = code;
-    state.cursor = q + n;
+    state.Cursor = q + n;
 }
 
 void TakeOperator(CompilerState& state, const OperatorSpelling& op, bool operandExpected) {
-    const int before = Offset(state.cursor) - 1;
-    if (op.code == Opcode::SUB && operandExpected) {
+    const int before = Offset(state.Cursor) - 1;
+    if (op.Code == Opcode::SUB && operandExpected) {
         state.CurrentToken = Opcode::NEGATE;
-        state.cursor += 1;
+        state.Cursor += 1;
         return;
     }
-    if (op.code == Opcode::LPAREN && !operandExpected) return Fail(state, kMissingOperator, before);
-    if ((op.code == Opcode::NOT || op.code == Opcode::COMPL) && state.CurrentToken == Opcode::RPAREN) {
+    if (op.Code == Opcode::LPAREN && !operandExpected) return Fail(state, kMissingOperator, before);
+    if ((op.Code == Opcode::NOT || op.Code == Opcode::COMPL) && state.CurrentToken == Opcode::RPAREN) {
         return Fail(state, kMissingOperator, before);
     }
-    if ((op.code == Opcode::RPAREN || IsBinaryOperator(op.code)) && operandExpected) {
+    if ((op.Code == Opcode::RPAREN || IsBinaryOperator(op.Code)) && operandExpected) {
         return Fail(state, kMissingParameter, before);
     }
-    state.CurrentToken = op.code;
-    state.cursor += op.spelling.size();
+    state.CurrentToken = op.Code;
+    state.Cursor += op.Spelling.size();
 }
 
 }  // namespace
 
 void NextToken(CompilerState& state, std::string_view text) {
-    state.text = text;
-    state.cursor = 0;
+    state.Text = text;
+    state.Cursor = 0;
     NextToken(state);
 }
 
 void NextToken(CompilerState& state) {
     const bool operandExpected = OperandExpected(state.CurrentToken);
-    while (CharAt(state.text, state.cursor) == ' ') ++state.cursor;
-    if (state.cursor >= state.text.size()) {
+    while (CharAt(state.Text, state.Cursor) == ' ') ++state.Cursor;
+    if (state.Cursor >= state.Text.size()) {
         state.CurrentToken = Opcode::END_OF_TEXT;
         return;
     }
-    const std::size_t at = state.cursor;
-    const int ch = CharAt(state.text, at);
-    if (const OperatorSpelling* op = MatchOperator(state.text, at)) {
+    const std::size_t at = state.Cursor;
+    const char ch = CharAt(state.Text, at);
+    if (const OperatorSpelling* op = MatchOperator(state.Text, at)) {
         state.ErrorPosition = Offset(at);
-        const bool signedNumber = op->code == Opcode::SUB && operandExpected && IsDigit(CharAt(state.text, at + 1));
+        const bool signedNumber = op->Code == Opcode::SUB && operandExpected && ascii::IsDigit(CharAt(state.Text, at + 1));
         if (!signedNumber) return TakeOperator(state, *op, operandExpected);
     }
     state.NumberText.clear();
-    if (ch >= 'M' && ch <= 'X') {
-        ReadNumberToken(state, at + 1, kCodeLetterOperand[static_cast<std::size_t>(ch - 'M')], operandExpected);
-    } else if (IsDigit(ch) || ch == '-') {
+    if (const Opcode operand = CodeLetterOperand(ch); operand != Opcode::START) {
+        ReadNumberToken(state, at + 1, operand, operandExpected);
+    } else if (ascii::IsDigit(ch) || ch == '-') {
         ReadNumberToken(state, at, Opcode::LITERAL, operandExpected);
     } else {
         Fail(state, kInvalidOperator, Offset(at));
@@ -185,7 +168,7 @@ bool CheckDecimalText(std::string& text, std::int32_t& value) {
     const bool negative = text[0] == '-';
     if (text[0] == '-' || text[0] == '+') ++i;
     std::int64_t magnitude = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
+    for (; i < text.size() && ascii::IsDigit(text[i]); ++i) {
         magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
     }
     value = static_cast<std::int32_t>(negative ? -magnitude : std::min(magnitude, kLimit - 1));

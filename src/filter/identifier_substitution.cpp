@@ -5,25 +5,23 @@
 // replacement.
 #include <string_view>
 
+#include "common/ascii.h"
 #include "filter/equation_text.h"
 #include "filter/identifier_table.h"
+#include "filter/opcodes.h"
 
 namespace zelmot {
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-bool IsIdentifierChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool IsIdentifierChar(char c) { return ascii::IsAlnum(c) || c == '_'; }
 
 bool IsLogicWord(std::string_view word) {
-    if (word.size() == 2) return AsciiUpper(word[0]) == 'O' && AsciiUpper(word[1]) == 'R';
-    return word.size() == 3 && AsciiUpper(word[0]) == 'A' && AsciiUpper(word[1]) == 'N' &&
-           AsciiUpper(word[2]) == 'D';
+    if (word.size() == 2) return ascii::ToUpper(word[0]) == 'O' && ascii::ToUpper(word[1]) == 'R';
+    return word.size() == 3 && ascii::ToUpper(word[0]) == 'A' && ascii::ToUpper(word[1]) == 'N' &&
+           ascii::ToUpper(word[2]) == 'D';
 }
 
-bool IsIndexedField(std::uint8_t code) { return code == 'V' || code == 'W' || code == 'X'; }
+bool IsIndexedCode(std::uint8_t code) { return IsIndexedField(CodeLetterOperand(static_cast<char>(code))); }
 
 // "0x" or "0X" at i.
 bool HexPrefixAt(const std::string& text, std::size_t i) {
@@ -34,7 +32,7 @@ bool HexPrefixAt(const std::string& text, std::size_t i) {
 // position after them.
 std::size_t CopyHexLiteral(const std::string& text, std::size_t i, std::string& out) {
     out += "0x";
-    for (i += 2; i < text.size() && IsHexDigit(text[i]); ++i) out.push_back(text[i]);
+    for (i += 2; i < text.size() && ascii::IsHexDigit(text[i]); ++i) out.push_back(text[i]);
     return i;
 }
 
@@ -50,7 +48,7 @@ Outcome CopyIndex(const std::string& text, std::uint8_t code, std::size_t& pos, 
     if (HexPrefixAt(text, i)) {
         i = CopyHexLiteral(text, i, replacement);
     } else {
-        for (; i < text.size() && IsDigit(text[i]); ++i) replacement.push_back(text[i]);
+        for (; i < text.size() && ascii::IsDigit(text[i]); ++i) replacement.push_back(text[i]);
     }
     if (i >= text.size() || text[i] != ']') {
         return ErrorTextOf("Invalid Option ShowOnly Equation: ']' Expected '" + replacement + "'");
@@ -74,13 +72,13 @@ Outcome SubstituteIdentifier(const std::string& text, std::size_t& pos, std::str
     if (entry == nullptr) {
         return ErrorTextOf("Invalid Option ShowOnly Equation: Undefined Identifier '" + std::string(name) + "'");
     }
-    if (entry->code == kConstantCode) {
-        out += std::to_string(entry->value);
+    if (entry->Code == kConstantCode) {
+        out += std::to_string(entry->Value);
         return Success();
     }
-    if (IsIndexedField(entry->code)) return CopyIndex(text, entry->code, pos, out);
-    out.push_back(static_cast<char>(entry->code));
-    out += std::to_string(entry->value);
+    if (IsIndexedCode(entry->Code)) return CopyIndex(text, entry->Code, pos, out);
+    out.push_back(static_cast<char>(entry->Code));
+    out += std::to_string(entry->Value);
     return Success();
 }
 
@@ -91,7 +89,7 @@ Outcome SubstituteIdentifiers(const std::string& equation, std::string& substitu
     std::size_t pos = 0;
     while (pos < equation.size()) {
         const char c = equation[pos];
-        if (IsLetter(c) || c == '_') {
+        if (ascii::IsAlpha(c) || c == '_') {
             Outcome replaced = SubstituteIdentifier(equation, pos, substituted);
             if (!replaced.IsOk()) return replaced;
         } else if (HexPrefixAt(equation, pos)) {

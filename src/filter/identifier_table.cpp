@@ -3,16 +3,20 @@
 
 #include <array>
 
+#include "common/ascii.h"
+#include "common/fdl_codes.h"
+#include "filter/opcodes.h"
+
 namespace zelmot {
 namespace {
 
 constexpr std::array<IdentifierEntry, 56> kIdentifierTable{{
-    {"STSOK", kConstantCode, 0x00},  {"STSSTP", kConstantCode, 0x01}, {"STSPAR", kConstantCode, 0x02},
-    {"STSSD", kConstantCode, 0x04},  {"STSRPT", kConstantCode, 0x08}, {"STSUND", kConstantCode, 0x10},
-    {"STSOVR", kConstantCode, 0x20}, {"STSCHK", kConstantCode, 0x40}, {"STSED", kConstantCode, 0x80},
-    {"SD1", kConstantCode, 0x10},    {"SD2", kConstantCode, 0x68},    {"SD3", kConstantCode, 0xA2},
-    {"SD4", kConstantCode, 0xDC},    {"SC", kConstantCode, 0xE5},     {"ED", kConstantCode, 0x16},
-    {"SAPEXT", kConstantCode, 0x80}, {"TYPMSK", kConstantCode, 0xCF}, {"MTM1", kConstantCode, 0x40},
+    {"STSOK", kConstantCode, 0x00},  {"STSSTP", kConstantCode, fdl::StsStopBit}, {"STSPAR", kConstantCode, fdl::StsParity},
+    {"STSSD", kConstantCode, fdl::StsStartDelimiter},  {"STSRPT", kConstantCode, fdl::StsRepeat}, {"STSUND", kConstantCode, fdl::StsUnderrun},
+    {"STSOVR", kConstantCode, fdl::StsOverrun}, {"STSCHK", kConstantCode, fdl::StsCheckSum}, {"STSED", kConstantCode, fdl::StsEndDelimiter},
+    {"SD1", kConstantCode, fdl::SD1},    {"SD2", kConstantCode, fdl::SD2},    {"SD3", kConstantCode, fdl::SD3},
+    {"SD4", kConstantCode, fdl::SD4},    {"SC", kConstantCode, fdl::SC},     {"ED", kConstantCode, fdl::ED},
+    {"SAPEXT", kConstantCode, fdl::SapExtBit}, {"TYPMSK", kConstantCode, 0xCF}, {"MTM1", kConstantCode, 0x40},
     {"MTM2", kConstantCode, 0xC0},   {"MSRD", kConstantCode, 0x41},   {"MSDN", kConstantCode, 0x42},
     {"SDAL", kConstantCode, 0x43},   {"SDNL", kConstantCode, 0x44},   {"SDAH", kConstantCode, 0x45},
     {"SDNH", kConstantCode, 0x46},   {"RDD", kConstantCode, 0x47},    {"GSRD", kConstantCode, 0x48},
@@ -21,28 +25,18 @@ constexpr std::array<IdentifierEntry, 56> kIdentifierTable{{
     {"RLSR", kConstantCode, 0x4F},   {"OK", kConstantCode, 0x00},     {"UE", kConstantCode, 0x01},
     {"RR", kConstantCode, 0x02},     {"RS", kConstantCode, 0x03},     {"DL", kConstantCode, 0x08},
     {"NR", kConstantCode, 0x09},     {"DH", kConstantCode, 0x0A},     {"RD", kConstantCode, 0x0C},
-    {"RDH", kConstantCode, 0x0D},    {"STS", 'M', 0},                 {"LEN", 'N', 0},
-    {"SD", 'O', 0},                  {"DA", 'P', 0},                  {"SA", 'P', 1},
-    {"FC", 'Q', 0},                  {"DSAP", 'R', 0},                {"SSAP", 'S', 0},
-    {"DataByte", 'V', 0},            {"DataWord", 'W', 0},            {"CmdArg", 'X', 0},
-    {"GapTme", 'T', 0},              {"GapAft", 'U', 0},
+    {"RDH", kConstantCode, 0x0D},    {"STS", CodeLetter(Opcode::STS), 0},                 {"LEN", CodeLetter(Opcode::LEN), 0},
+    {"SD", CodeLetter(Opcode::SD), 0},                  {"DA", CodeLetter(Opcode::ADDRESS), 0},                  {"SA", CodeLetter(Opcode::ADDRESS), 1},
+    {"FC", CodeLetter(Opcode::FC), 0},                  {"DSAP", CodeLetter(Opcode::DSAP), 0},                {"SSAP", CodeLetter(Opcode::SSAP), 0},
+    {"DataByte", CodeLetter(Opcode::DataByte), 0},            {"DataWord", CodeLetter(Opcode::DataWord), 0},            {"CmdArg", CodeLetter(Opcode::CmdArg), 0},
+    {"GapTme", CodeLetter(Opcode::GapTme), 0},              {"GapAft", CodeLetter(Opcode::GapAft), 0},
 }};
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
 const IdentifierEntry* LookupIdentifier(std::string_view name) {
     for (const IdentifierEntry& entry : kIdentifierTable) {
-        if (SameIgnoringCase(entry.name, name)) return &entry;
+        if (ascii::EqualsNoCase(entry.Name, name)) return &entry;
     }
     return nullptr;
 }

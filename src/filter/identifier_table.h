@@ -11,9 +11,9 @@ namespace zelmot {
 constexpr std::uint8_t kConstantCode = 1;
 
 struct IdentifierEntry {
-    std::string_view name;
-    std::uint8_t code;   // kConstantCode, or the field's code letter
-    std::int32_t value;  // a constant's value, or the number after a field's letter
+    std::string_view Name;
+    std::uint8_t Code;   // kConstantCode, or the field's code letter
+    std::int32_t Value;  // a constant's value, or the number after a field's letter
 };
 
 // The entry whose name equals name as a whole, compared without regard to

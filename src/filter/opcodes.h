@@ -3,10 +3,15 @@
 // END_OF_TEXT exist only as tokens; START is also the program's end word.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace zelmot {
 
+// ORDER: the binary operators MULT .. OR and the operands STS .. CmdArg each
+// form one run of numbers (IsBinaryOperator, IsOperand); the operands' code
+// letters follow kCodeLetterOperand below.
 enum class Opcode : std::int32_t {
     ERROR_TOKEN = -1,  // the tokenizer or parser met an error
     START = 0,         // before the first token; the end of a program
@@ -66,5 +71,38 @@ constexpr bool IsBinaryOperator(Opcode code) {
 constexpr bool IsOperand(Opcode code) {
     return Word(code) >= Word(Opcode::STS) && Word(code) <= Word(Opcode::CmdArg);
 }
+
+// Identifier substitution writes a field as a code letter and a number; the
+// tokenizer reads the letter back. The letter of kCodeLetterOperand[i] is
+// kFirstCodeLetter + i: both sides use this one table.
+constexpr char kFirstCodeLetter = 'M';
+constexpr std::array<Opcode, 12> kCodeLetterOperand{{
+    Opcode::STS, Opcode::LEN, Opcode::SD, Opcode::ADDRESS, Opcode::FC, Opcode::DSAP,
+    Opcode::SSAP, Opcode::GapTme, Opcode::GapAft, Opcode::DataByte, Opcode::DataWord, Opcode::CmdArg,
+}};
+
+constexpr char CodeLetter(Opcode operand) {
+    for (std::size_t i = 0; i < kCodeLetterOperand.size(); ++i)
+        if (kCodeLetterOperand[i] == operand) return static_cast<char>(kFirstCodeLetter + i);
+    return '\0';
+}
+
+// The operand of a code letter; Opcode::START for a character that is none.
+constexpr Opcode CodeLetterOperand(char letter) {
+    if (letter < kFirstCodeLetter || letter >= kFirstCodeLetter + static_cast<int>(kCodeLetterOperand.size()))
+        return Opcode::START;
+    return kCodeLetterOperand[static_cast<std::size_t>(letter - kFirstCodeLetter)];
+}
+
+// Fields whose name takes an index in brackets ("DataByte[2]").
+constexpr bool IsIndexedField(Opcode operand) {
+    return operand == Opcode::DataByte || operand == Opcode::DataWord || operand == Opcode::CmdArg;
+}
+
+static_assert(Word(Opcode::OR) - Word(Opcode::MULT) == 15, "binary operators: one run, MULT first, OR last");
+static_assert(Word(Opcode::CmdArg) - Word(Opcode::STS) == 12, "operands: one run, STS first, CmdArg last");
+static_assert(CodeLetter(Opcode::STS) == 'M' && CodeLetter(Opcode::CmdArg) == 'X',
+              "the code letters run from M to X");
+static_assert(CodeLetterOperand('L') == Opcode::START && CodeLetterOperand('Y') == Opcode::START);
 
 }  // namespace zelmot

@@ -10,21 +10,30 @@
 namespace zelmot {
 namespace {
 
-// Message words of the compile errors 300 to 306.
-constexpr std::array<std::string_view, 7> kCompileErrorText{{
-    "Missing Parenthesis '", "Missing Parameter '", "Missing Operator '", "Invalid Parameter '",
-    "Invalid Operator '", "Invalid Value '", "Ambiguous Operator '",
+struct CompileErrorWords {
+    int Code;
+    std::string_view Text;
+};
+
+// The message words of each compile error.
+constexpr std::array<CompileErrorWords, 6> kCompileErrors{{
+    {kMissingParenthesis, "Missing Parenthesis '"},
+    {kMissingParameter, "Missing Parameter '"},
+    {kMissingOperator, "Missing Operator '"},
+    {kInvalidOperator, "Invalid Operator '"},
+    {kInvalidValue, "Invalid Value '"},
+    {kAmbiguousOperator, "Ambiguous Operator '"},
 }};
 
 // The message quotes the substituted text from the error position on; a
 // position of -1 (an operator as the first character) quotes all of it.
 Outcome CompileErrorText(const CompileResult& result, const std::string& substituted) {
     std::string message = "Option ShowOnly Expression Error: ";
-    const int index = result.ErrorCode - kMissingParenthesis;
-    if (index < 0 || index >= static_cast<int>(kCompileErrorText.size())) {
-        return ErrorTextOf(message + "Unknown");
-    }
-    message += kCompileErrorText[static_cast<std::size_t>(index)];
+    const CompileErrorWords* words = nullptr;
+    for (const CompileErrorWords& entry : kCompileErrors)
+        if (entry.Code == result.ErrorCode) words = &entry;
+    if (words == nullptr) return ErrorTextOf(message + "Unknown");
+    message += words->Text;
     const std::size_t from = result.ErrorPosition < 0 ? 0 : static_cast<std::size_t>(result.ErrorPosition);
     if (from < substituted.size()) message.append(substituted, from);
     return ErrorTextOf(std::move(message));

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "options/option_file.h"
-#include "options/option_text.h"
+#include "common/ascii.h"
 
 namespace zelmot {
 namespace {
@@ -18,34 +18,34 @@ constexpr std::size_t kLineBufferSize = 200;
 // bytes: at most kLineBufferSize - 1 characters, the line feed included,
 // always terminated (a NUL byte read from the file ends the text early).
 struct LinePiece {
-    char text[kLineBufferSize] = {};
-    std::size_t count = 0;  // characters read, NUL bytes included
-    bool complete = false;  // ends with a line feed or at the end of the text
+    char Text[kLineBufferSize] = {};
+    std::size_t Count = 0;  // characters read, NUL bytes included
+    bool Complete = false;  // ends with a line feed or at the end of the text
 };
 
 // False at the end of the source with nothing read.
 bool ReadLinePiece(TextSource& source, LinePiece& piece) {
-    piece.count = 0;
-    piece.complete = false;
-    while (piece.count < kLineBufferSize - 1) {
+    piece.Count = 0;
+    piece.Complete = false;
+    while (piece.Count < kLineBufferSize - 1) {
         int c = NextTextChar(source);
         if (c == kEndOfText) {
-            piece.complete = true;
+            piece.Complete = true;
             break;
         }
-        piece.text[piece.count++] = static_cast<char>(c);
+        piece.Text[piece.Count++] = static_cast<char>(c);
         if (c == '\n') {
-            piece.complete = true;
+            piece.Complete = true;
             break;
         }
     }
-    piece.text[piece.count] = '\0';
-    return piece.count > 0;
+    piece.Text[piece.Count] = '\0';
+    return piece.Count > 0;
 }
 
 // Leading white space and one trailing line feed removed.
 char* StripLine(char* text) {
-    while (IsOptionBlank(*text)) ++text;
+    while (ascii::IsSpace(*text)) ++text;
     std::size_t length = std::strlen(text);
     if (length > 0 && text[length - 1] == '\n') text[length - 1] = '\0';
     return text;
@@ -61,7 +61,7 @@ void SkipRestOfLine(TextSource& source) {
 // the ShowOnly line, however long, is ignored.
 Outcome HandOverShowOnly(TextSource& source, const LinePiece& piece, DisplayOptions& options, FilterState& filter) {
     options.ShowOnlyActive = true;
-    if (!piece.complete) SkipRestOfLine(source);
+    if (!piece.Complete) SkipRestOfLine(source);
     return ReadShowOnlyEquation(source, filter);
 }
 
@@ -70,9 +70,9 @@ Outcome HandOverShowOnly(TextSource& source, const LinePiece& piece, DisplayOpti
 Outcome ReadOptionLines(TextSource& source, DisplayOptions& options, FilterState& filter) {
     LinePiece piece;
     while (ReadLinePiece(source, piece)) {
-        char* line = StripLine(piece.text);
+        char* line = StripLine(piece.Text);
         if (line[0] == ';' || line[0] == '\0') continue;
-        Outcome result = StartsWithNoCase(line, "ShowOnly", 8) ? HandOverShowOnly(source, piece, options, filter)
+        Outcome result = ascii::StartsWithNoCase(line, "ShowOnly") ? HandOverShowOnly(source, piece, options, filter)
                                                                : ParseOptionLine(line, options);
         if (result.IsError()) return result;
     }
@@ -91,8 +91,8 @@ Outcome ReadOptionFile(const std::string& path, DisplayOptions& options, FilterS
         return ErrorText("Unable to Open Option File %s", path.c_str());
     }
     TextSource source;
-    source.file = file;
-    source.pushedBack = first == EOF ? kEndOfText : first;
+    source.File = file;
+    source.PushedBack = first == EOF ? kEndOfText : first;
     Outcome result = ReadOptionLines(source, options, filter);
     std::fclose(file);
     return result;

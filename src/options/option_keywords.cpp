@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "options/option_file.h"
-#include "options/option_text.h"
+#include "common/ascii.h"
 #include "options/option_values.h"
 
 namespace zelmot {
@@ -15,9 +15,9 @@ namespace {
 enum class KeywordKind : std::uint8_t { Flag, Ignored, Time, Graph };
 
 struct OptionKeyword {
-    std::string_view name;
-    std::uint8_t compareLength;  // also where a value argument begins
-    KeywordKind kind;
+    std::string_view Name;
+    std::uint8_t CompareLength;  // also where a value argument begins
+    KeywordKind Kind;
     bool DisplayOptions::*flag = nullptr;
     TimeFormat DisplayOptions::*time = nullptr;
     GraphSpec DisplayOptions::*graph = nullptr;
@@ -66,7 +66,7 @@ constexpr std::array<OptionKeyword, 25> kOptionKeywords{{
 
 const OptionKeyword* FindKeyword(const char* line) {
     for (const OptionKeyword& keyword : kOptionKeywords) {
-        if (StartsWithNoCase(line, keyword.name, keyword.compareLength)) return &keyword;
+        if (ascii::StartsWithNoCase(line, keyword.Name.substr(0, keyword.CompareLength))) return &keyword;
     }
     return nullptr;
 }
@@ -76,12 +76,12 @@ const OptionKeyword* FindKeyword(const char* line) {
 Outcome ParseOptionLine(char* line, DisplayOptions& options) {
     const OptionKeyword* keyword = FindKeyword(line);
     if (keyword == nullptr) return ErrorText("Invalid Option Argument '%s'", line);
-    char* argument = line + keyword->compareLength;
-    switch (keyword->kind) {
+    char* argument = line + keyword->CompareLength;
+    switch (keyword->Kind) {
         case KeywordKind::Flag: options.*(keyword->flag) = true; return Success();
         case KeywordKind::Ignored: return Success();
         case KeywordKind::Time: return ReadTimeFormatArgument(argument, options.*(keyword->time));
-        case KeywordKind::Graph: return ReadGraphArguments(argument, keyword->name, options.*(keyword->graph));
+        case KeywordKind::Graph: return ReadGraphArguments(argument, keyword->Name, options.*(keyword->graph));
     }
     return Success();
 }

@@ -7,14 +7,14 @@
 #include <array>
 #include <limits>
 
-#include "options/option_text.h"
+#include "common/ascii.h"
 
 namespace zelmot {
 namespace {
 
 struct TimeUnit {
-    std::string_view name;
-    std::int64_t nanoseconds;
+    std::string_view Name;
+    std::int64_t Nanoseconds;
 };
 
 // Tested in this order; the first match wins.
@@ -31,15 +31,6 @@ constexpr std::uint64_t kMaxUnsigned32 = 0xFFFFFFFFu;
 constexpr std::int64_t kMaxSigned32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kMinSigned32 = std::numeric_limits<std::int32_t>::min();
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    char lower = LowerAscii(c);
-    if (lower >= 'a' && lower <= 'f') return lower - 'a' + 10;
-    return -1;
-}
-
-bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Reads an optional sign; true for '-'.
 bool ReadSign(const char*& p) {
     if (*p != '+' && *p != '-') return false;
@@ -52,14 +43,14 @@ bool ReadSign(const char*& p) {
 // value beyond 32 bits saturates to 0xFFFFFFFF whatever its sign; otherwise
 // a '-' negates it modulo 2^32. The 32 bits are then read as signed.
 bool ScanHex(const char* p, std::int32_t& value) {
-    while (IsOptionBlank(*p)) ++p;
+    while (ascii::IsSpace(*p)) ++p;
     bool negative = ReadSign(p);
-    if (p[0] == '0' && LowerAscii(p[1]) == 'x' && HexDigitValue(p[2]) >= 0) p += 2;
-    if (HexDigitValue(*p) < 0) return false;
+    if (p[0] == '0' && ascii::ToLower(p[1]) == 'x' && ascii::HexDigitValue(p[2]) >= 0) p += 2;
+    if (ascii::HexDigitValue(*p) < 0) return false;
     std::uint64_t magnitude = 0;
     bool saturated = false;
-    for (; HexDigitValue(*p) >= 0; ++p) {
-        magnitude = magnitude * 16 + static_cast<std::uint64_t>(HexDigitValue(*p));
+    for (; ascii::HexDigitValue(*p) >= 0; ++p) {
+        magnitude = magnitude * 16 + static_cast<std::uint64_t>(ascii::HexDigitValue(*p));
         if (magnitude > kMaxUnsigned32) {
             magnitude = kMaxUnsigned32;
             saturated = true;
@@ -74,12 +65,12 @@ bool ScanHex(const char* p, std::int32_t& value) {
 // Signed decimal, scanned as a signed-long conversion does: white space
 // skipped, an optional sign, at least one digit. Clamped to 32 bits.
 bool ScanDecimal(const char* p, std::int32_t& value) {
-    while (IsOptionBlank(*p)) ++p;
+    while (ascii::IsSpace(*p)) ++p;
     bool negative = ReadSign(p);
-    if (!IsDecimalDigit(*p)) return false;
+    if (!ascii::IsDigit(*p)) return false;
     const std::int64_t limit = negative ? -kMinSigned32 : kMaxSigned32;
     std::int64_t magnitude = 0;
-    for (; IsDecimalDigit(*p); ++p) {
+    for (; ascii::IsDigit(*p); ++p) {
         magnitude = magnitude * 10 + (*p - '0');
         if (magnitude > limit) magnitude = limit;
     }
@@ -89,7 +80,7 @@ bool ScanDecimal(const char* p, std::int32_t& value) {
 
 const TimeUnit* FindTimeUnit(const char* unit) {
     for (const TimeUnit& entry : kTimeUnits) {
-        if (StartsWithNoCase(unit, entry.name, 2)) return &entry;
+        if (ascii::StartsWithNoCase(unit, entry.Name.substr(0, 2))) return &entry;
     }
     return nullptr;
 }
@@ -106,20 +97,20 @@ std::int64_t SaturatingProduct(std::int32_t count, std::int64_t unit) {
 }  // namespace
 
 char* SkipBlanks(char* cursor) {
-    while (IsOptionBlank(*cursor)) ++cursor;
+    while (ascii::IsSpace(*cursor)) ++cursor;
     if (*cursor == ';') *cursor = '\0';
     return cursor;
 }
 
 char* CutToken(char* start) {
     char* end = start;
-    while (*end != '\0' && *end != ';' && !IsOptionBlank(*end)) ++end;
+    while (*end != '\0' && *end != ';' && !ascii::IsSpace(*end)) ++end;
     if (*end == ';') *end = '\0';
     return end;
 }
 
 Outcome ParseNumber(char*& cursor, std::int32_t& value) {
-    if (cursor[0] == '0' && LowerAscii(cursor[1]) == 'x') {
+    if (cursor[0] == '0' && ascii::ToLower(cursor[1]) == 'x') {
         if (!ScanHex(cursor + 2, value)) return ErrorText("Invalid Hex Numeric String '%s'", cursor);
     } else if (cursor[0] == '\'') {
         ++cursor;
@@ -129,7 +120,7 @@ Outcome ParseNumber(char*& cursor, std::int32_t& value) {
     }
     // Whatever follows the number inside its word is passed over; a ';'
     // does not stop this.
-    while (*cursor != '\0' && !IsOptionBlank(*cursor)) ++cursor;
+    while (*cursor != '\0' && !ascii::IsSpace(*cursor)) ++cursor;
     return Success();
 }
 
@@ -151,7 +142,7 @@ Outcome ParseTimeValue(char*& cursor, std::int64_t& nanoseconds) {
     *unit = unitFirst;
     *end = kept;
     cursor = end;
-    nanoseconds = SaturatingProduct(count, found->nanoseconds);
+    nanoseconds = SaturatingProduct(count, found->Nanoseconds);
     return Success();
 }
 

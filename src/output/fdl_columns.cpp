@@ -8,10 +8,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kAddressMask = 0x7F;
-constexpr std::uint8_t kRequestBit = 0x40;
-constexpr std::uint8_t kFcbBit = 0x20;
-constexpr std::uint8_t kFcvBit = 0x10;
 
 // A function name, or "Typ?(%02x) " with the whole FC when it has none.
 void PutFunctionName(TextOut& out, std::string_view name, std::uint8_t fc) {
@@ -26,8 +22,8 @@ void PutFunctionName(TextOut& out, std::string_view name, std::uint8_t fc) {
 
 void PutRequest(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
     if (showFcbTyp) {
-        PutChar(out, (fc & kFcbBit) != 0 ? '1' : '0');
-        PutText(out, (fc & kFcvBit) != 0 ? "v " : "  ");
+        PutChar(out, (fc & fdl::FcFcbBit) != 0 ? '1' : '0');
+        PutText(out, (fc & fdl::FcFcvBit) != 0 ? "v " : "  ");
     }
     PutFunctionName(out, RequestFunctionName(fc), fc);
 }
@@ -40,34 +36,32 @@ void PutResponse(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
 // Each byte as "%02x ", written straight into the output buffer.
 void PutHexBytes(TextOut& out, ByteView data) {
     static constexpr char digits[] = "0123456789abcdef";
-    char* p = Reserve(out, 3 * data.size);
-    for (std::size_t i = 0; i < data.size; ++i) {
-        std::uint8_t value = data.data[i];
+    char* p = Reserve(out, 3 * data.Size);
+    for (std::size_t i = 0; i < data.Size; ++i) {
+        std::uint8_t value = data.Data[i];
         p[3 * i] = digits[value >> 4];
         p[3 * i + 1] = digits[value & 15];
         p[3 * i + 2] = ' ';
     }
-    out.used += 3 * data.size;
+    out.Used += 3 * data.Size;
 }
 
 void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
     if (!options.DataSgn && !options.DataUns) return PutHexBytes(out, data);
-    for (std::size_t i = 0; i < data.size; ++i) {
+    for (std::size_t i = 0; i < data.Size; ++i) {
         std::uint8_t value = ByteAt(data, i);
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int8_t>(value), 4);
-        } else if (options.DataUns) {
-            PutUnsigned(out, value, 3);
         } else {
-            PutHexByte(out, value);
+            PutUnsigned(out, value, 3);
         }
         PutChar(out, ' ');
     }
 }
 
-// Words with the first byte of each pair as the high byte; data.size is even.
+// Words with the first byte of each pair as the high byte; data.Size is even.
 void PutWords(TextOut& out, const DisplayOptions& options, ByteView data) {
-    for (std::size_t i = 0; i + 1 < data.size; i += 2) {
+    for (std::size_t i = 0; i + 1 < data.Size; i += 2) {
         auto value = static_cast<std::uint16_t>((ByteAt(data, i) << 8) | ByteAt(data, i + 1));
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int16_t>(value), 6);
@@ -85,15 +79,15 @@ void PutWords(TextOut& out, const DisplayOptions& options, ByteView data) {
 void WriteAddressColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da,
                         std::uint8_t sa) {
     if (options.NoDst && options.NoSrc) return;
-    if (!options.NoDst) PutUnsigned(out, da & kAddressMask, 3);
+    if (!options.NoDst) PutUnsigned(out, da & fdl::AddressMask, 3);
     PutChar(out, '<');
-    if (!options.NoSrc) PutUnsigned(out, sa & kAddressMask, 3, Pad::Left);
+    if (!options.NoSrc) PutUnsigned(out, sa & fdl::AddressMask, 3, Pad::Left);
     PutChar(out, ' ');
 }
 
 void WriteFcColumn(TextOut& out, const DisplayOptions& options, std::uint8_t fc) {
     if (options.NoFc) return;
-    if ((fc & kRequestBit) != 0) {
+    if ((fc & fdl::FcRequestBit) != 0) {
         PutRequest(out, options.ShowFcbTyp, fc);
     } else {
         PutResponse(out, options.ShowFcbTyp, fc);
@@ -124,7 +118,7 @@ void WriteSapColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da
 }
 
 void WriteDataColumn(TextOut& out, const DisplayOptions& options, ByteView data) {
-    if (options.Data16 && data.size % 2 == 0) {
+    if (options.Data16 && data.Size % 2 == 0) {
         PutWords(out, options, data);
     } else {
         PutBytes(out, options, data);

@@ -13,7 +13,7 @@
 namespace zelmot {
 
 // Bit 7 of DA or SA: a SAP byte for that side follows the FC.
-inline bool HasExtension(std::uint8_t address) { return (address & 0x80u) != 0; }
+inline bool HasExtension(std::uint8_t address) { return (address & fdl::SapExtBit) != 0; }
 
 // DA and SA as received; the column is 8 characters wide with both shown,
 // 5 with one and absent with none.

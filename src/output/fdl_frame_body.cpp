@@ -5,7 +5,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kEndDelimiter = 0x16;
 // DA, SA, FC, FCS and ED: the bytes every body has besides SAPs and data.
 constexpr std::size_t kFixedBodyBytes = 5;
 constexpr std::size_t kFirstSapIndex = 3;
@@ -21,7 +20,7 @@ std::uint8_t TakeSap(ByteView body, std::uint8_t address, std::size_t& index) {
 }
 
 void PutEndDelimiter(TextOut& out, const DisplayOptions& options, std::uint8_t ed) {
-    if (ed == kEndDelimiter) {
+    if (ed == fdl::ED) {
         if (!options.NoDelim) PutText(out, "ED ");
         return;
     }
@@ -34,7 +33,7 @@ void PutEndDelimiter(TextOut& out, const DisplayOptions& options, std::uint8_t e
 
 void WriteFrameBody(TextOut& out, const DisplayOptions& options, ByteView frame,
                     std::size_t daIndex) {
-    ByteView body = SubView(frame, daIndex, frame.size);
+    ByteView body = SubView(frame, daIndex, frame.Size);
     std::uint8_t da = ByteAt(body, 0);
     std::uint8_t sa = ByteAt(body, 1);
     WriteAddressColumn(out, options, da, sa);
@@ -43,7 +42,7 @@ void WriteFrameBody(TextOut& out, const DisplayOptions& options, ByteView frame,
     // SAP bytes announced by the address bits but missing from a short frame
     // would leave a negative data count: show the whole frame raw instead.
     std::size_t sapCount = SapCount(da, sa);
-    if (body.size < kFixedBodyBytes + sapCount) {
+    if (body.Size < kFixedBodyBytes + sapCount) {
         PutText(out, "SAP? ");
         WriteRawBytes(out, frame);
         return;
@@ -53,7 +52,7 @@ void WriteFrameBody(TextOut& out, const DisplayOptions& options, ByteView frame,
     std::uint8_t ssap = TakeSap(body, sa, index);
     WriteSapColumn(out, options, da, sa, dsap, ssap);
 
-    std::size_t dataCount = body.size - kFixedBodyBytes - sapCount;
+    std::size_t dataCount = body.Size - kFixedBodyBytes - sapCount;
     if (!options.NoData) WriteDataColumn(out, options, SubView(body, index, dataCount));
     index += dataCount;
 

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "common/fdl_codes.h"
+
 namespace zelmot {
 namespace {
 
@@ -25,16 +27,17 @@ constexpr std::array<std::string_view, 16> kResponseNames = {
 
 constexpr std::array<std::string_view, 4> kStationTypes = {"ss ", "mn ", "mr ", "mi "};
 
-// Letters of status bits 0x01 to 0x80.
+// Letters of status bits 0x01 to 0x80; keep in order with the receive status
+// bits of common/fdl_codes.h.
 constexpr std::string_view kStatusLetters = "spdruoce";
 
 }  // namespace
 
 std::string_view RequestFunctionName(std::uint8_t fc) {
-    return kRequestNames[((fc >> 3) & 0x10u) | (fc & 0x0Fu)];
+    return kRequestNames[((fc >> 3) & 0x10u) | (fc & fdl::FcFunctionMask)];
 }
 
-std::string_view ResponseFunctionName(std::uint8_t fc) { return kResponseNames[fc & 0x0Fu]; }
+std::string_view ResponseFunctionName(std::uint8_t fc) { return kResponseNames[fc & fdl::FcFunctionMask]; }
 
 std::string_view StationTypeName(std::uint8_t fc) { return kStationTypes[(fc >> 4) & 0x03u]; }
 

@@ -12,7 +12,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kSd2 = 0x68;
 constexpr std::size_t kSd1Count = 6;
 constexpr std::size_t kSd2MinCount = 9;
 constexpr std::size_t kSd2Overhead = 6;  // SD LE LEr SD and FCS ED around LE bytes
@@ -28,13 +27,13 @@ void WriteStatusColumn(TextOut& out, const DisplayOptions& options, std::uint8_t
     }
     char* p = Reserve(out, 8);
     for (unsigned bit = 0; bit < 8; ++bit) p[bit] = (status >> bit) & 1u ? StatusLetter(bit) : '.';
-    out.used += 8;
+    out.Used += 8;
 }
 
 // A complaint that carries the byte count ("Len(%u)? "), then the raw dump.
 void ComplainCount(TextOut& out, ByteView frame, std::string_view before, std::string_view after) {
     PutText(out, before);
-    PutUnsigned(out, frame.size);
+    PutUnsigned(out, frame.Size);
     PutText(out, after);
     WriteRawBytes(out, frame);
 }
@@ -45,27 +44,27 @@ void Complain(TextOut& out, ByteView frame, std::string_view text) {
 }
 
 void DecodeSd1(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.size != kSd1Count) return ComplainCount(out, frame, "Len(", ")? ");
+    if (frame.Size != kSd1Count) return ComplainCount(out, frame, "Len(", ")? ");
     WriteFrameBody(out, options, frame, 1);
 }
 
 void DecodeSd2(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.size < kSd2MinCount) return ComplainCount(out, frame, "SD2 Len(", ")? ");
+    if (frame.Size < kSd2MinCount) return ComplainCount(out, frame, "SD2 Len(", ")? ");
     std::uint8_t le = ByteAt(frame, 1);
-    if (le != frame.size - kSd2Overhead) return ComplainCount(out, frame, "SD2 LE?(", ") ");
+    if (le != frame.Size - kSd2Overhead) return ComplainCount(out, frame, "SD2 LE?(", ") ");
     if (ByteAt(frame, 2) != le) return Complain(out, frame, "SD2 LEr? ");
-    if (ByteAt(frame, 3) != kSd2) return Complain(out, frame, "SD2r? ");
+    if (ByteAt(frame, 3) != fdl::SD2) return Complain(out, frame, "SD2r? ");
     WriteFrameBody(out, options, frame, kSd2DaIndex);
 }
 
 void DecodeSd3(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.size != kSd3Count) return ComplainCount(out, frame, "SD3 Len(", ")? ");
+    if (frame.Size != kSd3Count) return ComplainCount(out, frame, "SD3 Len(", ")? ");
     WriteFrameBody(out, options, frame, 1);
 }
 
 // The token frame: its addresses and nothing more.
 void DecodeSd4(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.size != kSd4Count) return ComplainCount(out, frame, "Len(", ")? ");
+    if (frame.Size != kSd4Count) return ComplainCount(out, frame, "Len(", ")? ");
     WriteAddressColumn(out, options, ByteAt(frame, 1), ByteAt(frame, 2));
 }
 
@@ -78,29 +77,29 @@ void DecodeShortAck(TextOut& out, const DisplayOptions& options, ByteView frame)
         if (options.ShowFcbTyp) PutText(out, "   ");
         PutText(out, "SHAK ");
     }
-    if (frame.size != kShortAckCount) ComplainCount(out, frame, "Len(", ")? ");
+    if (frame.Size != kShortAckCount) ComplainCount(out, frame, "Len(", ")? ");
 }
 
 struct DelimiterRow {
-    std::uint8_t sd;
-    std::string_view word;  // written unless NoDelim
+    std::uint8_t Sd;
+    std::string_view Word;  // written unless NoDelim
     void (*decode)(TextOut&, const DisplayOptions&, ByteView frame);
 };
 
 constexpr std::array<DelimiterRow, 5> kDelimiters = {{
-    {0x10, "SD1 ", DecodeSd1},
-    {kSd2, "SD2 ", DecodeSd2},
-    {0xA2, "SD3 ", DecodeSd3},
-    {0xDC, "SD4 ", DecodeSd4},
-    {0xE5, "SC  ", DecodeShortAck},
+    {fdl::SD1, "SD1 ", DecodeSd1},
+    {fdl::SD2, "SD2 ", DecodeSd2},
+    {fdl::SD3, "SD3 ", DecodeSd3},
+    {fdl::SD4, "SD4 ", DecodeSd4},
+    {fdl::SC, "SC  ", DecodeShortAck},
 }};
 
 // sd is the byte at index 0: for a frame of no bytes, its status byte.
 void WriteDelimitedFrame(TextOut& out, const DisplayOptions& options, std::uint8_t sd,
                          ByteView frame) {
     for (const DelimiterRow& row : kDelimiters) {
-        if (row.sd != sd) continue;
-        if (!options.NoDelim) PutText(out, row.word);
+        if (row.Sd != sd) continue;
+        if (!options.NoDelim) PutText(out, row.Word);
         row.decode(out, options, frame);
         return;
     }

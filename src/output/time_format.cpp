@@ -3,15 +3,16 @@
 // cursor walking the text; the first unit written is blank-filled, later ones
 // zero-filled. A negative value is written as its magnitude with a '-'
 // directly before the first digit of the first unit written.
+#include "common/ascii.h"
 #include "output/time_columns.h"
 
 namespace zelmot {
 namespace {
 
 struct TimeUnit {
-    char name[3];
-    std::uint8_t width;       // digits of a unit after the first
-    bool separatorAlways;     // the next character is its separator, even a letter
+    char Name[3];
+    std::uint8_t Width;       // digits of a unit after the first
+    bool SeparatorAlways;     // the next character is its separator, even a letter
 };
 
 // In the fixed order of the walk; UnitValues fills its values in this order.
@@ -45,16 +46,13 @@ void PutLaterUnit(TextOut& out, std::uint64_t value, unsigned width) {
     if (width == 3) *p++ = static_cast<char>('0' + v / 100 % 10);
     p[0] = static_cast<char>('0' + v / 10 % 10);
     p[1] = static_cast<char>('0' + v % 10);
-    out.used += width;
+    out.Used += width;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The second character is looked at only when the first is not the end.
 bool MatchesUnit(const char* cursor, const char* name) {
-    return cursor[0] != '\0' && Lower(cursor[0]) == name[0] && Lower(cursor[1]) == name[1];
+    return cursor[0] != '\0' && ascii::ToLower(cursor[0]) == name[0] && ascii::ToLower(cursor[1]) == name[1];
 }
 
 unsigned DigitCount(std::uint64_t value) {
@@ -82,7 +80,7 @@ void PutFirstUnit(TextOut& out, std::uint64_t value, unsigned width, bool negati
 char TakeSeparator(const char*& cursor, bool separatorAlways) {
     char c = *cursor;
     if (c == '\0') return ' ';
-    if (!separatorAlways && IsLetter(c)) return '\0';
+    if (!separatorAlways && ascii::IsAlpha(c)) return '\0';
     ++cursor;
     return c;
 }
@@ -99,14 +97,14 @@ void WriteTime(TextOut& out, std::int64_t valueNs, const char* format) {
     bool first = true;
     for (std::size_t i = 0; i < kUnitCount; ++i) {
         const TimeUnit& unit = kTimeUnits[i];
-        if (!MatchesUnit(cursor, unit.name)) continue;
+        if (!MatchesUnit(cursor, unit.Name)) continue;
         cursor += 2;
         if (first) {
-            PutFirstUnit(out, values[i], unit.width, negative);
+            PutFirstUnit(out, values[i], unit.Width, negative);
         } else {
-            PutLaterUnit(out, values[i], unit.width);
+            PutLaterUnit(out, values[i], unit.Width);
         }
-        char separator = TakeSeparator(cursor, unit.separatorAlways);
+        char separator = TakeSeparator(cursor, unit.SeparatorAlways);
         if (separator != '\0') PutChar(out, separator);
         first = false;
     }

@@ -149,7 +149,7 @@ TEST_P(SyncSearch, FindsTheFirstRecordWithin280StrayBytes) {
     if (c.ok) {
         EXPECT_EQ(CapturePosition(reader), 40 + c.strays);
     } else {
-        EXPECT_EQ(synced.text, c.message);
+        EXPECT_EQ(synced.Text, c.message);
     }
 }
 
@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ReaderFixture, HeaderOnlyFileHasNoSyncMarkWhateverFollows) {
     WriteRun(12, 0, {test::CaptureHeaderBytes(), test::SplitIntoFiles(Records(5), {})[0]});
     Start(12, 0, 2);
-    EXPECT_EQ(OpenAndSync().text, "Capture File Sync Error: SYNC_MARK not found");
+    EXPECT_EQ(OpenAndSync().Text, "Capture File Sync Error: SYNC_MARK not found");
 }
 
 TEST_F(ReaderFixture, FalseCandidateIsRejectedAndTheSearchGoesOn) {
@@ -198,7 +198,7 @@ TEST_F(ReaderFixture, UnableToSyncAfter280RejectedCandidates) {
     }
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
     Start(12, 0, 1);
-    EXPECT_EQ(OpenAndSync().text, "Capture File Sync Error: Unable to Sync");
+    EXPECT_EQ(OpenAndSync().Text, "Capture File Sync Error: Unable to Sync");
 }
 
 TEST_F(ReaderFixture, RecordHeaderStraddlingTwoFilesReadsAsOne) {
@@ -234,7 +234,7 @@ TEST_F(ReaderFixture, DataUnderRunWhenTheNextFileIsTooShort) {
     Outcome read;
     while ((read = Next()).IsOk()) {
     }
-    EXPECT_EQ(read.text, "Capture File Read Error: Data Under Run");
+    EXPECT_EQ(read.Text, "Capture File Read Error: Data Under Run");
 }
 
 TEST_F(ReaderFixture, MissingFileInTheSequenceIsNamed) {
@@ -244,9 +244,9 @@ TEST_F(ReaderFixture, MissingFileInTheSequenceIsNamed) {
     Outcome read;
     while ((read = Next()).IsOk()) {
     }
-    EXPECT_EQ(read.text, "Unable to Open Input File " + dir.Path("cap1202.Zelmot"));
+    EXPECT_EQ(read.Text, "Unable to Open Input File " + dir.Path("cap1202.Zelmot"));
     EXPECT_FALSE(IsOpen(reader.File));
-    EXPECT_TRUE(out.open);  // the output text is the run's, never the reader's
+    EXPECT_TRUE(out.Open);  // the output text is the run's, never the reader's
 }
 
 TEST_F(ReaderFixture, FileSequenceWrapsMinuteAndHour) {
@@ -306,7 +306,7 @@ TEST_F(ReaderFixture, SyncLostNoteFormat) {
 TEST_F(ReaderFixture, CaptureFileThatIsAFolderCannotBeOpened) {
     std::filesystem::create_directory(dir.Path("cap1200.Zelmot"));
     Start(12, 0, 1);
-    EXPECT_EQ(OpenNextCaptureFile(reader).text, "Unable to Open Input File " + dir.Path("cap1200.Zelmot"));
+    EXPECT_EQ(OpenNextCaptureFile(reader).Text, "Unable to Open Input File " + dir.Path("cap1200.Zelmot"));
 }
 
 }  // namespace

@@ -80,14 +80,14 @@ TEST(ErrorText, IsCutTo499Characters) {
     std::string longText(800, 'x');
     Outcome formatted = ErrorText("'%s'", longText.c_str());
     EXPECT_TRUE(formatted.IsError());
-    EXPECT_EQ(formatted.text.size(), 499u);
-    EXPECT_EQ(ErrorTextOf(longText).text.size(), 499u);
-    EXPECT_EQ(ErrorTextOf("short").text, "short");
+    EXPECT_EQ(formatted.Text.size(), 499u);
+    EXPECT_EQ(ErrorTextOf(longText).Text.size(), 499u);
+    EXPECT_EQ(ErrorTextOf("short").Text, "short");
 }
 
 TEST(TextSource, CarriageReturnBeforeLineFeedIsLeftOut) {
     TextSource source;
-    source.text = std::string_view("a\r\nb\rc\r\r\n\r", 10);
+    source.Text = std::string_view("a\r\nb\rc\r\r\n\r", 10);
     std::string read;
     for (int c = NextTextChar(source); c != kEndOfText; c = NextTextChar(source)) read.push_back(static_cast<char>(c));
     EXPECT_EQ(read, "a\nb\rc\r\n\r");

@@ -18,7 +18,7 @@
 #include <unistd.h>
 #endif
 
-namespace zelmot::e2e {
+namespace zelmot::test {
 
 using test::Bytes;
 
@@ -110,4 +110,4 @@ inline Bytes RandomBytes(std::uint32_t seed, std::size_t n, bool noSync = false)
     return bytes;
 }
 
-}  // namespace zelmot::e2e
+}  // namespace zelmot::test

@@ -14,7 +14,7 @@
 
 #include "bad_input_support.h"
 
-namespace zelmot::e2e {
+namespace zelmot::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -333,4 +333,4 @@ TEST(BadOptions, EquationsAtTheLengthLimit) {
 }
 
 }  // namespace
-}  // namespace zelmot::e2e
+}  // namespace zelmot::test

@@ -247,7 +247,7 @@ TEST(ToolRun, SeveralConversionsInOneProcessMatchTheTool) {
         settings.NumMin = 3;
         settings.StartRef = 2;
         Outcome result = RunConversion(settings, nullptr);
-        ASSERT_TRUE(result.IsOk()) << result.text;
+        ASSERT_TRUE(result.IsOk()) << result.Text;
         EXPECT_EQ(test::ReadTextFile(settings.OutputName), fromTool) << base;
     }
 }

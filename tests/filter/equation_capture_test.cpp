@@ -9,7 +9,7 @@ namespace {
 
 std::string Captured(const std::string& text) {
     TextSource source;
-    source.text = text;
+    source.Text = text;
     std::string equation;
     EXPECT_TRUE(CaptureEquation(source, equation).IsOk()) << text;
     return equation;
@@ -32,7 +32,7 @@ TEST(EquationCapture, StoresUpToTheFirstHashOutsideComments) {
 
 TEST(EquationCapture, LeavesTheSourceRightAfterTheHash) {
     TextSource source;
-    source.text = "STS == 0 # rest\nNoRef";
+    source.Text = "STS == 0 # rest\nNoRef";
     std::string equation;
     ASSERT_TRUE(CaptureEquation(source, equation).IsOk());
     EXPECT_EQ(NextTextChar(source), ' ');
@@ -41,29 +41,29 @@ TEST(EquationCapture, LeavesTheSourceRightAfterTheHash) {
 
 TEST(EquationCapture, EndOfTextQuotesWhatWasCaptured) {
     const std::string prefix = "Invalid Option ShowOnly Equation: End Marker '#' not found '";
-    EXPECT_EQ(testing::ReadMessage("DA == 5\n"), prefix + "DA == 5 '");
-    EXPECT_EQ(testing::ReadMessage("DA == 5 ; comment # not the end"), prefix + "DA == 5 '");
-    EXPECT_EQ(testing::ReadMessage(""), prefix + "'");
+    EXPECT_EQ(test::ReadMessage("DA == 5\n"), prefix + "DA == 5 '");
+    EXPECT_EQ(test::ReadMessage("DA == 5 ; comment # not the end"), prefix + "DA == 5 '");
+    EXPECT_EQ(test::ReadMessage(""), prefix + "'");
     // A long quote is cut so that the message stays within 499 characters.
-    const std::string cut = testing::ReadMessage(std::string(1000, ' '));
+    const std::string cut = test::ReadMessage(std::string(1000, ' '));
     EXPECT_EQ(cut.size(), 499u);
     EXPECT_EQ(cut.substr(0, prefix.size()), prefix);
 }
 
 TEST(EquationCapture, AcceptsAtMost4095Characters) {
     FilterState state;
-    EXPECT_TRUE(testing::ReadEquation("1" + std::string(4094, ' ') + "#", state).IsOk());
+    EXPECT_TRUE(test::ReadEquation("1" + std::string(4094, ' ') + "#", state).IsOk());
     EXPECT_EQ(state.EquationText.size(), 4095u);
     // Comments do not count; only stored characters do.
-    EXPECT_TRUE(testing::ReadEquation("1" + std::string(4094, '\t') + ";" + std::string(100, 'c') + "\n#", state).IsOk());
-    EXPECT_EQ(testing::ReadMessage("1" + std::string(4095, ' ') + "#"),
+    EXPECT_TRUE(test::ReadEquation("1" + std::string(4094, '\t') + ";" + std::string(100, 'c') + "\n#", state).IsOk());
+    EXPECT_EQ(test::ReadMessage("1" + std::string(4095, ' ') + "#"),
               "Invalid Option ShowOnly Equation: Equation Too Long");
 }
 
 std::string Substituted(const std::string& equation) {
     std::string out;
     const Outcome result = SubstituteIdentifiers(equation, out);
-    return result.IsOk() ? out : result.text;
+    return result.IsOk() ? out : result.Text;
 }
 
 TEST(IdentifierSubstitution, ReplacesEveryNameOfTheTable) {

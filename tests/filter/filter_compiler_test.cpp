@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "filter/filter_compiler.h"
+#include "filter_test_support.h"
 
 namespace zelmot {
 namespace {
@@ -18,25 +19,27 @@ Words Program(const std::string& text) {
     return program;
 }
 
+std::string Listing(const std::string& text) { return test::Disassemble(Program(text)); }
+
 TEST(FilterCompiler, CompilesPostfixPrograms) {
-    struct Case { const char* text; Words program; };
+    struct Case { const char* text; const char* listing; };
     const Case cases[] = {
-        {"P0 == 5 AND Q0 == 76", {28, 0, 36, 5, 15, 29, 36, 76, 15, 20, 0}},
-        {"(M0 & 64) <> 0", {25, 36, 64, 17, 36, 0, 16, 0}},
-        {"-5 - -W0x10", {36, -5, 35, 16, 4, 10, 0}},
-        {"1 + 2 * 3", {36, 1, 36, 2, 36, 3, 6, 9, 0}},
-        {"", {0}},
-        {"    ", {0}},
+        {"P0 == 5 AND Q0 == 76", "ADDRESS 0 LITERAL 5 EQUAL FC LITERAL 76 EQUAL AND END"},
+        {"(M0 & 64) <> 0", "STS LITERAL 64 BITAND LITERAL 0 NOTEQUAL END"},
+        {"-5 - -W0x10", "LITERAL -5 DataWord 16 NEGATE SUB END"},
+        {"1 + 2 * 3", "LITERAL 1 LITERAL 2 LITERAL 3 MULT ADD END"},
+        {"", "END"},
+        {"    ", "END"},
         {"M0+N0+O0+P1+Q0+R0+S0+T0+U0+V3+W0x10+X2",
-         {25, 26, 9, 27, 9, 28, 1, 9, 29, 9, 30, 9, 31, 9, 32, 9, 33, 9, 34, 3, 9, 35, 16, 9, 37, 2, 9, 0}},
-        {"M0 != 1 <= 2 >= 3 < 4 > 5", {25, 36, 1, 36, 2, 13, 36, 3, 14, 36, 4, 11, 36, 5, 12, 16, 0}},
-        {"M0 = 5", {25, 36, 5, 15, 0}},
-        {"0xffff + 0x1234", {36, 65535, 36, 4660, 9, 0}},
-        {"2147483648", {36, INT_MAX, 0}},
-        {"-99999999999999999999999999999999999999999", {36, INT_MIN, 0}},
-        {"V-1 + N 7", {34, -1, 26, 9, 0}},  // a code letter's number may be signed or blank-led
+         "STS LEN ADD SD ADD ADDRESS 1 ADD FC ADD DSAP ADD SSAP ADD GapTme ADD GapAft ADD DataByte 3 ADD DataWord 16 ADD CmdArg 2 ADD END"},
+        {"M0 != 1 <= 2 >= 3 < 4 > 5", "STS LITERAL 1 LITERAL 2 LESSEQUAL LITERAL 3 GREATEREQUAL LITERAL 4 LESS LITERAL 5 GREATER NOTEQUAL END"},
+        {"M0 = 5", "STS LITERAL 5 EQUAL END"},
+        {"0xffff + 0x1234", "LITERAL 65535 LITERAL 4660 ADD END"},
+        {"2147483648", "LITERAL 2147483647 END"},
+        {"-99999999999999999999999999999999999999999", "LITERAL -2147483648 END"},
+        {"V-1 + N 7", "DataByte -1 LEN ADD END"},  // a code letter's number may be signed or blank-led
     };
-    for (const Case& c : cases) EXPECT_EQ(Program(c.text), c.program) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(Listing(c.text), c.listing) << c.text;
 }
 
 TEST(FilterCompiler, BindsOperatorsByPrecedenceAndFromTheLeft) {
@@ -64,18 +67,18 @@ TEST(FilterCompiler, BindsOperatorsByPrecedenceAndFromTheLeft) {
 }
 
 TEST(FilterCompiler, ReadsMinusAsSignUnaryOrSubtraction) {
-    EXPECT_EQ(Program("5 -3"), (Words{36, 5, 36, 3, 10, 0}));
-    EXPECT_EQ(Program("5 * -3"), (Words{36, 5, 36, -3, 6, 0}));
-    EXPECT_EQ(Program("--5"), (Words{36, -5, 4, 0}));
-    EXPECT_EQ(Program("- 5"), (Words{36, 5, 4, 0}));
-    EXPECT_EQ(Program("(-5)"), (Words{36, -5, 0}));
-    EXPECT_EQ(Program("(-M0)"), (Words{25, 4, 0}));
-    EXPECT_EQ(Program("!-~M0"), (Words{25, 5, 4, 3, 0}));
+    EXPECT_EQ(Listing("5 -3"), "LITERAL 5 LITERAL 3 SUB END");
+    EXPECT_EQ(Listing("5 * -3"), "LITERAL 5 LITERAL -3 MULT END");
+    EXPECT_EQ(Listing("--5"), "LITERAL -5 NEGATE END");
+    EXPECT_EQ(Listing("- 5"), "LITERAL 5 NEGATE END");
+    EXPECT_EQ(Listing("(-5)"), "LITERAL -5 END");
+    EXPECT_EQ(Listing("(-M0)"), "STS NEGATE END");
+    EXPECT_EQ(Listing("!-~M0"), "STS COMPL NEGATE NOT END");
 }
 
 TEST(FilterCompiler, NestsWithoutLimit) {
     const std::string deep = std::string(3000, '(') + "-M0" + std::string(3000, ')');
-    EXPECT_EQ(Program(deep), (Words{25, 4, 0}));
+    EXPECT_EQ(Listing(deep), "STS NEGATE END");
     std::string longSum = "1";
     for (int i = 0; i < 1500; ++i) longSum += " + 1";
     EXPECT_EQ(Program(longSum).size(), 2u + 1500u * 3u + 1u);

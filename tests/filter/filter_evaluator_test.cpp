@@ -10,33 +10,33 @@
 namespace zelmot {
 namespace {
 
-using testing::Bind;
-using testing::TestFrame;
+using test::Bind;
+using test::TestFrame;
 
 std::int32_t Evaluate(const std::string& equation, TestFrame frame, std::array<std::int32_t, 4> args = {}) {
     FilterState state;
-    const Outcome read = testing::ReadEquation(equation + "#", state);
-    EXPECT_TRUE(read.IsOk()) << equation << ": " << read.text;
+    const Outcome read = test::ReadEquation(equation + "#", state);
+    EXPECT_TRUE(read.IsOk()) << equation << ": " << read.Text;
     state.FilterArgs = args;
     return EvaluateFilter(state, Bind(frame));
 }
 
 TEST(FilterEvaluator, PassesEveryFrameWithoutAnEquation) {
     FilterState state;
-    TestFrame frame = testing::TokenFrame();
+    TestFrame frame = test::TokenFrame();
     EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 1);
-    EXPECT_EQ(Evaluate(" ; nothing but a comment\n", testing::TokenFrame()), 1);
+    EXPECT_EQ(Evaluate(" ; nothing but a comment\n", test::TokenFrame()), 1);
 }
 
 TEST(FilterEvaluator, SelectsByAddressAndFunctionCode) {
     const std::string equation = "DA == 5 AND FC == SRDL";
-    EXPECT_EQ(Evaluate(equation, testing::Sd2Frame()), 1);
-    EXPECT_EQ(Evaluate(equation, testing::Sd1Frame()), 0);   // FC 0x49
-    EXPECT_EQ(Evaluate(equation, testing::TokenFrame()), 0);  // no FC
+    EXPECT_EQ(Evaluate(equation, test::Sd2Frame()), 1);
+    EXPECT_EQ(Evaluate(equation, test::Sd1Frame()), 0);   // FC 0x49
+    EXPECT_EQ(Evaluate(equation, test::TokenFrame()), 0);  // no FC
 }
 
 TEST(FilterEvaluator, ReadsTheFieldsOfAFrame) {
-    TestFrame frame = testing::Sd2Frame();
+    TestFrame frame = test::Sd2Frame();
     frame.in.Fields.Status = 0x41;
     frame.in.GapUs = -7;
     frame.in.GapAftUs = 123456;
@@ -53,29 +53,29 @@ TEST(FilterEvaluator, ReadsTheFieldsOfAFrame) {
 
 TEST(FilterEvaluator, GivesAbsentFieldsAs65536) {
     struct Case { const char* equation; TestFrame frame; std::int32_t value; };
-    TestFrame truncated = testing::Sd2Frame();
+    TestFrame truncated = test::Sd2Frame();
     truncated.bytes.resize(11);  // the frame ends after the second data byte
-    TestFrame noAddress = testing::Sd1Frame();
+    TestFrame noAddress = test::Sd1Frame();
     noAddress.in.Fields.DA = kAbsentField;
     const Case cases[] = {
-        {"FC", testing::TokenFrame(), 65536},
-        {"FC == SRDL", testing::TokenFrame(), 0},
-        {"FC <> SRDL", testing::TokenFrame(), 1},
-        {"DSAP", testing::Sd1Frame(), 65536},
-        {"SSAP", testing::Sd1Frame(), 65536},
+        {"FC", test::TokenFrame(), 65536},
+        {"FC == SRDL", test::TokenFrame(), 0},
+        {"FC <> SRDL", test::TokenFrame(), 1},
+        {"DSAP", test::Sd1Frame(), 65536},
+        {"SSAP", test::Sd1Frame(), 65536},
         {"DA", noAddress, 65536},
         {"SA", noAddress, 65536},
-        {"DataByte[0]", testing::Sd1Frame(), 65536},
-        {"DataWord[0]", testing::Sd1Frame(), 65536},
-        {"DataByte[4]", testing::Sd2Frame(), 65536},
-        {"DataWord[3]", testing::Sd2Frame(), 65536},
-        {"DataWord[9] == 5", testing::Sd2Frame(), 0},
-        {"DataWord[9] <> 5", testing::Sd2Frame(), 1},
+        {"DataByte[0]", test::Sd1Frame(), 65536},
+        {"DataWord[0]", test::Sd1Frame(), 65536},
+        {"DataByte[4]", test::Sd2Frame(), 65536},
+        {"DataWord[3]", test::Sd2Frame(), 65536},
+        {"DataWord[9] == 5", test::Sd2Frame(), 0},
+        {"DataWord[9] <> 5", test::Sd2Frame(), 1},
         {"DataByte[1]", truncated, 0x34},
         {"DataByte[2]", truncated, 65536},  // inside DataLen, past the bytes
         {"DataWord[1]", truncated, 65536},
-        {"CmdArg[4]", testing::Sd1Frame(), 0},
-        {"CmdArg[0xffff]", testing::Sd1Frame(), 0},
+        {"CmdArg[4]", test::Sd1Frame(), 0},
+        {"CmdArg[0xffff]", test::Sd1Frame(), 0},
     };
     for (const Case& c : cases) EXPECT_EQ(Evaluate(c.equation, c.frame, {1, 2, 3, 4}), c.value) << c.equation;
 }
@@ -88,15 +88,15 @@ TEST(FilterEvaluator, TreatsOffsetsOutsideTheFrameAsAbsent) {
     for (const Case& c : cases) {
         FilterState state;
         ASSERT_EQ(CompileFilter(c.text, state.FilterProgram).ErrorCode, 0) << c.text;
-        TestFrame frame = testing::Sd2Frame();
+        TestFrame frame = test::Sd2Frame();
         EXPECT_EQ(EvaluateFilter(state, Bind(frame)), c.value) << c.text;
     }
 }
 
 TEST(FilterEvaluator, MasksTheSapExtensionBitOfAddresses) {
-    EXPECT_EQ(Evaluate("DA == 5 AND SA == 2", testing::Sd2Frame()), 1);
-    EXPECT_EQ(Evaluate("DataByte[0] & SAPEXT", testing::Sd2Frame()), 0);
-    TestFrame high = testing::Sd2Frame();
+    EXPECT_EQ(Evaluate("DA == 5 AND SA == 2", test::Sd2Frame()), 1);
+    EXPECT_EQ(Evaluate("DataByte[0] & SAPEXT", test::Sd2Frame()), 0);
+    TestFrame high = test::Sd2Frame();
     high.bytes[9] = 0x85;  // data bytes are not masked
     EXPECT_EQ(Evaluate("DataByte[0]", high), 0x85);
 }
@@ -114,15 +114,15 @@ TEST(FilterEvaluator, ComputesSigned32BitArithmetic) {
         {"2 AND 3", 1}, {"2 AND 0", 0}, {"0 OR 0", 0}, {"0 OR -4", 1},
         {"1 + 2 * 3 - 8 / 4", 5}, {"10 - 4 - 3", 3}, {"-2 * 3", -6},
     };
-    for (const Case& c : cases) EXPECT_EQ(Evaluate(c.equation, testing::Sd1Frame()), c.value) << c.equation;
+    for (const Case& c : cases) EXPECT_EQ(Evaluate(c.equation, test::Sd1Frame()), c.value) << c.equation;
 }
 
 TEST(FilterEvaluator, RunsLongProgramsAndReusesItsStack) {
     std::string sum = "1";
     for (int i = 0; i < 800; ++i) sum += " + DA";  // 4001 characters
     FilterState state;
-    ASSERT_TRUE(testing::ReadEquation(sum + "#", state).IsOk());
-    TestFrame frame = testing::Sd1Frame();
+    ASSERT_TRUE(test::ReadEquation(sum + "#", state).IsOk());
+    TestFrame frame = test::Sd1Frame();
     EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 4001);
     const std::int32_t* storage = state.Stack.data();
     EXPECT_EQ(EvaluateFilter(state, Bind(frame)), 4001);

@@ -8,20 +8,52 @@
 
 #include "common/text_source.h"
 #include "filter/filter_state.h"
+#include "filter/opcodes.h"
 
-namespace zelmot::testing {
+namespace zelmot::test {
 
 // Reads equation (which must carry its '#') as the text after a ShowOnly line.
 inline Outcome ReadEquation(const std::string& equation, FilterState& state) {
     TextSource source;
-    source.text = equation;
+    source.Text = equation;
     return ReadShowOnlyEquation(source, state);
 }
 
 // The message of a failed read, or "" on success.
 inline std::string ReadMessage(const std::string& equation) {
     FilterState state;
-    return ReadEquation(equation, state).text;
+    return ReadEquation(equation, state).Text;
+}
+
+// A program as opcode names, each inline word after its opcode, the end
+// word as END: "ADDRESS 0 LITERAL 5 EQUAL END". Tests read names, so a
+// renumbered opcode changes no expectation.
+inline std::string Disassemble(const std::vector<std::int32_t>& program) {
+    struct Name { Opcode Code; const char* Text; };
+    static constexpr Name kNames[] = {
+        {Opcode::NOT, "NOT"}, {Opcode::NEGATE, "NEGATE"}, {Opcode::COMPL, "COMPL"},
+        {Opcode::MULT, "MULT"}, {Opcode::DIV, "DIV"}, {Opcode::MOD, "MOD"}, {Opcode::ADD, "ADD"},
+        {Opcode::SUB, "SUB"}, {Opcode::LESS, "LESS"}, {Opcode::GREATER, "GREATER"},
+        {Opcode::LESSEQUAL, "LESSEQUAL"}, {Opcode::GREATEREQUAL, "GREATEREQUAL"},
+        {Opcode::EQUAL, "EQUAL"}, {Opcode::NOTEQUAL, "NOTEQUAL"}, {Opcode::BITWISEAND, "BITAND"},
+        {Opcode::BITWISEOR, "BITOR"}, {Opcode::BITWISEXOR, "BITXOR"}, {Opcode::AND, "AND"},
+        {Opcode::OR, "OR"}, {Opcode::STS, "STS"}, {Opcode::LEN, "LEN"}, {Opcode::SD, "SD"},
+        {Opcode::ADDRESS, "ADDRESS"}, {Opcode::FC, "FC"}, {Opcode::DSAP, "DSAP"}, {Opcode::SSAP, "SSAP"},
+        {Opcode::GapTme, "GapTme"}, {Opcode::GapAft, "GapAft"}, {Opcode::DataByte, "DataByte"},
+        {Opcode::DataWord, "DataWord"}, {Opcode::LITERAL, "LITERAL"}, {Opcode::CmdArg, "CmdArg"},
+        {Opcode::START, "END"},
+    };
+    std::string text;
+    for (std::size_t i = 0; i < program.size(); ++i) {
+        if (!text.empty()) text += ' ';
+        const Opcode code = static_cast<Opcode>(program[i]);
+        const char* name = nullptr;
+        for (const Name& entry : kNames)
+            if (entry.Code == code) name = entry.Text;
+        text += name != nullptr ? name : "?" + std::to_string(program[i]);
+        if (HasInlineWord(code) && i + 1 < program.size()) text += ' ' + std::to_string(program[++i]);
+    }
+    return text;
 }
 
 // A frame's bytes together with the field locations that point into them.
@@ -67,4 +99,4 @@ inline TestFrame TokenFrame() {
     return f;
 }
 
-}  // namespace zelmot::testing
+}  // namespace zelmot::test

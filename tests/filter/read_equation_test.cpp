@@ -20,11 +20,11 @@ TEST(ReadShowOnlyEquation, QuotesTheSubstitutedTextFromTheErrorPosition) {
         {"DA == 5)#", "Ambiguous Operator ')"},
         {"5DA#", "Missing Operator 'P0"},
     };
-    for (const Case& c : cases) EXPECT_EQ(testing::ReadMessage(c.equation), prefix + c.message) << c.equation;
+    for (const Case& c : cases) EXPECT_EQ(test::ReadMessage(c.equation), prefix + c.message) << c.equation;
 }
 
 TEST(ReadShowOnlyEquation, CutsLongMessagesTo499Characters) {
-    const std::string message = testing::ReadMessage("== " + std::string(1000, '1') + "#");
+    const std::string message = test::ReadMessage("== " + std::string(1000, '1') + "#");
     EXPECT_EQ(message.size(), 499u);
     EXPECT_EQ(message.substr(0, 56), "Option ShowOnly Expression Error: Missing Parameter '== ");
 }
@@ -34,25 +34,25 @@ TEST(ReadShowOnlyEquation, HasNoLimitBelowTheEquationLength) {
     std::string equation = "0";
     for (int i = 0; i < 400; ++i) equation += " OR SC";
     FilterState state;
-    ASSERT_TRUE(testing::ReadEquation(equation + "#", state).IsOk());
+    ASSERT_TRUE(test::ReadEquation(equation + "#", state).IsOk());
     EXPECT_EQ(state.FilterProgram.size(), 2u + 400u * 3u + 1u);
-    testing::TestFrame frame = testing::TokenFrame();
-    EXPECT_EQ(EvaluateFilter(state, testing::Bind(frame)), 1);
+    test::TestFrame frame = test::TokenFrame();
+    EXPECT_EQ(EvaluateFilter(state, test::Bind(frame)), 1);
 }
 
 TEST(ReadShowOnlyEquation, ASecondSectionReplacesTheFirst) {
     FilterState state;
-    ASSERT_TRUE(testing::ReadEquation("DA == 7 AND SA == 2 AND FC == RFDL#", state).IsOk());
-    ASSERT_TRUE(testing::ReadEquation("DA == 5#", state).IsOk());
+    ASSERT_TRUE(test::ReadEquation("DA == 7 AND SA == 2 AND FC == RFDL#", state).IsOk());
+    ASSERT_TRUE(test::ReadEquation("DA == 5#", state).IsOk());
     EXPECT_EQ(state.EquationText, "DA == 5");
     EXPECT_EQ(state.FilterProgram, (std::vector<std::int32_t>{28, 0, 36, 5, 15, 0}));
-    testing::TestFrame frame = testing::Sd1Frame();
-    EXPECT_EQ(EvaluateFilter(state, testing::Bind(frame)), 1);
+    test::TestFrame frame = test::Sd1Frame();
+    EXPECT_EQ(EvaluateFilter(state, test::Bind(frame)), 1);
 }
 
 TEST(ReadShowOnlyEquation, KeepsTheCapturedTextAfterAFailure) {
     FilterState state;
-    EXPECT_FALSE(testing::ReadEquation("DA == Foo#", state).IsOk());
+    EXPECT_FALSE(test::ReadEquation("DA == Foo#", state).IsOk());
     EXPECT_EQ(state.EquationText, "DA == Foo");
 }
 

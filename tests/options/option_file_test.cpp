@@ -23,7 +23,7 @@ struct Read {
 Read ReadText(const std::string& text) {
     Read read;
     TextSource source;
-    source.text = text;
+    source.Text = text;
     read.result = ReadOptionLines(source, read.options, read.filter);
     return read;
 }
@@ -37,7 +37,7 @@ class ReadsToOptions : public ::testing::TestWithParam<FileCase> {};
 
 TEST_P(ReadsToOptions, Succeeds) {
     Read read = ReadText(GetParam().text);
-    ASSERT_TRUE(read.result.IsOk()) << read.result.text;
+    ASSERT_TRUE(read.result.IsOk()) << read.result.Text;
     EXPECT_EQ(Describe(read.options), GetParam().expected);
 }
 
@@ -67,45 +67,45 @@ TEST(ReadOptionLines, LongLinePiecesAreLinesOfTheirOwn) {
     const std::string rest = "Bogus" + std::string(45, 'y');
     Read read = ReadText(kLongComment + rest + "\nNoRef\n");
     ASSERT_TRUE(read.result.IsError());
-    EXPECT_EQ(read.result.text, "Invalid Option Argument '" + rest + "'");
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument '" + rest + "'");
     // An option line too long for one piece is cut after 199 characters.
     read = ReadText("TmeAbs" + std::string(193, ' ') + "hr\n");
     ASSERT_TRUE(read.result.IsError());
-    EXPECT_EQ(read.result.text, "Invalid Option Argument 'hr'");
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument 'hr'");
 }
 
 TEST(ReadOptionLines, OnlyALeadingSemicolonMakesAComment) {
     Read read = ReadText(";NoRef\nx;NoFc\n");
-    EXPECT_EQ(read.result.text, "Invalid Option Argument 'x;NoFc'");
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument 'x;NoFc'");
     read = ReadText(kLongComment + "x\nNoData\n");
-    EXPECT_EQ(read.result.text, "Invalid Option Argument 'x'");
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument 'x'");
 }
 
 TEST(ReadOptionLines, FirstErrorStopsTheReading) {
     Read read = ReadText("NoFc\nBogus   \nNoRef\n");
     ASSERT_TRUE(read.result.IsError());
-    EXPECT_EQ(read.result.text, "Invalid Option Argument 'Bogus   '");  // trailing blanks stay
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument 'Bogus   '");  // trailing blanks stay
     EXPECT_EQ(Describe(read.options), "NoFc");
 }
 
 TEST(ReadOptionLines, CarriageReturnBeforeLineFeedIsNotText) {
     Read read = ReadText("\r\nBogus\r\n");
     ASSERT_TRUE(read.result.IsError());
-    EXPECT_EQ(read.result.text, "Invalid Option Argument 'Bogus'");
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument 'Bogus'");
     read = ReadText("TmeAbs 12345678901234567890\r\n");
-    EXPECT_EQ(read.result.text, "Time Format String Too Long '12345678901234567890'");
+    EXPECT_EQ(read.result.Text, "Time Format String Too Long '12345678901234567890'");
 }
 
 TEST(ReadOptionLines, ValueErrorsComeBackUnchanged) {
     Read read = ReadText("GrphGapAft 101 1us\n");
-    EXPECT_EQ(read.result.text, "Invalid GrphGapAft Width value '101' (5-100)");
+    EXPECT_EQ(read.result.Text, "Invalid GrphGapAft Width value '101' (5-100)");
     read = ReadText("  GrphDelta 50 7\n");
-    EXPECT_EQ(read.result.text, "Time Numeric String too short '7'");
+    EXPECT_EQ(read.result.Text, "Time Numeric String too short '7'");
 }
 
 TEST(ReadOptionLines, ShowOnlyHandsOverAndReadingGoesOnAfterTheMarker) {
     Read read = ReadText("NoData\nshowonly anything here\nDA == 5\n#NoFc\nNoRef\n");
-    ASSERT_TRUE(read.result.IsOk()) << read.result.text;
+    ASSERT_TRUE(read.result.IsOk()) << read.result.Text;
     EXPECT_EQ(Describe(read.options), "NoRef NoFc NoData ShowOnlyActive");
     EXPECT_NE(read.filter.EquationText.find("DA == 5"), std::string::npos);
     EXPECT_EQ(read.filter.EquationText.find("anything"), std::string::npos);
@@ -113,7 +113,7 @@ TEST(ReadOptionLines, ShowOnlyHandsOverAndReadingGoesOnAfterTheMarker) {
 
 TEST(ReadOptionLines, RestOfALongShowOnlyLineIsIgnored) {
     Read read = ReadText("ShowOnly" + std::string(250, 'q') + "\nDA == 5 #\nNoRef\n");
-    ASSERT_TRUE(read.result.IsOk()) << read.result.text;
+    ASSERT_TRUE(read.result.IsOk()) << read.result.Text;
     EXPECT_EQ(Describe(read.options), "NoRef ShowOnlyActive");
     EXPECT_EQ(read.filter.EquationText.find('q'), std::string::npos);
 }
@@ -121,7 +121,7 @@ TEST(ReadOptionLines, RestOfALongShowOnlyLineIsIgnored) {
 TEST(ReadOptionLines, TextAfterTheMarkerIsCheckedAsAnOptionLine) {
     Read read = ReadText("ShowOnly\nDA == 5 # Bogus\nNoRef\n");
     ASSERT_TRUE(read.result.IsError());
-    EXPECT_EQ(read.result.text, "Invalid Option Argument 'Bogus'");
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument 'Bogus'");
     EXPECT_TRUE(read.options.ShowOnlyActive);
     EXPECT_FALSE(read.options.NoRef);
 }
@@ -134,7 +134,7 @@ TEST(ReadOptionLines, EquationWithoutMarkerFails) {
 
 TEST(ReadOptionLines, ShowOnlyNeedsAllEightCharacters) {
     Read read = ReadText("ShowOnl\n");
-    EXPECT_EQ(read.result.text, "Invalid Option Argument 'ShowOnl'");
+    EXPECT_EQ(read.result.Text, "Invalid Option Argument 'ShowOnl'");
 }
 
 // Option files on disk, in a folder of their own per test.
@@ -178,7 +178,7 @@ TEST_F(OptionFileOnDisk, ReadsAfterTheReset) {
     DisplayOptions options = Dirty();
     FilterState filter;
     Outcome result = ReadOptionFile(path, options, filter);
-    ASSERT_TRUE(result.IsOk()) << result.text;
+    ASSERT_TRUE(result.IsOk()) << result.Text;
     EXPECT_EQ(Describe(options), "NoRef ShowOnlyActive GrphGap=10/100000");
     EXPECT_EQ(filter.EquationText.find('\r'), std::string::npos);
 }
@@ -188,9 +188,9 @@ TEST_F(OptionFileOnDisk, FirstCharacterIsNotLost) {
     DisplayOptions options;
     FilterState filter;
     Outcome result = ReadOptionFile(path, options, filter);
-    ASSERT_TRUE(result.IsOk()) << result.text;
+    ASSERT_TRUE(result.IsOk()) << result.Text;
     EXPECT_EQ(Describe(options), "NoRef");
-    EXPECT_EQ(ReadOptionFile(Write("c.opt", "X"), options, filter).text, "Invalid Option Argument 'X'");
+    EXPECT_EQ(ReadOptionFile(Write("c.opt", "X"), options, filter).Text, "Invalid Option Argument 'X'");
     EXPECT_TRUE(ReadOptionFile(Write("d.opt", ""), options, filter).IsOk());
 }
 
@@ -198,17 +198,17 @@ TEST_F(OptionFileOnDisk, ErrorInsideTheFile) {
     const std::string path = Write("e.opt", "NoRef\nTmeAbs 12345678901234567890\nNoFc\n");
     DisplayOptions options;
     FilterState filter;
-    EXPECT_EQ(ReadOptionFile(path, options, filter).text, "Time Format String Too Long '12345678901234567890'");
+    EXPECT_EQ(ReadOptionFile(path, options, filter).Text, "Time Format String Too Long '12345678901234567890'");
 }
 
 TEST_F(OptionFileOnDisk, MissingFileAndDirectoryAreRefused) {
     DisplayOptions options = Dirty();
     FilterState filter;
     const std::string missing = (folder_ / "none.opt").string();
-    EXPECT_EQ(ReadOptionFile(missing, options, filter).text, "Unable to Open Option File " + missing);
+    EXPECT_EQ(ReadOptionFile(missing, options, filter).Text, "Unable to Open Option File " + missing);
     EXPECT_EQ(Describe(options), "");
     const std::string folder = folder_.string();
-    EXPECT_EQ(ReadOptionFile(folder, options, filter).text, "Unable to Open Option File " + folder);
+    EXPECT_EQ(ReadOptionFile(folder, options, filter).Text, "Unable to Open Option File " + folder);
 }
 
 }  // namespace

@@ -50,11 +50,11 @@ TEST(OptionHelp, HasItsLinesInPlace) {
 
 TEST(OptionHelp, ReadsBackAsAnOptionFileThatSetsNothing) {
     TextSource source;
-    source.text = kOptionHelpText;
+    source.Text = kOptionHelpText;
     DisplayOptions options;
     FilterState filter;
     Outcome result = ReadOptionLines(source, options, filter);
-    ASSERT_TRUE(result.IsOk()) << result.text;
+    ASSERT_TRUE(result.IsOk()) << result.Text;
     EXPECT_EQ(test::Describe(options), "");
 }
 

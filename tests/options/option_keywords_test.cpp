@@ -20,7 +20,7 @@ class AcceptedLine : public ::testing::TestWithParam<LineCase> {};
 TEST_P(AcceptedLine, SetsExactlyItsField) {
     DisplayOptions options;
     Outcome result = ParseLine(GetParam().line, options);
-    ASSERT_TRUE(result.IsOk()) << result.text;
+    ASSERT_TRUE(result.IsOk()) << result.Text;
     EXPECT_EQ(Describe(options), GetParam().expected);
 }
 
@@ -55,7 +55,7 @@ TEST_P(RejectedLine, GivesItsMessage) {
     DisplayOptions options;
     Outcome result = ParseLine(GetParam().line, options);
     ASSERT_TRUE(result.IsError());
-    EXPECT_EQ(result.text, GetParam().message);
+    EXPECT_EQ(result.Text, GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(

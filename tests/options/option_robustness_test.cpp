@@ -39,11 +39,11 @@ TEST(OptionRobustness, RandomFilesKeepTheLimits) {
     for (int round = 0; round < 5000; ++round) {
         const std::string text = RandomFile(random);
         TextSource source;
-        source.text = text;
+        source.Text = text;
         DisplayOptions options;
         FilterState filter;
         Outcome result = ReadOptionLines(source, options, filter);
-        ASSERT_TRUE(result.IsOk() || (result.IsError() && !result.text.empty())) << text;
+        ASSERT_TRUE(result.IsOk() || (result.IsError() && !result.Text.empty())) << text;
         for (const TimeFormat* format : {&options.TmeAbs, &options.TmeGap, &options.TmeGapAft, &options.TmeDelta}) {
             ASSERT_LT(std::strlen(format->Text), sizeof format->Text) << text;
         }

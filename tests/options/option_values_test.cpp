@@ -55,7 +55,7 @@ TEST_P(NumberReads, ValueAndCursor) {
     char* cursor = buffer.data();
     std::int32_t value = 12345;
     Outcome result = ParseNumber(cursor, value);
-    ASSERT_TRUE(result.IsOk()) << result.text;
+    ASSERT_TRUE(result.IsOk()) << result.Text;
     EXPECT_EQ(value, GetParam().value);
     EXPECT_EQ(cursor - buffer.data(), static_cast<std::ptrdiff_t>(GetParam().cursorAfter));
 }
@@ -103,7 +103,7 @@ TEST_P(NumberFails, WithItsMessage) {
     std::int32_t value = 0;
     Outcome result = ParseNumber(cursor, value);
     ASSERT_TRUE(result.IsError());
-    EXPECT_EQ(result.text, GetParam().message);
+    EXPECT_EQ(result.Text, GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -129,7 +129,7 @@ TEST_P(TimeReads, Nanoseconds) {
     char* cursor = buffer.data();
     std::int64_t nanoseconds = 12345;
     Outcome result = ParseTimeValue(cursor, nanoseconds);
-    ASSERT_TRUE(result.IsOk()) << result.text;
+    ASSERT_TRUE(result.IsOk()) << result.Text;
     EXPECT_EQ(nanoseconds, GetParam().nanoseconds);
 }
 
@@ -180,7 +180,7 @@ TEST_P(TimeFails, WithItsMessage) {
     std::int64_t nanoseconds = 0;
     Outcome result = ParseTimeValue(cursor, nanoseconds);
     ASSERT_TRUE(result.IsError());
-    EXPECT_EQ(result.text, GetParam().message);
+    EXPECT_EQ(result.Text, GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(

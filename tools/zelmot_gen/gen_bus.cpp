@@ -6,12 +6,12 @@ namespace zelmot {
 namespace {
 
 struct BaudRow {
-    const char* name;
-    std::uint64_t tickNumerator;    // tick length = numerator / denominator ns
-    std::uint64_t tickDenominator;
-    std::uint32_t ticksPerBit;
-    std::uint32_t slotBits;
-    std::uint32_t maxResponseBits;
+    const char* Name;
+    std::uint64_t TickNumerator;    // tick length = numerator / denominator ns
+    std::uint64_t TickDenominator;
+    std::uint32_t TicksPerBit;
+    std::uint32_t SlotBits;
+    std::uint32_t MaxResponseBits;
 };
 
 constexpr BaudRow kBaudRows[kBaudCount] = {
@@ -27,12 +27,12 @@ constexpr BaudRow kBaudRows[kBaudCount] = {
 BusProfile BusProfileFor(unsigned baudIndex) {
     const BaudRow& row = kBaudRows[baudIndex];
     BusProfile bus;
-    bus.name = row.name;
+    bus.Name = row.Name;
     // Every tick length divides a second into a whole number of ticks.
-    bus.ticksPerSecond = 1000000000ull * row.tickDenominator / row.tickNumerator;
-    bus.ticksPerBit = row.ticksPerBit;
-    bus.slotBits = row.slotBits;
-    bus.maxResponseBits = row.maxResponseBits;
+    bus.TicksPerSecond = 1000000000ull * row.TickDenominator / row.TickNumerator;
+    bus.TicksPerBit = row.TicksPerBit;
+    bus.SlotBits = row.SlotBits;
+    bus.MaxResponseBits = row.MaxResponseBits;
     return bus;
 }
 

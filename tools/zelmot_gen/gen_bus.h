@@ -12,11 +12,11 @@ constexpr std::uint32_t kBitsPerCharacter = 11;  // start, 8 data, parity, stop
 constexpr std::uint32_t kSyncBits = 33;          // idle bits before a master may send
 
 struct BusProfile {
-    const char* name = "";                // "9k6" .. "12m"
-    std::uint64_t ticksPerSecond = 0;     // capture-device ticks in one second
-    std::uint32_t ticksPerBit = 0;
-    std::uint32_t slotBits = 0;           // how long a master waits for an answer
-    std::uint32_t maxResponseBits = 0;    // slowest slave's answer delay
+    const char* Name = "";                // "9k6" .. "12m"
+    std::uint64_t TicksPerSecond = 0;     // capture-device ticks in one second
+    std::uint32_t TicksPerBit = 0;
+    std::uint32_t SlotBits = 0;           // how long a master waits for an answer
+    std::uint32_t MaxResponseBits = 0;    // slowest slave's answer delay
 };
 
 // baudIndex must be below kBaudCount.
@@ -24,7 +24,7 @@ BusProfile BusProfileFor(unsigned baudIndex);
 
 // Ticks a frame of byteCount bytes occupies on the bus.
 inline std::uint64_t FrameTicks(const BusProfile& bus, std::uint32_t byteCount) {
-    return static_cast<std::uint64_t>(byteCount) * kBitsPerCharacter * bus.ticksPerBit;
+    return static_cast<std::uint64_t>(byteCount) * kBitsPerCharacter * bus.TicksPerBit;
 }
 
 }  // namespace zelmot

@@ -8,36 +8,36 @@ namespace zelmot {
 namespace {
 
 void BreakCheckSum(GenFrame& frame, std::size_t fcs, Rng& rng) {
-    frame.bytes[fcs] = static_cast<std::uint8_t>(frame.bytes[fcs] + RandomIn(rng, 1, 255));
-    frame.status |= kStatusCheckSum;
+    frame.Bytes[fcs] = static_cast<std::uint8_t>(frame.Bytes[fcs] + RandomIn(rng, 1, 255));
+    frame.Status |= fdl::StsCheckSum;
 }
 
 void FlipBit(GenFrame& frame, std::size_t fcs, Rng& rng) {
     std::size_t first = FirstSummedIndex(frame);
-    std::size_t last = fcs != 0 ? fcs : frame.length - 1u;
+    std::size_t last = fcs != 0 ? fcs : frame.Length - 1u;
     std::size_t at = first + RandomBelow(rng, static_cast<std::uint32_t>(last - first + 1));
-    frame.bytes[at] ^= static_cast<std::uint8_t>(1u << RandomBelow(rng, 8));
-    frame.status |= kStatusParity;
-    if (fcs != 0) frame.status |= kStatusCheckSum;
+    frame.Bytes[at] ^= static_cast<std::uint8_t>(1u << RandomBelow(rng, 8));
+    frame.Status |= fdl::StsParity;
+    if (fcs != 0) frame.Status |= fdl::StsCheckSum;
 }
 
 void BreakEndDelimiter(GenFrame& frame, Rng& rng) {
-    std::uint8_t& ed = frame.bytes[frame.length - 1u];
-    ed = static_cast<std::uint8_t>(kEndDelimiter + RandomIn(rng, 1, 255));
-    frame.status |= kStatusEndDelimiter;
+    std::uint8_t& ed = frame.Bytes[frame.Length - 1u];
+    ed = static_cast<std::uint8_t>(fdl::ED + RandomIn(rng, 1, 255));
+    frame.Status |= fdl::StsEndDelimiter;
 }
 
 }  // namespace
 
 void ApplyReceiveError(GenFrame& frame, Rng& rng) {
-    if (frame.length == 1) {  // SC: nothing to flip but the delimiter itself
-        frame.status |= kStatusStopBit;
+    if (frame.Length == 1) {  // SC: nothing to flip but the delimiter itself
+        frame.Status |= fdl::StsStopBit;
         return;
     }
     std::size_t fcs = CheckSumIndex(frame);
     std::uint32_t kind = RandomBelow(rng, 3);
     if (fcs == 0 && kind != 1) {  // SD4: no check sum, no end delimiter
-        frame.status |= kStatusStopBit;
+        frame.Status |= fdl::StsStopBit;
         return;
     }
     if (kind == 0) {

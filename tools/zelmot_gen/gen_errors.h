@@ -8,10 +8,6 @@
 
 namespace zelmot {
 
-constexpr std::uint8_t kStatusStopBit = 0x01;
-constexpr std::uint8_t kStatusParity = 0x02;
-constexpr std::uint8_t kStatusCheckSum = 0x40;
-constexpr std::uint8_t kStatusEndDelimiter = 0x80;
 
 // Damages the frame in one of the ways above and sets its status bits.
 void ApplyReceiveError(GenFrame& frame, Rng& rng);

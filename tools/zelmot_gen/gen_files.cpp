@@ -12,11 +12,11 @@ namespace zelmot {
 
 CaptureHeaderBytes MakeCaptureHeader(const GenOptions& options) {
     CaptureHeaderBytes header{};
-    header[2] = static_cast<std::uint8_t>(options.baudIndex);
-    header[3] = static_cast<std::uint8_t>(options.baudIndex >> 8);
-    for (int b = 0; b < 4; ++b) header[4 + b] = static_cast<std::uint8_t>(options.deviceAddress >> (8 * b));
-    std::size_t nameLength = std::min(options.deviceName.size(), kDeviceNameSize);
-    std::memcpy(header.data() + 8, options.deviceName.data(), nameLength);
+    header[2] = static_cast<std::uint8_t>(options.BaudIndex);
+    header[3] = static_cast<std::uint8_t>(options.BaudIndex >> 8);
+    for (int b = 0; b < 4; ++b) header[4 + b] = static_cast<std::uint8_t>(options.DeviceAddress >> (8 * b));
+    std::size_t nameLength = std::min(options.DeviceName.size(), kDeviceNameSize);
+    std::memcpy(header.data() + 8, options.DeviceName.data(), nameLength);
     return header;
 }
 

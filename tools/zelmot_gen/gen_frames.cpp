@@ -14,16 +14,16 @@ std::uint8_t CheckSum(const std::uint8_t* bytes, std::size_t count) {
 void BuildDataFrame(GenFrame& frame, std::uint8_t da, std::uint8_t sa, std::uint8_t fc,
                     const std::uint8_t* units, std::size_t unitCount) {
     if (unitCount > kMaxDataUnits) unitCount = kMaxDataUnits;
-    std::uint8_t* b = frame.bytes.data();
+    std::uint8_t* b = frame.Bytes.data();
     std::size_t head = 1;  // bytes before DA
     if (unitCount == 0) {
-        b[0] = kSd1;
+        b[0] = fdl::SD1;
     } else if (unitCount == 8) {
-        b[0] = kSd3;
+        b[0] = fdl::SD3;
     } else {
-        b[0] = kSd2;
+        b[0] = fdl::SD2;
         b[1] = b[2] = static_cast<std::uint8_t>(3 + unitCount);
-        b[3] = kSd2;
+        b[3] = fdl::SD2;
         head = 4;
     }
     b[head] = da;
@@ -32,31 +32,31 @@ void BuildDataFrame(GenFrame& frame, std::uint8_t da, std::uint8_t sa, std::uint
     if (unitCount != 0) std::memcpy(b + head + 3, units, unitCount);
     std::size_t fcs = head + 3 + unitCount;
     b[fcs] = CheckSum(b + head, 3 + unitCount);
-    b[fcs + 1] = kEndDelimiter;
-    frame.length = static_cast<std::uint8_t>(fcs + 2);
-    frame.status = 0;
+    b[fcs + 1] = fdl::ED;
+    frame.Length = static_cast<std::uint8_t>(fcs + 2);
+    frame.Status = 0;
 }
 
 void BuildToken(GenFrame& frame, std::uint8_t da, std::uint8_t sa) {
-    frame.bytes[0] = kSd4;
-    frame.bytes[1] = da;
-    frame.bytes[2] = sa;
-    frame.length = 3;
-    frame.status = 0;
+    frame.Bytes[0] = fdl::SD4;
+    frame.Bytes[1] = da;
+    frame.Bytes[2] = sa;
+    frame.Length = 3;
+    frame.Status = 0;
 }
 
 void BuildShortAck(GenFrame& frame) {
-    frame.bytes[0] = kShortAck;
-    frame.length = 1;
-    frame.status = 0;
+    frame.Bytes[0] = fdl::SC;
+    frame.Length = 1;
+    frame.Status = 0;
 }
 
 std::size_t CheckSumIndex(const GenFrame& frame) {
-    std::uint8_t sd = frame.bytes[0];
-    if (sd == kSd1 || sd == kSd2 || sd == kSd3) return frame.length - 2u;
+    std::uint8_t sd = frame.Bytes[0];
+    if (sd == fdl::SD1 || sd == fdl::SD2 || sd == fdl::SD3) return frame.Length - 2u;
     return 0;
 }
 
-std::size_t FirstSummedIndex(const GenFrame& frame) { return frame.bytes[0] == kSd2 ? 4 : 1; }
+std::size_t FirstSummedIndex(const GenFrame& frame) { return frame.Bytes[0] == fdl::SD2 ? 4 : 1; }
 
 }  // namespace zelmot

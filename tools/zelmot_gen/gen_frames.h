@@ -7,25 +7,20 @@
 #include <array>
 #include <cstdint>
 
+#include "common/fdl_codes.h"
+
 namespace zelmot {
 
 constexpr std::size_t kMaxGenFrame = 80;
 constexpr std::size_t kMaxDataUnits = kMaxGenFrame - 9;  // SD2 overhead
 
-constexpr std::uint8_t kSd1 = 0x10;
-constexpr std::uint8_t kSd2 = 0x68;
-constexpr std::uint8_t kSd3 = 0xA2;
-constexpr std::uint8_t kSd4 = 0xDC;
-constexpr std::uint8_t kShortAck = 0xE5;
-constexpr std::uint8_t kEndDelimiter = 0x16;
-constexpr std::uint8_t kAddressExtension = 0x80;
 
 struct GenFrame {
-    std::array<std::uint8_t, kMaxGenFrame> bytes{};
-    std::uint8_t length = 0;
-    std::uint8_t status = 0;        // receive error bits, 0 when clean
-    std::uint32_t gapTicks = 0;     // bus idle before the frame, at least
-    std::uint16_t idleWeight = 0;   // share of spare minute time this gap takes
+    std::array<std::uint8_t, kMaxGenFrame> Bytes{};
+    std::uint8_t Length = 0;
+    std::uint8_t Status = 0;        // receive error bits, 0 when clean
+    std::uint32_t GapTicks = 0;     // bus idle before the frame, at least
+    std::uint16_t IdleWeight = 0;   // share of spare minute time this gap takes
 };
 
 // Sum of the bytes modulo 256.

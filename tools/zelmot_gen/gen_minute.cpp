@@ -18,19 +18,19 @@ std::uint64_t Share(std::uint64_t spare, std::uint64_t part, std::uint64_t whole
 }  // namespace
 
 void CollectMinute(TrafficState& traffic, std::uint32_t count, MinuteFrames& minute) {
-    minute.bytes.clear();
-    minute.slots.clear();
-    minute.slots.reserve(count);
+    minute.Bytes.clear();
+    minute.Slots.clear();
+    minute.Slots.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         const GenFrame& frame = NextTrafficFrame(traffic);
         FrameSlot slot;
-        slot.offset = static_cast<std::uint32_t>(minute.bytes.size());
-        slot.gapTicks = frame.gapTicks;
-        slot.idleWeight = frame.idleWeight;
-        slot.length = frame.length;
-        slot.status = frame.status;
-        minute.bytes.insert(minute.bytes.end(), frame.bytes.begin(), frame.bytes.begin() + frame.length);
-        minute.slots.push_back(slot);
+        slot.Offset = static_cast<std::uint32_t>(minute.Bytes.size());
+        slot.GapTicks = frame.GapTicks;
+        slot.IdleWeight = frame.IdleWeight;
+        slot.Length = frame.Length;
+        slot.Status = frame.Status;
+        minute.Bytes.insert(minute.Bytes.end(), frame.Bytes.begin(), frame.Bytes.begin() + frame.Length);
+        minute.Slots.push_back(slot);
     }
 }
 
@@ -39,25 +39,25 @@ Placement PlaceMinute(MinuteFrames& minute, const BusProfile& bus, std::uint64_t
     Placement placement;
     if (cursor < minuteStart) cursor = minuteStart;  // the last minute's idle tail
     std::uint64_t weights = kTailWeight;
-    for (const FrameSlot& slot : minute.slots) {
-        placement.neededTicks += slot.gapTicks + FrameTicks(bus, slot.length);
-        weights += slot.idleWeight;
+    for (const FrameSlot& slot : minute.Slots) {
+        placement.NeededTicks += slot.GapTicks + FrameTicks(bus, slot.Length);
+        weights += slot.IdleWeight;
     }
     std::uint64_t available = minuteEnd > cursor ? minuteEnd - cursor : 0;
-    placement.dense = placement.neededTicks > available;
-    std::uint64_t spare = placement.dense ? 0 : available - placement.neededTicks;
+    placement.Dense = placement.NeededTicks > available;
+    std::uint64_t spare = placement.Dense ? 0 : available - placement.NeededTicks;
 
-    minute.stamps.resize(minute.slots.size());
+    minute.Stamps.resize(minute.Slots.size());
     std::uint64_t weightSoFar = 0;
     std::uint64_t spentSoFar = 0;
-    for (std::size_t i = 0; i < minute.slots.size(); ++i) {
-        const FrameSlot& slot = minute.slots[i];
-        weightSoFar += slot.idleWeight;
+    for (std::size_t i = 0; i < minute.Slots.size(); ++i) {
+        const FrameSlot& slot = minute.Slots[i];
+        weightSoFar += slot.IdleWeight;
         std::uint64_t spent = Share(spare, weightSoFar, weights);
-        std::uint64_t stamp = cursor + slot.gapTicks + (spent - spentSoFar);
+        std::uint64_t stamp = cursor + slot.GapTicks + (spent - spentSoFar);
         spentSoFar = spent;
-        minute.stamps[i] = stamp;
-        cursor = stamp + FrameTicks(bus, slot.length);
+        minute.Stamps[i] = stamp;
+        cursor = stamp + FrameTicks(bus, slot.Length);
     }
     return placement;
 }

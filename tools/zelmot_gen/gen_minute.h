@@ -14,22 +14,22 @@
 namespace zelmot {
 
 struct FrameSlot {
-    std::uint32_t offset = 0;      // of the frame bytes in MinuteFrames::bytes
-    std::uint32_t gapTicks = 0;    // natural idle gap before the frame
-    std::uint16_t idleWeight = 0;
-    std::uint8_t length = 0;
-    std::uint8_t status = 0;
+    std::uint32_t Offset = 0;      // of the frame bytes in MinuteFrames::bytes
+    std::uint32_t GapTicks = 0;    // natural idle gap before the frame
+    std::uint16_t IdleWeight = 0;
+    std::uint8_t Length = 0;
+    std::uint8_t Status = 0;
 };
 
 struct MinuteFrames {
-    std::vector<std::uint8_t> bytes;
-    std::vector<FrameSlot> slots;
-    std::vector<std::uint64_t> stamps;  // tick time stamp of each slot, once placed
+    std::vector<std::uint8_t> Bytes;
+    std::vector<FrameSlot> Slots;
+    std::vector<std::uint64_t> Stamps;  // tick time stamp of each slot, once placed
 };
 
 struct Placement {
-    bool dense = false;              // the frames needed more than the time left
-    std::uint64_t neededTicks = 0;   // bus time of the frames with natural gaps
+    bool Dense = false;              // the frames needed more than the time left
+    std::uint64_t NeededTicks = 0;   // bus time of the frames with natural gaps
 };
 
 // Takes the next count frames of the traffic.

@@ -58,35 +58,35 @@ bool SetOption(std::string_view name, const std::string& value, GenOptions& o) {
     std::uint64_t n = 0;
     if (name == "baud") {
         if (!ParseUnsigned(value, 8, n)) return false;
-        o.baudIndex = static_cast<unsigned>(n);
+        o.BaudIndex = static_cast<unsigned>(n);
     } else if (name == "start") {
         if (!ParseUnsigned(value, 2359, n) || n % 100 > 59) return false;
-        o.startHour = static_cast<unsigned>(n / 100);
-        o.startMinute = static_cast<unsigned>(n % 100);
+        o.StartHour = static_cast<unsigned>(n / 100);
+        o.StartMinute = static_cast<unsigned>(n % 100);
     } else if (name == "minutes") {
         if (!ParseUnsigned(value, kMaxMinutes, n) || n == 0) return false;
-        o.minutes = static_cast<std::uint32_t>(n);
+        o.Minutes = static_cast<std::uint32_t>(n);
     } else if (name == "frames") {
         if (!ParseUnsigned(value, kMaxFramesPerMinute, n) || n == 0) return false;
-        o.framesPerMinute = static_cast<std::uint32_t>(n);
+        o.FramesPerMinute = static_cast<std::uint32_t>(n);
     } else if (name == "seed") {
         if (!ParseUnsigned(value, UINT64_MAX, n)) return false;
-        o.seed = n;
+        o.Seed = n;
     } else if (name == "error-rate") {
-        return ParseRate(value, o.errorRate);
+        return ParseRate(value, o.ErrorRate);
     } else if (name == "corrupt-rate") {
-        return ParseRate(value, o.corruptRate);
+        return ParseRate(value, o.CorruptRate);
     } else if (name == "masters") {
         if (!ParseUnsigned(value, kMaxMasters, n) || n == 0) return false;
-        o.masters = static_cast<unsigned>(n);
+        o.Masters = static_cast<unsigned>(n);
     } else if (name == "slaves") {
         if (!ParseUnsigned(value, kMaxSlaves, n) || n == 0) return false;
-        o.slaves = static_cast<unsigned>(n);
+        o.Slaves = static_cast<unsigned>(n);
     } else if (name == "name") {
         if (value.size() > kDeviceNameSize) return false;
-        o.deviceName = value;
+        o.DeviceName = value;
     } else {  // "address", the only name left after IsKnownOption
-        return ParseDotted(value, o.deviceAddress);
+        return ParseDotted(value, o.DeviceAddress);
     }
     return true;
 }
@@ -108,13 +108,13 @@ Outcome ParseGenOptions(int argc, const char* const* argv, GenOptions& options) 
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            options.helpWanted = true;
+            options.HelpWanted = true;
             return Success();
         }
         if (arg.substr(0, 2) != "--") {
             if (haveStem) return ErrorText("more than one capture stem: '%s'", argv[i]);
             if (arg.empty()) return ErrorText("empty capture stem");
-            options.stem = argv[i];
+            options.Stem = argv[i];
             haveStem = true;
             continue;
         }

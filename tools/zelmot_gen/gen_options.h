@@ -10,20 +10,20 @@
 namespace zelmot {
 
 struct GenOptions {
-    std::string stem;                 // files are <stem>HHMM.Zelmot
-    unsigned baudIndex = 8;
-    unsigned startHour = 12;
-    unsigned startMinute = 0;
-    std::uint32_t minutes = 1;
-    std::uint32_t framesPerMinute = 1000;
-    std::uint64_t seed = 1;
-    double errorRate = 0.0;           // fraction of frames with receive errors
-    double corruptRate = 0.0;         // fraction of records with a wrong length
-    unsigned masters = 2;
-    unsigned slaves = 8;
-    std::string deviceName = "LINE-1 ANALYSER";
-    std::uint32_t deviceAddress = 0xC0A8010A;  // 192.168.1.10
-    bool helpWanted = false;
+    std::string Stem;                 // files are <stem>HHMM.Zelmot
+    unsigned BaudIndex = 8;
+    unsigned StartHour = 12;
+    unsigned StartMinute = 0;
+    std::uint32_t Minutes = 1;
+    std::uint32_t FramesPerMinute = 1000;
+    std::uint64_t Seed = 1;
+    double ErrorRate = 0.0;           // fraction of frames with receive errors
+    double CorruptRate = 0.0;         // fraction of records with a wrong length
+    unsigned Masters = 2;
+    unsigned Slaves = 8;
+    std::string DeviceName = "LINE-1 ANALYSER";
+    std::uint32_t DeviceAddress = 0xC0A8010A;  // 192.168.1.10
+    bool HelpWanted = false;
 };
 
 constexpr std::uint32_t kMaxMinutes = 1440;

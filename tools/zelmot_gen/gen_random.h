@@ -9,7 +9,7 @@
 namespace zelmot {
 
 struct Rng {
-    std::uint64_t state = 0;
+    std::uint64_t State = 0;
 };
 
 // A stream of numbers for one concern of one seed.
@@ -18,8 +18,8 @@ inline Rng SeedRng(std::uint64_t seed, std::uint64_t stream) {
 }
 
 inline std::uint64_t NextRandom(Rng& rng) {
-    rng.state += 0x9E3779B97F4A7C15ull;
-    std::uint64_t z = rng.state;
+    rng.State += 0x9E3779B97F4A7C15ull;
+    std::uint64_t z = rng.State;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
@@ -37,7 +37,7 @@ inline std::uint32_t RandomIn(Rng& rng, std::uint32_t lo, std::uint32_t hi) {
 
 // A probability as a threshold on 53 random bits.
 struct Chance {
-    std::uint64_t threshold = 0;
+    std::uint64_t Threshold = 0;
 };
 
 constexpr double kChanceScale = 9007199254740992.0;  // 2^53
@@ -50,7 +50,7 @@ inline Chance ChanceOf(double rate) {
 }
 
 inline bool Happens(Rng& rng, Chance chance) {
-    return (NextRandom(rng) >> 11) < chance.threshold;
+    return (NextRandom(rng) >> 11) < chance.Threshold;
 }
 
 }  // namespace zelmot

@@ -18,8 +18,8 @@ namespace zelmot {
 namespace {
 
 void PutTimeOfDay(TextOut& out, std::uint64_t ticks, const BusProfile& bus) {
-    std::uint64_t ms = ticks / bus.ticksPerSecond * 1000;
-    ms += ticks % bus.ticksPerSecond * 1000 / bus.ticksPerSecond;
+    std::uint64_t ms = ticks / bus.TicksPerSecond * 1000;
+    ms += ticks % bus.TicksPerSecond * 1000 / bus.TicksPerSecond;
     PutUnsigned(out, ms / 3600000 % 24, 2, Pad::Zero);
     PutChar(out, ':');
     PutUnsigned(out, ms / 60000 % 60, 2, Pad::Zero);
@@ -30,9 +30,9 @@ void PutTimeOfDay(TextOut& out, std::uint64_t ticks, const BusProfile& bus) {
 }
 
 void PutSeconds(TextOut& out, std::uint64_t ticks, const BusProfile& bus) {
-    PutUnsigned(out, ticks / bus.ticksPerSecond);
+    PutUnsigned(out, ticks / bus.TicksPerSecond);
     PutChar(out, '.');
-    PutUnsigned(out, ticks % bus.ticksPerSecond * 1000 / bus.ticksPerSecond, 3, Pad::Zero);
+    PutUnsigned(out, ticks % bus.TicksPerSecond * 1000 / bus.TicksPerSecond, 3, Pad::Zero);
 }
 
 void PutCount(TextOut& out, std::uint64_t count, const char* what) {
@@ -48,13 +48,13 @@ void PrintSummary(const std::string& name, const MinuteCounts& counts, std::size
     OpenTextOutMemory(out, &line);
     PutText(out, name);
     PutText(out, ": ");
-    PutCount(out, counts.frames, "frames, ");
-    PutCount(out, counts.receiveErrors, "receive errors, ");
-    PutCount(out, counts.corrupted, "corrupted records, ");
+    PutCount(out, counts.Frames, "frames, ");
+    PutCount(out, counts.ReceiveErrors, "receive errors, ");
+    PutCount(out, counts.Corrupted, "corrupted records, ");
     PutCount(out, fileSize, "bytes, ");
-    PutTimeOfDay(out, minute.stamps.front(), bus);
+    PutTimeOfDay(out, minute.Stamps.front(), bus);
     PutText(out, " to ");
-    PutTimeOfDay(out, minute.stamps.back(), bus);
+    PutTimeOfDay(out, minute.Stamps.back(), bus);
     PutChar(out, '\n');
     CloseTextOut(out);
     std::fputs(line.c_str(), stdout);
@@ -70,10 +70,10 @@ void WarnDense(unsigned hour, unsigned minuteOfHour, const MinuteCounts& counts,
     PutChar(out, ':');
     PutUnsigned(out, minuteOfHour, 2, Pad::Zero);
     PutText(out, ": ");
-    PutCount(out, counts.frames, "frames need ");
-    PutSeconds(out, placement.neededTicks, bus);
+    PutCount(out, counts.Frames, "frames need ");
+    PutSeconds(out, placement.NeededTicks, bus);
     PutText(out, " s of bus time at ");
-    PutText(out, bus.name);
+    PutText(out, bus.Name);
     PutText(out, "; packed densely\n");
     CloseTextOut(out);
     std::fputs(line.c_str(), stderr);
@@ -82,34 +82,34 @@ void WarnDense(unsigned hour, unsigned minuteOfHour, const MinuteCounts& counts,
 }  // namespace
 
 Outcome RunGenerator(const GenOptions& options) {
-    BusProfile bus = BusProfileFor(options.baudIndex);
+    BusProfile bus = BusProfileFor(options.BaudIndex);
     TrafficState traffic;
     InitTraffic(traffic, options, bus);
     RecordStream stream;
-    stream.corruptRng = SeedRng(options.seed, 3);
-    stream.corruptChance = ChanceOf(options.corruptRate);
-    stream.cutRng = SeedRng(options.seed, 4);
+    stream.CorruptRng = SeedRng(options.Seed, 3);
+    stream.CorruptChance = ChanceOf(options.CorruptRate);
+    stream.CutRng = SeedRng(options.Seed, 4);
     CaptureHeaderBytes header = MakeCaptureHeader(options);
 
-    const std::uint64_t minuteTicks = 60 * bus.ticksPerSecond;
-    std::uint64_t minuteEnd = (options.startHour * 60ull + options.startMinute) * minuteTicks;
+    const std::uint64_t minuteTicks = 60 * bus.TicksPerSecond;
+    std::uint64_t minuteEnd = (options.StartHour * 60ull + options.StartMinute) * minuteTicks;
     std::uint64_t cursor = minuteEnd;
-    unsigned hour = options.startHour;
-    unsigned minuteOfHour = options.startMinute;
+    unsigned hour = options.StartHour;
+    unsigned minuteOfHour = options.StartMinute;
     MinuteFrames minute;
-    for (std::uint32_t m = 0; m < options.minutes; ++m) {
+    for (std::uint32_t m = 0; m < options.Minutes; ++m) {
         std::uint64_t minuteStart = minuteEnd;
         minuteEnd += minuteTicks;
-        CollectMinute(traffic, options.framesPerMinute, minute);
+        CollectMinute(traffic, options.FramesPerMinute, minute);
         Placement placement = PlaceMinute(minute, bus, cursor, minuteStart, minuteEnd);
         MinuteCounts counts = AppendMinuteRecords(stream, minute);
-        if (placement.dense) WarnDense(hour, minuteOfHour, counts, placement, bus);
-        bool last = m + 1 == options.minutes;
-        std::size_t cut = last ? stream.bytes.size() : ChooseCut(stream, counts);
-        std::string name = CaptureFileName(options.stem, hour, minuteOfHour);
-        Outcome written = WriteCaptureFile(name, header, stream.bytes.data(), cut);
+        if (placement.Dense) WarnDense(hour, minuteOfHour, counts, placement, bus);
+        bool last = m + 1 == options.Minutes;
+        std::size_t cut = last ? stream.Bytes.size() : ChooseCut(stream, counts);
+        std::string name = CaptureFileName(options.Stem, hour, minuteOfHour);
+        Outcome written = WriteCaptureFile(name, header, stream.Bytes.data(), cut);
         if (!written.IsOk()) return written;
-        stream.bytes.erase(stream.bytes.begin(), stream.bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+        stream.Bytes.erase(stream.Bytes.begin(), stream.Bytes.begin() + static_cast<std::ptrdiff_t>(cut));
         PrintSummary(name, counts, kCaptureHeaderSize + cut, minute, bus);
         AdvanceCaptureMinute(hour, minuteOfHour);
     }

@@ -10,9 +10,7 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kFcSrdHigh = 0x4D;
-constexpr std::uint8_t kFcbBit = 0x20;
-constexpr std::uint8_t kFcvBit = 0x10;
+constexpr std::uint8_t kFcSrdHigh = fdl::FcRequestBit | fdl::FcSrdHigh;
 constexpr std::uint8_t kFcDataLow = 0x08;   // DL: answer with data
 constexpr std::uint8_t kFcDataHigh = 0x0A;  // DH: answer with data, diagnosis waiting
 constexpr std::uint8_t kSapDiagnosis = 60;
@@ -24,23 +22,23 @@ constexpr unsigned kRetries = 1;
 constexpr Chance kDiagnosisChance{static_cast<std::uint64_t>(kChanceScale / 4000)};
 
 std::uint8_t RequestFc(const SlaveState& s) {
-    return static_cast<std::uint8_t>(kFcSrdHigh | (s.fcb ? kFcbBit : 0) | (s.fcv ? kFcvBit : 0));
+    return static_cast<std::uint8_t>(kFcSrdHigh | (s.Fcb ? fdl::FcFcbBit : 0) | (s.Fcv ? fdl::FcFcvBit : 0));
 }
 
 void Answered(SlaveState& s) {
-    s.fcb = !s.fcb;
-    s.fcv = true;
+    s.Fcb = !s.Fcb;
+    s.Fcv = true;
 }
 
 // The master gave up on the slave: it starts up again.
 void Lost(SlaveState& s) {
-    s.phase = SlavePhase::FirstDiagnosis;
-    s.fcb = true;
-    s.fcv = false;
+    s.Phase = SlavePhase::FirstDiagnosis;
+    s.Fcb = true;
+    s.Fcv = false;
 }
 
 std::uint8_t Extended(std::uint8_t address) {
-    return static_cast<std::uint8_t>(address | kAddressExtension);
+    return static_cast<std::uint8_t>(address | fdl::SapExtBit);
 }
 
 // A SAP request from master m to slave s with the units after the two SAPs.
@@ -50,11 +48,11 @@ void BuildSapRequest(GenFrame& frame, const MasterState& m, const SlaveState& s,
     units[0] = dsap;
     units[1] = kSapMaster;
     for (std::size_t i = 0; i < count; ++i) units[2 + i] = data[i];
-    BuildDataFrame(frame, Extended(s.address), Extended(m.address), RequestFc(s), units, 2 + count);
+    BuildDataFrame(frame, Extended(s.Address), Extended(m.Address), RequestFc(s), units, 2 + count);
 }
 
 bool SlaveTransact(TrafficState& t, const GenFrame& request, const GenFrame& answer, SlaveState& s) {
-    if (Transact(t, request, &answer, s.responseBits, kRetries)) {
+    if (Transact(t, request, &answer, s.ResponseBits, kRetries)) {
         Answered(s);
         return true;
     }
@@ -63,39 +61,39 @@ bool SlaveTransact(TrafficState& t, const GenFrame& request, const GenFrame& ans
 }
 
 void RequestDiagnosis(TrafficState& t, const MasterState& m, SlaveState& s) {
-    bool running = s.phase == SlavePhase::Exchange || s.phase == SlavePhase::SecondDiagnosis;
+    bool running = s.Phase == SlavePhase::Exchange || s.Phase == SlavePhase::SecondDiagnosis;
     std::uint8_t units[2 + 6 + 3] = {kSapMaster, kSapDiagnosis};
-    units[2] = s.diagnosisPending ? 0x08 : running ? 0x00 : 0x02;  // ext. diagnosis / not ready
+    units[2] = s.DiagnosisPending ? 0x08 : running ? 0x00 : 0x02;  // ext. diagnosis / not ready
     units[3] = running ? 0x0C : 0x05;                                // watchdog on / parameters wanted
     units[4] = 0x00;
-    units[5] = running ? m.address : 0xFF;
-    units[6] = static_cast<std::uint8_t>(s.ident >> 8);
-    units[7] = static_cast<std::uint8_t>(s.ident);
+    units[5] = running ? m.Address : 0xFF;
+    units[6] = static_cast<std::uint8_t>(s.Ident >> 8);
+    units[7] = static_cast<std::uint8_t>(s.Ident);
     std::size_t count = 8;  // eight units: an SD3 answer
-    if (s.diagnosisPending) {  // a device-related block of three bytes
+    if (s.DiagnosisPending) {  // a device-related block of three bytes
         units[8] = 0x03;
-        units[9] = static_cast<std::uint8_t>(RandomBelow(t.rng, 256));
-        units[10] = static_cast<std::uint8_t>(RandomBelow(t.rng, 256));
+        units[9] = static_cast<std::uint8_t>(RandomBelow(t.TrafficRng, 256));
+        units[10] = static_cast<std::uint8_t>(RandomBelow(t.TrafficRng, 256));
         count = 11;
     }
     GenFrame request;
     BuildSapRequest(request, m, s, kSapDiagnosis, nullptr, 0);
     GenFrame answer;
-    BuildDataFrame(answer, Extended(m.address), Extended(s.address), kFcDataLow, units, count);
+    BuildDataFrame(answer, Extended(m.Address), Extended(s.Address), kFcDataLow, units, count);
     if (!SlaveTransact(t, request, answer, s)) return;
-    s.diagnosisPending = false;
-    if (s.phase == SlavePhase::FirstDiagnosis) s.phase = SlavePhase::Parameters;
-    if (s.phase == SlavePhase::SecondDiagnosis) s.phase = SlavePhase::Exchange;
+    s.DiagnosisPending = false;
+    if (s.Phase == SlavePhase::FirstDiagnosis) s.Phase = SlavePhase::Parameters;
+    if (s.Phase == SlavePhase::SecondDiagnosis) s.Phase = SlavePhase::Exchange;
 }
 
 void SendParameters(TrafficState& t, const MasterState& m, SlaveState& s) {
-    const std::uint8_t data[10] = {0x88, 10, 10, 11, static_cast<std::uint8_t>(s.ident >> 8),
-                                   static_cast<std::uint8_t>(s.ident), 0x00, 0x00, 0x00, 0x00};
+    const std::uint8_t data[10] = {0x88, 10, 10, 11, static_cast<std::uint8_t>(s.Ident >> 8),
+                                   static_cast<std::uint8_t>(s.Ident), 0x00, 0x00, 0x00, 0x00};
     GenFrame request;
     BuildSapRequest(request, m, s, kSapParameters, data, sizeof data);
     GenFrame answer;
     BuildShortAck(answer);
-    if (SlaveTransact(t, request, answer, s)) s.phase = SlavePhase::Configuration;
+    if (SlaveTransact(t, request, answer, s)) s.Phase = SlavePhase::Configuration;
 }
 
 // Identifier bytes: 0x10 | (n-1) for n input bytes, 0x20 | (n-1) for n
@@ -109,46 +107,46 @@ std::size_t AppendIdentifiers(std::uint8_t* to, std::uint8_t kind, std::size_t b
 
 void CheckConfiguration(TrafficState& t, const MasterState& m, SlaveState& s) {
     std::uint8_t data[8];
-    std::size_t count = AppendIdentifiers(data, 0x10, s.inputLength);
-    count += AppendIdentifiers(data + count, 0x20, s.outputLength);
+    std::size_t count = AppendIdentifiers(data, 0x10, s.InputLength);
+    count += AppendIdentifiers(data + count, 0x20, s.OutputLength);
     GenFrame request;
     BuildSapRequest(request, m, s, kSapConfiguration, data, count);
     GenFrame answer;
     BuildShortAck(answer);
-    if (SlaveTransact(t, request, answer, s)) s.phase = SlavePhase::SecondDiagnosis;
+    if (SlaveTransact(t, request, answer, s)) s.Phase = SlavePhase::SecondDiagnosis;
 }
 
 // Inputs move a little between exchanges: a counter and a wandering value.
 void DriftInputs(TrafficState& t, SlaveState& s) {
-    ++s.inputs[0];
-    std::uint32_t at = RandomBelow(t.rng, s.inputLength);
-    s.inputs[at] = static_cast<std::uint8_t>(s.inputs[at] + RandomBelow(t.rng, 7) - 3);
+    ++s.Inputs[0];
+    std::uint32_t at = RandomBelow(t.TrafficRng, s.InputLength);
+    s.Inputs[at] = static_cast<std::uint8_t>(s.Inputs[at] + RandomBelow(t.TrafficRng, 7) - 3);
 }
 
 void ExchangeData(TrafficState& t, const MasterState& m, SlaveState& s) {
-    if (s.outputLength != 0 && RandomBelow(t.rng, 16) == 0) {
-        std::uint32_t at = RandomBelow(t.rng, s.outputLength);
-        s.outputs[at] ^= static_cast<std::uint8_t>(1u << RandomBelow(t.rng, 8));
+    if (s.OutputLength != 0 && RandomBelow(t.TrafficRng, 16) == 0) {
+        std::uint32_t at = RandomBelow(t.TrafficRng, s.OutputLength);
+        s.Outputs[at] ^= static_cast<std::uint8_t>(1u << RandomBelow(t.TrafficRng, 8));
     }
     GenFrame request;
-    BuildDataFrame(request, s.address, m.address, RequestFc(s), s.outputs.data(), s.outputLength);
+    BuildDataFrame(request, s.Address, m.Address, RequestFc(s), s.Outputs.data(), s.OutputLength);
     GenFrame answer;
     bool wantsDiagnosis = false;
-    if (s.inputLength == 0) {
+    if (s.InputLength == 0) {
         BuildShortAck(answer);
     } else {
         DriftInputs(t, s);
-        wantsDiagnosis = Happens(t.rng, kDiagnosisChance);
-        BuildDataFrame(answer, m.address, s.address, wantsDiagnosis ? kFcDataHigh : kFcDataLow,
-                       s.inputs.data(), s.inputLength);
+        wantsDiagnosis = Happens(t.TrafficRng, kDiagnosisChance);
+        BuildDataFrame(answer, m.Address, s.Address, wantsDiagnosis ? kFcDataHigh : kFcDataLow,
+                       s.Inputs.data(), s.InputLength);
     }
-    if (SlaveTransact(t, request, answer, s) && wantsDiagnosis) s.diagnosisPending = true;
+    if (SlaveTransact(t, request, answer, s) && wantsDiagnosis) s.DiagnosisPending = true;
 }
 
 }  // namespace
 
 void PollSlave(TrafficState& t, const MasterState& m, SlaveState& s) {
-    switch (s.phase) {
+    switch (s.Phase) {
         case SlavePhase::FirstDiagnosis:
         case SlavePhase::SecondDiagnosis:
             RequestDiagnosis(t, m, s);
@@ -160,7 +158,7 @@ void PollSlave(TrafficState& t, const MasterState& m, SlaveState& s) {
             CheckConfiguration(t, m, s);
             break;
         case SlavePhase::Exchange:
-            if (s.diagnosisPending) {
+            if (s.DiagnosisPending) {
                 RequestDiagnosis(t, m, s);
             } else {
                 ExchangeData(t, m, s);

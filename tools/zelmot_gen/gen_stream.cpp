@@ -26,50 +26,50 @@ bool MayCorrupt(std::size_t index, std::size_t count, std::size_t lastCorrupted)
 
 MinuteCounts AppendMinuteRecords(RecordStream& stream, const MinuteFrames& minute) {
     MinuteCounts counts;
-    std::size_t count = minute.slots.size();
-    counts.frames = static_cast<std::uint32_t>(count);
-    std::size_t start = stream.bytes.size();
-    stream.bytes.resize(start + minute.bytes.size() + count * (kRecordHeaderSize + 1));
-    std::uint8_t* p = stream.bytes.data() + start;
+    std::size_t count = minute.Slots.size();
+    counts.Frames = static_cast<std::uint32_t>(count);
+    std::size_t start = stream.Bytes.size();
+    stream.Bytes.resize(start + minute.Bytes.size() + count * (kRecordHeaderSize + 1));
+    std::uint8_t* p = stream.Bytes.data() + start;
     std::size_t lastCorrupted = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const FrameSlot& slot = minute.slots[i];
-        const std::uint8_t* frame = minute.bytes.data() + slot.offset;
-        counts.lastRecordStart = static_cast<std::size_t>(p - stream.bytes.data());
-        counts.lastRecordSize = kRecordHeaderSize + slot.length + 1u;
-        std::uint64_t stamp = minute.stamps[i];
+        const FrameSlot& slot = minute.Slots[i];
+        const std::uint8_t* frame = minute.Bytes.data() + slot.Offset;
+        counts.LastRecordStart = static_cast<std::size_t>(p - stream.Bytes.data());
+        counts.LastRecordSize = kRecordHeaderSize + slot.Length + 1u;
+        std::uint64_t stamp = minute.Stamps[i];
         p[0] = kSyncMark;
         for (int b = 0; b < 6; ++b) p[1 + b] = static_cast<std::uint8_t>(stamp >> (8 * b));
-        p[7] = slot.length;
-        if (slot.length > 0 && MayCorrupt(i, count, lastCorrupted) &&
-            Happens(stream.corruptRng, stream.corruptChance)) {
-            p[7] = WrongLength(stream.corruptRng, frame, slot.length, slot.status);
+        p[7] = slot.Length;
+        if (slot.Length > 0 && MayCorrupt(i, count, lastCorrupted) &&
+            Happens(stream.CorruptRng, stream.CorruptChance)) {
+            p[7] = WrongLength(stream.CorruptRng, frame, slot.Length, slot.Status);
             lastCorrupted = i;
-            ++counts.corrupted;
+            ++counts.Corrupted;
         }
-        std::memcpy(p + kRecordHeaderSize, frame, slot.length);
-        p[kRecordHeaderSize + slot.length] = slot.status;
-        p += counts.lastRecordSize;
-        if (slot.status != 0) ++counts.receiveErrors;
+        std::memcpy(p + kRecordHeaderSize, frame, slot.Length);
+        p[kRecordHeaderSize + slot.Length] = slot.Status;
+        p += counts.LastRecordSize;
+        if (slot.Status != 0) ++counts.ReceiveErrors;
     }
     return counts;
 }
 
 std::size_t ChooseCut(RecordStream& stream, const MinuteCounts& counts) {
     std::size_t inside = 0;
-    switch (stream.cuts++ % 3) {
+    switch (stream.Cuts++ % 3) {
         case 0:  // inside the record header
-            inside = RandomIn(stream.cutRng, 1, kRecordHeaderSize - 1);
+            inside = RandomIn(stream.CutRng, 1, kRecordHeaderSize - 1);
             break;
         case 1:  // inside the frame bytes and status
-            inside = RandomIn(stream.cutRng, kRecordHeaderSize,
-                              static_cast<std::uint32_t>(counts.lastRecordSize - 1));
+            inside = RandomIn(stream.CutRng, kRecordHeaderSize,
+                              static_cast<std::uint32_t>(counts.LastRecordSize - 1));
             break;
         default:  // on the record boundary
-            inside = counts.lastRecordSize;
+            inside = counts.LastRecordSize;
             break;
     }
-    return counts.lastRecordStart + inside;
+    return counts.LastRecordStart + inside;
 }
 
 }  // namespace zelmot

@@ -21,19 +21,19 @@ constexpr std::size_t kCorruptSpacing = 120;
 constexpr std::size_t kCorruptTail = 8;
 
 struct RecordStream {
-    std::vector<std::uint8_t> bytes;  // stream bytes not yet written to a file
-    Rng corruptRng;
-    Chance corruptChance;
-    Rng cutRng;
-    std::uint64_t cuts = 0;           // file cuts made so far
+    std::vector<std::uint8_t> Bytes;  // stream bytes not yet written to a file
+    Rng CorruptRng;
+    Chance CorruptChance;
+    Rng CutRng;
+    std::uint64_t Cuts = 0;           // file cuts made so far
 };
 
 struct MinuteCounts {
-    std::uint32_t frames = 0;
-    std::uint32_t receiveErrors = 0;   // frames with a status other than 0
-    std::uint32_t corrupted = 0;       // records with a wrong length byte
-    std::size_t lastRecordStart = 0;   // in RecordStream::bytes
-    std::size_t lastRecordSize = 0;
+    std::uint32_t Frames = 0;
+    std::uint32_t ReceiveErrors = 0;   // frames with a status other than 0
+    std::uint32_t Corrupted = 0;       // records with a wrong length byte
+    std::size_t LastRecordStart = 0;   // in RecordStream::bytes
+    std::size_t LastRecordSize = 0;
 };
 
 // Appends the minute's records to the stream.

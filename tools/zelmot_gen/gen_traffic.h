@@ -21,38 +21,38 @@ constexpr std::size_t kMaxIoBytes = 32;
 enum class SlavePhase : std::uint8_t { FirstDiagnosis, Parameters, Configuration, SecondDiagnosis, Exchange };
 
 struct SlaveState {
-    std::uint8_t address = 0;
-    std::uint8_t inputLength = 0;   // 0 .. kMaxIoBytes; 0 answers data exchange with SC
-    std::uint8_t outputLength = 0;  // 0 .. kMaxIoBytes; 0 polls with an SD1 frame
-    SlavePhase phase = SlavePhase::FirstDiagnosis;
-    bool fcb = true;                // FCB of the next request to this slave
-    bool fcv = false;               // false until the first request was answered
-    bool diagnosisPending = false;  // the slave answered DH and wants to be asked
-    std::uint16_t responseBits = 11;
-    std::uint16_t ident = 0;
-    std::array<std::uint8_t, kMaxIoBytes> inputs{};
-    std::array<std::uint8_t, kMaxIoBytes> outputs{};
+    std::uint8_t Address = 0;
+    std::uint8_t InputLength = 0;   // 0 .. kMaxIoBytes; 0 answers data exchange with SC
+    std::uint8_t OutputLength = 0;  // 0 .. kMaxIoBytes; 0 polls with an SD1 frame
+    SlavePhase Phase = SlavePhase::FirstDiagnosis;
+    bool Fcb = true;                // FCB of the next request to this slave
+    bool Fcv = false;               // false until the first request was answered
+    bool DiagnosisPending = false;  // the slave answered DH and wants to be asked
+    std::uint16_t ResponseBits = 11;
+    std::uint16_t Ident = 0;
+    std::array<std::uint8_t, kMaxIoBytes> Inputs{};
+    std::array<std::uint8_t, kMaxIoBytes> Outputs{};
 };
 
 struct MasterState {
-    std::uint8_t address = 0;
-    std::uint8_t gapAddress = 0;      // last station polled for its FDL status
-    std::uint32_t holds = 0;          // token holds so far
-    std::vector<std::size_t> slaves;  // indices into TrafficState::slaves, in poll order
+    std::uint8_t Address = 0;
+    std::uint8_t GapAddress = 0;      // last station polled for its FDL status
+    std::uint32_t Holds = 0;          // token holds so far
+    std::vector<std::size_t> Slaves;  // indices into TrafficState::slaves, in poll order
 };
 
 struct TrafficState {
-    BusProfile bus;
-    std::vector<MasterState> masters;
-    std::vector<SlaveState> slaves;
-    std::size_t holder = 0;           // master holding the token
-    std::size_t step = 0;             // position in the holder's poll list
-    bool afterTimeout = false;        // the last request went unanswered
-    Rng rng;                          // traffic decisions
-    Rng errorRng;                     // receive errors
-    Chance errorChance;
-    std::vector<GenFrame> queue;      // frames made but not yet taken
-    std::size_t next = 0;             // first untaken frame in queue
+    BusProfile Bus;
+    std::vector<MasterState> Masters;
+    std::vector<SlaveState> Slaves;
+    std::size_t Holder = 0;           // master holding the token
+    std::size_t Step = 0;             // position in the holder's poll list
+    bool AfterTimeout = false;        // the last request went unanswered
+    Rng TrafficRng;                   // traffic decisions
+    Rng ErrorRng;                     // receive errors
+    Chance ErrorChance;
+    std::vector<GenFrame> Queue;      // frames made but not yet taken
+    std::size_t Next = 0;             // first untaken frame in queue
 };
 
 void InitTraffic(TrafficState& traffic, const GenOptions& options, const BusProfile& bus);

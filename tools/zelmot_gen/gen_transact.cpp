@@ -15,37 +15,37 @@ constexpr std::uint32_t kAnswerJitterBits = 8;
 constexpr Chance kTimeoutChance{static_cast<std::uint64_t>(kChanceScale / 2000)};
 
 GenFrame& PushFrame(TrafficState& t, std::uint32_t bits, std::uint16_t weight) {
-    GenFrame& frame = t.queue.emplace_back();
-    frame.gapTicks = bits * t.bus.ticksPerBit + RandomBelow(t.rng, t.bus.ticksPerBit);
-    frame.idleWeight = weight;
+    GenFrame& frame = t.Queue.emplace_back();
+    frame.GapTicks = bits * t.Bus.TicksPerBit + RandomBelow(t.TrafficRng, t.Bus.TicksPerBit);
+    frame.IdleWeight = weight;
     return frame;
 }
 
 void CopyBytes(GenFrame& to, const GenFrame& from) {
-    to.bytes = from.bytes;
-    to.length = from.length;
-    to.status = from.status;
+    to.Bytes = from.Bytes;
+    to.Length = from.Length;
+    to.Status = from.Status;
 }
 
 }  // namespace
 
 GenFrame& PushMasterFrame(TrafficState& t, MasterGap kind) {
-    if (t.afterTimeout) {
-        t.afterTimeout = false;
-        return PushFrame(t, t.bus.slotBits + kSyncBits + RandomBelow(t.rng, kAnswerJitterBits), 0);
+    if (t.AfterTimeout) {
+        t.AfterTimeout = false;
+        return PushFrame(t, t.Bus.SlotBits + kSyncBits + RandomBelow(t.TrafficRng, kAnswerJitterBits), 0);
     }
-    std::uint32_t bits = kSyncBits + RandomBelow(t.rng, kIdleJitterBits);
-    std::uint32_t weight = kind == MasterGap::Token ? RandomIn(t.rng, 256, 767) : RandomIn(t.rng, 32, 95);
+    std::uint32_t bits = kSyncBits + RandomBelow(t.TrafficRng, kIdleJitterBits);
+    std::uint32_t weight = kind == MasterGap::Token ? RandomIn(t.TrafficRng, 256, 767) : RandomIn(t.TrafficRng, 32, 95);
     return PushFrame(t, bits, static_cast<std::uint16_t>(weight));
 }
 
 GenFrame& PushAnswer(TrafficState& t, std::uint32_t responseBits) {
-    return PushFrame(t, responseBits + RandomBelow(t.rng, kAnswerJitterBits), 0);
+    return PushFrame(t, responseBits + RandomBelow(t.TrafficRng, kAnswerJitterBits), 0);
 }
 
 bool FinishFrame(TrafficState& t, GenFrame& frame) {
-    if (Happens(t.errorRng, t.errorChance)) ApplyReceiveError(frame, t.errorRng);
-    return frame.status == 0;
+    if (Happens(t.ErrorRng, t.ErrorChance)) ApplyReceiveError(frame, t.ErrorRng);
+    return frame.Status == 0;
 }
 
 bool Transact(TrafficState& t, const GenFrame& request, const GenFrame* answer,
@@ -55,8 +55,8 @@ bool Transact(TrafficState& t, const GenFrame& request, const GenFrame* answer,
         CopyBytes(sent, request);
         // A station ignores a damaged request, so that too ends in a timeout.
         bool heard = FinishFrame(t, sent);
-        if (answer == nullptr || !heard || Happens(t.rng, kTimeoutChance)) {
-            t.afterTimeout = true;
+        if (answer == nullptr || !heard || Happens(t.TrafficRng, kTimeoutChance)) {
+            t.AfterTimeout = true;
             continue;
         }
         GenFrame& reply = PushAnswer(t, responseBits);

@@ -20,13 +20,13 @@ int Fail(const std::string& message, bool withHint) {
 int main(int argc, char** argv) {
     zelmot::GenOptions options;
     zelmot::Outcome parsed = zelmot::ParseGenOptions(argc, argv, options);
-    if (!parsed.IsOk()) return Fail(parsed.text, true);
-    if (options.helpWanted) {
+    if (!parsed.IsOk()) return Fail(parsed.Text, true);
+    if (options.HelpWanted) {
         std::fputs(zelmot::GenHelpText(), stdout);
         return 0;
     }
     zelmot::Outcome run = zelmot::RunGenerator(options);
-    if (!run.IsOk()) return Fail(run.text, false);
+    if (!run.IsOk()) return Fail(run.Text, false);
     if (std::fflush(stdout) != 0) return Fail("cannot write the summary to standard output", false);
     return 0;
 }

@@ -129,12 +129,12 @@ TEST(ByteView, AccessStaysInside) {
     EXPECT_EQ(ByteAt(view, 3), 4);
     EXPECT_EQ(ByteAt(view, 4), 0);
     ByteView middle = SubView(view, 1, 2);
-    EXPECT_EQ(middle.size, 2u);
+    EXPECT_EQ(middle.Size, 2u);
     EXPECT_EQ(ByteAt(middle, 0), 2);
     EXPECT_EQ(ByteAt(middle, 2), 0);
-    EXPECT_EQ(SubView(view, 2, 10).size, 2u);
-    EXPECT_EQ(SubView(view, 4, 1).size, 0u);
-    EXPECT_EQ(SubView(view, 9, 1).size, 0u);
+    EXPECT_EQ(SubView(view, 2, 10).Size, 2u);
+    EXPECT_EQ(SubView(view, 4, 1).Size, 0u);
+    EXPECT_EQ(SubView(view, 9, 1).Size, 0u);
 }
 
 }  // namespace

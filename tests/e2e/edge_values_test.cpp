@@ -1,5 +1,5 @@
-// The real executable on the inputs whose handling the design leaves open,
-// as this tool settles them: option words without a value, names of any
+// Edge values through the real executable, one suite per feature: option
+// words without a value, names of any
 // length, headers without a bus speed, frames too short for their start
 // delimiter, option values beyond their range, equations beyond the old
 // buffer sizes, huge time stamps, negative times and full scales, and SAP
@@ -13,12 +13,11 @@
 
 #include "bad_input_support.h"
 
-namespace zelmot::e2e {
+namespace zelmot::test {
 namespace {
 
 namespace fs = std::filesystem;
 using test::kUsage;
-
 
 // Runs the option file text on Traffic(4) (frames 1-3 delivered).
 struct TrafficRun {
@@ -32,7 +31,7 @@ struct TrafficRun {
 
 // ---- command line ----
 
-TEST(OpenPoints, ArgWordsWithoutAValue) {
+TEST(CommandLineEdges, ArgWordsWithoutAValue) {
     {
         Folder f;  // "Arg" without its digit is no option word
         test::ToolResult r = f.Run(f.dir.Path("o"), {"Arg"});
@@ -47,7 +46,7 @@ TEST(OpenPoints, ArgWordsWithoutAValue) {
     EXPECT_EQ(run.f.Output(), run.f.Head(equation) + LinesOf(1, 3) + kEnd);
 }
 
-TEST(OpenPoints, NamesOfAnyLength) {
+TEST(FileNameEdges, NamesOfAnyLength) {
     test::TempDir dir;
     // Capture and option names of over 300 characters, an output name longer still.
     std::string folder = dir.Path(std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c'));
@@ -70,7 +69,7 @@ TEST(OpenPoints, NamesOfAnyLength) {
 
 // ---- capture header ----
 
-TEST(OpenPoints, HeaderFieldsWithoutAMeaning) {
+TEST(CaptureHeaderEdges, HeaderFieldsWithoutAMeaning) {
     {
         Folder f;  // no bus speed for the baud index: the run refuses the file
         test::WriteCaptureRun(f.stem, 12, 0, {WithHeader(Traffic(3), test::CaptureHeaderBytes(0xFFFF))});
@@ -95,7 +94,7 @@ TEST(OpenPoints, HeaderFieldsWithoutAMeaning) {
 
 // ---- frames too short for their start delimiter ----
 
-TEST(OpenPoints, FieldsOutsideAShortFrameAreAbsent) {
+TEST(FilterFieldEdges, FieldsOutsideAShortFrameAreAbsent) {
     Bytes stream;
     const std::vector<Bytes> frames = {
         test::Sd1(5, 2, 0x49),  // 1: whole
@@ -128,7 +127,7 @@ TEST(OpenPoints, FieldsOutsideAShortFrameAreAbsent) {
 
 // ---- option values ----
 
-TEST(OpenPoints, NumbersBeyondTheirRange) {
+TEST(OptionValueEdges, NumbersBeyondTheirRange) {
     const struct {
         const char* line;
         const char* message;
@@ -166,7 +165,7 @@ TEST(OpenPoints, NumbersBeyondTheirRange) {
 
 // ---- equations ----
 
-TEST(OpenPoints, EquationsBeyondTheOldBufferSizes) {
+TEST(EquationEdges, EquationsBeyondTheOldBufferSizes) {
     std::string manyTerms = "DA == 5";
     for (int i = 0; i < 40; ++i) manyTerms += " OR DA == 5";  // substitutes to over 259 characters
     std::string longSum = "1";
@@ -212,7 +211,7 @@ TEST(OpenPoints, EquationsBeyondTheOldBufferSizes) {
 
 // ---- times and graphs ----
 
-TEST(OpenPoints, TimeStampsBeyondTheSixtyFourBitProduct) {
+TEST(TimeColumnEdges, TimeStampsBeyondTheSixtyFourBitProduct) {
     // At 9.6 kbit/s ticks times 10,000,000 leave the signed 64-bit range for
     // stamps above 922,337,203,685; 1,536 ticks are exactly 10 ms.
     const std::uint64_t top = 0xFFFF'FFFF'FFFFull;
@@ -230,7 +229,7 @@ TEST(OpenPoints, TimeStampsBeyondTheSixtyFourBitProduct) {
                               "        2: a509033:09:39.616,660,156  SC          SHAK \n" + kEnd);
 }
 
-TEST(OpenPoints, NegativeTimesAndFullScales) {
+TEST(TimeColumnEdges, NegativeTimesAndFullScales) {
     // Stamps that stand still and run backwards: negative gaps and deltas.
     Bytes stream;
     test::Append(stream, test::RecordBytes(10000, test::Sd1(5, 2, 0x49)));
@@ -251,7 +250,7 @@ TEST(OpenPoints, NegativeTimesAndFullScales) {
 
 // ---- frame decoding ----
 
-TEST(OpenPoints, SapBytesThatDoNotFitTheirFrame) {
+TEST(FrameColumnEdges, SapBytesThatDoNotFitTheirFrame) {
     Bytes stream;
     test::Append(stream, test::RecordBytes(1000, {0x10, 0x85, 0x02, 0x49, 0x50, 0x16}));
     test::Append(stream, test::RecordBytes(2000, {0x68, 0x03, 0x03, 0x68, 0x85, 0x02, 0x7d, 0x33, 0x16}));
@@ -269,4 +268,4 @@ TEST(OpenPoints, SapBytesThatDoNotFitTheirFrame) {
 }
 
 }  // namespace
-}  // namespace zelmot::e2e
+}  // namespace zelmot::test
