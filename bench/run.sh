@@ -5,12 +5,17 @@
 #   decode  an empty option file (status and FDL columns only)
 #   full    every column, all time columns and graphs
 #   filter  a ShowOnly equation that passes about 1% of the frames
+# and then the pcap export (zelmot2pcap) of the same run in two profiles:
+#   pcapng  Format=pcapng Link=profibus (the default)
+#   pcap0   Format=pcap Link=user0
 # For each it prints frames per second, output MB/s, peak resident memory and
 # the ratio of the conversion time to a reference measured in the same run:
 # the time `cat` takes to copy the produced output file to a new file on the
 # same disk (decode, full), or to read all capture files to /dev/null (filter).
 # A second ratio against a plain user-space copy (`dd bs=256K`) is shown too:
 # this machine's cat copies through copy_file_range, inside the kernel.
+# Then zelmot-stats reads the same capture (JSON report to /dev/null): its
+# frames per second beside the decode profile's, and its peak resident memory.
 #
 # Usage: bench/run.sh [--smoke] [--runs N] [--build DIR] [--work DIR]
 #   --smoke  a tiny capture and one run: checks that the script works (CI)
@@ -35,12 +40,16 @@ done
 
 tool="$build/zelmot2txt"
 gen="$build/zelmot-gen"
+exporter="$build/zelmot2pcap"
 if [ ! -x "$tool" ] || [ ! -x "$gen" ]; then
     echo "build first: cmake -S . -B $build && cmake --build $build" >&2
     exit 2
 fi
 tool=$(realpath "$tool")
 gen=$(realpath "$gen")
+[ -x "$exporter" ] && exporter=$(realpath "$exporter") || exporter=""
+stats_tool=""
+[ -x "$build/zelmot-stats" ] && stats_tool=$(realpath "$build/zelmot-stats")
 if [ -z "$work" ]; then
     work=$(mktemp -d "${TMPDIR:-/tmp}/zelmot-bench.XXXXXX")
     trap 'rm -rf "$work"' EXIT
@@ -84,6 +93,8 @@ seconds() { # command... : elapsed seconds of one run
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
 }
 
+quiet() { "$@" 2>/dev/null; }  # the exporter's result line goes to standard error
+
 has_time=0
 [ -x /usr/bin/time ] && has_time=1
 
@@ -97,6 +108,7 @@ for profile in decode full filter; do
         times+=("$(seconds "$tool" cap1200 "$profile" NumMin="$minutes")")
     done
     t=$(printf '%s\n' "${times[@]}" | median)
+    [ "$profile" = decode ] && decode_t=$t
     peak="n/a"
     if [ $has_time -eq 1 ]; then
         rm -f "$out"
@@ -125,4 +137,52 @@ for profile in decode full filter; do
     awk -v p="$profile" -v t="$t" -v n="$frames_read" -v ob="$out_bytes" -v k="$peak" -v c="$c" -v d="$d" 'BEGIN {
         printf "%-7s %10.3f %12.0f %10.1f %9s %9.1fMB %12.2f %12.2f\n", p, t, n / t, ob / t / 1e6, k, ob / 1e6, t / c, t / d }'
 done
+# The export: the same frames into a pcapng or pcap file; the reference is
+# the cat copy of the file written.
+if [ -n "$exporter" ]; then
+    for profile in pcapng pcap0; do
+        case $profile in
+            pcapng) out=cap.pcapng; words=(Format=pcapng Link=profibus) ;;
+            pcap0) out=cap.pcap; words=(Format=pcap Link=user0) ;;
+        esac
+        times=()
+        for ((i = 0; i < runs; i++)); do
+            rm -f "$out"
+            times+=("$(seconds quiet "$exporter" cap1200 "$out" NumMin="$minutes" "${words[@]}")")
+        done
+        t=$(printf '%s\n' "${times[@]}" | median)
+        peak="n/a"
+        if [ $has_time -eq 1 ]; then
+            rm -f "$out"
+            peak=$(/usr/bin/time -f %M -o time.txt "$exporter" cap1200 "$out" NumMin="$minutes" "${words[@]}" >/dev/null 2>&1; tail -n 1 time.txt)
+        fi
+        out_bytes=$(wc -c <"$out")
+        cat_times=()
+        dd_times=()
+        for ((i = 0; i < runs; i++)); do
+            rm -f copy.bin
+            cat_times+=("$(seconds sh -c 'cat "$1" >copy.bin' sh "$out")")
+            rm -f copy.bin
+            dd_times+=("$(seconds dd if="$out" of=copy.bin bs=256K status=none)")
+        done
+        rm -f copy.bin "$out"
+        c=$(printf '%s\n' "${cat_times[@]}" | median)
+        d=$(printf '%s\n' "${dd_times[@]}" | median)
+        awk -v p="$profile" -v t="$t" -v n="$frames_read" -v ob="$out_bytes" -v k="$peak" -v c="$c" -v d="$d" 'BEGIN {
+            printf "%-7s %10.3f %12.0f %10.1f %9s %9.1fMB %12.2f %12.2f\n", p, t, n / t, ob / t / 1e6, k, ob / 1e6, t / c, t / d }'
+    done
+fi
+if [ -n "$stats_tool" ]; then
+    times=()
+    for ((i = 0; i < runs; i++)); do
+        times+=("$(seconds "$stats_tool" cap1200 NumMin="$minutes" Format=json)")
+    done
+    t=$(printf '%s\n' "${times[@]}" | median)
+    peak="n/a"
+    if [ $has_time -eq 1 ]; then
+        peak=$(/usr/bin/time -f %M "$stats_tool" cap1200 NumMin="$minutes" Format=json 2>&1 >/dev/null | tail -n 1)
+    fi
+    awk -v t="$t" -v n="$frames_read" -v k="$peak" -v d="$decode_t" 'BEGIN {
+        printf "%-7s %10.3f %12.0f %10s %9s %11s  (%.2fx the decode profile'"'"'s frames/s)\n", "stats", t, n / t, "-", k, "-", d / t }'
+fi
 echo "capture: ${#captures[@]} files, $((capture_bytes / 1000000)) MB, $frames_read frames read; $runs runs per figure (median); $(nproc) cores"

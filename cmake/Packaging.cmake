@@ -1,25 +1,24 @@
-# Install rules and the packages. On Linux: the two executables into bin,
-# the manual pages into share/man/man1, the README and the example option
-# files into the documentation folder; `cmake --install build --prefix DIR`
-# installs them and `cpack` in the build folder builds
-# zelmot2txt_<version>_<arch>.deb. For Windows (the cross build): one folder
-# as the ZIP unpacks it, the programs at its top, the example capture and
-# option files in examples\, the manual pages as text and HTML and the README
-# in doc\, the Wireshark dissector (when there is one) in wireshark\;
+# Install rules and the packages. On Linux: the executables into bin, the
+# manual pages into share/man/man1, the README and the example option files
+# into the documentation folder, the Wireshark dissector into Wireshark's
+# global plugin folder (share/wireshark/plugins, read by Wireshark and tshark
+# at start-up); `cmake --install build --prefix DIR` installs them and `cpack`
+# in the build folder builds zelmot2txt_<version>_<arch>.deb. For Windows (the
+# cross build): one folder as the ZIP unpacks it, the programs at its top, the
+# example capture and option files in examples\, the manual pages as text
+# and HTML and the README in doc\, the Wireshark dissector in wireshark\;
 # `cpack` builds zelmot2txt-<version>-win64.zip.
 include(GNUInstallDirs)
 
 file(GLOB example_options CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.opt)
-set(manual_pages zelmot2txt)
+set(programs zelmot2txt zelmot2pcap zelmot-stats)
 if(TARGET zelmot-gen)
-  list(APPEND manual_pages zelmot-gen)
+  list(APPEND programs zelmot-gen)
 endif()
+set(manual_pages ${programs})  # man/<program>.1
 
 if(WIN32)
-  install(TARGETS zelmot2txt RUNTIME DESTINATION .)
-  if(TARGET zelmot-gen)
-    install(TARGETS zelmot-gen RUNTIME DESTINATION .)
-  endif()
+  install(TARGETS ${programs} RUNTIME DESTINATION .)
   file(GLOB example_captures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.Zelmot)
   install(FILES ${example_captures} ${example_options} DESTINATION examples)
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION doc)
@@ -57,13 +56,12 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME zelmot2txt-${PROJECT_VERSION}-win64)
 else()
-  install(TARGETS zelmot2txt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS ${programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   foreach(page IN LISTS manual_pages)
     install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
-  if(TARGET zelmot-gen)
-    install(TARGETS zelmot-gen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/pbfdl.lua
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/wireshark/plugins)
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   if(example_options)
     install(FILES ${example_options} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
@@ -81,8 +79,11 @@ set(CPACK_PACKAGE_DESCRIPTION "zelmot2txt reads a run of per-minute PROFIBUS cap
 record stream, finds the record boundaries again after damage, decodes every
 frame at the FDL layer and writes one aligned line of text per frame. An
 option file chooses the columns (times, gap graphs, addresses, frame control,
-SAPs, data) and a filter equation selects the frames. zelmot-gen writes
-synthetic captures for trying it out.")
+SAPs, data) and a filter equation selects the frames. zelmot-stats prints a
+bus health report (live list, errors, token rotation, response times, gaps)
+as text, JSON or CSV. zelmot2pcap exports the frames as pcapng or pcap files
+for Wireshark and tcpdump, with a Lua dissector for Wireshark. zelmot-gen
+writes synthetic captures for trying it out.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -75,9 +75,9 @@ Bytes WithHeader(const Bytes& records, std::uint16_t baud = 8) {
 }
 
 struct Capture {
-    std::string name;
-    std::string bytes;
-    std::uint16_t split = 0;  // for two files: a cut inside a record header
+    std::string Name;
+    std::string Bytes;
+    std::uint16_t Split = 0;  // for two files: a cut inside a record header
 };
 
 std::vector<Capture> Captures(const std::filesystem::path& source) {
@@ -119,11 +119,11 @@ void ConversionSeeds(Corpus& corpus, const std::vector<Capture>& captures) {
     for (const Capture& capture : captures) {
         ConversionInput input;
         input.capture = capture.Bytes;
-        input.split = capture.split;
+        input.split = capture.Split;
         input.flags = static_cast<std::uint8_t>(i % 4);
         input.arg0 = 7;
         corpus.Write("conversion", capture.Name + "-opt" + std::to_string(i % 4), EncodeConversionInput(input, false));
-        if (capture.split != 0) {
+        if (capture.Split != 0) {
             input.flags = static_cast<std::uint8_t>(kTwoFiles | ((i + 1) % 4) | (i % 3 == 0 ? kStartAt2359 : 0) |
                                                     (i % 2 == 0 ? kRunTwice : 0));
             corpus.Write("conversion", capture.Name + "-two-files", EncodeConversionInput(input, false));
@@ -178,7 +178,7 @@ void ConversionOptionSeeds(Corpus& corpus, const std::vector<Capture>& captures,
         input.optionText = text;
         const Capture& capture = captures[i % 3 == 2 ? 2 : 0];
         input.capture = capture.Bytes;
-        input.split = capture.split;
+        input.split = capture.Split;
         input.flags = i % 2 == 1 ? kTwoFiles : 0;
         input.arg0 = 5;
         corpus.Write("conversion_options", name, EncodeConversionInput(input, true));
@@ -240,10 +240,10 @@ void FrameColumnSeeds(Corpus& corpus) {
     const Bytes sd1{0x10, 0x05, 0x02, 0x49, 0x50, 0x16};
     const Bytes sd2{0x68, 0x07, 0x07, 0x68, 0x85, 0x82, 0x7d, 0x3e, 0x3d, 0x01, 0x02, 0x02, 0x16};
     const struct {
-        const char* name;
-        Bytes frame;
-        std::uint8_t status;
-        std::uint16_t flags;
+        const char* Name;
+        Bytes Frame;
+        std::uint8_t Status;
+        std::uint16_t Flags;
     } seeds[] = {
         {"sd1", sd1, 0, 0},
         {"sd1-fcb-fcs", sd1, 0, kShowFcbTyp | kShowFcs},
@@ -267,8 +267,8 @@ void FrameColumnSeeds(Corpus& corpus) {
     };
     for (const auto& seed : seeds) {
         std::string bytes;
-        PutNumber(bytes, seed.flags, 2);
-        bytes += AsText(seed.frame);
+        PutNumber(bytes, seed.Flags, 2);
+        bytes += AsText(seed.Frame);
         bytes.push_back(static_cast<char>(seed.Status));
         corpus.Write("frame_columns", seed.Name, bytes);
     }
@@ -312,6 +312,47 @@ void TimeColumnSeeds(Corpus& corpus) {
                  TimeSeed({"hr:mn:sc.ms,us,ns", "ns", "us", "mn"}, 255, INT64_MAX, 4, INT64_MIN / 4));
 }
 
+
+// ---- statistics ----
+
+// One frame of the statistics target: control byte, stamp step (3), count,
+// bytes, status byte.
+std::string StatsFrame(std::uint8_t control, std::uint32_t step, const Bytes& bytes, std::uint8_t status = 0) {
+    std::string out(1, static_cast<char>(control));
+    PutNumber(out, step, 3);
+    out.push_back(static_cast<char>(bytes.size()));
+    return out + AsText(bytes) + std::string(1, static_cast<char>(status));
+}
+
+// Baud index, StartRef, EndRef, the first stamp (6).
+std::string StatsHead(std::uint8_t baud, std::uint8_t startRef, std::uint8_t endRef) {
+    std::string out{static_cast<char>(baud), static_cast<char>(startRef), static_cast<char>(endRef)};
+    PutNumber(out, 1000, 6);
+    return out;
+}
+
+void StatsSeeds(Corpus& corpus) {
+    const std::string target = "stats";
+    using test::Sd1;
+    using test::Token;
+    corpus.Write(target, "ring",
+                 StatsHead(8, 0, 0) + StatsFrame(0, 100, Token(2, 1)) + StatsFrame(0, 1000, Sd1(5, 1, 0x5D)) +
+                     StatsFrame(0, 744, Sd1(1, 5, 0x08)) + StatsFrame(0, 1000, Sd1(6, 1, 0x5D)) +
+                     StatsFrame(0, 1000, Sd1(6, 1, 0x5D)) + StatsFrame(0, 1000, Token(1, 2)) +
+                     StatsFrame(0, 1000, Sd1(20, 2, 0x49)) + StatsFrame(0, 1000, test::ShortAck()) +
+                     StatsFrame(0, 5000, Token(2, 1)) + StatsFrame(0, 100, Sd1(3, 2, 0x5D), 0x41));
+    corpus.Write(target, "window",
+                 StatsHead(8, 3, 5) + StatsFrame(0, 100, Token(1, 1)) + StatsFrame(0, 1000, Sd1(6, 1, 0x5D)) +
+                     StatsFrame(0, 1000, Token(1, 1)) + StatsFrame(0, 1000, Sd1(6, 1, 0x5D)) +
+                     StatsFrame(0, 600, Sd1(5, 1, 0x5D)) + StatsFrame(0, 600, test::ShortAck()) +
+                     StatsFrame(0, 800, Token(1, 1)));
+    corpus.Write(target, "odd",
+                 StatsHead(0, 0, 0) + StatsFrame(1, 0, {}) + StatsFrame(2, 50, {0xDC, 0x02}) +
+                     StatsFrame(0, 1, {0x68, 5, 5, 0x68, 0x85, 0x82, 0x6D, 0x3E, 0x3C, 0, 0x16}) +
+                     StatsFrame(3, 0xFFFFFF, {0x10, 5}, 0x80) + StatsFrame(0, 0xFFFFFF, {0x42}));
+    corpus.Write(target, "baud9", StatsHead(9, 0, 0) + StatsFrame(0, 1, Token(1, 1)));
+}
+
 }  // namespace
 }  // namespace zelmot::fuzz
 
@@ -330,6 +371,7 @@ int main(int argc, char** argv) {
     OptionFilterSeeds(corpus, texts);
     FrameColumnSeeds(corpus);
     TimeColumnSeeds(corpus);
+    StatsSeeds(corpus);
     std::printf("%d seed files written under %s\n", corpus.written, argv[1]);
     return 0;
 }

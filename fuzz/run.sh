@@ -6,7 +6,7 @@
 #   fuzz/run.sh SECONDS [TARGET...]
 #
 # TARGET is one of conversion, conversion_options, option_filter,
-# frame_columns, time_columns (all when none is named). Environment:
+# frame_columns, time_columns, pcap, stats (all when none is named). Environment:
 #   FUZZ_BUILD_DIR   build folder (default build-fuzz)
 #   FUZZ_CORPUS_DIR  keep the grown corpora in FOLDER/<target>/ (default: a
 #                    scratch folder, removed at the end); the committed seeds
@@ -23,7 +23,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns)
+[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats)
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-2}
@@ -46,7 +46,7 @@ mkdir -p "$findings"
 # of a few hundred records, for 255 frame bytes.
 max_len() {
     case $1 in
-        conversion|conversion_options|option_filter) echo 8192 ;;
+        conversion|conversion_options|option_filter|pcap|stats) echo 8192 ;;
         frame_columns) echo 300 ;;
         *) echo 1024 ;;
     esac
@@ -55,8 +55,11 @@ max_len() {
 run_target() {
     local target=$1
     local corpus="$corpora/$target"
+    # The export reads the conversion targets' input layout and seeds.
+    local seeds="fuzz/corpus/$target"
+    [ "$target" = pcap ] && seeds=fuzz/corpus/conversion
     mkdir -p "$corpus"
-    "$build/fuzz/fuzz_$target" "$corpus" "fuzz/corpus/$target" \
+    "$build/fuzz/fuzz_$target" "$corpus" "$seeds" \
         -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
         -print_final_stats=1 -artifact_prefix="$findings/$target-" \
         >"$scratch/$target.log" 2>&1

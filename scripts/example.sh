@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the tool and converts the bundled example capture (three minutes of
-# 12 Mbit/s traffic) with the 'full' option file into build/example/.
+# Builds every target (zelmot2txt, zelmot-gen and the other programs, the
+# tests) and converts the bundled example capture (three minutes of 12 Mbit/s
+# traffic) with the 'full' option file into build/example/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2 --target zelmot2txt
+cmake --build build -j2
 mkdir -p build/example
 cp examples/demo*.Zelmot examples/*.opt build/example/
 build/zelmot2txt build/example/demo1200 build/example/full NumMin=3

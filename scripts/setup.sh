@@ -21,6 +21,10 @@ command -v wine >/dev/null || need+=(wine)
 if ! command -v groff >/dev/null || ! groff -Thtml </dev/null >/dev/null 2>&1; then
     need+=(groff)
 fi
+# The real-reader tests of zelmot2pcap open its files with them.
+command -v tcpdump >/dev/null || need+=(tcpdump)
+command -v tshark >/dev/null || need+=(tshark)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)  # zelmot-stats' JSON report
 if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo

@@ -23,18 +23,32 @@ void QueueOutcome(CaptureReader& reader, const Outcome& outcome) {
     QueueEvent(reader, std::move(event));
 }
 
-// Reads the 8 bytes of a candidate's record header as far as the file goes;
-// judges the candidate by the bytes present.
-enum class CheckStep { Good, Bad, FileEnded };
+// How a sync candidate fares: its first kSyncCheckRecords records well
+// marked (or the file's end first), and its own time stamp not later than
+// the stamp of the record right after it.
+enum class CandidateCheck { Confirmed, LaterThanNext, Rejected };
 
-CheckStep CheckRecord(CaptureFile& file) {
-    std::uint8_t header[kRecordHeaderSize];
-    std::size_t got = ReadBytes(file, header, sizeof header);
-    if (got == 0) return CheckStep::FileEnded;
-    if (header[0] != kSyncMark) return CheckStep::Bad;
-    if (got < sizeof header) return CheckStep::FileEnded;
-    SeekTo(file, ReadPosition(file) + header[7] + 1u);
-    return CheckStep::Good;
+// Checks the records from the candidate at mark on, reading their headers
+// as far as the file goes and seeking over their bodies. A header cut short
+// by the file's end is judged by the bytes present and ends the check; the
+// time test needs the candidate's full header and the full one after it.
+CandidateCheck CheckCandidate(CaptureFile& file, std::uint64_t mark) {
+    SeekTo(file, mark);
+    std::uint64_t candidateStamp = 0;
+    bool laterThanNext = false;
+    for (int record = 0; record < kSyncCheckRecords; ++record) {
+        std::uint8_t header[kRecordHeaderSize];
+        std::size_t got = ReadBytes(file, header, sizeof header);
+        if (got == 0) break;
+        if (header[0] != kSyncMark) return CandidateCheck::Rejected;
+        if (got < sizeof header) break;
+        // A garbage 0xDD inside a damaged frame can lead onto a real record;
+        // its random stamp then nearly always lies after that record's.
+        if (record == 0) candidateStamp = RecordTimeStamp(header);
+        if (record == 1) laterThanNext = candidateStamp > RecordTimeStamp(header);
+        SeekTo(file, ReadPosition(file) + header[7] + 1u);
+    }
+    return laterThanNext ? CandidateCheck::LaterThanNext : CandidateCheck::Confirmed;
 }
 
 // Ends the run with the fault or the end of the capture: the file is
@@ -176,30 +190,41 @@ Outcome ReadRecordHeader(CaptureReader& reader, std::uint8_t* header) {
     return Success();
 }
 
+// A candidate whose marks hold but whose stamp is later than the next
+// record's is passed over; the first such one is taken only when the search
+// would otherwise fail, so a search that succeeded before still succeeds.
 Outcome SyncToRecords(CaptureReader& reader) {
     CaptureFile& file = reader.File;
     std::uint64_t start = ReadPosition(file);
+    bool haveFallback = false;
+    std::uint64_t fallback = 0;
+    auto fail = [&](const char* message) {
+        if (!haveFallback) return ErrorText("%s", message);
+        SeekTo(file, fallback);
+        return Success();
+    };
     for (int candidate = 0; candidate < kSyncSearchLimit; ++candidate) {
         SeekTo(file, start);
         int strays = 0;
         int c = ReadByte(file);
         while (c != kSyncMark) {
             if (c < 0 || ++strays == kSyncSearchLimit)
-                return ErrorText("Capture File Sync Error: SYNC_MARK not found");
+                return fail("Capture File Sync Error: SYNC_MARK not found");
             c = ReadByte(file);
         }
         std::uint64_t mark = ReadPosition(file) - 1;
-        SeekTo(file, mark);
-        CheckStep step = CheckStep::Good;
-        for (int record = 0; record < kSyncCheckRecords && step == CheckStep::Good; ++record)
-            step = CheckRecord(file);
-        if (step != CheckStep::Bad) {
+        CandidateCheck check = CheckCandidate(file, mark);
+        if (check == CandidateCheck::Confirmed) {
             SeekTo(file, mark);
             return Success();
         }
+        if (check == CandidateCheck::LaterThanNext && !haveFallback) {
+            haveFallback = true;
+            fallback = mark;
+        }
         start = mark + 1;
     }
-    return ErrorText("Capture File Sync Error: Unable to Sync");
+    return fail("Capture File Sync Error: Unable to Sync");
 }
 
 Outcome ReadFrame(CaptureReader& reader, bool firstFrame) {

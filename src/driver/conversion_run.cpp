@@ -34,14 +34,6 @@ struct ConversionRun {
     bool TimingChosen = false;                // by the first file's header
 };
 
-// Nanoseconds to microseconds for the filter, truncating toward zero.
-std::int32_t ToFilterMicroseconds(std::int64_t ns) {
-    std::int64_t us = ns / 1000;
-    if (us > INT32_MAX) return INT32_MAX;
-    if (us < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(us);
-}
-
 bool FilterPasses(ConversionRun& run, const CaptureFrame& frame) {
     const FrameTiming& t = run.Timing.Current;
     FilterInputs in{frame.Bytes.data(), frame.Length, frame.Fields, ToFilterMicroseconds(t.GapTime),

@@ -29,6 +29,15 @@ struct FilterInputs {
     std::int32_t GapAftUs = 0;
 };
 
+// A gap in nanoseconds as the filter reads it: microseconds, truncated
+// toward zero and held within the 32-bit range.
+inline std::int32_t ToFilterMicroseconds(std::int64_t ns) {
+    std::int64_t us = ns / 1000;
+    if (us > INT32_MAX) return INT32_MAX;
+    if (us < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(us);
+}
+
 // Reads the equation that follows a ShowOnly line up to and including its
 // '#', substitutes its identifiers and compiles it into state.FilterProgram.
 Outcome ReadShowOnlyEquation(TextSource& source, FilterState& state);

@@ -201,6 +201,69 @@ TEST_F(ReaderFixture, UnableToSyncAfter280RejectedCandidates) {
     EXPECT_EQ(OpenAndSync().Text, "Capture File Sync Error: Unable to Sync");
 }
 
+// Records whose stamps are given one by one.
+Bytes RecordsStamped(const std::vector<std::uint64_t>& stamps) {
+    Bytes stream;
+    for (std::uint64_t stamp : stamps) test::Append(stream, test::RecordBytes(stamp, test::Sd1(5, 2, 0x49)));
+    return stream;
+}
+
+// n stamps rising by 1000, falling by a million at record fallAt (0: never).
+std::vector<std::uint64_t> FallAt(std::size_t n, std::size_t fallAt) {
+    std::vector<std::uint64_t> stamps;
+    for (std::size_t i = 0; i < n; ++i) stamps.push_back(1000 * i + (fallAt != 0 && i < fallAt ? 1000000 : 0));
+    return stamps;
+}
+
+// n stamps each later than the next.
+std::vector<std::uint64_t> Falling(std::size_t n) {
+    std::vector<std::uint64_t> stamps;
+    for (std::size_t i = 0; i < n; ++i) stamps.push_back(1000000 - 1000 * i);
+    return stamps;
+}
+
+Bytes Joined(Bytes first, const Bytes& second) {
+    test::Append(first, second);
+    return first;
+}
+
+struct CandidateCase {
+    const char* name;
+    Bytes stream;
+    std::size_t syncOffset;  // in the record stream
+};
+
+class SyncCandidates : public ReaderFixture, public ::testing::WithParamInterface<CandidateCase> {};
+
+TEST_P(SyncCandidates, SyncsWhereMarksAndTheFirstStampAgree) {
+    const CandidateCase& c = GetParam();
+    WriteRun(12, 0, test::SplitIntoFiles(c.stream, {}));
+    Start(12, 0, 1);
+    ASSERT_TRUE(OpenAndSync().IsOk());
+    EXPECT_EQ(CapturePosition(reader), 40 + c.syncOffset);
+}
+
+const Bytes kStray{0x11};
+
+INSTANTIATE_TEST_SUITE_P(
+    Candidates, SyncCandidates,
+    ::testing::Values(
+        // A candidate needs 100 well-marked records, itself included.
+        CandidateCase{"hundredRecordsBeforeAStray", Joined(Joined(Records(100), kStray), Records(150)), 0},
+        CandidateCase{"ninetyNineRecordsBeforeAStray", Joined(Joined(Records(99), kStray), Records(150)),
+                      99 * 15 + 1},
+        // Only the candidate's own link is timed.
+        CandidateCase{"fallRightAfterTheCandidate", RecordsStamped(FallAt(150, 1)), 15},
+        CandidateCase{"fallOneRecordOn", RecordsStamped(FallAt(150, 2)), 0},
+        CandidateCase{"fallFurtherOn", RecordsStamped(FallAt(150, 60)), 0},
+        CandidateCase{"equalStamps", RecordsStamped({5000, 5000, 6000}), 0},
+        CandidateCase{"cutHeaderHasNoStamp", Joined(RecordsStamped({5000}), {kSyncMark, 0x01, 0x02}), 0},
+        // With no candidate in time, the first that was well marked.
+        CandidateCase{"everyLinkFallsUntil280Candidates", RecordsStamped(Falling(300)), 0},
+        CandidateCase{"everyLinkFallsUntilTheFileEnds",
+                      Joined(RecordsStamped(Falling(150)), Bytes(5, 0x11)), 0}),
+    [](const ::testing::TestParamInfo<CandidateCase>& param) { return std::string(param.param.name); });
+
 TEST_F(ReaderFixture, RecordHeaderStraddlingTwoFilesReadsAsOne) {
     Bytes stream = Records(4);
     std::size_t recordSize = 15;  // 8 + 6 + 1
@@ -295,6 +358,64 @@ TEST_F(ReaderFixture, CorruptedLengthLosesSyncNotesItAndResumes) {
     EXPECT_EQ(frames[120].NextTimeStamp, 300000u);
     EXPECT_EQ(frames[121].TimeStamp, 300000u);
     EXPECT_EQ(frames.back().NextTimeStamp, 300000u + 119 * 1000u);
+}
+
+TEST_F(ReaderFixture, GarbageCandidateInADamagedFrameIsPassedOver) {
+    // The damaged frame holds a 0xDD whose length byte leads exactly onto the
+    // next real record, so its marks hold; its stamp lies after that record's.
+    Bytes stream = Records(120, 1000);
+    Bytes damaged{0x10, 0x05, 0x02, kSyncMark, 0xa0, 0xa0, 0xa0, 0xa0, 0x00, 0x00, 2, 0x42, 0x16};
+    Bytes bad = test::RecordBytes(200000, damaged);
+    bad[7] = 1;  // the length byte says 1 for 13 frame bytes
+    test::Append(stream, bad);
+    test::Append(stream, Records(120, 300000));
+    WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
+    Start(12, 0, 1);
+    ASSERT_TRUE(OpenAndSync().IsOk());
+    std::vector<CaptureFrame> frames;
+    Outcome read;
+    while ((read = Next()).IsOk()) frames.push_back(frame);
+    EXPECT_TRUE(read.IsEnd());
+    // The header read after the two bytes the length gave starts at 0x02.
+    char note[128];
+    std::snprintf(note, sizeof note,
+                  "File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=02\n",
+                  dir.Path("cap1200.Zelmot").c_str(), std::size_t{40 + 120 * 15 + 8 + 2 + 8});
+    EXPECT_EQ(Text().substr(Text().find("File      :")), note);
+    ASSERT_EQ(frames.size(), 120u + 1u + 119u);
+    EXPECT_EQ(frames[120].TimeStamp, 200000u);
+    EXPECT_EQ(frames[120].NextTimeStamp, 300000u);
+    EXPECT_EQ(frames[121].TimeStamp, 300000u);
+    for (const CaptureFrame& f : frames) EXPECT_LE(f.TimeStamp, f.NextTimeStamp) << f.TimeStamp;
+}
+
+TEST_F(ReaderFixture, ResyncInANewlyOpenedFileStartsPastTheBadHeader) {
+    // The damaged length carries the frame 14 bytes into the next file; the
+    // search must start there, not at the offset the first file had reached.
+    Bytes stream = Records(120, 1000);
+    Bytes bad = test::RecordBytes(200000, test::Sd1(7, 3, 0x5D));
+    bad[7] = 20;
+    test::Append(stream, bad);
+    std::size_t cut = stream.size();
+    test::Append(stream, Records(120, 300000));
+    WriteRun(12, 0, test::SplitIntoFiles(stream, {cut}));
+    Start(12, 0, 2);
+    ASSERT_TRUE(OpenAndSync().IsOk());
+    std::vector<CaptureFrame> frames;
+    Outcome read;
+    while ((read = Next()).IsOk()) frames.push_back(frame);
+    EXPECT_TRUE(read.IsEnd()) << read.Text;
+    // The next header is read from the second record's status byte on: past
+    // it lies offset 40 + 14 + 8 of the new file.
+    std::string written = Text();
+    EXPECT_NE(written.find("File      : " + dir.Path("cap1201.Zelmot") +
+                        "\n**** Synchronization Lost ****\n      120: FileOfs=3e Mark=00\n"),
+              std::string::npos)
+        << written;
+    // From there the first record is the new file's third.
+    ASSERT_EQ(frames.size(), 120u + 1u + 117u);
+    EXPECT_EQ(frames[120].NextTimeStamp, 302000u);
+    EXPECT_EQ(frames[121].TimeStamp, 302000u);
 }
 
 TEST_F(ReaderFixture, SyncLostNoteFormat) {

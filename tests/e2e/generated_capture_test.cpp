@@ -67,5 +67,25 @@ TEST(GeneratedCapture, DamagedTrafficLosesOnlyTheCorruptedRecords) {
     EXPECT_EQ(text.substr(text.size() - 21), "\nEnd of Capture Data\n");
 }
 
+TEST(GeneratedCapture, NoResynchronisationDeliversAGarbageFrame) {
+    // In this traffic a 0xDD inside a damaged frame, at reference 139950,
+    // leads onto a real record; taken, it would give a frame hours off with
+    // a negative gap after it. The first 140000 frames hold it.
+    test::TempDir dir;
+    ASSERT_EQ(Generate(dir, "--start 2358 --minutes 1 --frames 600000 --error-rate 0.002 "
+                            "--corrupt-rate 0.0005 --slaves 20"),
+              0);
+    test::WriteText(dir.Path("neg.opt"), "ShowOnly\n  GapTme < 0 OR GapAft < 0\n#\n");
+    test::ToolResult r = test::RunTool({dir.Path("gen2358"), dir.Path("neg"), "EndRef=140000"});
+    ASSERT_EQ(r.status, 0) << r.console;
+    std::string text = test::ReadText(dir.Path("gen2358_neg.txt"));
+    std::vector<std::string> lines;
+    for (const std::string& line : FrameLines(text))
+        if (line.find("FileOfs=") == std::string::npos) lines.push_back(line);
+    EXPECT_TRUE(lines.empty()) << lines.front();
+    EXPECT_GT(FrameLines(text).size(), 50u) << "the run resynchronises often";
+    EXPECT_EQ(text.substr(text.size() - 24), "\nLast Reference Reached\n");
+}
+
 }  // namespace
 }  // namespace zelmot

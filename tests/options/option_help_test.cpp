@@ -31,6 +31,8 @@ TEST(OptionHelp, HasItsLinesInPlace) {
     EXPECT_EQ(lines[4], ";NoRef       don't show reference numbers");
     EXPECT_EQ(lines[27], ";   <fmt> - example 'hr:mn:sc.ms,us,ns'");
     EXPECT_EQ(lines[39], ";ShowOnly   the next lines define a logic equation that controls");
+    EXPECT_EQ(lines[88], ";       RD      = 0x0c  - Rsp: No Resource for Send Data, with Data (Low Priority)");
+    EXPECT_EQ(lines[96], ";   GapAft        - Gap time after  this frame (in uSec)");
     EXPECT_EQ(lines[113], ";   %    MOD");
     EXPECT_EQ(lines[121], ";   )    RPAREN");
     EXPECT_EQ(lines[126], "; NOTE: a ';' in front of option makes it a comment.");
@@ -56,6 +58,30 @@ TEST(OptionHelp, ReadsBackAsAnOptionFileThatSetsNothing) {
     Outcome result = ReadOptionLines(source, options, filter);
     ASSERT_TRUE(result.IsOk()) << result.Text;
     EXPECT_EQ(test::Describe(options), "");
+}
+
+TEST(OptionHelp, EveryKeyWordItListsIsAcceptedByTheEquation) {
+    // The key words: the first word of each line from "Key Words" on to the
+    // operators, an index in brackets given as 0.
+    const std::vector<std::string> lines = HelpLines();
+    auto first = std::find(lines.begin(), lines.end(), ";   Key Words are as follows:");
+    auto last = std::find(lines.begin(), lines.end(), "; Operators");
+    ASSERT_LT(first, last);
+    std::size_t checked = 0;
+    for (auto line = first + 1; line != last; ++line) {
+        std::size_t begin = line->find_first_not_of("; ");
+        std::string word = line->substr(begin, line->find(' ', begin) - begin);
+        if (std::size_t bracket = word.find('['); bracket != std::string::npos) word = word.substr(0, bracket) + "[0]";
+        const std::string optionText = "ShowOnly\n  " + word + " == 0\n#\n";
+        TextSource source;
+        source.Text = optionText;
+        DisplayOptions options;
+        FilterState filter;
+        Outcome result = ReadOptionLines(source, options, filter);
+        EXPECT_TRUE(result.IsOk()) << *line << ": " << result.Text;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 55u);
 }
 
 }  // namespace

@@ -24,18 +24,27 @@ check_tool() {
 
 check_tree() {
     local root=$1 f
-    for f in bin/zelmot2txt bin/zelmot-gen; do
+    for f in bin/zelmot2txt bin/zelmot-gen bin/zelmot-stats bin/zelmot2pcap; do
         [ -x "$root/$f" ] || fail "$root/$f missing or not executable"
     done
-    for f in share/man/man1/zelmot2txt.1 share/man/man1/zelmot-gen.1 share/doc/zelmot2txt/README.md; do
+    for f in share/man/man1/zelmot2txt.1 share/man/man1/zelmot-gen.1 share/man/man1/zelmot-stats.1 \
+             share/man/man1/zelmot2pcap.1 share/doc/zelmot2txt/README.md share/wireshark/plugins/pbfdl.lua; do
         [ -s "$root/$f" ] || fail "$root/$f missing"
     done
     check_tool "$root/bin/zelmot2txt"
     "$root/bin/zelmot-gen" --help >/dev/null || fail "$root/bin/zelmot-gen --help failed"
+    local status=0
+    "$root/bin/zelmot2pcap" 2>/dev/null || status=$?
+    [ "$status" -eq 3 ] || fail "$root/bin/zelmot2pcap without arguments: exit status $status, expected 3"
+    status=0
+    "$root/bin/zelmot-stats" 2>/dev/null || status=$?
+    [ "$status" -eq 3 ] || fail "$root/bin/zelmot-stats without arguments: exit status $status, expected 3"
     if command -v groff >/dev/null; then
         local warnings
-        warnings=$(groff -man -Tutf8 -ww "$root/share/man/man1/zelmot2txt.1" 2>&1 >/dev/null)
-        [ -z "$warnings" ] || fail "manual page warnings: $warnings"
+        for f in zelmot2txt zelmot-stats zelmot2pcap; do
+            warnings=$(groff -man -Tutf8 -ww "$root/share/man/man1/$f.1" 2>&1 >/dev/null)
+            [ -z "$warnings" ] || fail "manual page warnings in $f.1: $warnings"
+        done
     fi
 }
 
@@ -53,8 +62,9 @@ debs=("$work"/package/*.deb)
 deb=${debs[0]}
 echo "package: $(basename "$deb")"
 dpkg-deb -c "$deb" | tee "$work/contents.txt"
-for f in ./usr/bin/zelmot2txt ./usr/bin/zelmot-gen ./usr/share/man/man1/zelmot2txt.1 \
-         ./usr/share/man/man1/zelmot-gen.1; do
+for f in ./usr/bin/zelmot2txt ./usr/bin/zelmot-gen ./usr/bin/zelmot-stats ./usr/bin/zelmot2pcap \
+         ./usr/share/man/man1/zelmot2txt.1 ./usr/share/man/man1/zelmot-gen.1 ./usr/share/man/man1/zelmot-stats.1 \
+         ./usr/share/man/man1/zelmot2pcap.1 ./usr/share/wireshark/plugins/pbfdl.lua; do
     awk '{print $NF}' "$work/contents.txt" | grep -qx -- "$f" || fail "$f not in the package"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = zelmot2txt ] || fail "package name"

@@ -1,0 +1,138 @@
+// Block layouts of pcapng and classic pcap. Every pcapng block is its type,
+// its total length, its body padded to four bytes and its total length once
+// more; options are code, length, value padded to four bytes, and the list
+// ends with an end-of-options option.
+#include "pcap/pcap_blocks.h"
+
+namespace zelmot::pcapfile {
+namespace {
+
+void Put16(ByteString& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void Put32(ByteString& out, std::uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void Put64(ByteString& out, std::uint64_t v) {
+    Put32(out, static_cast<std::uint32_t>(v));
+    Put32(out, static_cast<std::uint32_t>(v >> 32));
+}
+
+void PadTo4(ByteString& out, std::size_t from) {
+    while ((out.size() - from) % 4 != 0) out.push_back(0);
+}
+
+void PutOption(ByteString& out, std::uint16_t code, const std::uint8_t* value, std::size_t length) {
+    // An option value is at most 65535 bytes; longer texts are cut.
+    std::size_t n = length > 0xFFFF ? 0xFFFF : length;
+    std::size_t start = out.size();
+    Put16(out, code);
+    Put16(out, static_cast<std::uint16_t>(n));
+    out.insert(out.end(), value, value + n);
+    PadTo4(out, start);
+}
+
+void PutTextOption(ByteString& out, std::uint16_t code, std::string_view text) {
+    PutOption(out, code, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+void PutEndOfOptions(ByteString& out) {
+    Put16(out, kOptEndOfOptions);
+    Put16(out, 0);
+}
+
+// Opens a block: its type and a total length filled in by EndBlock.
+std::size_t BeginBlock(ByteString& out, std::uint32_t type) {
+    std::size_t start = out.size();
+    Put32(out, type);
+    Put32(out, 0);
+    return start;
+}
+
+void EndBlock(ByteString& out, std::size_t start) {
+    PadTo4(out, start);
+    std::uint32_t total = static_cast<std::uint32_t>(out.size() - start + 4);
+    for (int i = 0; i < 4; ++i) out[start + 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(total >> (8 * i));
+    Put32(out, total);
+}
+
+}  // namespace
+
+void AppendSectionHeader(ByteString& out, std::string_view userApplication) {
+    std::size_t start = BeginBlock(out, kSectionHeaderType);
+    Put32(out, kByteOrderMagic);
+    Put16(out, 1);  // major version
+    Put16(out, 0);  // minor version
+    Put64(out, ~std::uint64_t{0});  // section length: not given
+    if (!userApplication.empty()) {
+        PutTextOption(out, kShbUserAppl, userApplication);
+        PutEndOfOptions(out);
+    }
+    EndBlock(out, start);
+}
+
+void AppendInterfaceDescription(ByteString& out, const InterfaceInfo& interface) {
+    std::size_t start = BeginBlock(out, kInterfaceDescriptionType);
+    Put16(out, interface.LinkType);
+    Put16(out, 0);  // reserved
+    Put32(out, kSnapLength);
+    if (!interface.Name.empty()) PutTextOption(out, kIfName, interface.Name);
+    if (!interface.Description.empty()) PutTextOption(out, kIfDescription, interface.Description);
+    if (interface.Speed != 0) {
+        ByteString speed;
+        Put64(speed, interface.Speed);
+        PutOption(out, kIfSpeed, speed.data(), speed.size());
+    }
+    PutOption(out, kIfTsResol, &kNanosecondResolution, 1);
+    PutEndOfOptions(out);
+    EndBlock(out, start);
+}
+
+void AppendEnhancedPacket(ByteString& out, const PacketInfo& packet) {
+    std::size_t start = BeginBlock(out, kEnhancedPacketType);
+    Put32(out, 0);  // interface id: the one interface
+    Put32(out, static_cast<std::uint32_t>(packet.TimeNs >> 32));
+    Put32(out, static_cast<std::uint32_t>(packet.TimeNs));
+    Put32(out, static_cast<std::uint32_t>(packet.Bytes.size()));  // captured
+    Put32(out, static_cast<std::uint32_t>(packet.Bytes.size()));  // original
+    std::size_t data = out.size();
+    out.insert(out.end(), packet.Bytes.begin(), packet.Bytes.end());
+    PadTo4(out, data);
+    bool options = false;
+    for (const std::string& comment : packet.Comments) {
+        PutTextOption(out, kOptComment, comment);
+        options = true;
+    }
+    if (packet.Flags != 0) {
+        ByteString flags;
+        Put32(flags, packet.Flags);
+        PutOption(out, kEpbFlags, flags.data(), flags.size());
+        options = true;
+    }
+    if (options) PutEndOfOptions(out);
+    EndBlock(out, start);
+}
+
+void AppendClassicFileHeader(ByteString& out, std::uint16_t linkType) {
+    Put32(out, kClassicNanosecondMagic);
+    Put16(out, 2);  // major version
+    Put16(out, 4);  // minor version
+    Put32(out, 0);  // time zone offset
+    Put32(out, 0);  // time stamp accuracy
+    Put32(out, kSnapLength);
+    Put32(out, linkType);
+}
+
+void AppendClassicRecord(ByteString& out, std::uint64_t timeNs, std::span<const std::uint8_t> bytes) {
+    std::uint64_t seconds = timeNs / 1000000000u;
+    Put32(out, seconds > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(seconds));
+    Put32(out, static_cast<std::uint32_t>(timeNs % 1000000000u));
+    Put32(out, static_cast<std::uint32_t>(bytes.size()));
+    Put32(out, static_cast<std::uint32_t>(bytes.size()));
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+}  // namespace zelmot::pcapfile

@@ -1,0 +1,170 @@
+// The bus health report as plain records: every figure the text, JSON, CSV
+// and chart outputs show, held in fixed-size tables (128 stations, bounded
+// histograms, a capped time series), so that a report of any length of
+// capture takes the same memory. The collection fills them in one pass over
+// the frames; FinishBusStats derives the roles, means and percentiles.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "common/outcome.h"
+#include "driver/command_line.h"
+
+namespace zelmot {
+
+constexpr std::size_t kStationCount = 128;
+constexpr std::size_t kStatusBitCount = 8;     // one per bit of the status byte, 0x01 first
+constexpr std::size_t kRateBinLimit = 4096;    // bins of the frames-per-second series
+constexpr std::size_t kResyncTimesKept = 256;  // resynchronisations whose time is kept
+
+// Durations in nanoseconds bucketed for percentiles: one bucket for all
+// negative values, one per value below 64 ns (exact), then 64 buckets per
+// power of two up to 2^40 ns (each bucket narrower than 1/64 of its lower
+// edge, so its middle lies within 1/128 of any value in it), and one bucket
+// for everything from 2^40 ns (about 18 minutes) on.
+constexpr unsigned kDurationSubBits = 6;
+constexpr std::int64_t kDurationExactLimit = std::int64_t{1} << kDurationSubBits;  // 64 ns
+constexpr unsigned kDurationTopOctave = 40;
+constexpr std::size_t kDurationBucketCount =
+    1 + kDurationExactLimit + (kDurationTopOctave - kDurationSubBits) * kDurationExactLimit + 1;
+
+// The bus idle time before each frame in bit times: bucket 0 holds [0, 1)
+// and every negative gap, bucket i > 0 holds [2^(i-1), 2^i); the last one
+// ends at 2^48 bit times, beyond any gap 48-bit stamps can give.
+constexpr std::size_t kGapBucketCount = 49;
+
+// Exact count, minimum, mean and maximum of a duration, its bucketed
+// distribution, and the percentiles FinishBusStats reads from it.
+struct DurationStats {
+    std::uint64_t Count = 0;
+    std::int64_t Min = 0;  // valid when Count > 0
+    std::int64_t Max = 0;
+    double Sum = 0;        // of all samples, ns
+    double Mean = 0;       // filled by FinishBusStats
+    std::int64_t P50 = 0;  // nearest rank, from the buckets (within 1%)
+    std::int64_t P95 = 0;
+    std::int64_t P99 = 0;
+    std::array<std::uint32_t, kDurationBucketCount> Buckets{};  // counts saturate at 2^32 - 1
+};
+
+enum class StationRole : std::uint8_t { Silent, Master, Slave, Both };
+
+struct MasterFigures {
+    std::uint64_t Tokens = 0;          // SD4 frames sent (this address as SA)
+    DurationStats Rotation;            // start of one token of this SA to the start of the next
+    std::uint64_t Requests = 0;        // requests sent, of every kind
+    std::uint64_t Answered = 0;
+    std::uint64_t Unanswered = 0;      // not answered, without the two kinds below
+    std::uint64_t NoAnswerExpected = 0;  // not answered: send-data-no-acknowledge or to DA 127
+    std::uint64_t FdlStatusUnanswered = 0;  // not answered: FDL-status requests
+    std::uint64_t Retries = 0;
+};
+
+struct SlaveFigures {
+    std::uint64_t Requests = 0;        // requests received, of every kind
+    std::uint64_t Answered = 0;
+    std::uint64_t Unanswered = 0;      // as for the master
+    std::uint64_t NoAnswerExpected = 0;
+    std::uint64_t FdlStatusUnanswered = 0;
+    std::uint64_t Retries = 0;         // retries received
+    std::uint64_t Responses = 0;       // SD1/SD2/SD3 responses sent, matched or not
+    DurationStats Response;            // the answering frame's gap, ns
+};
+
+struct StationStats {
+    bool Listed = false;           // heard, addressed by a request or named by an error frame
+    bool Heard = false;            // sent a frame or was answered for by an SC
+    bool SentToken = false;
+    bool SentRequest = false;
+    bool SentResponse = false;     // an SD1/SD2/SD3 response
+    bool AnsweredBySc = false;     // an SC answered a request to it
+    bool AddressedByRequest = false;
+    StationRole Role = StationRole::Silent;  // filled by FinishBusStats
+    bool HasMaster = false;        // Master holds figures (sent a token or a request)
+    bool HasSlave = false;         // Slave holds figures (answered or addressed by a request)
+    std::int64_t FirstHeardNs = 0;  // AbsTime; valid when Heard
+    std::int64_t LastHeardNs = 0;
+    std::uint64_t ErrorFrames = 0;  // frames with a non-zero status naming it as SA
+    MasterFigures Master;
+    SlaveFigures Slave;
+};
+
+// Frames and error frames per time bin from the first frame in the window.
+// Bins start one second wide; when a frame falls beyond kRateBinLimit bins,
+// neighbouring pairs are merged and the width doubles.
+struct RateSeries {
+    std::int64_t StartNs = 0;     // AbsTime of the first frame in the window
+    std::uint64_t BinSeconds = 1;
+    std::uint32_t BinsUsed = 0;   // bins up to the last one with a frame
+    std::array<std::uint64_t, kRateBinLimit> Frames{};
+    std::array<std::uint64_t, kRateBinLimit> ErrorFrames{};
+};
+
+struct ResyncNote {
+    std::uint32_t ReferenceNumber = 0;  // frames read before the boundary was lost
+    std::int64_t AtNs = 0;              // AbsTime of the first frame read after it (or the last before)
+};
+
+struct BusStats {
+    // Summary.
+    std::uint32_t FilesRead = 0;     // capture files opened
+    std::uint64_t FramesRead = 0;    // every frame the reader delivered
+    std::uint64_t Frames = 0;        // frames in the StartRef/EndRef window
+    std::uint32_t BaudIndex = 0;
+    std::uint32_t Baud = 0;          // bit/s
+    std::uint8_t TicksPerBit = 0;
+    std::uint64_t FirstTicks = 0;    // stamps of the first and last frame in the window
+    std::uint64_t LastTicks = 0;
+    std::int64_t FirstNs = 0;        // their AbsTime; valid when Frames > 0
+    std::int64_t LastNs = 0;
+    std::int64_t SpanNs = 0;         // TicksToNs of LastTicks - FirstTicks
+    std::uint64_t BusBytes = 0;
+    std::int64_t BusBitNs = 0;       // TicksToNs(BusBytes x TicksPerBit x 11)
+    double BusLoadPercent = 0;       // BusBitNs / SpanNs x 100; 0 when the span is 0
+    double FramesPerSecondAvg = 0;   // Frames / span in seconds; 0 when the span is 0
+    std::uint64_t FramesPerSecondMax = 0;  // the fullest one-second bin from the first frame (beyond
+                                           // 4096 s: of runs of frames within one second)
+    std::uint64_t Resyncs = 0;
+    std::array<ResyncNote, kResyncTimesKept> ResyncTimes{};  // the first min(Resyncs, 256)
+
+    // Receive errors.
+    std::uint64_t ErrorFrames = 0;
+    std::array<std::uint64_t, kStatusBitCount> ErrorsByBit{};
+
+    // Request kinds over the whole window (the per-station figures summed).
+    std::uint64_t Requests = 0;
+    std::uint64_t Responses = 0;     // SC or SD1/SD2/SD3 responses
+    std::uint64_t Tokens = 0;
+    std::uint64_t UnknownFrames = 0; // status 0 but no known kind
+
+    std::vector<StationStats> Stations = std::vector<StationStats>(kStationCount);
+    std::array<std::uint64_t, kGapBucketCount> GapBuckets{};
+    RateSeries Rate;
+};
+
+// The report's names of the status bits, 0x01 first: the filter's keywords
+// for them. Keep in order with the fdl::Sts... bits (their letters come from
+// StatusLetter of the output).
+constexpr std::array<const char*, kStatusBitCount> kStatusBitNames = {
+    "STSSTP", "STSPAR", "STSSD", "STSRPT", "STSUND", "STSOVR", "STSCHK", "STSED"};
+
+// Bucket edges of a DurationStats, ns: [low, high).
+std::int64_t DurationBucketLow(std::size_t bucket);
+std::int64_t DurationBucketHigh(std::size_t bucket);
+std::size_t DurationBucketOf(std::int64_t ns);
+
+// Gap bucket edges in bit times: [from, to); bucket 0 also holds negative gaps.
+std::uint64_t GapBucketFromBits(std::size_t bucket);
+std::uint64_t GapBucketToBits(std::size_t bucket);
+
+const char* StationRoleName(StationRole role);  // "master", "slave", "both", "silent"
+
+// Reads the run's capture files and fills stats (which must be fresh);
+// progress lines go to progress when it is not null. Success, or the message
+// of the first fault, which names the file.
+Outcome CollectBusStats(const RunSettings& settings, BusStats& stats, std::FILE* progress);
+
+}  // namespace zelmot

@@ -1,0 +1,79 @@
+// Frame classification for the statistics: kinds by the start delimiter,
+// requests and responses by the FC request bit, the trusted addresses.
+#include "stats/frame_class.h"
+
+#include "common/fdl_codes.h"
+
+namespace zelmot {
+namespace {
+
+FrameKind KindOf(std::uint8_t sd) {
+    switch (sd) {
+        case fdl::SD1: return FrameKind::Sd1;
+        case fdl::SD2: return FrameKind::Sd2;
+        case fdl::SD3: return FrameKind::Sd3;
+        case fdl::SD4: return FrameKind::Token;
+        case fdl::SC: return FrameKind::ShortAck;
+        default: return FrameKind::Unknown;
+    }
+}
+
+bool HasAddresses(FrameKind kind) {
+    return kind == FrameKind::Sd1 || kind == FrameKind::Sd2 || kind == FrameKind::Sd3 ||
+           kind == FrameKind::Token;
+}
+
+// Whether the frame holds the byte at a field location.
+bool Holds(const CaptureFrame& frame, std::int16_t index) {
+    return index != kAbsentField && index >= 0 && index < frame.Length;
+}
+
+std::uint8_t At(const CaptureFrame& frame, std::int16_t index) {
+    return frame.Bytes[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
+FrameClass ClassifyFrame(const CaptureFrame& frame) {
+    FrameClass c;
+    if (frame.Length == 0) {
+        c.Damaged = frame.Status != 0;
+        return c;
+    }
+    FrameKind kind = KindOf(frame.Bytes[0]);
+    const FrameFieldView& fields = frame.Fields;
+    bool saInside = HasAddresses(kind) && fields.DA != kAbsentField && Holds(frame, static_cast<std::int16_t>(fields.DA + 1));
+    if (frame.Status != 0) {
+        c.Kind = kind;
+        c.Damaged = true;
+        c.SaReadable = saInside;
+        if (saInside) c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;
+        return c;
+    }
+    if (kind == FrameKind::ShortAck) {
+        c.Kind = kind;
+        c.Response = true;
+        return c;
+    }
+    if (!saInside) return c;  // Unknown: too short, or no known delimiter
+    bool isToken = kind == FrameKind::Token;
+    if (!isToken && !Holds(frame, fields.FC)) return c;
+    c.Kind = kind;
+    c.SaReadable = true;
+    c.Da = At(frame, fields.DA) & fdl::AddressMask;
+    c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;
+    if (isToken) return c;
+    c.Fc = At(frame, fields.FC);
+    c.Request = (c.Fc & fdl::FcRequestBit) != 0;
+    c.Response = !c.Request;
+    return c;
+}
+
+bool ExpectsNoAnswer(std::uint8_t da, std::uint8_t fc) {
+    std::uint8_t function = fc & fdl::FcFunctionMask;
+    return function == fdl::FcSdnLow || function == fdl::FcSdnHigh || da == fdl::BroadcastAddress;
+}
+
+bool IsFdlStatusRequest(std::uint8_t fc) { return (fc & fdl::FcFunctionMask) == fdl::FcFdlStatus; }
+
+}  // namespace zelmot

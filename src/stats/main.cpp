@@ -1,0 +1,10 @@
+// zelmot-stats: a bus health report from a run of capture files.
+#include <cstdio>
+
+#include "stats/stats_command.h"
+#include "stats/terminal.h"
+
+int main(int argc, char** argv) {
+    std::FILE* progress = zelmot::IsTerminal(stderr) ? stderr : nullptr;
+    return zelmot::StatsMain(argc, argv, stdout, stderr, progress);
+}

@@ -1,0 +1,170 @@
+// The text report: one section per group of figures, aligned tables with the
+// units in the headers, times in microseconds (and bit times for answers).
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+
+#include "output/fdl_names.h"
+#include "stats/report_formats.h"
+#include "stats/text_table.h"
+
+namespace zelmot {
+namespace {
+
+// Keep in order with the fdl::Sts... bits.
+constexpr const char* kStatusMeanings[kStatusBitCount] = {
+    "stop bit error",          "parity bit error", "invalid start delimiter", "start delimiter repeat error",
+    "frame underrun",          "frame overrun",    "check sum incorrect",     "invalid end delimiter"};
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char* format, ...) {
+    char buffer[128];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string Count(std::uint64_t n) { return Format("%" PRIu64, n); }
+std::string Micro(double ns) { return Format("%.3f", ns / 1000.0); }
+std::string Micro(std::int64_t ns) { return Micro(static_cast<double>(ns)); }
+std::string Seconds(std::int64_t ns) { return Format("%.6f", static_cast<double>(ns) / 1e9); }
+std::string Bits(double ns, std::uint32_t baud) { return Format("%.1f", NsToBits(ns, baud)); }
+
+std::string SummarySection(const BusStats& s) {
+    bool any = s.Frames > 0;
+    TextTable t;
+    AddRow(t, {"Figure", "Value"});
+    AddRow(t, {"Files read", Count(s.FilesRead)});
+    AddRow(t, {"Frames read (all)", Count(s.FramesRead)});
+    AddRow(t, {"Frames in window", Count(s.Frames)});
+    AddRow(t, {"Bit rate (bit/s)", Count(s.Baud)});
+    AddRow(t, {"First frame (s)", any ? Seconds(s.FirstNs) : "-"});
+    AddRow(t, {"Last frame (s)", any ? Seconds(s.LastNs) : "-"});
+    AddRow(t, {"Span (s)", Seconds(s.SpanNs)});
+    AddRow(t, {"Bytes on the bus", Count(s.BusBytes)});
+    AddRow(t, {"Bus load (%)", Format("%.3f", s.BusLoadPercent)});
+    AddRow(t, {"Frames per second, average", Format("%.1f", s.FramesPerSecondAvg)});
+    AddRow(t, {"Frames per second, highest", Count(s.FramesPerSecondMax)});
+    AddRow(t, {"Tokens", Count(s.Tokens)});
+    AddRow(t, {"Requests", Count(s.Requests)});
+    AddRow(t, {"Responses", Count(s.Responses)});
+    AddRow(t, {"Unknown frames", Count(s.UnknownFrames)});
+    AddRow(t, {"Resynchronisations", Count(s.Resyncs)});
+    return "Summary\n" + RenderTable(t);
+}
+
+std::string ErrorSection(const BusStats& s) {
+    TextTable t;
+    t.TextColumns = {1, 2, 3};
+    AddRow(t, {"Bit", "Name", "Letter", "Meaning", "Frames"});
+    for (std::size_t bit = 0; bit < kStatusBitCount; ++bit)
+        AddRow(t, {Format("0x%02x", 1u << bit), kStatusBitNames[bit], std::string(1, StatusLetter(static_cast<unsigned>(bit))),
+                   kStatusMeanings[bit], Count(s.ErrorsByBit[bit])});
+    return "Receive errors: " + Count(s.ErrorFrames) + " frames with a non-zero status\n" + RenderTable(t);
+}
+
+std::string LiveListSection(const BusStats& s) {
+    TextTable t;
+    t.TextColumns = {1};
+    AddRow(t, {"Addr", "Role", "First heard (s)", "Last heard (s)", "Error frames"});
+    std::string silent;
+    for (std::size_t a = 0; a < kStationCount; ++a) {
+        const StationStats& st = s.Stations[a];
+        if (!st.Listed) continue;
+        if (!st.Heard) {
+            silent += (silent.empty() ? "" : " ") + Count(a);
+            if (st.ErrorFrames > 0) silent += "(" + Count(st.ErrorFrames) + " error frames)";
+            continue;
+        }
+        AddRow(t, {Count(a), StationRoleName(st.Role), Seconds(st.FirstHeardNs), Seconds(st.LastHeardNs),
+                   Count(st.ErrorFrames)});
+    }
+    return "Live list\n" + RenderTable(t) + "Silent (addressed, never heard): " + (silent.empty() ? "none" : silent) +
+           "\n";
+}
+
+void DurationCells(std::vector<std::string>& row, const DurationStats& d, bool withP95) {
+    row.push_back(Count(d.Count));
+    bool any = d.Count > 0;
+    row.push_back(any ? Micro(d.Min) : "-");
+    row.push_back(any ? Micro(d.Mean) : "-");
+    row.push_back(any ? Micro(d.Max) : "-");
+    row.push_back(any ? Micro(d.P50) : "-");
+    if (withP95) row.push_back(any ? Micro(d.P95) : "-");
+    row.push_back(any ? Micro(d.P99) : "-");
+}
+
+std::string MasterSection(const BusStats& s) {
+    TextTable t;
+    t.TextColumns = {};
+    AddRow(t, {"Addr", "Tokens", "Rotations", "Min (us)", "Mean (us)", "Max (us)", "P50 (us)", "P95 (us)", "P99 (us)",
+               "Requests", "Answered", "Unanswered", "No answer exp.", "FDL status unans.", "Retries"});
+    for (std::size_t a = 0; a < kStationCount; ++a) {
+        const StationStats& st = s.Stations[a];
+        if (!st.HasMaster) continue;
+        const MasterFigures& m = st.Master;
+        std::vector<std::string> row{Count(a), Count(m.Tokens)};
+        DurationCells(row, m.Rotation, true);
+        for (std::uint64_t n : {m.Requests, m.Answered, m.Unanswered, m.NoAnswerExpected, m.FdlStatusUnanswered,
+                                m.Retries})
+            row.push_back(Count(n));
+        AddRow(t, std::move(row));
+    }
+    return "Masters (token rotation time)\n" + RenderTable(t);
+}
+
+std::string SlaveSection(const BusStats& s) {
+    TextTable t;
+    t.TextColumns = {};
+    AddRow(t, {"Addr", "Requests", "Answered", "Unanswered", "No answer exp.", "FDL status unans.", "Retries",
+               "Answers", "Min (us)", "Mean (us)", "Max (us)", "P50 (us)", "P99 (us)", "Min (bit)", "Mean (bit)",
+               "Max (bit)", "P50 (bit)", "P99 (bit)", "Error frames"});
+    for (std::size_t a = 0; a < kStationCount; ++a) {
+        const StationStats& st = s.Stations[a];
+        if (!st.HasSlave) continue;
+        const SlaveFigures& v = st.Slave;
+        std::vector<std::string> row{Count(a)};
+        for (std::uint64_t n : {v.Requests, v.Answered, v.Unanswered, v.NoAnswerExpected, v.FdlStatusUnanswered,
+                                v.Retries})
+            row.push_back(Count(n));
+        const DurationStats& d = v.Response;
+        DurationCells(row, d, false);
+        for (double ns : {static_cast<double>(d.Min), d.Mean, static_cast<double>(d.Max), static_cast<double>(d.P50),
+                          static_cast<double>(d.P99)})
+            row.push_back(d.Count > 0 ? Bits(ns, s.Baud) : "-");
+        row.push_back(Count(st.ErrorFrames));
+        AddRow(t, std::move(row));
+    }
+    return "Slaves (response time: the answer's gap)\n" + RenderTable(t);
+}
+
+std::string GapSection(const BusStats& s) {
+    std::size_t first = kGapBucketCount;
+    std::size_t last = 0;
+    for (std::size_t b = 0; b < kGapBucketCount; ++b) {
+        if (s.GapBuckets[b] == 0) continue;
+        if (first == kGapBucketCount) first = b;
+        last = b;
+    }
+    TextTable t;
+    t.TextColumns = {};
+    AddRow(t, {"From (bit)", "To (bit)", "Frames"});
+    for (std::size_t b = first; b <= last && first < kGapBucketCount; ++b)
+        AddRow(t, {Count(GapBucketFromBits(b)), Count(GapBucketToBits(b)), Count(s.GapBuckets[b])});
+    return "Gaps before frames (bus idle time; negative gaps in the first bucket)\n" + RenderTable(t);
+}
+
+}  // namespace
+
+double NsToBits(double ns, std::uint32_t baud) { return ns * static_cast<double>(baud) / 1e9; }
+
+std::string TextReport(const BusStats& stats) {
+    return SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
+           MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + GapSection(stats) +
+           "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n";
+}
+
+}  // namespace zelmot

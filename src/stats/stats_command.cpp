@@ -1,0 +1,92 @@
+// zelmot-stats' start-up: the words a user knows from zelmot2txt read by the
+// same parser, Format= on top, the usage on a bad word, and the report
+// written to standard output.
+#include "stats/stats_command.h"
+
+#include <memory>
+#include <string>
+
+#include "common/ascii.h"
+#include "driver/command_line.h"
+#include "driver/tool_main.h"
+#include "stats/report_formats.h"
+
+namespace zelmot {
+namespace {
+
+constexpr const char kUsage[] =
+    "use: zelmot-stats <InputFile> [options]\n"
+    "    <InputFile>    .Zelmot will be added\n"
+    "Options:\n"
+    "    NumMin=<n>     Number of Minutes to read\n"
+    "    NumMin=all     Read Minutes until the next file is missing\n"
+    "    StartRef=<n>   Start Reference Number\n"
+    "    EndRef=<n>     End   Reference Number\n"
+    "    Format=<f>     Report Format: text (default), json or csv\n";
+
+int ShowUsage(std::FILE* err) {
+    std::fputs(kUsage, err);
+    return kExitUsage;
+}
+
+// Format=<name>; false with a message for any other name.
+bool ParseFormatWord(const char* value, ReportFormat& format, std::FILE* err) {
+    if (ascii::EqualsNoCase(value, "text")) format = ReportFormat::Text;
+    else if (ascii::EqualsNoCase(value, "json")) format = ReportFormat::Json;
+    else if (ascii::EqualsNoCase(value, "csv")) format = ReportFormat::Csv;
+    else {
+        std::fprintf(err, "Invalid Format - %s (text, json or csv)\n", value);
+        return false;
+    }
+    return true;
+}
+
+std::string Render(const BusStats& stats, ReportFormat format) {
+    switch (format) {
+        case ReportFormat::Json: return JsonReport(stats);
+        case ReportFormat::Csv: return CsvReport(stats);
+        case ReportFormat::Text: break;
+    }
+    return TextReport(stats);
+}
+
+}  // namespace
+
+int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, std::FILE* progress) {
+    if (argc < 2) return ShowUsage(err);
+    RunSettings settings;
+    ReportFormat format = ReportFormat::Text;
+    for (int i = 2; i < argc; ++i) {
+        const char* word = argv[i];
+        if (ascii::StartsWithNoCase(word, "Format=")) {
+            if (!ParseFormatWord(word + 7, format, err)) return ShowUsage(err);
+            continue;
+        }
+        if (!ParseSharedOption(word, settings, err)) {
+            std::fputc('\n', err);
+            return ShowUsage(err);
+        }
+    }
+    if (!settings.NumMinAll && settings.NumMin == 0) {
+        std::fputs("Invalid NumMin - 0 (1-65535)\n", err);
+        return ShowUsage(err);
+    }
+    std::string captureName = argv[1];
+    if (!CheckCaptureName(captureName, err)) return ShowUsage(err);
+    DeriveNames(captureName, "", settings);
+
+    auto stats = std::make_unique<BusStats>();
+    Outcome result = CollectBusStats(settings, *stats, progress);
+    if (!result.IsOk()) {
+        std::fprintf(err, "%s\n", result.Text.c_str());
+        return kExitFailure;
+    }
+    std::string report = Render(*stats, format);
+    if (std::fwrite(report.data(), 1, report.size(), out) != report.size() || std::fflush(out) != 0) {
+        std::fputs("Unable to Write the Report to Standard Output\n", err);
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace zelmot

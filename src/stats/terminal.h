@@ -1,0 +1,10 @@
+// Whether a stream is a terminal (the progress line is shown only there).
+#pragma once
+
+#include <cstdio>
+
+namespace zelmot {
+
+bool IsTerminal(std::FILE* stream);
+
+}  // namespace zelmot
