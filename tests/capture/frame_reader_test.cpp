@@ -377,10 +377,9 @@ TEST_F(ReaderFixture, GarbageCandidateInADamagedFrameIsPassedOver) {
     while ((read = Next()).IsOk()) frames.push_back(frame);
     EXPECT_TRUE(read.IsEnd());
     // The header read after the two bytes the length gave starts at 0x02.
-    char note[128];
-    std::snprintf(note, sizeof note,
-                  "File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=02\n",
-                  dir.Path("cap1200.Zelmot").c_str(), std::size_t{40 + 120 * 15 + 8 + 2 + 8});
+    const std::string note =
+        test::FormatText("File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=02\n",
+                         dir.Path("cap1200.Zelmot").c_str(), std::size_t{40 + 120 * 15 + 8 + 2 + 8});
     EXPECT_EQ(Text().substr(Text().find("File      :")), note);
     ASSERT_EQ(frames.size(), 120u + 1u + 119u);
     EXPECT_EQ(frames[120].TimeStamp, 200000u);

@@ -78,7 +78,7 @@ TEST(GeneratedCapture, NoResynchronisationDeliversAGarbageFrame) {
     test::WriteText(dir.Path("neg.opt"), "ShowOnly\n  GapTme < 0 OR GapAft < 0\n#\n");
     test::ToolResult r = test::RunTool({dir.Path("gen2358"), dir.Path("neg"), "EndRef=140000"});
     ASSERT_EQ(r.status, 0) << r.console;
-    std::string text = test::ReadText(dir.Path("gen2358_neg.txt"));
+    std::string text = test::ReadTextFile(dir.Path("gen2358_neg.txt"));
     std::vector<std::string> lines;
     for (const std::string& line : FrameLines(text))
         if (line.find("FileOfs=") == std::string::npos) lines.push_back(line);
