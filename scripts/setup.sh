@@ -25,6 +25,12 @@ fi
 command -v tcpdump >/dev/null || need+=(tcpdump)
 command -v tshark >/dev/null || need+=(tshark)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)  # zelmot-stats' JSON report
+# The browser check of zelmot-stats' HTML page: headless Chromium, a font,
+# and Debian's own Python with html5lib and PIL.
+command -v chromium >/dev/null || need+=(chromium)
+for package in fonts-dejavu-core python3 python3-html5lib python3-pil; do
+    dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
+done
 if [ ${#need[@]} -gt 0 ]; then
     echo "installing: ${need[*]}"
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo

@@ -116,9 +116,4 @@ void ComputeFrameTiming(TimingState& timing, bool firstFrame, std::uint64_t time
     timing.PrevFrameLength = length;
 }
 
-void NoteLineWritten(TimingState& timing) {
-    timing.FirstLine = false;
-    timing.PrevLineStart = timing.PrevFrameStart;
-}
-
 }  // namespace zelmot

@@ -53,6 +53,9 @@ void ComputeFrameTiming(TimingState& timing, bool firstFrame, std::uint64_t time
                         std::uint64_t nextTimeStamp, std::uint8_t length);
 
 // The frame computed last got a line: the next delta runs from its start.
-void NoteLineWritten(TimingState& timing);
+inline void NoteLineWritten(TimingState& timing) {
+    timing.FirstLine = false;
+    timing.PrevLineStart = timing.PrevFrameStart;
+}
 
 }  // namespace zelmot

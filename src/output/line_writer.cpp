@@ -2,8 +2,6 @@
 // its own module is put together here.
 #include "output/line_writer.h"
 
-#include "output/frame_columns.h"
-#include "output/time_columns.h"
 
 namespace zelmot {
 
@@ -50,21 +48,6 @@ void WriteSyncLostNote(TextOut& out, const SyncLostNote& note) {
     PutHex(out, note.FileOffset, 0);
     PutText(out, " Mark=");
     PutHexByte(out, note.Mark);
-    PutChar(out, '\n');
-}
-
-void WriteFrameLine(TextOut& out, const DisplayOptions& options, const CaptureFrame& frame,
-                    std::uint32_t referenceNumber, const FrameTiming& timing) {
-    if (options.ShowFileOfs) {
-        PutHex(out, static_cast<std::uint32_t>(frame.FileOffset), 8);
-        PutText(out, ": ");
-    }
-    if (!options.NoRef) {
-        PutUnsigned(out, referenceNumber, 9);
-        PutText(out, ": ");
-    }
-    WriteTimeColumns(out, options, timing);
-    WriteFrameColumns(out, options, frame.Bytes.data(), frame.Length);
     PutChar(out, '\n');
 }
 

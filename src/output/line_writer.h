@@ -12,6 +12,8 @@
 #include "capture/frame_timing.h"
 #include "common/text_out.h"
 #include "options/display_options.h"
+#include "output/frame_columns.h"
+#include "output/time_columns.h"
 
 namespace zelmot {
 
@@ -25,9 +27,22 @@ void WriteFileLine(TextOut& out, std::string_view captureFileName);
 void WriteSyncLostNote(TextOut& out, const SyncLostNote& note);
 
 // File offset, reference number, time and graph columns, status and FDL
-// columns, as the options choose, and the line end.
-void WriteFrameLine(TextOut& out, const DisplayOptions& options, const CaptureFrame& frame,
-                    std::uint32_t referenceNumber, const FrameTiming& timing);
+// columns, as the options choose, and the line end. Inline: it runs once per
+// line written, in the run's frame loop.
+inline void WriteFrameLine(TextOut& out, const DisplayOptions& options, const CaptureFrame& frame,
+                           std::uint32_t referenceNumber, const FrameTiming& timing) {
+    if (options.ShowFileOfs) {
+        PutHex(out, static_cast<std::uint32_t>(frame.FileOffset), 8);
+        PutText(out, ": ");
+    }
+    if (!options.NoRef) {
+        PutUnsigned(out, referenceNumber, 9);
+        PutText(out, ": ");
+    }
+    WriteTimeColumns(out, options, timing);
+    WriteFrameColumns(out, options, frame.Bytes.data(), frame.Length);
+    PutChar(out, '\n');
+}
 
 constexpr std::string_view kEndOfCaptureText = "\nEnd of Capture Data\n";
 constexpr std::string_view kLastReferenceText = "\nLast Reference Reached\n";

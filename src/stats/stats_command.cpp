@@ -9,6 +9,7 @@
 #include "common/ascii.h"
 #include "driver/command_line.h"
 #include "driver/tool_main.h"
+#include "stats/html_report.h"
 #include "stats/report_formats.h"
 
 namespace zelmot {
@@ -22,7 +23,8 @@ constexpr const char kUsage[] =
     "    NumMin=all     Read Minutes until the next file is missing\n"
     "    StartRef=<n>   Start Reference Number\n"
     "    EndRef=<n>     End   Reference Number\n"
-    "    Format=<f>     Report Format: text (default), json or csv\n";
+    "    Format=<f>     Report Format: text (default), json or csv\n"
+    "    Html=<file>    Also write the report as an HTML page with charts\n";
 
 int ShowUsage(std::FILE* err) {
     std::fputs(kUsage, err);
@@ -56,8 +58,17 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     if (argc < 2) return ShowUsage(err);
     RunSettings settings;
     ReportFormat format = ReportFormat::Text;
+    std::string htmlPath;
     for (int i = 2; i < argc; ++i) {
         const char* word = argv[i];
+        if (ascii::StartsWithNoCase(word, "Html=")) {
+            htmlPath = word + 5;
+            if (htmlPath.empty()) {
+                std::fputs("Invalid Html - no file name\n", err);
+                return ShowUsage(err);
+            }
+            continue;
+        }
         if (ascii::StartsWithNoCase(word, "Format=")) {
             if (!ParseFormatWord(word + 7, format, err)) return ShowUsage(err);
             continue;
@@ -85,6 +96,13 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     if (std::fwrite(report.data(), 1, report.size(), out) != report.size() || std::fflush(out) != 0) {
         std::fputs("Unable to Write the Report to Standard Output\n", err);
         return kExitFailure;
+    }
+    if (!htmlPath.empty()) {
+        result = WriteHtmlReport(htmlPath, settings, *stats);
+        if (!result.IsOk()) {
+            std::fprintf(err, "%s\n", result.Text.c_str());
+            return kExitFailure;
+        }
     }
     return kExitSuccess;
 }

@@ -1,0 +1,23 @@
+// The HTML page of a bus health report: one self-contained file (inline SVG
+// and CSS, no script, nothing fetched) that shows the figures of BusStats as
+// charts and tables. Every figure in a table carries the key of the same
+// figure in the JSON report (data-key), so the two can be compared.
+#pragma once
+
+#include <string>
+
+#include "common/outcome.h"
+#include "common/text_out.h"
+#include "driver/command_line.h"
+#include "stats/bus_stats.h"
+
+namespace zelmot {
+
+// Writes the page into out.
+void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats);
+
+// Creates (or empties) the file at path and writes the page into it;
+// the message names the file when it cannot be written.
+Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats);
+
+}  // namespace zelmot
