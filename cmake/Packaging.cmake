@@ -1,31 +1,74 @@
-# Install rules and the Debian package: the executables into bin, the
+# Install rules and the packages. On Linux: the executables into bin, the
 # manual pages into share/man/man1, the README and the example option files
 # into the documentation folder, the Wireshark dissector into Wireshark's
 # global plugin folder (share/wireshark/plugins, read by Wireshark and tshark
-# at start-up). `cmake --install build --prefix DIR` installs
-# them; `cpack` in the build folder builds zelmot2txt_<version>_<arch>.deb.
+# at start-up); `cmake --install build --prefix DIR` installs them and `cpack`
+# in the build folder builds zelmot2txt_<version>_<arch>.deb. For Windows (the
+# cross build): one folder as the ZIP unpacks it, the programs at its top, the
+# example capture and option files in examples\, the manual pages as text
+# and HTML and the README in doc\, the Wireshark dissector in wireshark\;
+# `cpack` builds zelmot2txt-<version>-win64.zip.
 include(GNUInstallDirs)
 
-install(TARGETS zelmot2txt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot2txt.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(TARGETS zelmot2pcap RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot2pcap.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/pbfdl.lua
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/wireshark/plugins)
-install(TARGETS zelmot-stats RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot-stats.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-if(TARGET zelmot-gen)
-  install(TARGETS zelmot-gen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot-gen.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
-
 file(GLOB example_options CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.opt)
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-if(example_options)
-  install(FILES ${example_options} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+set(programs zelmot2txt zelmot2pcap zelmot-stats)
+if(TARGET zelmot-gen)
+  list(APPEND programs zelmot-gen)
+endif()
+set(manual_pages ${programs})  # man/<program>.1
+
+if(WIN32)
+  install(TARGETS ${programs} RUNTIME DESTINATION .)
+  file(GLOB example_captures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.Zelmot)
+  install(FILES ${example_captures} ${example_options} DESTINATION examples)
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION doc)
+  file(GLOB dissectors CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/*.lua)
+  if(dissectors)
+    install(FILES ${dissectors} DESTINATION wireshark)
+  endif()
+  # The manual pages rendered on the build machine: plain text with CR LF
+  # line ends, and HTML where groff has its html device.
+  find_program(ZELMOT_GROFF groff REQUIRED)
+  execute_process(COMMAND ${ZELMOT_GROFF} -man -Thtml INPUT_FILE ${CMAKE_CURRENT_SOURCE_DIR}/man/zelmot2txt.1
+                  RESULT_VARIABLE html_status OUTPUT_QUIET ERROR_QUIET)
+  set(formats txt)
+  if(html_status EQUAL 0)
+    list(APPEND formats html)
+  else()
+    message(STATUS "groff has no html device: the manual pages go into the package as text only")
+  endif()
+  set(rendered)
+  foreach(page IN LISTS manual_pages)
+    foreach(format IN LISTS formats)
+      set(out ${CMAKE_BINARY_DIR}/manual/${page}.${format})
+      add_custom_command(OUTPUT ${out}
+        COMMAND ${CMAKE_COMMAND} -DGROFF=${ZELMOT_GROFF} -DFORMAT=${format}
+                -DINPUT=${CMAKE_CURRENT_SOURCE_DIR}/man/${page}.1 -DOUTPUT=${out}
+                -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/RenderManual.cmake
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/man/${page}.1 ${CMAKE_CURRENT_SOURCE_DIR}/cmake/RenderManual.cmake
+        VERBATIM)
+      list(APPEND rendered ${out})
+    endforeach()
+  endforeach()
+  add_custom_target(zelmot_manuals ALL DEPENDS ${rendered})
+  install(FILES ${rendered} DESTINATION doc)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME zelmot2txt-${PROJECT_VERSION}-win64)
+else()
+  install(TARGETS ${programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  foreach(page IN LISTS manual_pages)
+    install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/pbfdl.lua
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/wireshark/plugins)
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  if(example_options)
+    install(FILES ${example_options} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  endif()
+  set(CPACK_GENERATOR DEB)
 endif()
 
-set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelmot2txt)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "zelmot2txt developers")
@@ -56,7 +99,15 @@ include(CPack)
 # The install and package check. It installs and packages into folders of
 # its own, so it may run beside the other tests; sanitizer builds are left
 # out (their executables need the sanitizer runtime and are not shipped).
-if(ZELMOT_TESTS AND NOT ZELMOT_SANITIZE)
+# The Windows ZIP has a check of its own, a CMake script run on the build
+# machine (the Debian package check needs bash and dpkg).
+if(ZELMOT_TESTS AND WIN32)
+  add_test(NAME packaging_zip
+           COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DCPACK=${CMAKE_CPACK_COMMAND}
+                   -DVERSION=${PROJECT_VERSION} "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+                   -P ${CMAKE_CURRENT_SOURCE_DIR}/tests/packaging/zip_test.cmake)
+  set_tests_properties(packaging_zip PROPERTIES TIMEOUT 120)
+elseif(ZELMOT_TESTS AND NOT ZELMOT_SANITIZE)
   add_test(NAME packaging_install
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/packaging/install_test.sh
                    ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${PROJECT_VERSION})

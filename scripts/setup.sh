@@ -11,6 +11,16 @@ if ! command -v clang++ >/dev/null || [ ! -f "$(clang++ -print-file-name=libclan
 fi
 command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+# The Windows stage: the MinGW-w64 cross compiler (posix threads), GoogleTest
+# sources to build for it, wine to run the .exe files, groff to render the
+# manual pages (text and HTML) for the Windows package.
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+command -v wine >/dev/null || need+=(wine)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+if ! command -v groff >/dev/null || ! groff -Thtml </dev/null >/dev/null 2>&1; then
+    need+=(groff)
+fi
 # The real-reader tests of zelmot2pcap open its files with them.
 command -v tcpdump >/dev/null || need+=(tcpdump)
 command -v tshark >/dev/null || need+=(tshark)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, once built with clang++;
+# AddressSanitizer and UndefinedBehaviorSanitizer, once built with clang++,
+# once cross-built for Windows and run under wine (scripts/test_windows.sh);
 # then a smoke run of the benchmark script (no timing is asserted) and each
 # fuzz target for 40 seconds (two at a time).
 set -euo pipefail
@@ -15,5 +16,6 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir bu
 cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-clang -j2
 ctest --test-dir build-clang --output-on-failure -j2
+bash scripts/test_windows.sh
 bash bench/run.sh --smoke
 bash fuzz/run.sh 40

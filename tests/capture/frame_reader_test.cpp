@@ -5,6 +5,7 @@
 #include "capture/frame_reader.h"
 #include "output/line_writer.h"
 #include "support/capture_builder.h"
+#include "support/format_text.h"
 
 namespace zelmot {
 namespace {
@@ -346,10 +347,9 @@ TEST_F(ReaderFixture, CorruptedLengthLosesSyncNotesItAndResumes) {
     // The bad frame is read with 3 bytes; the header read after it starts at
     // its FCS (7 + 3 + 0x5d = 0x67), 8 bytes before FileOfs.
     std::size_t fileOfs = 40 + 120 * 15 + 8 + 4 + 8;
-    char note[128];
-    std::snprintf(note, sizeof note,
-                  "File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=67\n",
-                  dir.Path("cap1200.Zelmot").c_str(), fileOfs);
+    const std::string note =
+        test::FormatText("File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=67\n",
+                         dir.Path("cap1200.Zelmot").c_str(), fileOfs);
     EXPECT_EQ(Text().substr(Text().find("File      :")), note);
     ASSERT_EQ(frames.size(), 120u + 1u + 119u);
     EXPECT_EQ(frames[120].TimeStamp, 200000u);
@@ -377,10 +377,9 @@ TEST_F(ReaderFixture, GarbageCandidateInADamagedFrameIsPassedOver) {
     while ((read = Next()).IsOk()) frames.push_back(frame);
     EXPECT_TRUE(read.IsEnd());
     // The header read after the two bytes the length gave starts at 0x02.
-    char note[128];
-    std::snprintf(note, sizeof note,
-                  "File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=02\n",
-                  dir.Path("cap1200.Zelmot").c_str(), std::size_t{40 + 120 * 15 + 8 + 2 + 8});
+    const std::string note =
+        test::FormatText("File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=02\n",
+                         dir.Path("cap1200.Zelmot").c_str(), std::size_t{40 + 120 * 15 + 8 + 2 + 8});
     EXPECT_EQ(Text().substr(Text().find("File      :")), note);
     ASSERT_EQ(frames.size(), 120u + 1u + 119u);
     EXPECT_EQ(frames[120].TimeStamp, 200000u);
@@ -420,9 +419,8 @@ TEST_F(ReaderFixture, ResyncInANewlyOpenedFileStartsPastTheBadHeader) {
 
 TEST_F(ReaderFixture, SyncLostNoteFormat) {
     // Reference 812, position 0x1a2b, mark 0x3f: the note's exact layout.
-    char note[64];
-    std::snprintf(note, sizeof note, "%9u: FileOfs=%x Mark=%02x\n", 812u, 0x1a2bu, 0x3fu);
-    EXPECT_STREQ(note, "      812: FileOfs=1a2b Mark=3f\n");
+    EXPECT_EQ(test::FormatText("%9u: FileOfs=%x Mark=%02x\n", 812u, 0x1a2bu, 0x3fu),
+              "      812: FileOfs=1a2b Mark=3f\n");
 }
 
 TEST_F(ReaderFixture, CaptureFileThatIsAFolderCannotBeOpened) {

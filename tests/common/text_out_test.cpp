@@ -9,6 +9,7 @@
 #include "common/text_out.h"
 #include "common/text_source.h"
 #include "support/collect_text.h"
+#include "support/format_text.h"
 
 namespace zelmot {
 namespace {
@@ -16,9 +17,7 @@ namespace {
 using test::CollectText;
 
 std::string Printf(const char* format, auto value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    return test::FormatText(format, value);
 }
 
 TEST(TextOut, NumbersMatchPrintf) {

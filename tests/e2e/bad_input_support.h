@@ -3,8 +3,6 @@
 // in it, simple traffic and its lines, the texts of the console.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -13,6 +11,12 @@
 
 #include "console_texts.h"
 #include "support/capture_builder.h"
+#include "support/format_text.h"
+#include "support/process_runner.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace zelmot::test {
 
@@ -21,7 +25,11 @@ using test::Bytes;
 using test::kBanner;
 inline const std::string kSyncNotFound = "Capture File Sync Error: SYNC_MARK not found";
 
+#ifdef _WIN32
+inline bool RunningAsRoot() { return false; }
+#else
 inline bool RunningAsRoot() { return ::geteuid() == 0; }
+#endif
 
 // The console without its progress lines (each ends with a carriage return
 // and is overwritten by the next).
@@ -41,7 +49,7 @@ struct Folder {
         return dir.Path(name);
     }
     std::string OutputPath(const std::string& opt = "o") { return dir.Path("cap1200_" + opt + ".txt"); }
-    std::string Output(const std::string& opt = "o") { return test::ReadText(OutputPath(opt)); }
+    std::string Output(const std::string& opt = "o") { return test::ReadTextFile(OutputPath(opt)); }
     std::string FileLine(const std::string& hhmm) { return "File      : " + stem + hhmm + ".Zelmot\n"; }
     // The header echo of the default test header and the first File line.
     std::string Head(const std::string& showOnly = "", const std::string& opt = "o") {
@@ -73,9 +81,7 @@ inline Bytes Traffic(int n, std::uint64_t firstStamp = 1000) {
 }
 
 inline std::string LineOf(unsigned reference) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%9u: ", reference);
-    return std::string(number) + (reference % 2 == 1 ? " SD1   5<2   RFDL       ED \n" : " SC          SHAK \n");
+    return test::FormatText("%9u: ", reference) + (reference % 2 == 1 ? " SD1   5<2   RFDL       ED \n" : " SC          SHAK \n");
 }
 
 inline std::string LinesOf(unsigned first, unsigned last) {

@@ -60,7 +60,7 @@ TEST(FileNameEdges, NamesOfAnyLength) {
     ASSERT_GT(output.size(), 400u);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(WithoutProgress(r.console), kBanner + "\nSuccess - Created: " + output + "\n");
-    EXPECT_EQ(test::ReadText(output),
+    EXPECT_EQ(test::ReadTextFile(output),
               "ZK-9 Name : TESTBENCH\nZK-9 IP   : 192.168.1.10\nBaud      : 12m\nOpt File  : " + opt +
                   ".opt\n\nFile      : " + stem + "2359.Zelmot\n SD1   5<2   RFDL       ED \n"
                   " SC          SHAK \nFile      : " + stem + "0000.Zelmot\n SD1   5<2   RFDL       ED \n"

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/capture_builder.h"
+#include "support/process_runner.h"
 
 namespace zelmot {
 namespace {
@@ -99,11 +100,12 @@ TEST_P(ExampleTest, ConvertsToItsExpectedOutput) {
     const fs::path expectedPath = kExamples / "expected" / (example.name + ".txt");
     if (UpdatingExpected()) {
         fs::create_directories(expectedPath.parent_path());
-        test::WriteText(expectedPath.string(), actual);
+        test::WriteText(expectedPath.string(), test::FromTextMode(actual));
         GTEST_SKIP() << "wrote " << expectedPath;
     }
     ASSERT_TRUE(test::FileExists(expectedPath.string())) << expectedPath << " is missing";
-    const std::string expected = test::ReadText(expectedPath.string());
+    // The output file is written in text mode: on Windows every line ends in CR LF.
+    const std::string expected = test::ToTextMode(test::ReadText(expectedPath.string()));
     EXPECT_TRUE(expected == actual) << example.name << ": " << FirstDifference(expected, actual);
 }
 

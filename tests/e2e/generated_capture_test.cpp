@@ -1,17 +1,20 @@
 // Generated captures of realistic traffic through the whole tool.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
 #include "support/capture_builder.h"
+#include "support/process_runner.h"
 
 namespace zelmot {
 namespace {
 
+// The generator writes dir/gen<HHMM>.Zelmot; its exit status.
 int Generate(const test::TempDir& dir, const std::string& arguments) {
-    std::string command = std::string(ZELMOT_GEN_EXE) + " " + dir.Path("gen") + " " + arguments + " >/dev/null";
-    return std::system(command.c_str());
+    std::vector<std::string> words = test::SplitWords(arguments);
+    words.insert(words.begin(), dir.Path("gen"));
+    test::ProcessRun run = test::RunProcess(ZELMOT_GEN_EXE, words);
+    return run.Started ? run.ExitCode : -1;
 }
 
 std::vector<std::string> FrameLines(const std::string& text) {
@@ -31,7 +34,7 @@ TEST(GeneratedCapture, CleanTrafficDecodesEveryFrameAtEveryBaudIndex) {
         test::WriteText(dir.Path("o.opt"), "TmeAbs hr:mn:sc.ms,us,ns\nTmeGap us.ns\nShowFcbTyp\nShowFcs\n");
         test::ToolResult r = test::RunTool({dir.Path("gen2359"), dir.Path("o"), "NumMin=3"});
         ASSERT_EQ(r.status, 0) << r.console;
-        std::string text = test::ReadText(dir.Path("gen2359_o.txt"));
+        std::string text = test::ReadTextFile(dir.Path("gen2359_o.txt"));
         std::vector<std::string> lines = FrameLines(text);
         EXPECT_EQ(lines.size(), 3u * 400u - 1u) << "every frame but the last";
         for (const std::string& line : lines) {
@@ -52,7 +55,7 @@ TEST(GeneratedCapture, DamagedTrafficLosesOnlyTheCorruptedRecords) {
     test::WriteText(dir.Path("o.opt"), "DetailSts\n");
     test::ToolResult r = test::RunTool({dir.Path("gen1200"), dir.Path("o"), "NumMin=2"});
     ASSERT_EQ(r.status, 0) << r.console;
-    std::string text = test::ReadText(dir.Path("gen1200_o.txt"));
+    std::string text = test::ReadTextFile(dir.Path("gen1200_o.txt"));
     std::size_t losses = 0;
     for (std::size_t at = text.find("**** Synchronization Lost ****\n"); at != std::string::npos;
          at = text.find("**** Synchronization Lost ****\n", at + 1))
@@ -75,7 +78,7 @@ TEST(GeneratedCapture, NoResynchronisationDeliversAGarbageFrame) {
     test::WriteText(dir.Path("neg.opt"), "ShowOnly\n  GapTme < 0 OR GapAft < 0\n#\n");
     test::ToolResult r = test::RunTool({dir.Path("gen2358"), dir.Path("neg"), "EndRef=140000"});
     ASSERT_EQ(r.status, 0) << r.console;
-    std::string text = test::ReadText(dir.Path("gen2358_neg.txt"));
+    std::string text = test::ReadTextFile(dir.Path("gen2358_neg.txt"));
     std::vector<std::string> lines;
     for (const std::string& line : FrameLines(text))
         if (line.find("FileOfs=") == std::string::npos) lines.push_back(line);

@@ -8,6 +8,7 @@
 #include "options/option_help.h"
 #include "console_texts.h"
 #include "support/capture_builder.h"
+#include "support/format_text.h"
 
 namespace zelmot {
 namespace {
@@ -69,7 +70,7 @@ struct CaptureFolder {
         return dir.Path(name);
     }
     std::string Output(const std::string& capture, const std::string& opt) {
-        return test::ReadText(dir.Path(capture + "_" + opt + ".txt"));
+        return test::ReadTextFile(dir.Path(capture + "_" + opt + ".txt"));
     }
     std::string Head(const std::string& optName, const std::string& fileList) {
         return "ZK-9 Name : TESTBENCH\nZK-9 IP   : 192.168.1.10\nBaud      : 12m\nOpt File  : " +
@@ -88,9 +89,7 @@ Bytes Traffic(int n) {
 }
 
 std::string LineOf(unsigned reference, bool request) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%9u: ", reference);
-    return std::string(number) + (request ? " SD1   5<2   RFDL       ED \n" : " SC          SHAK \n");
+    return test::FormatText("%9u: ", reference) + (request ? " SD1   5<2   RFDL       ED \n" : " SC          SHAK \n");
 }
 
 TEST(ToolRun, WholeCaptureEveryFrameButTheLast) {
@@ -115,9 +114,7 @@ TEST(ToolRun, WholeCaptureEveryFrameButTheLast) {
         position += (i % 2 == 0 ? 15 : 10);
         unsigned percent = (position + 8) * 100 / size;
         if (percent != last) {
-            char line[512];
-            std::snprintf(line, sizeof line, "%s %2u%%\r", name.c_str(), percent);
-            progress += line;
+            progress += test::FormatText("%s %2u%%\r", name.c_str(), percent);
             last = percent;
         }
     }
@@ -238,7 +235,7 @@ TEST(ToolRun, SeveralConversionsInOneProcessMatchTheTool) {
     std::string full = run.Opt("full", "TmeAbs sc.ms,us\nTmeGap us\nGrphGap 10 100us\nDetailSts\nShowFcbTyp\n");
     std::string plain = run.Opt("plain", "NoRef\n");
     for (const std::string& opt : {full, plain, full}) {
-        std::string base = opt.substr(opt.find_last_of('/') + 1);
+        std::string base = opt.substr(opt.find_last_of("/\\") + 1);
         test::ToolResult r = test::RunTool({run.stem + "1200", opt, "NumMin=3", "StartRef=2"});
         ASSERT_EQ(r.status, 0) << r.console;
         std::string fromTool = run.Output("cap1200", base);
@@ -251,7 +248,7 @@ TEST(ToolRun, SeveralConversionsInOneProcessMatchTheTool) {
         settings.StartRef = 2;
         Outcome result = RunConversion(settings, nullptr);
         ASSERT_TRUE(result.IsOk()) << result.Text;
-        EXPECT_EQ(test::ReadText(settings.OutputName), fromTool) << base;
+        EXPECT_EQ(test::ReadTextFile(settings.OutputName), fromTool) << base;
     }
 }
 

@@ -1,12 +1,17 @@
-// Test support: runs shell commands (the built programs, tcpdump, tshark)
-// and collects what they print.
+// Test support: runs zelmot2pcap (through the test support's process
+// runner) and shell commands of the Linux readers (tcpdump, tshark), and
+// collects what they print.
 #pragma once
-
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "support/process_runner.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace zelmot::test {
 
@@ -22,9 +27,13 @@ inline std::string ShellQuote(const std::string& text) {
 }
 
 // Runs command with sh; Output is its standard output (stderr as the
-// command line redirects it).
+// command line redirects it). Only where there is a POSIX shell: the tests
+// that need one skip on Windows, where the readers are missing as well.
 inline CommandResult RunCommand(const std::string& command) {
     CommandResult result;
+#ifdef _WIN32
+    result.Output = "no POSIX shell to run: " + command;
+#else
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
     char chunk[4096];
@@ -32,18 +41,16 @@ inline CommandResult RunCommand(const std::string& command) {
     while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) result.Output.append(chunk, got);
     int status = ::pclose(pipe);
     result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return result;
 }
 
 // zelmot2pcap with the arguments; Output is what it writes to standard error.
 inline CommandResult RunPcapTool(const std::vector<std::string>& args) {
-    std::string command = ShellQuote(ZELMOT2PCAP_EXE);
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    return RunCommand(command + " 2>&1 >/dev/null </dev/null");
+    ProcessRun run = RunProcess(ZELMOT2PCAP_EXE, args, ProcessOptions{"", false});
+    return CommandResult{run.Started ? run.ExitCode : -1, FromTextMode(std::move(run.Errors))};
 }
 
-inline bool HaveProgram(const std::string& name) {
-    return RunCommand("command -v " + name + " >/dev/null 2>&1").Status == 0;
-}
+inline bool HaveProgram(const std::string& name) { return !kWindows && ProgramAvailable(name); }
 
 }  // namespace zelmot::test

@@ -15,6 +15,7 @@
 #include "capture/frame_reader.h"
 #include "command_runner.h"
 #include "support/capture_builder.h"
+#include "support/format_text.h"
 
 namespace zelmot {
 namespace {
@@ -40,10 +41,9 @@ struct Example {
     // zelmot2txt's frame lines (reference number -> rest of the line) for an option text.
     std::map<std::uint32_t, std::string> Convert(const std::string& optName, const std::string& options) const {
         test::WriteText(dir.Path(optName + ".opt"), options);
-        test::CommandResult r = test::RunCommand(ShellQuote(ZELMOT_EXE) + " " + ShellQuote(cap) + " " +
-                                                 ShellQuote(dir.Path(optName)) + " NumMin=3 >/dev/null");
-        EXPECT_EQ(r.Status, 0);
-        std::istringstream text(test::ReadText(cap + "_" + optName + ".txt"));
+        test::ToolResult r = test::RunTool({cap, dir.Path(optName), "NumMin=3"});
+        EXPECT_EQ(r.status, 0);
+        std::istringstream text(test::ReadTextFile(cap + "_" + optName + ".txt"));
         std::map<std::uint32_t, std::string> lines;
         for (std::string line; std::getline(text, line);) {
             if (line.size() < 11 || line.compare(9, 2, ": ") != 0 || line.compare(11, 8, "FileOfs=") == 0) continue;
@@ -92,11 +92,7 @@ TEST(RealReaders, TcpdumpReadsEveryFrameWithItsBytesAndTime) {
         ASSERT_NE(kind, RecordKind::Error) << reader.Event.Text;
         if (kind != RecordKind::Frame) continue;
         std::string hex;
-        for (unsigned i = 0; i < reader.Frame.Length; ++i) {
-            char pair[3];
-            std::snprintf(pair, sizeof pair, "%02x", reader.Frame.Bytes[i]);
-            hex += pair;
-        }
+        for (unsigned i = 0; i < reader.Frame.Length; ++i) hex += test::FormatText("%02x", reader.Frame.Bytes[i]);
         frames.push_back(hex);
     }
     CloseCaptureReader(reader);
@@ -182,11 +178,8 @@ TEST(RealReaders, PacketTimesAreTheAbsoluteTimesOrStartShiftsThem) {
     const std::uint64_t start = 1796731200000000000ull;  // 2026-12-08T12:00:00
     for (const auto& entry : lines) {
         const std::uint64_t ns = AbsTimeNs(entry.second);
-        char text[40];
-        std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(ns));
-        expected.push_back(text);
-        std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(ns - first + start));
-        shifted.push_back(text);
+        expected.push_back(std::to_string(ns));
+        shifted.push_back(std::to_string(ns - first + start));
     }
     auto times = [&](const std::string& file) {
         std::vector<std::string> ns;

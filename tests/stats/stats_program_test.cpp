@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "stats_run_support.h"
+#include "support/process_runner.h"
 
 namespace zelmot {
 namespace {
@@ -147,9 +148,11 @@ TEST(StatsProgram, BadInputFailsWithAMessageNamingTheFile) {
 
 TEST(StatsProgram, AGeneratedCaptureShowsItsMastersSlavesAndErrorRate) {
     test::TempDir dir;
-    std::string command = std::string(ZELMOT_GEN_EXE) + " " + dir.Path("gen") +
-                          " --masters 3 --slaves 6 --frames 20000 --minutes 2 --error-rate 0.05 --seed 5 >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::vector<std::string> words =
+        test::SplitWords("--masters 3 --slaves 6 --frames 20000 --minutes 2 --error-rate 0.05 --seed 5");
+    words.insert(words.begin(), dir.Path("gen"));
+    test::ProcessRun gen = test::RunProcess(ZELMOT_GEN_EXE, words);
+    ASSERT_EQ(gen.ExitCode, 0) << gen.Output;
     test::StatsRun run = test::RunStats({dir.Path("gen1200"), "NumMin=all", "Format=json"}, dir);
     ASSERT_EQ(run.Status, 0) << run.Err;
     Json doc = Json::parse(run.Out);

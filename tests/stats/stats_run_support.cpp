@@ -1,30 +1,17 @@
-// Runs the built zelmot-stats with its two output streams caught in files.
+// Runs the built zelmot-stats, in the scratch folder, through the test
+// support's process runner, with its two output streams kept apart.
 #include "stats_run_support.h"
 
-#include <sys/wait.h>
-
-#include <cstdlib>
+#include "support/process_runner.h"
 
 namespace zelmot::test {
-namespace {
-
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-}  // namespace
 
 StatsRun RunStats(const std::vector<std::string>& args, const TempDir& scratch) {
-    std::string command = Quote(ZELMOT_STATS_EXE);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " </dev/null >" + Quote(scratch.Path("stdout.txt")) + " 2>" + Quote(scratch.Path("stderr.txt"));
+    ProcessRun process = RunProcess(ZELMOT_STATS_EXE, args, ProcessOptions{scratch.path().string(), false});
     StatsRun run;
-    int status = std::system(command.c_str());
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadText(scratch.Path("stdout.txt"));
-    run.Err = ReadText(scratch.Path("stderr.txt"));
+    run.Status = process.Started ? process.ExitCode : -1;
+    run.Out = FromTextMode(std::move(process.Output));
+    run.Err = FromTextMode(std::move(process.Errors));
     return run;
 }
 

@@ -1,8 +1,6 @@
 // Test support: building capture files and running the tool.
 #include "support/capture_builder.h"
 
-#include <sys/wait.h>
-
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <sstream>
 
 #include "capture/capture_format.h"
+#include "support/process_runner.h"
 
 namespace zelmot::test {
 
@@ -121,32 +120,14 @@ Bytes Token(std::uint8_t da, std::uint8_t sa) { return Bytes{0xDC, da, sa}; }
 
 Bytes ShortAck() { return Bytes{0xE5}; }
 
-namespace {
-std::string Quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
-    }
-    return quoted + "'";
-}
-}  // namespace
-
 ToolResult RunTool(const std::vector<std::string>& args, const std::string& dir) {
-    std::string command;
-    if (!dir.empty()) command = "cd " + Quote(dir) + " && ";
-    command += Quote(ZELMOT_EXE);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " </dev/null 2>&1";
+    ProcessRun run = RunProcess(ZELMOT_EXE, args, ProcessOptions{dir, true});
     ToolResult result;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) result.console.append(chunk, got);
-    int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.status = run.Started ? run.ExitCode : -1;
+    result.console = FromTextMode(std::move(run.Output));
     return result;
 }
+
+std::string ReadTextFile(const std::string& path) { return FromTextMode(ReadText(path)); }
 
 }  // namespace zelmot::test

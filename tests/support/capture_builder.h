@@ -43,7 +43,10 @@ std::vector<Bytes> SplitIntoFiles(const Bytes& stream, const std::vector<std::si
 
 void WriteBytes(const std::string& path, const Bytes& bytes);
 void WriteText(const std::string& path, const std::string& text);
+// A file's bytes, untranslated.
 std::string ReadText(const std::string& path);
+// A file written in text mode (the tool's output), its line ends as "\n".
+std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
 
 // Writes the files as <stem>HHMM.Zelmot from the start time on, one per minute.
@@ -61,7 +64,8 @@ struct ToolResult {
     std::string console;
 };
 
-// Runs the built zelmot2txt with the arguments, in folder dir.
+// Runs the built zelmot2txt with the arguments, in folder dir (through the
+// process runner); the console text with its line ends as "\n".
 ToolResult RunTool(const std::vector<std::string>& args, const std::string& dir = "");
 
 }  // namespace zelmot::test

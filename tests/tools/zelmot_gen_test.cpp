@@ -2,12 +2,9 @@
 // temporary folder: the files it writes are read back with a parser of our
 // own that knows nothing of the generator's code.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,9 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "support/capture_builder.h"
+#include "support/process_runner.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+namespace test = zelmot::test;
 
 constexpr std::size_t kHeaderSize = 40;
 constexpr std::uint64_t kTicksPerSecond12m = 48000000;
@@ -26,13 +27,6 @@ constexpr std::uint64_t kTicksPerSecond12m = 48000000;
 std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 struct GenRun {
@@ -63,31 +57,18 @@ struct Joined {
 
 class GenTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        // The process id keeps test runs of two builds apart.
-        std::string name = "zelmot_gen_" + std::to_string(getpid()) + "_" + info->test_suite_name() + "_" +
-                           info->name();
-        for (char& c : name)
-            if (c == '/') c = '_';
-        dir_ = fs::temp_directory_path() / name;
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    GenRun Run(const std::string& args, const fs::path& where = {}) {
+    // The generator run in target (default: the test's folder) with the
+    // words of args (split as test::SplitWords does).
+    GenRun Run(const std::string& args, const fs::path& where = {}) { return Run(test::SplitWords(args), where); }
+    GenRun Run(const std::vector<std::string>& words, const fs::path& where = {}) {
         fs::path target = where.empty() ? dir_ : where;
         fs::create_directories(target);
-        std::string command = "cd '" + target.string() + "' && '" ZELMOT_GEN_EXE "' " + args + " >'" +
-                              (dir_ / "out.txt").string() + "' 2>'" + (dir_ / "err.txt").string() + "'";
-        int status = std::system(command.c_str());
+        test::ProcessRun process =
+            test::RunProcess(ZELMOT_GEN_EXE, words, test::ProcessOptions{target.string(), false});
         GenRun run;
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadText(dir_ / "out.txt");
-        run.err = ReadText(dir_ / "err.txt");
-        fs::remove(dir_ / "out.txt");
-        fs::remove(dir_ / "err.txt");
+        run.exitCode = process.Started ? process.ExitCode : -1;
+        run.out = test::FromTextMode(process.Output);
+        run.err = test::FromTextMode(process.Errors);
         return run;
     }
 
@@ -103,7 +84,8 @@ protected:
         return joined;
     }
 
-    fs::path dir_;
+    test::TempDir temp_;
+    fs::path dir_ = temp_.path();
 };
 
 std::vector<std::string> FileNames(const std::string& stem, const std::vector<std::string>& times) {
@@ -474,7 +456,7 @@ TEST_F(GenTest, BadArgumentsExitWithTwoAndWriteNothing) {
     }
     EXPECT_TRUE(fs::is_empty(dir_));
 
-    GenRun unwritable = Run("'" + (dir_ / "missing" / "sub" / "w").string() + "'");
+    GenRun unwritable = Run(std::vector<std::string>{(dir_ / "missing" / "sub" / "w").string()});
     EXPECT_EQ(unwritable.exitCode, 2);
     EXPECT_NE(unwritable.err.find("cannot create"), std::string::npos) << unwritable.err;
 }

@@ -1,0 +1,117 @@
+// Test support: the process runner on Windows (CreateProcess with the
+// arguments quoted as the C runtime splits them, no input from the NUL
+// device, the output collected in temporary files).
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/process_runner.h"
+
+namespace zelmot::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One argument as the C runtime's command-line splitting gives it back:
+// inside double quotes, backslashes count only before a quote.
+std::string QuoteArgument(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+fs::path CollectFile(const char* what) {
+    static std::atomic<unsigned> counter{0};
+    return fs::temp_directory_path() / ("zelmot-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                        std::to_string(counter++) + "." + what);
+}
+
+HANDLE OpenInherited(const fs::path& path, DWORD access, DWORD creation) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                         creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string TakeFile(const fs::path& path) {
+    std::string text;
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        text = content.str();
+    }
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    return text;
+}
+
+// Forward slashes in the program's path as backslashes.
+std::string NativePath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+}  // namespace
+
+ProcessRun RunProcess(const std::string& program, const std::vector<std::string>& args,
+                      const ProcessOptions& options) {
+    ProcessRun run;
+    const fs::path outPath = CollectFile("out");
+    const fs::path errPath = CollectFile("err");
+    HANDLE input = OpenInherited(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    HANDLE output = OpenInherited(outPath, GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE errors = options.MergeErrors ? output : OpenInherited(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+
+    std::string commandLine = QuoteArgument(NativePath(program));
+    for (const std::string& arg : args) commandLine += " " + QuoteArgument(arg);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = errors;
+    PROCESS_INFORMATION process{};
+    bool ready = input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE && errors != INVALID_HANDLE_VALUE;
+    run.Started = ready && ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                            options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &startup,
+                                            &process) != 0;
+    if (run.Started) {
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        if (::GetExitCodeProcess(process.hProcess, &code) != 0) run.ExitCode = static_cast<int>(code);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    for (HANDLE handle : {input, output, options.MergeErrors ? INVALID_HANDLE_VALUE : errors})
+        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    run.Output = TakeFile(outPath);
+    if (!options.MergeErrors) run.Errors = TakeFile(errPath);
+    return run;
+}
+
+bool ProgramAvailable(const std::string& program) {
+    if (program.empty()) return false;
+    std::string found(MAX_PATH, '\0');
+    return ::SearchPathA(nullptr, NativePath(program).c_str(), ".exe", MAX_PATH, found.data(), nullptr) > 0;
+}
+
+}  // namespace zelmot::test
+
+#endif
