@@ -2,7 +2,24 @@
 // translation between "\n" and the line ends of text-mode streams.
 #include "support/process_runner.h"
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 namespace zelmot::test {
+
+std::string TakeCollectedFile(const std::filesystem::path& path) {
+    std::string text;
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        text = content.str();
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return text;
+}
 
 std::vector<std::string> SplitWords(const std::string& line) {
     std::vector<std::string> words;

@@ -5,6 +5,7 @@
 // (process_runner_windows.cpp).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ bool ProgramAvailable(const std::string& program);
 // text in single quotes belongs to one word ("--name 'CELL 7'" is two words).
 // No other character is special.
 std::vector<std::string> SplitWords(const std::string& line);
+
+// For the platform branches: the text of a file a program's output was
+// collected in, which is removed afterwards.
+std::string TakeCollectedFile(const std::filesystem::path& path);
 
 // True when built for Windows, where text-mode streams end lines in CR LF.
 #ifdef _WIN32

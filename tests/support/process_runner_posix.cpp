@@ -11,8 +11,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "support/process_runner.h"
 
@@ -25,19 +23,6 @@ fs::path CollectFile(const char* what) {
     static std::atomic<unsigned> counter{0};
     return fs::temp_directory_path() / ("zelmot-run-" + std::to_string(::getpid()) + "-" +
                                         std::to_string(counter++) + "." + what);
-}
-
-std::string TakeFile(const fs::path& path) {
-    std::string text;
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        text = content.str();
-    }
-    std::error_code ignored;
-    fs::remove(path, ignored);
-    return text;
 }
 
 // In the child: only calls that are safe after fork, then exec. A failure
@@ -88,8 +73,8 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
         run.ExitCode = run.Started && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     if (failPipe[0] >= 0) ::close(failPipe[0]);
-    run.Output = TakeFile(outPath);
-    if (!options.MergeErrors) run.Errors = TakeFile(errPath);
+    run.Output = TakeCollectedFile(outPath);
+    if (!options.MergeErrors) run.Errors = TakeCollectedFile(errPath);
     return run;
 }
 

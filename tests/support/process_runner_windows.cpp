@@ -7,8 +7,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "support/process_runner.h"
 
@@ -46,19 +44,6 @@ HANDLE OpenInherited(const fs::path& path, DWORD access, DWORD creation) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                          creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-std::string TakeFile(const fs::path& path) {
-    std::string text;
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        text = content.str();
-    }
-    std::error_code ignored;
-    fs::remove(path, ignored);
-    return text;
 }
 
 // Forward slashes in the program's path as backslashes.
@@ -101,8 +86,8 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
     }
     for (HANDLE handle : {input, output, options.MergeErrors ? INVALID_HANDLE_VALUE : errors})
         if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
-    run.Output = TakeFile(outPath);
-    if (!options.MergeErrors) run.Errors = TakeFile(errPath);
+    run.Output = TakeCollectedFile(outPath);
+    if (!options.MergeErrors) run.Errors = TakeCollectedFile(errPath);
     return run;
 }
 
