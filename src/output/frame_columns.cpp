@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "output/fdl_columns.h"
-#include "output/fdl_names.h"
+#include "common/fdl_names.h"
 
 namespace zelmot {
 namespace {
