@@ -28,7 +28,7 @@ targets=("$@")
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-2}
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZELMOT_FUZZ=ON -DZELMOT_TESTS=OFF >/dev/null
+    -DZELMOT_FUZZ=ON -DZELMOT_TESTS=OFF -DZELMOT_WERROR=ON >/dev/null
 cmake --build "$build" -j2 --target fuzz_all
 
 # The conversion targets write their capture and output files for every
