@@ -8,7 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELMOT_WERROR=ON >/dev/null
+bash scripts/setup_tests.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELMOT_TESTS=ON -DZELMOT_WERROR=ON >/dev/null
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMOT_SANITIZE=ON -DZELMOT_WERROR=ON >/dev/null

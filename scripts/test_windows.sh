@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=build-win
 bash scripts/setup.sh
+bash scripts/setup_tests.sh
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELMOT_WERROR=ON \
       -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
