@@ -461,6 +461,11 @@ TEST_F(GenTest, BadArgumentsExitWithTwoAndWriteNothing) {
                            "s --address 1.2.3.256",
                            "s --name ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456",
                            "s --bogus 1",
+                           "s --dp-scenario bogus",
+                           "s --dp-scenario dropout,",
+                           "s --dp-scenario all --slaves 5",
+                           "s --record",
+                           "s --record missing/r.csv",
                            "s t"};
     for (const char* args : cases) {
         GenRun run = Run(args);
@@ -478,7 +483,7 @@ TEST_F(GenTest, HelpListsTheOptions) {
     GenRun run = Run("--help");
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option : {"--baud", "--start", "--minutes", "--frames", "--seed", "--error-rate",
-                               "--corrupt-rate", "--masters", "--slaves"})
+                               "--corrupt-rate", "--masters", "--slaves", "--dp-scenario", "--record"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
