@@ -19,7 +19,6 @@ constexpr std::uint8_t kAlarmAck = 0x5C;
 constexpr std::uint8_t kNegative = 0x80;
 constexpr std::uint8_t kErrorDecodeDpv1 = 0x80;
 constexpr std::uint8_t kInvalidIndex = 0xB0;
-constexpr std::uint8_t kDiagnosisAlarm = 0x01;
 
 struct ServiceName {
     std::uint8_t Dsap;

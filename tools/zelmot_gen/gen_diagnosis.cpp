@@ -21,7 +21,6 @@ constexpr std::uint8_t kNoMaster = 0xFF;
 constexpr std::uint8_t kIdentifierBlock = 0x40;
 constexpr std::uint8_t kChannelBlock = 0x80;
 constexpr std::uint8_t kAlarmBlockLength = 4;
-constexpr std::uint8_t kDiagnosisAlarm = 0x01;
 constexpr std::size_t kMaxDiagnosis = 6 + 3 + 2 + 3 + kAlarmBlockLength;
 
 // The scenario's blocks after to, each also named in detail.

@@ -75,6 +75,8 @@ struct SlaveFaults {
     std::uint8_t NextDsap = 0;      // the one asked for at the window's end
 };
 
+constexpr std::uint8_t kDiagnosisAlarm = 0x01;  // DP-V1 alarm type
+
 // The DP-V1 slot of the faulty module: the modules follow the device's own
 // slot 0.
 inline std::uint8_t AlarmSlot(const SlaveFaults& faults) {

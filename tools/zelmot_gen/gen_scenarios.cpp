@@ -20,7 +20,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kClearData = 0x02;
 constexpr std::uint32_t kMinSilentPolls = 3;
 constexpr std::uint8_t kReads = 3;
 // Modules a master may wrongly expect: 1 or 2 input or output bytes, or

@@ -24,6 +24,7 @@ constexpr std::uint8_t kFcDataLow = 0x08;   // DL: answer with data
 constexpr std::uint8_t kFcDataHigh = 0x0A;  // DH: answer with data, diagnosis waiting
 constexpr std::uint8_t kFcNotEnabled = 0x03;  // RS: SAP not enabled
 constexpr std::size_t kMaxConfiguration = 8;
+constexpr std::uint8_t kClearData = 0x02;  // Global_Control command of a master in CLEAR
 constexpr std::uint8_t kCfgFault = 0x04;   // Station_status_1 bits
 constexpr std::uint8_t kPrmFault = 0x40;
 

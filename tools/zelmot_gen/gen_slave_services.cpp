@@ -15,7 +15,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kClearData = 0x02;
 constexpr std::uint8_t kDpv1Mode = 0x80;
 // A slave reports new diagnosis (DH) about once in 4000 exchanges.
 constexpr Chance kDiagnosisChance{static_cast<std::uint64_t>(kChanceScale / 4000)};
