@@ -6,7 +6,7 @@
 #   fuzz/run.sh SECONDS [TARGET...]
 #
 # TARGET is one of conversion, conversion_options, option_filter,
-# frame_columns, time_columns, pcap, stats (all when none is named). Environment:
+# frame_columns, time_columns, pcap, stats, dp (all when none is named). Environment:
 #   FUZZ_BUILD_DIR   build folder (default build-fuzz)
 #   FUZZ_CORPUS_DIR  keep the grown corpora in FOLDER/<target>/ (default: a
 #                    scratch folder, removed at the end); the committed seeds
@@ -23,7 +23,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats)
+[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats dp)
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-2}
@@ -47,7 +47,7 @@ mkdir -p "$findings"
 max_len() {
     case $1 in
         conversion|conversion_options|option_filter|pcap|stats) echo 8192 ;;
-        frame_columns) echo 300 ;;
+        frame_columns|dp) echo 300 ;;
         *) echo 1024 ;;
     esac
 }
