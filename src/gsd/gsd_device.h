@@ -15,6 +15,8 @@
 
 namespace zelmot {
 
+// Every record compares by value, so that two readings can be compared.
+
 // Limits of what one device keeps; beyond them the reader warns once and
 // goes on without keeping more.
 constexpr std::size_t kGsdMaxLineLength = 8192;   // a line, continuations joined, comment left out
@@ -35,6 +37,7 @@ constexpr std::size_t kGsdMaxWarnings = 32;
 struct GsdWarnings {
     std::vector<std::string> Texts;
     std::uint32_t More = 0;
+    bool operator==(const GsdWarnings&) const = default;
 };
 
 void AddGsdWarning(GsdWarnings& warnings, std::string text);
@@ -49,12 +52,14 @@ constexpr std::size_t kGsdBaudCount = 11;
 struct GsdPrmConst {
     std::uint32_t Offset = 0;
     std::vector<std::uint8_t> Bytes;
+    bool operator==(const GsdPrmConst&) const = default;
 };
 
 // Ext_User_Prm_Data_Ref(Offset) = Definition.
 struct GsdPrmRef {
     std::uint32_t Offset = 0;
     std::uint32_t Definition = 0;
+    bool operator==(const GsdPrmRef&) const = default;
 };
 
 enum class GsdPrmType : std::uint8_t {
@@ -75,6 +80,7 @@ struct GsdPrmDefinition {
     std::int64_t Min = 0;
     std::int64_t Max = 0;
     std::optional<std::uint32_t> TextRef;
+    bool operator==(const GsdPrmDefinition&) const = default;
 };
 
 // Text(Value) = "Text" in a PrmText list, Value(Value) = "Text" in a
@@ -82,11 +88,13 @@ struct GsdPrmDefinition {
 struct GsdValueText {
     std::int64_t Value = 0;
     std::string Text;
+    bool operator==(const GsdValueText&) const = default;
 };
 
 struct GsdTextList {
     std::uint32_t Number = 0;
     std::vector<GsdValueText> Texts;
+    bool operator==(const GsdTextList&) const = default;
 };
 
 // Unit_Diag_Bit(Bit) (WhenClear false) or Unit_Diag_Not_Bit(Bit).
@@ -94,6 +102,7 @@ struct GsdDiagBit {
     std::uint32_t Bit = 0;
     bool WhenClear = false;
     std::string Text;
+    bool operator==(const GsdDiagBit&) const = default;
 };
 
 // Unit_Diag_Area = FirstBit-LastBit, its Value lines, Unit_Diag_Area_End.
@@ -101,12 +110,14 @@ struct GsdDiagArea {
     std::uint32_t FirstBit = 0;
     std::uint32_t LastBit = 0;
     std::vector<GsdValueText> Values;
+    bool operator==(const GsdDiagArea&) const = default;
 };
 
 // Channel_Diag(ErrorType) = "Text".
 struct GsdChannelDiag {
     std::uint32_t ErrorType = 0;
     std::string Text;
+    bool operator==(const GsdChannelDiag&) const = default;
 };
 
 // Module = "Name" Identifiers ... EndModule.
@@ -117,6 +128,7 @@ struct GsdModule {
     std::optional<std::uint32_t> PrmDataLen;   // Ext_Module_Prm_Data_Len
     std::vector<GsdPrmConst> Consts;           // offsets from the module's first parameter byte
     std::vector<GsdPrmRef> Refs;
+    bool operator==(const GsdModule&) const = default;
 };
 
 struct GsdDevice {
@@ -143,6 +155,7 @@ struct GsdDevice {
     std::vector<GsdModule> Modules;
     std::uint32_t SkippedLines = 0;  // keyword lines of keywords not read
     GsdWarnings Warnings;
+    bool operator==(const GsdDevice&) const = default;
 };
 
 }  // namespace zelmot
