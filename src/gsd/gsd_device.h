@@ -3,7 +3,8 @@
 // parameters (constant bytes, references to named definitions, value texts)
 // and the diagnosis texts, with the warnings the reading gave. Every list is
 // bounded by the limits below, so a hostile file cannot make it grow
-// without end.
+// without end. Every record compares by value, so that two readings can be
+// compared.
 #pragma once
 
 #include <array>
@@ -14,8 +15,6 @@
 #include <vector>
 
 namespace zelmot {
-
-// Every record compares by value, so that two readings can be compared.
 
 // Limits of what one device keeps; beyond them the reader warns once and
 // goes on without keeping more.
