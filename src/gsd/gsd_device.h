@@ -146,8 +146,8 @@ struct GsdDevice {
     std::optional<std::uint32_t> MaxUserPrmDataLen;
     std::vector<GsdPrmConst> Consts;  // offsets from Set_Prm byte 7
     std::vector<GsdPrmRef> Refs;
-    std::vector<GsdPrmDefinition> Definitions;
-    std::vector<GsdTextList> TextLists;
+    std::vector<GsdPrmDefinition> Definitions;  // sorted by Number (file order among equals)
+    std::vector<GsdTextList> TextLists;         // sorted by Number (file order among equals)
     std::vector<GsdDiagBit> DiagBits;
     std::vector<GsdDiagArea> DiagAreas;
     std::vector<GsdChannelDiag> ChannelDiags;

@@ -3,6 +3,7 @@
 // module reference after a Module line, and the blocks left open at the end.
 #include "gsd/gsd_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/ascii.h"
@@ -132,6 +133,10 @@ Outcome ReadGsdSource(GsdLineSource& source, const std::string& name, GsdDevice&
         WarnGsd(state, std::string(GsdBlockName(state.Open)) + " not closed by " + std::string(GsdBlockEnd(state.Open)));
         CloseGsdBlock(state);
     }
+    // Sorted for the look-ups by number; the first of equal numbers counts.
+    const auto byNumber = [](const auto& a, const auto& b) { return a.Number < b.Number; };
+    std::stable_sort(device.Definitions.begin(), device.Definitions.end(), byNumber);
+    std::stable_sort(device.TextLists.begin(), device.TextLists.end(), byNumber);
     return Success();
 }
 

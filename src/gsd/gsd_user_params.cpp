@@ -19,20 +19,24 @@ constexpr std::array<TypeLayout, 8> kTypeLayouts = {{
     {1, false}, {1, false}, {1, false}, {2, false}, {4, false}, {1, true}, {2, true}, {4, true},
 }};
 
+// The first entry with the number in a list sorted by number, or null.
+template <typename T>
+const T* FindNumbered(const std::vector<T>& list, std::uint32_t number) {
+    const auto at = std::lower_bound(list.begin(), list.end(), number,
+                                     [](const T& entry, std::uint32_t n) { return entry.Number < n; });
+    return at != list.end() && at->Number == number ? &*at : nullptr;
+}
+
 const GsdPrmDefinition* FindDefinition(const GsdDevice& device, std::uint32_t number) {
-    for (const GsdPrmDefinition& definition : device.Definitions)
-        if (definition.Number == number) return &definition;
-    return nullptr;
+    return FindNumbered(device.Definitions, number);
 }
 
 std::optional<std::string> FindText(const GsdDevice& device, const GsdPrmDefinition& definition, std::int64_t value) {
     if (!definition.TextRef) return std::nullopt;
-    for (const GsdTextList& list : device.TextLists) {
-        if (list.Number != *definition.TextRef) continue;
-        for (const GsdValueText& entry : list.Texts)
-            if (entry.Value == value) return entry.Text;
-        return std::nullopt;
-    }
+    const GsdTextList* list = FindNumbered(device.TextLists, *definition.TextRef);
+    if (list == nullptr) return std::nullopt;
+    for (const GsdValueText& entry : list->Texts)
+        if (entry.Value == value) return entry.Text;
     return std::nullopt;
 }
 

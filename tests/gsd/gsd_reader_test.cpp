@@ -70,7 +70,8 @@ TEST(ReadGsdFile, ModularDevice) {
     ASSERT_EQ(d.Definitions.size(), 3u);
     EXPECT_EQ(d.Definitions[0].Type, GsdPrmType::Signed16);
     EXPECT_EQ(d.Definitions[0].Min, -1000);
-    EXPECT_EQ(d.Definitions[1].Min, 1);  // the allowed values 1,2,3
+    EXPECT_EQ(d.Definitions[1].Number, 10u);  // sorted: the file lists 11 first
+    EXPECT_EQ(d.Definitions[1].Min, 1);       // the allowed values 1,2,3
     EXPECT_EQ(d.Definitions[1].Max, 3);
     EXPECT_EQ(d.SkippedLines, 2u);  // GSD_Revision, Info_Text
 }
