@@ -3,7 +3,8 @@
 // (mixed traffic, a corrupted length, stray bytes, a record cut off by the
 // end, large time stamps, a bad baud index, empty and header-only files),
 // the head of the bundled example capture, the example option files, the
-// worked frames of the decoding columns and the worked time formats.
+// worked frames of the decoding columns, the worked time formats and the
+// test device files.
 //
 //   fuzz_make_seed_corpus <corpus folder> <source folder>
 #include <cstdint>
@@ -383,6 +384,28 @@ void DpSeeds(Corpus& corpus) {
         std::string bytes{static_cast<char>(seed.Flags), static_cast<char>(seed.Answered)};
         corpus.Write("dp", seed.Name, bytes + AsText(seed.Frame));
     }
+// ---- device files ----
+
+// The test device files, one read with CR LF, and short texts of the
+// lines the reader warns about.
+void GsdSeeds(Corpus& corpus, const std::filesystem::path& source) {
+    const std::string target = "gsd";
+    for (const char* name : {"compact_io.gsd", "modular_io.gsd"}) {
+        const std::string text = ReadFile(source / "tests" / "gsd" / "data" / name);
+        corpus.Write(target, name, text);
+        if (std::string(name) == "compact_io.gsd") {
+            std::string crlf;
+            for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            corpus.Write(target, "compact_io_crlf.gsd", crlf);
+        }
+    }
+    corpus.Write(target, "bad-lines",
+                 "#Profibus_DP\nIdent_Number = 0x1G\nVendor_Name = \"open\nEndModule\nText(1) = \"x\"\n"
+                 "Module = \"m\" 0x100\nExt_Module_Prm_Data_Len = 2\nEndModule\n= 5\nUser_Prm_Data = 1, \\\n 2,\n");
+    corpus.Write(target, "blocks-open",
+                 "#Profibus_DP\nModule = \"a\" 0x10\nModule = \"b\" 0x00\n7\nExtUserPrmData = 1 \"p\"\n"
+                 "BitArea(2-5) 3 1,2,3\nPrmText = 1\nText(-1) = \"neg\"\nUnit_Diag_Area = 3-10\nValue(4) = \"v\"\n");
+    corpus.Write(target, "not-gsd", "Vendor_Name = \"x\"\n#Profibus_DP\n");
 }
 
 }  // namespace
@@ -405,6 +428,7 @@ int main(int argc, char** argv) {
     TimeColumnSeeds(corpus);
     StatsSeeds(corpus);
     DpSeeds(corpus);
+    GsdSeeds(corpus, source);
     std::printf("%d seed files written under %s\n", corpus.written, argv[1]);
     return 0;
 }

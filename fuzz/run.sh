@@ -6,7 +6,7 @@
 #   fuzz/run.sh SECONDS [TARGET...]
 #
 # TARGET is one of conversion, conversion_options, option_filter,
-# frame_columns, time_columns, pcap, stats, dp (all when none is named). Environment:
+# frame_columns, time_columns, pcap, stats, dp, gsd (all when none is named). Environment:
 #   FUZZ_BUILD_DIR   build folder (default build-fuzz)
 #   FUZZ_CORPUS_DIR  keep the grown corpora in FOLDER/<target>/ (default: a
 #                    scratch folder, removed at the end); the committed seeds
@@ -23,7 +23,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats dp)
+[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats dp gsd)
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-2}
@@ -43,7 +43,8 @@ findings="$build/fuzz/findings"
 mkdir -p "$findings"
 
 # Longest input per target: room for a 4095-character equation, for captures
-# of a few hundred records, for 255 frame bytes.
+# of a few hundred records, for 255 frame bytes, for device files longer
+# than one line may be.
 max_len() {
     case $1 in
         conversion|conversion_options|option_filter|pcap|stats) echo 8192 ;;
