@@ -26,10 +26,6 @@ constexpr const char kUsage[] =
     "    Format=<f>     Report Format: text (default), json or csv\n"
     "    Html=<file>    Also write the report as an HTML page with charts\n";
 
-int ShowUsage(std::FILE* err) {
-    std::fputs(kUsage, err);
-    return kExitUsage;
-}
 
 // Format=<name>; false with a message for any other name.
 bool ParseFormatWord(const char* value, ReportFormat& format, std::FILE* err) {
@@ -55,7 +51,7 @@ std::string Render(const BusStats& stats, ReportFormat format) {
 }  // namespace
 
 int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, std::FILE* progress) {
-    if (argc < 2) return ShowUsage(err);
+    if (argc < 2) return ShowUsage(kUsage, err);
     RunSettings settings;
     ReportFormat format = ReportFormat::Text;
     std::string htmlPath;
@@ -65,22 +61,22 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
             htmlPath = word + 5;
             if (htmlPath.empty()) {
                 std::fputs("Invalid Html - no file name\n", err);
-                return ShowUsage(err);
+                return ShowUsage(kUsage, err);
             }
             continue;
         }
         if (ascii::StartsWithNoCase(word, "Format=")) {
-            if (!ParseFormatWord(word + 7, format, err)) return ShowUsage(err);
+            if (!ParseFormatWord(word + 7, format, err)) return ShowUsage(kUsage, err);
             continue;
         }
         if (!ParseSharedOption(word, settings, err)) {
             std::fputc('\n', err);
-            return ShowUsage(err);
+            return ShowUsage(kUsage, err);
         }
     }
-    if (!CheckNumMin(settings, err)) return ShowUsage(err);
+    if (!CheckNumMin(settings, err)) return ShowUsage(kUsage, err);
     std::string captureName = argv[1];
-    if (!CheckCaptureName(captureName, err)) return ShowUsage(err);
+    if (!CheckCaptureName(captureName, err)) return ShowUsage(kUsage, err);
     DeriveCaptureNames(captureName, settings);
 
     auto stats = std::make_unique<BusStats>();
