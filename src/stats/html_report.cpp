@@ -57,7 +57,8 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutText(out, "</style>\n</head>\n<body>\n<header>\n<h1>Bus health report: ");
     PutEscaped(out, settings.CaptureName);
     PutText(out, "</h1>\n");
-    PutSummaryTable(out, settings, stats);
+    const ReportDocument document = BuildReportDocument(stats);
+    PutSummaryTable(out, settings, stats, document);
     PutText(out, "</header>\n<section id=\"live-list\">\n<h2>Live list</h2>\n");
     PutLiveListChart(out, stats);
     PutSection(out, "traffic", "Traffic over time");
@@ -68,11 +69,11 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutResponseChart(out, stats);
     PutSection(out, "gaps", "Gap histogram");
     PutGapChart(out, stats);
-    PutGapTable(out, stats);
+    PutGapTable(out, document);
     PutSection(out, "stations", "Station table");
-    PutStationTables(out, stats);
+    PutStationTables(out, document);
     PutSection(out, "errors", "Receive errors");
-    PutErrorTable(out, stats);
+    PutErrorTable(out, document);
     PutText(out, "<p class=\"caption\">Times are the absolute time column (hh:mm:ss) and durations in "
                  "microseconds with three decimals, exact to the nanosecond. Counts, minimum, mean and maximum "
                  "are exact; percentiles (nearest rank) are read from buckets and lie within 1% of the exact "

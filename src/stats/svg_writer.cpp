@@ -5,40 +5,28 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <system_error>
 
+#include "stats/fixed_number.h"
 #include "stats/html_text.h"
 
 namespace zelmot {
 
 namespace {
 
-constexpr int kMaxDecimals = 9;
-// Room for any double: a sign, 309 integer digits, the point and the
-// decimals in fixed notation; the shortest form is far shorter.
-constexpr std::size_t kMaxNumberChars = 1 + std::numeric_limits<double>::max_exponent10 + 1 + 1 + kMaxDecimals;
-
-// Writes the number at at, which has room for kMaxNumberChars; the end.
-char* WriteNumber(char* at, SvgNumber number) {
-    assert(std::isfinite(number.Value));
-    assert(number.Decimals >= 0 && number.Decimals <= kMaxDecimals);
-    const std::to_chars_result result =
-        std::to_chars(at, at + kMaxNumberChars, number.Value, std::chars_format::fixed, number.Decimals);
-    assert(result.ec == std::errc{});
-    return result.ptr;
-}
+// The shortest form of a double is far shorter than its fixed form.
+constexpr std::size_t kMaxShortestChars = kMaxFixedChars;
 
 char* WriteShortest(char* at, double value) {
     assert(std::isfinite(value));
-    const std::to_chars_result result = std::to_chars(at, at + kMaxNumberChars, value);
+    const std::to_chars_result result = std::to_chars(at, at + kMaxShortestChars, value);
     assert(result.ec == std::errc{});
     return result.ptr;
 }
 
 void PutNumber(TextOut& out, SvgNumber number) {
-    char* at = Reserve(out, kMaxNumberChars);
-    out.Used += static_cast<std::size_t>(WriteNumber(at, number) - at);
+    assert(std::isfinite(number.Value));
+    PutFixed(out, number.Value, number.Decimals);
 }
 
 void PutPieces(TextOut& out, std::initializer_list<SvgPiece> pieces) {
@@ -93,7 +81,7 @@ void PutSvgAttribute(SvgWriter& svg, std::string_view name, SvgNumber number) {
 
 void PutSvgAttribute(SvgWriter& svg, std::string_view name, double value) {
     OpenAttribute(svg, name);
-    char* at = Reserve(*svg.Out, kMaxNumberChars);
+    char* at = Reserve(*svg.Out, kMaxShortestChars);
     svg.Out->Used += static_cast<std::size_t>(WriteShortest(at, value) - at);
     CloseAttribute(svg);
 }
@@ -130,9 +118,8 @@ void AppendSvgPieces(std::string& value, std::initializer_list<SvgPiece> pieces)
             value += piece.Text;  // escaped when the value is written
             continue;
         }
-        const std::size_t used = value.size();
-        value.resize(used + kMaxNumberChars);
-        value.resize(static_cast<std::size_t>(WriteNumber(value.data() + used, piece.Number) - value.data()));
+        assert(std::isfinite(piece.Number.Value));
+        AppendFixed(value, piece.Number.Value, piece.Number.Decimals);
     }
 }
 
