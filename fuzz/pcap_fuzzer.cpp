@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteSandboxFile("f.opt", "ShowOnly\n(STS & STSCHK) == 0 AND SA <> CmdArg[0] OR GapTme > 5\n#\n");
 
     ExportSettings settings;
-    DeriveNames(stem + "1200", "", settings.Run);
+    DeriveCaptureNames(stem + "1200", settings.Run);
     settings.Run.NumMin = (input.flags & fuzz::kTwoFiles ? 2 : 1) + (input.flags & fuzz::kOneFileMissing ? 1 : 0);
     if (input.flags & fuzz::kUseStartRef) settings.Run.StartRef = input.startRef;
     if (input.flags & fuzz::kUseEndRef) settings.Run.EndRef = input.endRef;
@@ -86,10 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     settings.OutputName = "memory";
 
-    ByteString bytes;
+    std::string written;
     ByteSink sink;
-    OpenByteSinkMemory(sink, &bytes);
+    OpenByteSinkMemory(sink, &written);
     ExportResult result = RunExportInto(settings, sink);
+    const ByteString bytes(written.begin(), written.end());
     if (result.Result.IsError() && result.Result.Text.empty()) Breach("failure without a message");
     if (result.Result.IsEnd()) Breach("the end of the capture leaked out of the run");
     if (result.PacketsWritten > result.FramesRead) Breach("more packets than frames");

@@ -8,18 +8,13 @@
 #include <string>
 
 #include "capture/capture_format.h"
-#include "output/fdl_names.h"
+#include "common/fdl_names.h"
 #include "stats/html_sections.h"
 #include "stats/html_text.h"
 
 namespace zelmot {
 
 namespace {
-
-// ORDER kStatusBitNames: the meanings the option help gives the bits.
-constexpr std::array<const char*, kStatusBitCount> kStatusBitMeanings = {
-    "Stop bit error",     "Parity bit error", "Invalid Start Delimiter", "Start Delimiter Repeat error",
-    "Frame Underrun",     "Frame Overrun",    "Checksum Incorrect",      "Invalid End Delimiter"};
 
 // How a cell shows a figure held in nanoseconds (data-unit), or as it is.
 enum class CellUnit : std::uint8_t { AsIs, Microseconds, Seconds, Clock };
@@ -226,10 +221,11 @@ void PutErrorTable(TextOut& out, const ReportDocument& document) {
     PutHeaderRow(out, {"Status bit", "Letter", "Keyword", "Meaning", "Frames"});
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit) {
         PutText(out, "<tr>");
-        PutFormat(out, "<td>0x%02x</td><td>%c</td>", 1u << bit, StatusLetter(static_cast<unsigned>(bit)));
-        PutTextCell(out, kStatusBitNames[bit]);
-        PutTextCell(out, kStatusBitMeanings[bit]);
-        PutFigureCell(out, all, std::string("errors.by_bit.") + kStatusBitNames[bit]);
+        const StatusBitName& name = kStatusBits[bit];
+        PutFormat(out, "<td>0x%02x</td><td>%c</td>", name.Mask, name.Letter);
+        PutTextCell(out, std::string(name.Keyword));
+        PutTextCell(out, std::string(name.Meaning));
+        PutFigureCell(out, all, "errors.by_bit." + std::string(name.Keyword));
         PutText(out, "</tr>\n");
     }
     PutText(out, "<tr class=\"total\"><td colspan=\"4\">Frames with a non-zero status</td>");
