@@ -5,6 +5,7 @@
 // decimals, absolute times as hh:mm:ss with nine decimals.
 #include <array>
 #include <cassert>
+#include <cstdio>
 #include <string>
 
 #include "capture/capture_format.h"

@@ -3,9 +3,11 @@
 // exist, and nothing for a path that names no figure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "stats/report_document.h"
 #include "stats/report_formats.h"
