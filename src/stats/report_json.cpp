@@ -1,13 +1,13 @@
-// The JSON report: one document, keys in a fixed order, times in integer
-// nanoseconds (means fractional), figures that do not exist as null.
-#include <nlohmann/json.hpp>
-
+// The report document and the JSON report that prints it: keys in a fixed
+// order, times in integer nanoseconds (means fractional), figures that do
+// not exist as null.
+#include "stats/report_document.h"
 #include "stats/report_formats.h"
 
 namespace zelmot {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = ReportDocument;
 
 Json OrNull(bool present, std::int64_t value) { return present ? Json(value) : Json(nullptr); }
 
@@ -118,7 +118,7 @@ Json RateJson(const RateSeries& rate) {
 
 }  // namespace
 
-std::string JsonReport(const BusStats& stats) {
+ReportDocument BuildReportDocument(const BusStats& stats) {
     Json doc;
     doc["capture"] = CaptureJson(stats);
     doc["errors"] = ErrorsJson(stats);
@@ -132,7 +132,9 @@ std::string JsonReport(const BusStats& stats) {
     doc["gaps"] = gaps;
     doc["rate"] = RateJson(stats.Rate);
     doc["percentiles"] = "nearest rank from log-spaced buckets, within 1%";
-    return doc.dump(2) + "\n";
+    return doc;
 }
+
+std::string JsonReport(const BusStats& stats) { return BuildReportDocument(stats).dump(2) + "\n"; }
 
 }  // namespace zelmot

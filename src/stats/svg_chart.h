@@ -2,8 +2,9 @@
 // panels with markers, a histogram with marker lines, range rows (a box plot
 // per row on one shared axis) and the 8 x 16 address grid. Each chart is one
 // <svg> element with a <title>; sizes are in CSS pixels, text at 12 px, the
-// colours from a palette that colour-blind readers can tell apart, and every
-// colour coding is also told by a legend or a shape.
+// colours from the palette (chart_palette.h), and every colour coding is
+// also told by a legend or a shape. PutChartStyle writes the style sheet
+// rules of the classes the charts use.
 #pragma once
 
 #include <array>
@@ -12,29 +13,25 @@
 #include <vector>
 
 #include "common/text_out.h"
+#include "stats/chart_palette.h"
 
 namespace zelmot {
 
-// Okabe-Ito colours.
-constexpr const char* kColourBlue = "#0072B2";
-constexpr const char* kColourVermillion = "#D55E00";
-constexpr const char* kColourGreen = "#009E73";
-constexpr const char* kColourOrange = "#E69F00";
-constexpr const char* kColourSky = "#56B4E9";
-constexpr const char* kColourPurple = "#CC79A7";
-constexpr const char* kColourYellow = "#F0E442";
-constexpr const char* kColourBlack = "#000000";
+// The style sheet rules of the charts' classes (fonts, text colours, axis
+// and grid lines), for the page's <style>.
+void PutChartStyle(TextOut& out);
 
 // One panel of a time series: a value per bin, drawn as a stepped line.
 struct SeriesPanel {
     std::string Name;   // legend text, e.g. "frames per second"
     std::string Unit;   // y axis unit, e.g. "frames/s"
-    const char* Colour = kColourBlue;
+    zelmot::Colour Colour = zelmot::Colour::Blue;
     std::vector<double> Values;
 };
 
 // Panels one above the other over one time axis labelled hh:mm:ss of the
-// absolute time; bin i covers [StartNs + i * BinNs, StartNs + (i+1) * BinNs).
+// absolute time; bin i covers [StartNs + i * BinNs, StartNs + (i+1) * BinNs),
+// BinNs > 0.
 struct TimeSeriesChart {
     std::string Title;
     std::int64_t StartNs = 0;
@@ -53,7 +50,7 @@ struct HistogramBar {
 struct ChartMarker {
     std::string Name;  // "min", "mean", ...
     double Value = 0;  // in the axis unit
-    const char* Colour = kColourBlack;
+    zelmot::Colour Colour = zelmot::Colour::Black;
 };
 struct HistogramChart {
     std::string Title;
