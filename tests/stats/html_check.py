@@ -170,7 +170,7 @@ def find_browser():
     for name in ("chromium", "chromium-browser", "google-chrome"):
         if shutil.which(name):
             return shutil.which(name)
-    sys.exit("no chromium: scripts/setup.sh installs it")
+    sys.exit("no chromium: scripts/setup_tests.sh installs it")
 
 
 def run_browser(page, *words):
