@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteSandboxFile("f.opt", "ShowOnly\n(STS & STSCHK) == 0 AND SA <> CmdArg[0] OR GapTme > 5\n#\n");
 
     ExportSettings settings;
-    DeriveNames(stem + "1200", "", settings.Run);
+    DeriveCaptureNames(stem + "1200", settings.Run);
     settings.Run.NumMin = (input.flags & fuzz::kTwoFiles ? 2 : 1) + (input.flags & fuzz::kOneFileMissing ? 1 : 0);
     if (input.flags & fuzz::kUseStartRef) settings.Run.StartRef = input.startRef;
     if (input.flags & fuzz::kUseEndRef) settings.Run.EndRef = input.endRef;

@@ -98,15 +98,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static auto stats = std::make_unique<BusStats>();
     static auto fresh = std::make_unique<BusStats>();
     *stats = *fresh;
-    StatsCollector collector;
-    if (!StartStatsCollection(collector, *stats, baudIndex, startRef, endRef)) {
+    // The frames take the run's steps (numbering, timing, the window) as a
+    // capture run would give them.
+    RunSpec spec;
+    spec.StartRef = startRef;
+    spec.EndRef = endRef;
+    FrameSteps steps;
+    if (!StartFrameSteps(steps, spec, baudIndex)) {
         if (baudIndex <= 8) Breach("a valid baud index refused", baudIndex);
         return 0;
     }
     if (baudIndex > 8) Breach("baud index above 8 accepted", baudIndex);
+    StatsCollector collector;
+    StartStatsCollection(collector, *stats, baudIndex, steps.Timing.Baud);
     for (std::size_t i = 0; i < frames.size(); ++i) {
         if (frames[i].Resync) CollectResync(collector, *stats, static_cast<std::uint32_t>(i));
-        if (!CollectFrame(collector, *stats, frames[i].Frame)) break;
+        if (!CollectFrame(collector, *stats, StepFrame(steps, frames[i].Frame))) break;
     }
     FinishBusStats(collector, *stats);
     CheckStats(*stats);

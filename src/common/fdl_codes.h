@@ -25,8 +25,8 @@ constexpr std::uint8_t FcFunctionMask = 0x0F;
 constexpr std::uint8_t FcStationTypeMask = 0x30;  // response: station type
 
 // The capture device's receive status byte: one bit per error kind, bit 0
-// first; 0 for a clean frame. Keep in order with the status letters of the
-// output (StatusLetter) and the STS... names of the filter.
+// first; 0 for a clean frame. Their names, letters and meanings are the rows
+// of kStatusBits (common/fdl_names.h).
 constexpr std::uint8_t StsStopBit = 0x01;
 constexpr std::uint8_t StsParity = 0x02;
 constexpr std::uint8_t StsStartDelimiter = 0x04;

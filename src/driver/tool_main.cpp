@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "driver/command_line.h"
 #include "driver/conversion_run.h"
 #include "options/option_help.h"
 
@@ -45,16 +44,13 @@ int ToolMain(int argc, const char* const* argv, std::FILE* console) {
         }
         return ShowUsage(console);
     }
-    RunSettings run;
+    ConversionSettings run;
     for (int i = 3; i < argc; ++i)
-        if (!ParseCommandOption(argv[i], run, console)) return ShowUsage(console);
-    if (run.NumMin == 0) {
-        std::fputs("Invalid NumMin - 0 (1-65535)\n", console);
-        return ShowUsage(console);
-    }
+        if (!ParseCommandOption(argv[i], run.Run, console)) return ShowUsage(console);
+    if (!CheckNumMin(run.Run, console)) return ShowUsage(console);
     std::string captureName = argv[1];
     if (!CheckCaptureName(captureName, console)) return ShowUsage(console);
-    DeriveNames(captureName, argv[2], run);
+    DeriveConversionNames(captureName, argv[2], run);
     Outcome result = RunConversion(run, console);
     if (!result.IsOk()) {
         std::fprintf(console, "\n%s\n", result.Text.c_str());

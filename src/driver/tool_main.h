@@ -4,12 +4,9 @@
 
 #include <cstdio>
 
-namespace zelmot {
+#include "run/command_line.h"  // the exit statuses
 
-constexpr int kExitSuccess = 0;
-constexpr int kExitHelp = 1;
-constexpr int kExitFailure = 2;
-constexpr int kExitUsage = 3;
+namespace zelmot {
 
 // Runs the tool for argv[1..argc-1], writing console text to console.
 int ToolMain(int argc, const char* const* argv, std::FILE* console);

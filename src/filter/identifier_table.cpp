@@ -5,15 +5,15 @@
 
 #include "common/ascii.h"
 #include "common/fdl_codes.h"
+#include "common/fdl_names.h"
 #include "filter/opcodes.h"
 
 namespace zelmot {
 namespace {
 
-constexpr std::array<IdentifierEntry, 56> kIdentifierTable{{
-    {"STSOK", kConstantCode, 0x00},  {"STSSTP", kConstantCode, fdl::StsStopBit}, {"STSPAR", kConstantCode, fdl::StsParity},
-    {"STSSD", kConstantCode, fdl::StsStartDelimiter},  {"STSRPT", kConstantCode, fdl::StsRepeat}, {"STSUND", kConstantCode, fdl::StsUnderrun},
-    {"STSOVR", kConstantCode, fdl::StsOverrun}, {"STSCHK", kConstantCode, fdl::StsCheckSum}, {"STSED", kConstantCode, fdl::StsEndDelimiter},
+// Every name but the status bits, whose names come from kStatusBits.
+constexpr std::array<IdentifierEntry, 48> kOtherIdentifiers{{
+    {"STSOK", kConstantCode, 0x00},
     {"SD1", kConstantCode, fdl::SD1},    {"SD2", kConstantCode, fdl::SD2},    {"SD3", kConstantCode, fdl::SD3},
     {"SD4", kConstantCode, fdl::SD4},    {"SC", kConstantCode, fdl::SC},     {"ED", kConstantCode, fdl::ED},
     {"SAPEXT", kConstantCode, fdl::SapExtBit}, {"TYPMSK", kConstantCode, 0xCF}, {"MTM1", kConstantCode, 0x40},
@@ -31,6 +31,14 @@ constexpr std::array<IdentifierEntry, 56> kIdentifierTable{{
     {"DataByte", CodeLetter(Opcode::DataByte), 0},            {"DataWord", CodeLetter(Opcode::DataWord), 0},            {"CmdArg", CodeLetter(Opcode::CmdArg), 0},
     {"GapTme", CodeLetter(Opcode::GapTme), 0},              {"GapAft", CodeLetter(Opcode::GapAft), 0},
 }};
+
+constexpr std::array<IdentifierEntry, kStatusBitCount + kOtherIdentifiers.size()> kIdentifierTable = [] {
+    std::array<IdentifierEntry, kStatusBitCount + kOtherIdentifiers.size()> table{};
+    std::size_t n = 0;
+    for (const StatusBitName& bit : kStatusBits) table[n++] = {bit.Keyword, kConstantCode, bit.Mask};
+    for (const IdentifierEntry& entry : kOtherIdentifiers) table[n++] = entry;
+    return table;
+}();
 
 }  // namespace
 

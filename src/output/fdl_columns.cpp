@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "output/fdl_names.h"
+#include "common/fdl_names.h"
 
 namespace zelmot {
 namespace {

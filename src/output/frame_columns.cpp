@@ -1,24 +1,19 @@
 // WriteFrameColumns: the status column, then the start delimiter's word and
-// the shape tests that decide whether the frame is decoded field by field or
-// shown as a complaint followed by all its bytes in hexadecimal.
+// the frame's shape, which decides whether the frame is decoded field by
+// field or shown as a complaint followed by all its bytes in hexadecimal.
 #include "output/frame_columns.h"
 
 #include <array>
 #include <string_view>
 
+#include "capture/capture_frame.h"
+#include "common/fdl_names.h"
 #include "output/fdl_columns.h"
-#include "output/fdl_names.h"
 
 namespace zelmot {
 namespace {
 
-constexpr std::size_t kSd1Count = 6;
-constexpr std::size_t kSd2MinCount = 9;
-constexpr std::size_t kSd2Overhead = 6;  // SD LE LEr SD and FCS ED around LE bytes
 constexpr std::size_t kSd2DaIndex = 4;
-constexpr std::size_t kSd3Count = 14;
-constexpr std::size_t kSd4Count = 3;
-constexpr std::size_t kShortAckCount = 1;
 
 void WriteStatusColumn(TextOut& out, const DisplayOptions& options, std::uint8_t status) {
     if (!options.DetailSts) {
@@ -43,28 +38,36 @@ void Complain(TextOut& out, ByteView frame, std::string_view text) {
     WriteRawBytes(out, frame);
 }
 
+// The byte count is wrong for the delimiter (an empty frame included, whose
+// status byte stands where the delimiter would be).
+bool CountIsWrong(FrameShape shape) { return shape == FrameShape::NoBytes || shape == FrameShape::Length; }
+
+// A wrong end delimiter is shown inside the decoded body.
 void DecodeSd1(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.Size != kSd1Count) return ComplainCount(out, frame, "Len(", ")? ");
+    FrameShape shape = CheckShapeAs(fdl::SD1, frame.Data, frame.Size);
+    if (CountIsWrong(shape)) return ComplainCount(out, frame, "Len(", ")? ");
     WriteFrameBody(out, options, frame, 1);
 }
 
 void DecodeSd2(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.Size < kSd2MinCount) return ComplainCount(out, frame, "SD2 Len(", ")? ");
-    std::uint8_t le = ByteAt(frame, 1);
-    if (le != frame.Size - kSd2Overhead) return ComplainCount(out, frame, "SD2 LE?(", ") ");
-    if (ByteAt(frame, 2) != le) return Complain(out, frame, "SD2 LEr? ");
-    if (ByteAt(frame, 3) != fdl::SD2) return Complain(out, frame, "SD2r? ");
+    FrameShape shape = CheckShapeAs(fdl::SD2, frame.Data, frame.Size);
+    if (CountIsWrong(shape)) return ComplainCount(out, frame, "SD2 Len(", ")? ");
+    if (shape == FrameShape::Sd2Length) return ComplainCount(out, frame, "SD2 LE?(", ") ");
+    if (shape == FrameShape::Sd2LengthRepeat) return Complain(out, frame, "SD2 LEr? ");
+    if (shape == FrameShape::Sd2DelimiterRepeat) return Complain(out, frame, "SD2r? ");
     WriteFrameBody(out, options, frame, kSd2DaIndex);
 }
 
 void DecodeSd3(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.Size != kSd3Count) return ComplainCount(out, frame, "SD3 Len(", ")? ");
+    FrameShape shape = CheckShapeAs(fdl::SD3, frame.Data, frame.Size);
+    if (CountIsWrong(shape)) return ComplainCount(out, frame, "SD3 Len(", ")? ");
     WriteFrameBody(out, options, frame, 1);
 }
 
 // The token frame: its addresses and nothing more.
 void DecodeSd4(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    if (frame.Size != kSd4Count) return ComplainCount(out, frame, "Len(", ")? ");
+    FrameShape shape = CheckShapeAs(fdl::SD4, frame.Data, frame.Size);
+    if (CountIsWrong(shape)) return ComplainCount(out, frame, "Len(", ")? ");
     WriteAddressColumn(out, options, ByteAt(frame, 1), ByteAt(frame, 2));
 }
 
@@ -77,7 +80,7 @@ void DecodeShortAck(TextOut& out, const DisplayOptions& options, ByteView frame)
         if (options.ShowFcbTyp) PutText(out, "   ");
         PutText(out, "SHAK ");
     }
-    if (frame.Size != kShortAckCount) ComplainCount(out, frame, "Len(", ")? ");
+    if (CountIsWrong(CheckShapeAs(fdl::SC, frame.Data, frame.Size))) ComplainCount(out, frame, "Len(", ")? ");
 }
 
 struct DelimiterRow {

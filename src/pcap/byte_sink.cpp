@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "pcap/platform_io.h"
+#include "run/platform_io.h"
 
 namespace zelmot {
 namespace {

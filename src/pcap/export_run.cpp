@@ -1,8 +1,9 @@
-// The export run: reads the options of Filter=, opens the output, then pulls
-// records. Frames are numbered, timed and selected as the converter does it;
-// events become notes (comments and pseudo-header bits) on the next packet
-// written. All state of a run lives in one ExportRun record on the stack; the
-// memory it holds does not grow with the capture.
+// The export run: reads the options of Filter=, opens the output, then runs
+// the capture with the packet writer as its sink. The run numbers, times and
+// selects the frames as for the converter; events become notes (comments and
+// pseudo-header bits) on the next packet written. All state of an export
+// lives in one ExportRun record on the stack; the memory it holds does not
+// grow with the capture.
 #include "pcap/export_run.h"
 
 #include <cstdio>
@@ -10,13 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "capture/frame_reader.h"
-#include "capture/frame_timing.h"
 #include "filter/filter_state.h"
 #include "options/option_file.h"
 #include "pcap/link_layer.h"
 #include "pcap/packet_status.h"
 #include "pcap/pcap_blocks.h"
+#include "run/capture_run.h"
 
 #ifndef ZELMOT_VERSION
 #define ZELMOT_VERSION "unknown"
@@ -35,9 +35,6 @@ struct ExportRun {
     DisplayOptions Options;
     FilterState Filter;
     bool FilterActive = false;
-    CaptureReader Reader;
-    TimingState Timing;
-    bool FirstFrame = true;
     bool FileStarted = false;  // the section and interface, or the file header, are out
     bool TimeShiftSet = false;
     std::int64_t TimeShift = 0;  // added to AbsTime
@@ -96,8 +93,7 @@ void StartFile(ExportRun& run, const CaptureHeader* header) {
 
 // AbsTime of the frame, shifted so that the first exported frame lies at
 // Start=; times before the epoch are held at 0.
-std::uint64_t PacketTime(ExportRun& run) {
-    const std::int64_t absTime = run.Timing.Current.AbsTime;
+std::uint64_t PacketTime(ExportRun& run, std::int64_t absTime) {
     if (!run.TimeShiftSet) {
         run.TimeShiftSet = true;
         run.TimeShift = run.Settings->StartGiven ? run.Settings->StartNs - absTime : 0;
@@ -106,11 +102,11 @@ std::uint64_t PacketTime(ExportRun& run) {
     return time < 0 ? 0 : static_cast<std::uint64_t>(time);
 }
 
-void WritePacket(ExportRun& run, const CaptureFrame& frame) {
+void WritePacket(ExportRun& run, const CaptureFrame& frame, std::int64_t absTime) {
     StartFile(run, nullptr);
     std::span<const std::uint8_t> bytes =
         AssemblePacket(run.Packet, run.Settings->Link, frame.Bytes.data(), frame.Length, frame.Status, run.NoteBits);
-    const std::uint64_t time = PacketTime(run);
+    const std::uint64_t time = PacketTime(run, absTime);
     if (run.Settings->Format == FileFormat::Pcap) {
         pcapfile::AppendClassicRecord(run.Block, time, bytes);
     } else {
@@ -131,81 +127,35 @@ void WritePacket(ExportRun& run, const CaptureFrame& frame) {
     ++run.Counts.PacketsWritten;
 }
 
-bool FilterPasses(ExportRun& run, const CaptureFrame& frame) {
-    const FrameTiming& t = run.Timing.Current;
-    FilterInputs in{frame.Bytes.data(), frame.Length, frame.Fields, ToFilterMicroseconds(t.GapTime),
-                    ToFilterMicroseconds(t.GapAfterTime)};
-    return EvaluateFilter(run.Filter, in) != 0;
+// The sink's side of the run. A failed write stops it; Finish reports it.
+bool TakePacket(void* context, const RunFrame& frame) {
+    auto& run = *static_cast<ExportRun*>(context);
+    WritePacket(run, *frame.Frame, frame.Timing->AbsTime);
+    return !run.Sink->WriteFailed;
 }
 
-// Numbers, times and selects one frame; false once EndRef is passed.
-bool TakeFrame(ExportRun& run) {
-    const CaptureFrame& frame = run.Reader.Frame;
-    const std::uint32_t reference = ++run.Counts.FramesRead;
-    ComputeFrameTiming(run.Timing, run.FirstFrame, frame.TimeStamp, frame.NextTimeStamp, frame.Length);
-    run.FirstFrame = false;
-    if (reference < run.Settings->Run.StartRef) return true;
-    if (reference > run.Settings->Run.EndRef) return false;
-    if (run.FilterActive && !FilterPasses(run, frame)) return true;
-    WritePacket(run, frame);
-    return true;
+void NoteFileOpened(void* context, const std::string& fileName) {
+    AddNote(*static_cast<ExportRun*>(context), "File      : " + fileName, kNoteNewFile);
 }
 
-Outcome TakeFileOpened(ExportRun& run) {
-    const CaptureReader& reader = run.Reader;
-    AddNote(run, "File      : " + reader.Event.Text, kNoteNewFile);
-    if (run.FileStarted) return Success();
-    const std::uint16_t baudIndex = HeaderBaudIndex(reader.Header);
-    if (!SelectBaudTiming(baudIndex, run.Timing))
-        return ErrorText("Capture File Header Error: Invalid Baud Index %u (0-8) in %s", baudIndex,
-                         reader.CurrentCaptureName.c_str());
-    StartFile(run, &reader.Header);
-    return Success();
+void StartWithHeader(void* context, const CaptureHeader& header, const BaudTiming&) {
+    StartFile(*static_cast<ExportRun*>(context), &header);
 }
 
-void TakeSyncLost(ExportRun& run) {
-    const SyncLostNote& lost = run.Reader.Event.SyncLost;
+void NoteSyncLost(void* context, const SyncLostNote& lost) {
     char text[96];
     std::snprintf(text, sizeof text, "**** Synchronization Lost **** after frame %u: FileOfs=%llx Mark=%02x",
                   lost.ReferenceNumber, static_cast<unsigned long long>(lost.FileOffset), lost.Mark);
-    AddNote(run, text, kNoteSyncLost);
+    AddNote(*static_cast<ExportRun*>(context), text, kNoteSyncLost);
 }
 
 // Closes both sides; what was written before a fault stays. A failed write
 // is the fault to report, whatever else happened.
-Outcome Finish(ExportRun& run, Outcome result) {
-    CloseCaptureReader(run.Reader);
+Outcome Finish(ExportRun& run, const Outcome& result) {
     if (result.IsOk()) StartFile(run, nullptr);  // even an export without packets is a valid file
     if (!CloseByteSink(*run.Sink))
         return ErrorText("Unable to Write Output File %s", OutputLabel(*run.Settings).c_str());
     return result;
-}
-
-Outcome ReadLoop(ExportRun& run) {
-    CaptureReader& reader = run.Reader;
-    for (;;) {
-        if (run.Sink->WriteFailed) return Success();  // Finish reports it
-        switch (PullRecord(reader)) {
-            case RecordKind::Frame:
-                if (!TakeFrame(run)) return Success();
-                break;
-            case RecordKind::HeaderRead:
-                break;
-            case RecordKind::FileOpened: {
-                Outcome opened = TakeFileOpened(run);
-                if (!opened.IsOk()) return opened;
-                break;
-            }
-            case RecordKind::SyncLost:
-                TakeSyncLost(run);
-                break;
-            case RecordKind::EndOfCapture:
-                if (reader.FilesOpened == 0) return ErrorText("No Capture File to Convert (NumMin=0)");
-                return Success();
-            case RecordKind::Error:
-                return ErrorTextOf(reader.Event.Text);
-        }
-    }
 }
 
 // Reads the Filter= option file (before the output is created, so a bad one
@@ -236,8 +186,20 @@ ExportResult Export(const ExportSettings& settings, ByteSink* given) {
         run.Counts.Result = ErrorText("Unable to Open Output File %s", settings.OutputName.c_str());
         return run.Counts;
     }
-    StartCaptureReader(run.Reader, RunFilesOf(settings.Run));
-    run.Counts.Result = Finish(run, ReadLoop(run));
+    RunSpec spec = RunSpecOf(settings.Run);
+    spec.Filter = run.FilterActive ? &run.Filter : nullptr;
+    spec.NameFileInErrors = true;
+    spec.Progress = settings.Progress;
+    RunSink sink;
+    sink.Context = &run;
+    sink.FileOpened = NoteFileOpened;
+    sink.Started = StartWithHeader;
+    sink.SyncLost = NoteSyncLost;
+    sink.Frame = TakePacket;
+    RunResult result = RunCapture(spec, sink);
+    if (result.ProgressShown) std::fputc('\n', settings.Progress);
+    run.Counts.FramesRead = result.FramesRead;
+    run.Counts.Result = Finish(run, result.Result);
     return run.Counts;
 }
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/command_line.h"
+#include "run/command_line.h"
 #include "pcap/link_layer.h"
 
 namespace zelmot {
@@ -22,6 +22,7 @@ struct ExportSettings {
     bool StartGiven = false;
     std::int64_t StartNs = 0;   // Start=: the first exported frame's time
     std::string FilterName;     // Filter=: option file without ".opt"; empty for none
+    std::FILE* Progress = nullptr;  // where the progress line goes, or nowhere
 };
 
 // The OutFile word that means standard output.

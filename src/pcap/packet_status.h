@@ -6,18 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "common/fdl_names.h"
+
 namespace zelmot {
 
-// epb_flags bits 24-31: link-layer-dependent errors.
-constexpr std::uint32_t kEpbCrcError = 1u << 24;
-constexpr std::uint32_t kEpbPacketTooLong = 1u << 25;
-constexpr std::uint32_t kEpbPacketTooShort = 1u << 26;
-constexpr std::uint32_t kEpbStartDelimiterError = 1u << 29;
-constexpr std::uint32_t kEpbSymbolError = 1u << 31;
-
-// Check sum -> CRC error, overrun -> too long, underrun -> too short, invalid
-// or repeated start delimiter -> start frame delimiter error, stop or parity
-// bit -> symbol error. An invalid end delimiter has no bit of its own.
+// The pcapng flags of the status bits set (kStatusBits): check sum -> CRC
+// error, overrun -> too long, underrun -> too short, invalid or repeated
+// start delimiter -> start frame delimiter error, stop or parity bit ->
+// symbol error. An invalid end delimiter has no bit of its own.
 std::uint32_t EpbFlagsOfStatus(std::uint8_t status);
 
 // The eight letters as the detailed status column writes them ("........",

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "driver/tool_main.h"
 #include "pcap/export_run.h"
 #include "pcap/export_settings.h"
-#include "pcap/platform_io.h"
+#include "run/command_line.h"
+#include "run/platform_io.h"
 
 namespace zelmot {
 namespace {
@@ -36,18 +36,16 @@ int ShowUsage(std::FILE* console) {
 
 }  // namespace
 
-int PcapToolMain(int argc, const char* const* argv, std::FILE* console) {
+int PcapToolMain(int argc, const char* const* argv, std::FILE* console, std::FILE* progress) {
     if (argc < 3) return ShowUsage(console);
     ExportSettings settings;
     for (int i = 3; i < argc; ++i)
         if (!ParseExportOption(argv[i], settings, console)) return ShowUsage(console);
-    if (!settings.Run.NumMinAll && settings.Run.NumMin == 0) {
-        std::fputs("Invalid NumMin - 0 (1-65535)\n", console);
-        return ShowUsage(console);
-    }
+    if (!CheckNumMin(settings.Run, console)) return ShowUsage(console);
     const std::string captureName = argv[1];
     if (!CheckCaptureName(captureName, console)) return ShowUsage(console);
-    DeriveNames(captureName, "", settings.Run);
+    DeriveCaptureNames(captureName, settings.Run);
+    settings.Progress = progress;
     settings.OutputName = argv[2];
     if (settings.OutputName.empty()) {
         std::fputs("Invalid OutFile - empty name\n", console);

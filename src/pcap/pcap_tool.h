@@ -7,6 +7,7 @@
 
 namespace zelmot {
 
-int PcapToolMain(int argc, const char* const* argv, std::FILE* console);
+// The progress line goes to progress when it is not null.
+int PcapToolMain(int argc, const char* const* argv, std::FILE* console, std::FILE* progress);
 
 }  // namespace zelmot

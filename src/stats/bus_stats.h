@@ -7,16 +7,14 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
-#include "common/outcome.h"
-#include "driver/command_line.h"
+#include "common/fdl_names.h"  // kStatusBitCount
+
 
 namespace zelmot {
 
 constexpr std::size_t kStationCount = 128;
-constexpr std::size_t kStatusBitCount = 8;     // one per bit of the status byte, 0x01 first
 constexpr std::size_t kRateBinLimit = 4096;    // bins of the frames-per-second series
 constexpr std::size_t kResyncTimesKept = 256;  // resynchronisations whose time is kept
 
@@ -145,12 +143,6 @@ struct BusStats {
     RateSeries Rate;
 };
 
-// The report's names of the status bits, 0x01 first: the filter's keywords
-// for them. Keep in order with the fdl::Sts... bits (their letters come from
-// StatusLetter of the output).
-constexpr std::array<const char*, kStatusBitCount> kStatusBitNames = {
-    "STSSTP", "STSPAR", "STSSD", "STSRPT", "STSUND", "STSOVR", "STSCHK", "STSED"};
-
 // Bucket edges of a DurationStats, ns: [low, high).
 std::int64_t DurationBucketLow(std::size_t bucket);
 std::int64_t DurationBucketHigh(std::size_t bucket);
@@ -161,10 +153,5 @@ std::uint64_t GapBucketFromBits(std::size_t bucket);
 std::uint64_t GapBucketToBits(std::size_t bucket);
 
 const char* StationRoleName(StationRole role);  // "master", "slave", "both", "silent"
-
-// Reads the run's capture files and fills stats (which must be fresh);
-// progress lines go to progress when it is not null. Success, or the message
-// of the first fault, which names the file.
-Outcome CollectBusStats(const RunSettings& settings, BusStats& stats, std::FILE* progress);
 
 }  // namespace zelmot

@@ -1,92 +1,54 @@
-// CollectBusStats: the reader's records of a run taken one by one into the
-// statistics, the first file's header choosing the timing, and a progress
-// line (file name and percentage read) when asked for.
-#include "capture/frame_reader.h"
+// CollectBusStats: every frame the run reads goes to the statistics, inside
+// the window or not (the links between frames run over all of them), and the
+// first file's header sets the collection up.
+#include "stats/collect_run.h"
+
+#include "run/capture_run.h"
 #include "stats/stats_collector.h"
 
 namespace zelmot {
 namespace {
 
-struct Progress {
-    std::FILE* Out = nullptr;
-    std::uint32_t LastPercent = 101;  // none printed for this file yet
-    bool Printed = false;
+struct StatsRun {
+    StatsCollector Collector;
+    BusStats* Stats = nullptr;
 };
 
-void ShowProgress(Progress& progress, const CaptureReader& reader, std::uint64_t position) {
-    if (progress.Out == nullptr) return;
-    std::uint64_t size = reader.CaptureFileSize;
-    std::uint32_t percent = size == 0 ? 100 : static_cast<std::uint32_t>(position * 100 / size);
-    if (percent > 100) percent = 100;
-    if (percent == progress.LastPercent) return;
-    progress.LastPercent = percent;
-    progress.Printed = true;
-    std::fprintf(progress.Out, "%s %3u%%\r", reader.CurrentCaptureName.c_str(), percent);
-    std::fflush(progress.Out);
+void Start(void* context, const CaptureHeader& header, const BaudTiming& baud) {
+    auto& run = *static_cast<StatsRun*>(context);
+    StartStatsCollection(run.Collector, *run.Stats, HeaderBaudIndex(header), baud);
 }
 
-void ClearProgress(Progress& progress) {
-    if (progress.Out == nullptr || !progress.Printed) return;
-    std::fputc('\n', progress.Out);
-    std::fflush(progress.Out);
+void CountResync(void* context, const SyncLostNote& note) {
+    auto& run = *static_cast<StatsRun*>(context);
+    CollectResync(run.Collector, *run.Stats, note.ReferenceNumber);
 }
 
-// The reader's message, with the file it was reading when it does not name it.
-Outcome NamingTheFile(const std::string& text, const std::string& fileName) {
-    if (fileName.empty() || text.find(fileName) != std::string::npos) return ErrorTextOf(text);
-    return ErrorTextOf(text + " in " + fileName);
-}
-
-Outcome ReadRun(CaptureReader& reader, StatsCollector& collector, BusStats& stats, const RunSettings& settings,
-                Progress& progress) {
-    bool timingChosen = false;
-    std::uint32_t frameTick = 0;
-    for (;;) {
-        switch (PullRecord(reader)) {
-            case RecordKind::Frame:
-                if ((++frameTick & 0xFFFu) == 0) ShowProgress(progress, reader, reader.Frame.FileOffset);
-                if (!CollectFrame(collector, stats, reader.Frame)) return Success();
-                break;
-            case RecordKind::HeaderRead:
-                break;
-            case RecordKind::FileOpened: {
-                stats.FilesRead = reader.FilesOpened;
-                progress.LastPercent = 101;
-                ShowProgress(progress, reader, 0);
-                if (timingChosen) break;
-                std::uint16_t baudIndex = HeaderBaudIndex(reader.Header);
-                if (!StartStatsCollection(collector, stats, baudIndex, settings.StartRef, settings.EndRef))
-                    return ErrorText("Capture File Header Error: Invalid Baud Index %u (0-8) in %s", baudIndex,
-                                     reader.CurrentCaptureName.c_str());
-                timingChosen = true;
-                break;
-            }
-            case RecordKind::SyncLost:
-                CollectResync(collector, stats, reader.Event.SyncLost.ReferenceNumber);
-                break;
-            case RecordKind::EndOfCapture:
-                if (reader.FilesOpened == 0) return ErrorText("No Capture File to Read (NumMin=0)");
-                return Success();
-            case RecordKind::Error:
-                return NamingTheFile(reader.Event.Text, reader.CurrentCaptureName);
-        }
-    }
+bool Count(void* context, const RunFrame& frame) {
+    auto& run = *static_cast<StatsRun*>(context);
+    CollectFrame(run.Collector, *run.Stats, frame);
+    return true;
 }
 
 }  // namespace
 
-Outcome CollectBusStats(const RunSettings& settings, BusStats& stats, std::FILE* progressOut) {
-    CaptureReader reader;
-    StatsCollector collector;
-    Progress progress;
-    progress.Out = progressOut;
-    StartCaptureReader(reader, RunFilesOf(settings));
-    Outcome result = ReadRun(reader, collector, stats, settings, progress);
-    stats.FilesRead = reader.FilesOpened;
-    CloseCaptureReader(reader);
-    ClearProgress(progress);
-    if (result.IsOk()) FinishBusStats(collector, stats);
-    return result;
+Outcome CollectBusStats(const RunSettings& settings, BusStats& stats, std::FILE* progress) {
+    StatsRun run;
+    run.Stats = &stats;
+    RunSpec spec = RunSpecOf(settings);
+    spec.NameFileInErrors = true;
+    spec.Progress = progress;
+    RunSink sink;
+    sink.Context = &run;
+    sink.EveryFrame = true;
+    sink.Started = Start;
+    sink.SyncLost = CountResync;
+    sink.Frame = Count;
+    RunResult result = RunCapture(spec, sink);
+    stats.FilesRead = result.FilesOpened;
+    if (result.ProgressShown) std::fputc('\n', progress);
+    if (result.Result.IsOk()) FinishBusStats(run.Collector, stats);
+    return result.Result;
 }
 
 }  // namespace zelmot

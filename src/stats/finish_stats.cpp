@@ -50,7 +50,7 @@ void FinishBusStats(StatsCollector& collector, BusStats& stats) {
     for (; collector.ResyncsUntimed < timed; ++collector.ResyncsUntimed)
         stats.ResyncTimes[collector.ResyncsUntimed].AtNs = collector.LastAbsNs;
 
-    const BaudTiming& baud = collector.Timing.Baud;
+    const BaudTiming& baud = collector.Baud;
     if (stats.Frames > 0) stats.SpanNs = TicksToNs(baud, TickDifference(stats.LastTicks, stats.FirstTicks));
     stats.BusBitNs = TicksToNs(baud, static_cast<std::int64_t>(stats.BusBytes * baud.TicksPerBit * 11u));
     if (stats.SpanNs > 0) {

@@ -1,5 +1,7 @@
 // Frame classification for the statistics: kinds by the start delimiter,
-// requests and responses by the FC request bit, the trusted addresses.
+// requests and responses by the FC request bit, the trusted addresses. A
+// frame received without errors counts only when it has the shape its
+// delimiter announces (the check the text columns make too).
 #include "stats/frame_class.h"
 
 #include "common/fdl_codes.h"
@@ -36,29 +38,25 @@ std::uint8_t At(const CaptureFrame& frame, std::int16_t index) {
 
 FrameClass ClassifyFrame(const CaptureFrame& frame) {
     FrameClass c;
-    if (frame.Length == 0) {
-        c.Damaged = frame.Status != 0;
-        return c;
-    }
-    FrameKind kind = KindOf(frame.Bytes[0]);
     const FrameFieldView& fields = frame.Fields;
-    bool saInside = HasAddresses(kind) && fields.DA != kAbsentField && Holds(frame, static_cast<std::int16_t>(fields.DA + 1));
     if (frame.Status != 0) {
-        c.Kind = kind;
         c.Damaged = true;
-        c.SaReadable = saInside;
-        if (saInside) c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;
+        if (frame.Length == 0) return c;
+        c.Kind = KindOf(frame.Bytes[0]);
+        c.SaReadable = HasAddresses(c.Kind) && fields.DA != kAbsentField &&
+                       Holds(frame, static_cast<std::int16_t>(fields.DA + 1));
+        if (c.SaReadable) c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;
         return c;
     }
+    // Unknown: no bytes, no known delimiter, or not the shape it announces.
+    if (CheckFrameShape(frame.Bytes.data(), frame.Length) != FrameShape::Good) return c;
+    FrameKind kind = KindOf(frame.Bytes[0]);
+    c.Kind = kind;
     if (kind == FrameKind::ShortAck) {
-        c.Kind = kind;
         c.Response = true;
         return c;
     }
-    if (!saInside) return c;  // Unknown: too short, or no known delimiter
     bool isToken = kind == FrameKind::Token;
-    if (!isToken && !Holds(frame, fields.FC)) return c;
-    c.Kind = kind;
     c.SaReadable = true;
     c.Da = At(frame, fields.DA) & fdl::AddressMask;
     c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;

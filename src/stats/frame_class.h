@@ -22,8 +22,9 @@ struct FrameClass {
     std::uint8_t Fc = 0;      // the whole byte
 };
 
-// Classifies a frame whose Fields are located. A frame with status 0 too
-// short for what its first byte announces is Unknown.
+// Classifies a frame whose Fields are located. A frame with status 0 that
+// does not have the shape its first byte announces (CheckFrameShape) is
+// Unknown.
 FrameClass ClassifyFrame(const CaptureFrame& frame);
 
 // Requests after which no answer is expected: send data with no

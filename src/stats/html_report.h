@@ -8,7 +8,7 @@
 
 #include "common/outcome.h"
 #include "common/text_out.h"
-#include "driver/command_line.h"
+#include "run/command_line.h"
 #include "stats/bus_stats.h"
 
 namespace zelmot {

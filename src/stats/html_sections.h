@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/text_out.h"
-#include "driver/command_line.h"
+#include "run/command_line.h"
 #include "stats/bus_stats.h"
 
 namespace zelmot {

@@ -6,18 +6,13 @@
 #include <string>
 
 #include "capture/capture_format.h"
-#include "output/fdl_names.h"
+#include "common/fdl_names.h"
 #include "stats/html_sections.h"
 #include "stats/html_text.h"
 
 namespace zelmot {
 
 namespace {
-
-// ORDER kStatusBitNames: the meanings the option help gives the bits.
-constexpr std::array<const char*, kStatusBitCount> kStatusBitMeanings = {
-    "Stop bit error",     "Parity bit error", "Invalid Start Delimiter", "Start Delimiter Repeat error",
-    "Frame Underrun",     "Frame Overrun",    "Checksum Incorrect",      "Invalid End Delimiter"};
 
 void PutHeaderRow(TextOut& out, std::initializer_list<const char*> names) {
     PutText(out, "<thead><tr>");
@@ -199,10 +194,11 @@ void PutErrorTable(TextOut& out, const BusStats& stats) {
     PutHeaderRow(out, {"Status bit", "Letter", "Keyword", "Meaning", "Frames"});
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit) {
         PutText(out, "<tr>");
-        PutFormat(out, "<td>0x%02x</td><td>%c</td>", 1u << bit, StatusLetter(static_cast<unsigned>(bit)));
-        PutTextCell(out, kStatusBitNames[bit]);
-        PutTextCell(out, kStatusBitMeanings[bit]);
-        PutCountCell(out, stats.ErrorsByBit[bit], std::string("errors.by_bit.") + kStatusBitNames[bit]);
+        const StatusBitName& name = kStatusBits[bit];
+        PutFormat(out, "<td>0x%02x</td><td>%c</td>", name.Mask, name.Letter);
+        PutTextCell(out, std::string(name.Keyword));
+        PutTextCell(out, std::string(name.Meaning));
+        PutCountCell(out, stats.ErrorsByBit[bit], "errors.by_bit." + std::string(name.Keyword));
         PutText(out, "</tr>\n");
     }
     PutText(out, "<tr class=\"total\"><td colspan=\"4\">Frames with a non-zero status</td>");

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "stats/stats_command.h"
-#include "stats/terminal.h"
+#include "run/platform_io.h"
 
 int main(int argc, char** argv) {
     std::FILE* progress = zelmot::IsTerminal(stderr) ? stderr : nullptr;

@@ -102,7 +102,7 @@ Json CaptureJson(const BusStats& stats) {
 
 Json ErrorsJson(const BusStats& stats) {
     Json byBit;
-    for (std::size_t bit = 0; bit < kStatusBitCount; ++bit) byBit[kStatusBitNames[bit]] = stats.ErrorsByBit[bit];
+    for (std::size_t bit = 0; bit < kStatusBitCount; ++bit) byBit[std::string(kStatusBits[bit].Keyword)] = stats.ErrorsByBit[bit];
     return Json{{"frames", stats.ErrorFrames}, {"by_bit", byBit}};
 }
 

@@ -4,17 +4,12 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "output/fdl_names.h"
+#include "common/fdl_names.h"
 #include "stats/report_formats.h"
 #include "stats/text_table.h"
 
 namespace zelmot {
 namespace {
-
-// Keep in order with the fdl::Sts... bits.
-constexpr const char* kStatusMeanings[kStatusBitCount] = {
-    "stop bit error",          "parity bit error", "invalid start delimiter", "start delimiter repeat error",
-    "frame underrun",          "frame overrun",    "check sum incorrect",     "invalid end delimiter"};
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -61,8 +56,9 @@ std::string ErrorSection(const BusStats& s) {
     t.TextColumns = {1, 2, 3};
     AddRow(t, {"Bit", "Name", "Letter", "Meaning", "Frames"});
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit)
-        AddRow(t, {Format("0x%02x", 1u << bit), kStatusBitNames[bit], std::string(1, StatusLetter(static_cast<unsigned>(bit))),
-                   kStatusMeanings[bit], Count(s.ErrorsByBit[bit])});
+        AddRow(t, {Format("0x%02x", kStatusBits[bit].Mask), std::string(kStatusBits[bit].Keyword),
+                   std::string(1, kStatusBits[bit].Letter), std::string(kStatusBits[bit].Meaning),
+                   Count(s.ErrorsByBit[bit])});
     return "Receive errors: " + Count(s.ErrorFrames) + " frames with a non-zero status\n" + RenderTable(t);
 }
 

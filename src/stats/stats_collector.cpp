@@ -52,13 +52,13 @@ void CountSettled(BusStats& stats, const PendingRequest& request, bool answered,
 // The frame read after a request decides whether it was answered. An SC in
 // the window answers for the request's DA even when the request lies before it.
 void SettlePending(StatsCollector& collector, BusStats& stats, const FrameClass& c, bool frameCounts,
-                   std::int64_t frameNs) {
+                   std::int64_t frameNs, std::int64_t gapNs) {
     PendingRequest& request = collector.Pending;
     if (!request.Active) return;
     request.Active = false;
     bool answered = Answers(c, request);
     collector.Masters[request.Sa].LastAnswered = answered;
-    if (request.InWindow) CountSettled(stats, request, answered, collector.Timing.Current.GapTime);
+    if (request.InWindow) CountSettled(stats, request, answered, gapNs);
     if (answered && frameCounts && c.Kind == FrameKind::ShortAck) {
         StationStats& slave = Station(stats, request.Da);
         slave.AnsweredBySc = true;
@@ -77,7 +77,7 @@ void TakeToken(StatsCollector& collector, BusStats& stats, const FrameClass& c, 
         ++stats.Tokens;
         if (link.HasToken)
             AddDuration(station.Master.Rotation,
-                        TicksToNs(collector.Timing.Baud, TickDifference(ticks, link.LastTokenTicks)));
+                        TicksToNs(collector.Baud, TickDifference(ticks, link.LastTokenTicks)));
     }
     link.HasToken = true;
     link.LastTokenTicks = ticks;
@@ -145,7 +145,7 @@ void CloseSecond(StatsCollector& collector, BusStats& stats) {
 // The rate series and the one-second bins, by the time from the first frame
 // in the window (earlier stamps count in the first second).
 void CountRate(StatsCollector& collector, BusStats& stats, std::uint64_t ticks, bool damaged) {
-    std::int64_t sinceNs = TicksToNs(collector.Timing.Baud, TickDifference(ticks, stats.FirstTicks));
+    std::int64_t sinceNs = TicksToNs(collector.Baud, TickDifference(ticks, stats.FirstTicks));
     std::uint64_t second = sinceNs <= 0 ? 0 : static_cast<std::uint64_t>(sinceNs) / kNsPerSecond;
     if (!collector.SecondOpen || second != collector.CurrentSecond) {
         CloseSecond(collector, stats);
@@ -162,8 +162,8 @@ void CountRate(StatsCollector& collector, BusStats& stats, std::uint64_t ticks, 
     if (bin + 1 > rate.BinsUsed) rate.BinsUsed = static_cast<std::uint32_t>(bin + 1);
 }
 
-void CountSummary(StatsCollector& collector, BusStats& stats, const CaptureFrame& frame, const FrameClass& c) {
-    const FrameTiming& times = collector.Timing.Current;
+void CountSummary(StatsCollector& collector, BusStats& stats, const CaptureFrame& frame, const FrameTiming& times,
+                  const FrameClass& c) {
     if (stats.Frames == 0) {
         stats.FirstTicks = frame.TimeStamp;
         stats.FirstNs = times.AbsTime;
@@ -184,33 +184,28 @@ void CountSummary(StatsCollector& collector, BusStats& stats, const CaptureFrame
 
 }  // namespace
 
-bool StartStatsCollection(StatsCollector& collector, BusStats& stats, std::uint16_t baudIndex,
-                          std::uint32_t startRef, std::uint32_t endRef) {
-    if (!SelectBaudTiming(baudIndex, collector.Timing)) return false;
-    collector.StartRef = startRef;
-    collector.EndRef = endRef;
+void StartStatsCollection(StatsCollector& collector, BusStats& stats, std::uint16_t baudIndex,
+                          const BaudTiming& baud) {
+    collector.Baud = baud;
     stats.BaudIndex = baudIndex;
     stats.Baud = BaudBitRate(baudIndex);
-    stats.TicksPerBit = collector.Timing.Baud.TicksPerBit;
-    return true;
+    stats.TicksPerBit = baud.TicksPerBit;
 }
 
-bool CollectFrame(StatsCollector& collector, BusStats& stats, const CaptureFrame& frame) {
-    std::uint32_t reference = ++collector.ReferenceNumber;
+bool CollectFrame(StatsCollector& collector, BusStats& stats, const RunFrame& taken) {
+    const CaptureFrame& frame = *taken.Frame;
+    const FrameTiming& times = *taken.Timing;
     ++stats.FramesRead;
-    ComputeFrameTiming(collector.Timing, collector.FirstFrame, frame.TimeStamp, frame.NextTimeStamp,
-                       frame.Length);
-    collector.FirstFrame = false;
-    std::int64_t ns = collector.Timing.Current.AbsTime;
+    std::int64_t ns = times.AbsTime;
     collector.LastAbsNs = ns;
     std::size_t timed = stats.Resyncs < kResyncTimesKept ? static_cast<std::size_t>(stats.Resyncs) : kResyncTimesKept;
     for (; collector.ResyncsUntimed < timed; ++collector.ResyncsUntimed)
         stats.ResyncTimes[collector.ResyncsUntimed].AtNs = ns;
 
     FrameClass c = ClassifyFrame(frame);
-    bool pastEnd = reference > collector.EndRef;
-    bool inWindow = !pastEnd && reference >= collector.StartRef;
-    SettlePending(collector, stats, c, inWindow, ns);
+    bool pastEnd = taken.Place == WindowPlace::PastEnd;
+    bool inWindow = taken.Place == WindowPlace::Inside;
+    SettlePending(collector, stats, c, inWindow, ns, times.GapTime);
     if (pastEnd) return false;
 
     if (c.Kind == FrameKind::Token && !c.Damaged) TakeToken(collector, stats, c, frame.TimeStamp, inWindow, ns);
@@ -218,12 +213,12 @@ bool CollectFrame(StatsCollector& collector, BusStats& stats, const CaptureFrame
     if (!inWindow) return true;
     if (c.Response) TakeResponse(stats, c, ns);
     if (!c.Damaged && c.Kind == FrameKind::Unknown) ++stats.UnknownFrames;
-    CountSummary(collector, stats, frame, c);
+    CountSummary(collector, stats, frame, times, c);
     return true;
 }
 
 void SettleLastRequest(StatsCollector& collector, BusStats& stats) {
-    SettlePending(collector, stats, FrameClass{}, false, 0);
+    SettlePending(collector, stats, FrameClass{}, false, 0, 0);
 }
 
 void CollectResync(StatsCollector& collector, BusStats& stats, std::uint32_t referenceNumber) {

@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdint>
 
-#include "capture/capture_frame.h"
 #include "capture/frame_timing.h"
+#include "run/capture_run.h"
 #include "stats/bus_stats.h"
 
 namespace zelmot {
@@ -34,11 +34,7 @@ struct MasterLink {
 };
 
 struct StatsCollector {
-    std::uint32_t StartRef = 0;
-    std::uint32_t EndRef = 0xFFFFFFFFu;
-    TimingState Timing;
-    bool FirstFrame = true;
-    std::uint32_t ReferenceNumber = 0;
+    BaudTiming Baud;
     PendingRequest Pending;
     std::array<MasterLink, kStationCount> Masters{};
     bool SecondOpen = false;  // a one-second bin is being counted
@@ -48,13 +44,15 @@ struct StatsCollector {
     std::int64_t LastAbsNs = 0;      // AbsTime of the frame read last
 };
 
-// Sets the collection up for a run at a baud index; false above 8.
-bool StartStatsCollection(StatsCollector& collector, BusStats& stats, std::uint16_t baudIndex,
-                          std::uint32_t startRef, std::uint32_t endRef);
+// Sets the collection up for a run whose first header gave this baud index
+// and timing.
+void StartStatsCollection(StatsCollector& collector, BusStats& stats, std::uint16_t baudIndex,
+                          const BaudTiming& baud);
 
-// Takes the next frame read (Fields located). False once the frame lies past
-// EndRef: it has settled the last request, and reading ends.
-bool CollectFrame(StatsCollector& collector, BusStats& stats, const CaptureFrame& frame);
+// Takes the next frame read, numbered, timed and placed by the run. False
+// once the frame lies past EndRef: it has settled the last request, and
+// reading ends.
+bool CollectFrame(StatsCollector& collector, BusStats& stats, const RunFrame& frame);
 
 // A record boundary was lost after `referenceNumber` frames.
 void CollectResync(StatsCollector& collector, BusStats& stats, std::uint32_t referenceNumber);

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/ascii.h"
-#include "driver/command_line.h"
-#include "driver/tool_main.h"
+#include "run/command_line.h"
+#include "stats/collect_run.h"
 #include "stats/html_report.h"
 #include "stats/report_formats.h"
 
@@ -78,13 +78,10 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
             return ShowUsage(err);
         }
     }
-    if (!settings.NumMinAll && settings.NumMin == 0) {
-        std::fputs("Invalid NumMin - 0 (1-65535)\n", err);
-        return ShowUsage(err);
-    }
+    if (!CheckNumMin(settings, err)) return ShowUsage(err);
     std::string captureName = argv[1];
     if (!CheckCaptureName(captureName, err)) return ShowUsage(err);
-    DeriveNames(captureName, "", settings);
+    DeriveCaptureNames(captureName, settings);
 
     auto stats = std::make_unique<BusStats>();
     Outcome result = CollectBusStats(settings, *stats, progress);

@@ -239,13 +239,13 @@ TEST(ToolRun, SeveralConversionsInOneProcessMatchTheTool) {
         test::ToolResult r = test::RunTool({run.stem + "1200", opt, "NumMin=3", "StartRef=2"});
         ASSERT_EQ(r.status, 0) << r.console;
         std::string fromTool = run.Output("cap1200", base);
-        RunSettings settings;
-        settings.CaptureBaseName = run.stem;
+        ConversionSettings settings;
+        settings.Run.CaptureBaseName = run.stem;
         settings.OutputName = run.dir.Path("inprocess.txt");
         settings.OptionFileName = opt + ".opt";
-        settings.StartHour = 12;
-        settings.NumMin = 3;
-        settings.StartRef = 2;
+        settings.Run.StartHour = 12;
+        settings.Run.NumMin = 3;
+        settings.Run.StartRef = 2;
         Outcome result = RunConversion(settings, nullptr);
         ASSERT_TRUE(result.IsOk()) << result.Text;
         EXPECT_EQ(test::ReadTextFile(settings.OutputName), fromTool) << base;

@@ -28,7 +28,7 @@ struct Exported {
 Exported Export(const std::string& stem, const std::vector<std::string>& words) {
     ExportSettings settings;
     for (const std::string& word : words) EXPECT_TRUE(ParseExportOption(word.c_str(), settings, stderr)) << word;
-    DeriveNames(stem + "1200", "", settings.Run);
+    DeriveCaptureNames(stem + "1200", settings.Run);
     settings.OutputName = "memory";
     ByteString bytes;
     ByteSink sink;

@@ -119,10 +119,13 @@ TEST(PcapTool, DamagedCapturesExportWhatTheConverterConverts) {
         test::CommandResult pcap = RunPcapTool({dir.Path("cap1200"), dir.Path("out.pcap"), "Format=pcap", "NumMin=2"});
         test::ToolResult txt = test::RunTool({dir.Path("cap1200"), dir.Path("plain"), "NumMin=2"});
         EXPECT_EQ(pcap.Status, txt.status) << c.what;
-        // The converter's last console line is its result: the same message.
+        // The converter's last console line is its result: the same message,
+        // which the exporter completes with the file's name where it lacks it.
         const std::string txtLast = txt.console.substr(txt.console.rfind('\n', txt.console.size() - 2));
         if (txt.status == 2) {
-            EXPECT_EQ(pcap.Output, txtLast) << c.what;
+            const std::string message = txtLast.substr(0, txtLast.size() - 1);
+            EXPECT_EQ(pcap.Output.substr(0, message.size()), message) << c.what;
+            EXPECT_NE(pcap.Output.find(".Zelmot"), std::string::npos) << c.what;
         }
         std::string text = test::ReadTextFile(dir.Path("cap1200_plain.txt"));
         std::size_t lines = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "stats/bus_stats.h"
+#include "stats/collect_run.h"
 #include "support/capture_builder.h"
 
 namespace zelmot::test {
@@ -31,7 +32,7 @@ inline Bytes StreamOf(const std::vector<Placed>& frames) {
 inline std::unique_ptr<BusStats> CollectRun(const TempDir& dir, const std::vector<std::string>& words = {}) {
     RunSettings settings;
     for (const std::string& w : words) EXPECT_TRUE(ParseSharedOption(w.c_str(), settings, stderr)) << w;
-    DeriveNames(dir.Path("cap1200"), "", settings);
+    DeriveCaptureNames(dir.Path("cap1200"), settings);
     auto stats = std::make_unique<BusStats>();
     Outcome result = CollectBusStats(settings, *stats, nullptr);
     EXPECT_TRUE(result.IsOk()) << result.Text;

@@ -25,6 +25,24 @@ CaptureFrame FrameOf(const test::Bytes& bytes, std::uint8_t status = 0, std::uin
     return f;
 }
 
+// The run's steps and the collection, for frames made in memory.
+struct MemoryRun {
+    RunSpec Spec;
+    FrameSteps Steps;
+    StatsCollector Collector;
+    std::unique_ptr<BusStats> Stats = std::make_unique<BusStats>();
+};
+
+bool StartMemoryRun(MemoryRun& run, std::uint16_t baudIndex) {
+    if (!StartFrameSteps(run.Steps, run.Spec, baudIndex)) return false;
+    StartStatsCollection(run.Collector, *run.Stats, baudIndex, run.Steps.Timing.Baud);
+    return true;
+}
+
+void Collect(MemoryRun& run, const CaptureFrame& frame) {
+    CollectFrame(run.Collector, *run.Stats, StepFrame(run.Steps, frame));
+}
+
 TEST(StatsUnits, FrameClassesByDelimiterLengthAndStatus) {
     struct Case {
         const char* Name;
@@ -44,6 +62,11 @@ TEST(StatsUnits, FrameClassesByDelimiterLengthAndStatus) {
         {"SD1 without FC", {0x10, 0x05, 0x02}, 0, FrameKind::Unknown, false, false, false, 0},
         {"SD2 without FC", {0x68, 0x05, 0x05, 0x68, 0x05, 0x02}, 0, FrameKind::Unknown, false, false, false, 0},
         {"unknown delimiter", {0x42, 0x05, 0x02, 0x49}, 0, FrameKind::Unknown, false, false, false, 0},
+        {"SD1 of four bytes", {0x10, 0x05, 0x02, 0x49}, 0, FrameKind::Unknown, false, false, false, 0},
+        {"SD2 with LEr not LE", {0x68, 0x05, 0x06, 0x68, 0x03, 0x81, 0x6D, 0x3E, 0x3C, 0x00, 0x16}, 0,
+         FrameKind::Unknown, false, false, false, 0},
+        {"SD1 without ED", {0x10, 0x05, 0x02, 0x49, 0x50, 0x00}, 0, FrameKind::Unknown, false, false, false, 0},
+        {"SC of two bytes", {0xE5, 0xE5}, 0, FrameKind::Unknown, false, false, false, 0},
         {"no bytes", {}, 0, FrameKind::Unknown, false, false, false, 0},
         {"damaged request: SA only", test::Sd1(5, 0x89, 0x5D), 0x40, FrameKind::Sd1, false, false, true, 9},
         {"damaged token without SA", {0xDC, 0x02}, 0x80, FrameKind::Token, false, false, false, 0},
@@ -119,35 +142,34 @@ TEST(StatsUnits, GapBucketsSplitAtWholeBitTimes) {
     };
     const Case cases[] = {{0, 0}, {15, 0}, {16, 1}, {31, 1}, {32, 2}, {64 * 16 - 1, 6}, {64 * 16, 7}};
     for (const Case& c : cases) {
-        StatsCollector collector;
-        auto stats = std::make_unique<BusStats>();
-        ASSERT_TRUE(StartStatsCollection(collector, *stats, 4, 0, 0xFFFFFFFFu));
-        CollectFrame(collector, *stats, FrameOf(test::ShortAck(), 0, 1000));
-        CollectFrame(collector, *stats, FrameOf(test::ShortAck(), 0, 1000 + 16 * 11 + c.GapTicks));
-        EXPECT_EQ(stats->GapBuckets[c.Bucket], c.Bucket == 0 ? 2u : 1u) << c.GapTicks;
+        MemoryRun run;
+        ASSERT_TRUE(StartMemoryRun(run, 4));
+        Collect(run, FrameOf(test::ShortAck(), 0, 1000));
+        Collect(run, FrameOf(test::ShortAck(), 0, 1000 + 16 * 11 + c.GapTicks));
+        EXPECT_EQ(run.Stats->GapBuckets[c.Bucket], c.Bucket == 0 ? 2u : 1u) << c.GapTicks;
         EXPECT_EQ(GapBucketFromBits(c.Bucket) <= c.GapTicks / 16 && c.GapTicks / 16 < GapBucketToBits(c.Bucket), true);
     }
     // A negative gap counts in the first bucket.
-    StatsCollector collector;
-    auto stats = std::make_unique<BusStats>();
-    ASSERT_TRUE(StartStatsCollection(collector, *stats, 4, 0, 0xFFFFFFFFu));
-    CollectFrame(collector, *stats, FrameOf(test::Sd1(1, 2, 0x5D), 0, 1000));
-    CollectFrame(collector, *stats, FrameOf(test::ShortAck(), 0, 1001));
-    EXPECT_EQ(stats->GapBuckets[0], 2u);
-    EXPECT_FALSE(StartStatsCollection(collector, *stats, 9, 0, 0xFFFFFFFFu));
+    MemoryRun run;
+    ASSERT_TRUE(StartMemoryRun(run, 4));
+    Collect(run, FrameOf(test::Sd1(1, 2, 0x5D), 0, 1000));
+    Collect(run, FrameOf(test::ShortAck(), 0, 1001));
+    EXPECT_EQ(run.Stats->GapBuckets[0], 2u);
+    MemoryRun badBaud;
+    EXPECT_FALSE(StartMemoryRun(badBaud, 9));
 }
 
 TEST(StatsUnits, RateSeriesMergesBinsBeyondItsLimitAndKeepsEveryFrame) {
-    StatsCollector collector;
-    auto stats = std::make_unique<BusStats>();
-    ASSERT_TRUE(StartStatsCollection(collector, *stats, 8, 0, 0xFFFFFFFFu));
+    MemoryRun run;
+    ASSERT_TRUE(StartMemoryRun(run, 8));
+    BusStats* stats = run.Stats.get();
     const std::uint64_t second = 48'000'000;  // ticks at 12 Mbit/s
     std::uint64_t frames = 0;
     for (std::uint64_t s = 0; s < 10000; s += 3) {
         for (int k = 0; k < static_cast<int>(1 + s % 5); ++k, ++frames)
-            CollectFrame(collector, *stats, FrameOf(test::Token(1, 1), s % 7 == 0 ? 0x40 : 0, 10 + s * second + k * 1000u));
+            Collect(run, FrameOf(test::Token(1, 1), s % 7 == 0 ? 0x40 : 0, 10 + s * second + k * 1000u));
     }
-    FinishBusStats(collector, *stats);
+    FinishBusStats(run.Collector, *stats);
     const RateSeries& r = stats->Rate;
     EXPECT_EQ(r.BinSeconds, 4u);  // 9999 s need three doublings of 4096 one-second bins
     EXPECT_EQ(r.BinsUsed, 9999u / 4u + 1u);

@@ -1,7 +1,8 @@
-// The command line: option words, the capture name's checks and the names
-// derived from the positional arguments, gathered in the one record that a
-// run is started with. The companion programs read the same words through
-// the same functions.
+// The command-line words every program of the family shares: the capture
+// name and its checks, NumMin= (and NumMin=all for the companions),
+// StartRef=, EndRef=, Arg0= .. Arg3=, their messages and the exit statuses,
+// gathered in the one record that a run is started with. Each program adds
+// its own names and words on top (zelmot2txt its option file and output).
 #pragma once
 
 #include <array>
@@ -13,14 +14,16 @@
 
 namespace zelmot {
 
+constexpr int kExitSuccess = 0;
+constexpr int kExitHelp = 1;
+constexpr int kExitFailure = 2;
+constexpr int kExitUsage = 3;
+
 struct RunSettings {
     std::string CaptureName;      // as typed
     std::string CaptureBaseName;  // stem of the capture files, directory part kept
     unsigned StartHour = 0;
     unsigned StartMinute = 0;
-    std::string OptionFileName;   // second argument + ".opt"
-    std::string OptionBaseName;   // second argument after its last '\' or '/'
-    std::string OutputName;       // CaptureName + "_" + OptionBaseName + ".txt"
     std::uint16_t NumMin = 1;
     bool NumMinAll = false;       // companion programs: read minute files until one is missing
     std::uint32_t StartRef = 0;
@@ -38,6 +41,9 @@ bool ParseSharedOption(const char* word, RunSettings& settings, std::FILE* conso
 // text does not scan.
 std::int32_t ParseArgValue(const char* text);
 
+// False, with "Invalid NumMin - 0 (1-65535)", when the settings name no file.
+bool CheckNumMin(const RunSettings& settings, std::FILE* console);
+
 // True if the capture name ends in four digits after a name part of at
 // least two characters.
 bool IsValidCaptureName(const std::string& captureName);
@@ -45,10 +51,8 @@ bool IsValidCaptureName(const std::string& captureName);
 // IsValidCaptureName and a minute of 00-59; false with the message on console.
 bool CheckCaptureName(const std::string& captureName, std::FILE* console);
 
-// Derives every name from the two arguments (the capture name already
-// checked) into settings; the companion programs pass an empty option name.
-void DeriveNames(const std::string& captureName, const std::string& optionArgument,
-                 RunSettings& settings);
+// Takes the stem, start hour and start minute from a checked capture name.
+void DeriveCaptureNames(const std::string& captureName, RunSettings& settings);
 
 // Which capture files a run with these settings reads: NumMin files, or for
 // "NumMin=all" up to a day of them until one is missing.

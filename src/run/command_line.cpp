@@ -1,5 +1,6 @@
-// Command-line option words and file names.
-#include "driver/command_line.h"
+// The shared option words, the capture name's checks and the names derived
+// from it.
+#include "run/command_line.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -100,6 +101,12 @@ bool ParseSharedOption(const char* word, RunSettings& settings, std::FILE* conso
     return ParseCommandOption(word, settings, console);
 }
 
+bool CheckNumMin(const RunSettings& settings, std::FILE* console) {
+    if (settings.NumMinAll || settings.NumMin != 0) return true;
+    std::fputs("Invalid NumMin - 0 (1-65535)\n", console);
+    return false;
+}
+
 bool CheckCaptureName(const std::string& captureName, std::FILE* console) {
     if (!IsValidCaptureName(captureName)) {
         std::fprintf(console,
@@ -122,17 +129,12 @@ bool CheckCaptureName(const std::string& captureName, std::FILE* console) {
     return true;
 }
 
-void DeriveNames(const std::string& captureName, const std::string& optionArgument,
-                 RunSettings& names) {
-    names.CaptureName = captureName;
-    std::size_t slash = optionArgument.find_last_of("\\/");
-    names.OptionBaseName = slash == std::string::npos ? optionArgument : optionArgument.substr(slash + 1);
-    names.OutputName = captureName + "_" + names.OptionBaseName + ".txt";
-    names.OptionFileName = optionArgument + ".opt";
+void DeriveCaptureNames(const std::string& captureName, RunSettings& settings) {
+    settings.CaptureName = captureName;
     const char* digits = captureName.c_str() + captureName.size() - 4;
-    names.StartHour = static_cast<unsigned>((digits[0] - '0') * 10 + (digits[1] - '0'));
-    names.StartMinute = static_cast<unsigned>((digits[2] - '0') * 10 + (digits[3] - '0'));
-    names.CaptureBaseName = captureName.substr(0, captureName.size() - 4);
+    settings.StartHour = static_cast<unsigned>((digits[0] - '0') * 10 + (digits[1] - '0'));
+    settings.StartMinute = static_cast<unsigned>((digits[2] - '0') * 10 + (digits[3] - '0'));
+    settings.CaptureBaseName = captureName.substr(0, captureName.size() - 4);
 }
 
 CaptureRunFiles RunFilesOf(const RunSettings& settings) {

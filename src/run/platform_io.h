@@ -1,7 +1,14 @@
-// The export's only calls into the platform beyond the standard library.
+// The companion programs' few calls into the platform beyond the standard
+// library, kept in one file: whether a stream is a terminal (the progress
+// line is shown only there), binary standard output, and closed pipes.
+// zelmot2txt makes none of them.
 #pragma once
 
+#include <cstdio>
+
 namespace zelmot {
+
+bool IsTerminal(std::FILE* stream);
 
 // Standard output carries bytes untranslated (no line-end conversion).
 void PrepareBinaryStdout();

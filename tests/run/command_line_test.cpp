@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/command_line.h"
+#include "run/command_line.h"
 
 namespace zelmot {
 namespace {
@@ -99,29 +99,6 @@ TEST(CaptureName, NeedsANamePartAndFourDigits) {
     EXPECT_FALSE(IsValidCaptureName("line12ab"));
     EXPECT_FALSE(IsValidCaptureName("line123"));
     EXPECT_FALSE(IsValidCaptureName(""));
-}
-
-TEST(CaptureName, DerivedNames) {
-    RunSettings n;
-    DeriveNames("D:\\logs\\line1230", "C:\\opts\\brief", n);
-    EXPECT_EQ(n.OptionFileName, "C:\\opts\\brief.opt");
-    EXPECT_EQ(n.OptionBaseName, "brief");
-    EXPECT_EQ(n.OutputName, "D:\\logs\\line1230_brief.txt");
-    EXPECT_EQ(n.CaptureBaseName, "D:\\logs\\line");
-    EXPECT_EQ(n.StartHour, 12u);
-    EXPECT_EQ(n.StartMinute, 30u);
-
-    DeriveNames("/var/cap/line9960", "opts/a/brief", n);
-    EXPECT_EQ(n.OptionBaseName, "brief");
-    EXPECT_EQ(n.OptionFileName, "opts/a/brief.opt");
-    EXPECT_EQ(n.OutputName, "/var/cap/line9960_brief.txt");
-    EXPECT_EQ(n.CaptureBaseName, "/var/cap/line");
-    EXPECT_EQ(n.StartHour, 99u);
-    EXPECT_EQ(n.StartMinute, 60u);
-
-    DeriveNames("line0001", "brief", n);
-    EXPECT_EQ(n.OptionBaseName, "brief");
-    EXPECT_EQ(n.OutputName, "line0001_brief.txt");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// Name tables for the frame-control column and the detailed status column.
-// Every function name is five characters wide, blanks included, so that the
-// columns after it line up.
-#include "output/fdl_names.h"
+// Name tables of the frame control and the start delimiters. Every function
+// name is five characters wide, blanks included, so that the columns after it
+// line up.
+#include "common/fdl_names.h"
 
 #include <array>
 
@@ -27,11 +27,22 @@ constexpr std::array<std::string_view, 16> kResponseNames = {
 
 constexpr std::array<std::string_view, 4> kStationTypes = {"ss ", "mn ", "mr ", "mi "};
 
-// Letters of status bits 0x01 to 0x80; keep in order with the receive status
-// bits of common/fdl_codes.h.
-constexpr std::string_view kStatusLetters = "spdruoce";
+struct DelimiterRow {
+    std::uint8_t Sd;
+    std::string_view Name;
+};
+
+constexpr std::array<DelimiterRow, 5> kDelimiterNames = {{
+    {fdl::SD1, "SD1"}, {fdl::SD2, "SD2"}, {fdl::SD3, "SD3"}, {fdl::SD4, "SD4"}, {fdl::SC, "SC"},
+}};
 
 }  // namespace
+
+std::string_view DelimiterName(std::uint8_t sd) {
+    for (const auto& row : kDelimiterNames)
+        if (row.Sd == sd) return row.Name;
+    return {};
+}
 
 std::string_view RequestFunctionName(std::uint8_t fc) {
     return kRequestNames[((fc >> 3) & 0x10u) | (fc & fdl::FcFunctionMask)];
@@ -40,7 +51,5 @@ std::string_view RequestFunctionName(std::uint8_t fc) {
 std::string_view ResponseFunctionName(std::uint8_t fc) { return kResponseNames[fc & fdl::FcFunctionMask]; }
 
 std::string_view StationTypeName(std::uint8_t fc) { return kStationTypes[(fc >> 4) & 0x03u]; }
-
-char StatusLetter(unsigned bit) { return kStatusLetters[bit & 7u]; }
 
 }  // namespace zelmot

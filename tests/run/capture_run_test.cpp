@@ -1,0 +1,155 @@
+// The run of a capture through a counting sink: what reaches the sink in
+// which order, how the window places frames, what the selection keeps, and
+// how the run ends.
+#include <gtest/gtest.h>
+
+#include "run/capture_run.h"
+#include "support/capture_builder.h"
+
+namespace zelmot {
+namespace {
+
+using test::Bytes;
+
+// Everything a sink is told, as one line of text per call.
+struct Tally {
+    std::vector<std::string> Calls;
+    std::uint32_t StopAfter = 0;  // the sink stops the run at this frame (0: never)
+};
+
+Tally& TallyOf(void* context) { return *static_cast<Tally*>(context); }
+
+RunSink CountingSink(Tally& tally, bool everyFrame) {
+    RunSink sink;
+    sink.Context = &tally;
+    sink.EveryFrame = everyFrame;
+    sink.HeaderRead = [](void* c, const CaptureHeader&) { TallyOf(c).Calls.push_back("header"); };
+    sink.FileOpened = [](void* c, const std::string& name) {
+        TallyOf(c).Calls.push_back("file " + name.substr(name.size() - 14));
+    };
+    sink.Started = [](void* c, const CaptureHeader&, const BaudTiming& baud) {
+        TallyOf(c).Calls.push_back("started " + std::to_string(baud.TicksPerBit));
+    };
+    sink.SyncLost = [](void* c, const SyncLostNote& note) {
+        TallyOf(c).Calls.push_back("lost after " + std::to_string(note.ReferenceNumber));
+    };
+    sink.Frame = [](void* c, const RunFrame& f) {
+        static const char* const kPlaces[] = {"before", "inside", "past"};
+        Tally& t = TallyOf(c);
+        t.Calls.push_back(std::to_string(f.ReferenceNumber) + " " + kPlaces[static_cast<int>(f.Place)] +
+                          (f.Selected ? " selected" : "") + " at " + std::to_string(f.Timing->AbsTime));
+        return f.ReferenceNumber != t.StopAfter;
+    };
+    return sink;
+}
+
+// Five SD1 frames 1,000 ticks (20.833 us at 12 Mbit/s) apart, the third
+// with a receive error, split over two minute files after the second.
+struct TwoFiles {
+    test::TempDir Dir;
+    TwoFiles() {
+        Bytes stream;
+        std::size_t cut = 0;
+        for (int i = 0; i < 6; ++i) {
+            if (i == 2) cut = stream.size();
+            test::Append(stream, test::RecordBytes(48000u + 1000u * i, test::Sd1(5, 2, 0x49), i == 2 ? 0x40 : 0));
+        }
+        test::WriteCaptureRun(Dir.Path("cap"), 12, 59, test::SplitIntoFiles(stream, {cut}));
+    }
+    RunSpec Spec() const {
+        RunSpec spec;
+        spec.Files.CaptureBaseName = Dir.Path("cap");
+        spec.Files.StartHour = 12;
+        spec.Files.StartMinute = 59;
+        spec.Files.NumMin = 2;
+        return spec;
+    }
+};
+
+std::string Joined(const std::vector<std::string>& calls) {
+    std::string text;
+    for (const std::string& call : calls) text += call + "\n";
+    return text;
+}
+
+TEST(CaptureRun, HandsTheSinkEventsFramesAndTheEnd) {
+    TwoFiles capture;
+    struct Case {
+        const char* What;
+        std::uint32_t StartRef, EndRef;
+        bool SkipDamaged, EveryFrame;
+        std::uint32_t StopAfter;
+        RunEnd End;
+        const char* Calls;
+    };
+    // The record header after frame 2 lies in the second file: its File
+    // event comes before frame 2 is handed on.
+    const Case cases[] = {
+        {"all frames", 0, 0xFFFFFFFFu, false, false, 0, RunEnd::EndOfCapture,
+         "header\nfile cap1259.Zelmot\nstarted 4\n1 inside selected at 1000000\nfile cap1300.Zelmot\n"
+         "2 inside selected at 1020833\n3 inside selected at 1041666\n4 inside selected at 1062500\n"
+         "5 inside selected at 1083333\n"},
+        {"window, selected only", 2, 3, true, false, 0, RunEnd::LastReference,
+         "header\nfile cap1259.Zelmot\nstarted 4\nfile cap1300.Zelmot\n2 inside selected at 1020833\n"},
+        {"window, every frame", 2, 3, true, true, 0, RunEnd::LastReference,
+         "header\nfile cap1259.Zelmot\nstarted 4\n1 before at 1000000\nfile cap1300.Zelmot\n"
+         "2 inside selected at 1020833\n3 inside at 1041666\n4 past at 1062500\n"},
+        {"StartRef above EndRef reads to StartRef", 4, 2, false, true, 0, RunEnd::LastReference,
+         "header\nfile cap1259.Zelmot\nstarted 4\n1 before at 1000000\nfile cap1300.Zelmot\n"
+         "2 before at 1020833\n3 before at 1041666\n4 past at 1062500\n"},
+        {"the sink stops", 0, 0xFFFFFFFFu, false, false, 2, RunEnd::Stopped,
+         "header\nfile cap1259.Zelmot\nstarted 4\n1 inside selected at 1000000\nfile cap1300.Zelmot\n"
+         "2 inside selected at 1020833\n"},
+    };
+    for (const Case& c : cases) {
+        RunSpec spec = capture.Spec();
+        spec.StartRef = c.StartRef;
+        spec.EndRef = c.EndRef;
+        spec.SkipDamaged = c.SkipDamaged;
+        Tally tally;
+        tally.StopAfter = c.StopAfter;
+        RunResult result = RunCapture(spec, CountingSink(tally, c.EveryFrame));
+        EXPECT_TRUE(result.Result.IsOk()) << c.What << ": " << result.Result.Text;
+        EXPECT_EQ(result.End, c.End) << c.What;
+        EXPECT_EQ(result.FilesOpened, 2u) << c.What;
+        EXPECT_EQ(Joined(tally.Calls), c.Calls) << c.What;
+    }
+}
+
+TEST(CaptureRun, FaultsEndTheRunWithTheirMessage) {
+    TwoFiles capture;
+    test::TempDir other;
+    Bytes badHeader = test::CaptureHeaderBytes(9);
+    test::Append(badHeader, test::RecordBytes(1, test::Sd1(5, 2, 0x49)));
+    test::WriteBytes(other.Path("bad1200.Zelmot"), badHeader);
+    test::WriteBytes(other.Path("cut1200.Zelmot"), test::CaptureHeaderBytes());
+    const std::string cutName = other.Path("cut1200.Zelmot");
+    struct Case {
+        const char* What;
+        std::string Stem;
+        bool NameFile;
+        std::string Message;
+    };
+    const Case cases[] = {
+        {"bad baud index", other.Path("bad"), false,
+         "Capture File Header Error: Invalid Baud Index 9 (0-8) in " + other.Path("bad1200.Zelmot")},
+        {"no records, message as the reader gives it", other.Path("cut"), false,
+         "Capture File Sync Error: SYNC_MARK not found"},
+        {"no records, the file named", other.Path("cut"), true,
+         "Capture File Sync Error: SYNC_MARK not found in " + cutName},
+        {"missing file", other.Path("none"), true, "Unable to Open Input File " + other.Path("none1200.Zelmot")},
+    };
+    for (const Case& c : cases) {
+        RunSpec spec = capture.Spec();
+        spec.Files.CaptureBaseName = c.Stem;
+        spec.Files.StartMinute = 0;
+        spec.NameFileInErrors = c.NameFile;
+        Tally tally;
+        RunResult result = RunCapture(spec, CountingSink(tally, true));
+        EXPECT_EQ(result.End, RunEnd::Failed) << c.What;
+        EXPECT_EQ(result.Result.Text, c.Message) << c.What;
+    }
+}
+
+}  // namespace
+}  // namespace zelmot
