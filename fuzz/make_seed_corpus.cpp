@@ -3,7 +3,8 @@
 // (mixed traffic, a corrupted length, stray bytes, a record cut off by the
 // end, large time stamps, a bad baud index, empty and header-only files),
 // the head of the bundled example capture, the example option files, the
-// worked frames of the decoding columns and the worked time formats.
+// worked frames of the decoding columns, the worked time formats and the
+// test device files.
 //
 //   fuzz_make_seed_corpus <corpus folder> <source folder>
 #include <cstdint>
@@ -353,6 +354,62 @@ void StatsSeeds(Corpus& corpus) {
     corpus.Write(target, "baud9", StatsHead(9, 0, 0) + StatsFrame(0, 1, Token(1, 1)));
 }
 
+// ---- DP decoders ----
+
+// Frames of every DP kind: flags (bit 0 DP-V1 mode), the answered service,
+// the frame.
+void DpSeeds(Corpus& corpus) {
+    using test::Sd2;
+    const struct {
+        const char* Name;
+        std::uint8_t Flags, Answered;
+        Bytes Frame;
+    } seeds[] = {
+        {"diag-dpv0", 0, 0, Sd2(0x82, 0x85, 0x08, {62, 60, 0x08, 0x0C, 0x00, 0x02, 0x80, 0x1D, 0x43, 0x01, 0x02,
+                                                   0x83, 0x41, 0x21, 0x03, 0xAB, 0xCD})},
+        {"diag-dpv1", 1, 0, Sd2(0x82, 0x85, 0x08, {62, 60, 0x08, 0x04, 0x00, 0x02, 0x12, 0x34, 0x06, 0x82, 0x00,
+                                                   0x01, 0xE4, 0x1B, 0x07, 0x01, 0x03, 0x1D, 0xDE, 0xAD, 0xBE})},
+        {"set-prm-dpv1", 0, 0, Sd2(0x85, 0x82, 0x5D, {61, 62, 0x88, 0x0A, 0x0A, 0x00, 0x12, 0x34, 0x01, 0x84,
+                                                      0xC4, 0x8B, 0xAA})},
+        {"chk-cfg", 0, 0, Sd2(0x85, 0x82, 0x5D, {62, 62, 0x13, 0xF1, 0x00, 0x42, 0x83, 0x11, 0x22, 0xC0, 0x41,
+                                                 0x05, 0x03, 0xAA, 0xBB, 0xCC})},
+        {"global-control", 0, 0, Sd2(0xFF, 0x82, 0x46, {58, 62, 0x22, 0x00})},
+        {"set-slave-add", 0, 0, Sd2(0x85, 0x82, 0x5D, {55, 62, 0x05, 0x12, 0x34, 0x00, 0xAA})},
+        {"dpv1-read", 0, 0, Sd2(0x82, 0x85, 0x08, {62, 51, 0x5E, 0x01, 0x02, 0x03, 0x0A, 0x0B, 0x0C})},
+        {"dpv1-negative", 0, 0, Sd2(0x82, 0x85, 0x08, {62, 51, 0xDE, 0x80, 0xB6, 0x00})},
+        {"data-exchange", 0, 1, Sd2(0x02, 0x05, 0x08, {0x11, 0x22})},
+        {"negative", 0, 6, test::Sd1(0x02, 0x05, 0x03)},
+    };
+    for (const auto& seed : seeds) {
+        std::string bytes{static_cast<char>(seed.Flags), static_cast<char>(seed.Answered)};
+        corpus.Write("dp", seed.Name, bytes + AsText(seed.Frame));
+    }
+}
+
+// ---- device files ----
+
+// The test device files, one read with CR LF, and short texts of the
+// lines the reader warns about.
+void GsdSeeds(Corpus& corpus, const std::filesystem::path& source) {
+    const std::string target = "gsd";
+    for (const char* name : {"compact_io.gsd", "modular_io.gsd"}) {
+        const std::string text = ReadFile(source / "tests" / "gsd" / "data" / name);
+        corpus.Write(target, name, text);
+        if (std::string(name) == "compact_io.gsd") {
+            std::string crlf;
+            for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            corpus.Write(target, "compact_io_crlf.gsd", crlf);
+        }
+    }
+    corpus.Write(target, "bad-lines",
+                 "#Profibus_DP\nIdent_Number = 0x1G\nVendor_Name = \"open\nEndModule\nText(1) = \"x\"\n"
+                 "Module = \"m\" 0x100\nExt_Module_Prm_Data_Len = 2\nEndModule\n= 5\nUser_Prm_Data = 1, \\\n 2,\n");
+    corpus.Write(target, "blocks-open",
+                 "#Profibus_DP\nModule = \"a\" 0x10\nModule = \"b\" 0x00\n7\nExtUserPrmData = 1 \"p\"\n"
+                 "BitArea(2-5) 3 1,2,3\nPrmText = 1\nText(-1) = \"neg\"\nUnit_Diag_Area = 3-10\nValue(4) = \"v\"\n");
+    corpus.Write(target, "not-gsd", "Vendor_Name = \"x\"\n#Profibus_DP\n");
+}
+
 }  // namespace
 }  // namespace zelmot::fuzz
 
@@ -372,6 +429,8 @@ int main(int argc, char** argv) {
     FrameColumnSeeds(corpus);
     TimeColumnSeeds(corpus);
     StatsSeeds(corpus);
+    DpSeeds(corpus);
+    GsdSeeds(corpus, source);
     std::printf("%d seed files written under %s\n", corpus.written, argv[1]);
     return 0;
 }

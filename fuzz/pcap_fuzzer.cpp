@@ -86,10 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     settings.OutputName = "memory";
 
-    ByteString bytes;
+    std::string written;
     ByteSink sink;
-    OpenByteSinkMemory(sink, &bytes);
+    OpenByteSinkMemory(sink, &written);
     ExportResult result = RunExportInto(settings, sink);
+    const ByteString bytes(written.begin(), written.end());
     if (result.Result.IsError() && result.Result.Text.empty()) Breach("failure without a message");
     if (result.Result.IsEnd()) Breach("the end of the capture leaked out of the run");
     if (result.PacketsWritten > result.FramesRead) Breach("more packets than frames");

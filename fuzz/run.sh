@@ -6,7 +6,7 @@
 #   fuzz/run.sh SECONDS [TARGET...]
 #
 # TARGET is one of conversion, conversion_options, option_filter,
-# frame_columns, time_columns, pcap, stats (all when none is named). Environment:
+# frame_columns, time_columns, pcap, stats, dp, gsd (all when none is named). Environment:
 #   FUZZ_BUILD_DIR   build folder (default build-fuzz)
 #   FUZZ_CORPUS_DIR  keep the grown corpora in FOLDER/<target>/ (default: a
 #                    scratch folder, removed at the end); the committed seeds
@@ -23,12 +23,12 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats)
+[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats dp gsd)
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-2}
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZELMOT_FUZZ=ON -DZELMOT_TESTS=OFF >/dev/null
+    -DZELMOT_FUZZ=ON -DZELMOT_TESTS=OFF -DZELMOT_WERROR=ON >/dev/null
 cmake --build "$build" -j2 --target fuzz_all
 
 # The conversion targets write their capture and output files for every
@@ -43,11 +43,12 @@ findings="$build/fuzz/findings"
 mkdir -p "$findings"
 
 # Longest input per target: room for a 4095-character equation, for captures
-# of a few hundred records, for 255 frame bytes.
+# of a few hundred records, for 255 frame bytes, for device files longer
+# than one line may be.
 max_len() {
     case $1 in
         conversion|conversion_options|option_filter|pcap|stats) echo 8192 ;;
-        frame_columns) echo 300 ;;
+        frame_columns|dp) echo 300 ;;
         *) echo 1024 ;;
     esac
 }

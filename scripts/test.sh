@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# Builds and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, once built with clang++,
+# Builds and runs every test, warnings as errors: once in a normal build,
+# once under AddressSanitizer and UndefinedBehaviorSanitizer (asserts on),
+# once built with clang++ as a debug build (asserts on),
 # once cross-built for Windows and run under wine (scripts/test_windows.sh);
 # then a smoke run of the benchmark script (no timing is asserted) and each
 # fuzz target for 40 seconds (two at a time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+bash scripts/setup_tests.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELMOT_TESTS=ON -DZELMOT_WERROR=ON >/dev/null
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMOT_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMOT_SANITIZE=ON -DZELMOT_WERROR=ON >/dev/null
 cmake --build build-asan -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j2
-cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DZELMOT_WERROR=ON >/dev/null
 cmake --build build-clang -j2
 ctest --test-dir build-clang --output-on-failure -j2
 bash scripts/test_windows.sh

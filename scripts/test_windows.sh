@@ -11,8 +11,9 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=build-win
 bash scripts/setup.sh
+bash scripts/setup_tests.sh
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELMOT_WERROR=ON \
       -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build "$build" -j2
 
@@ -34,7 +35,7 @@ ctest --test-dir "$build" --output-on-failure -j2
 # The examples with Windows paths. The Linux program gets the same words; to
 # it a backslash is an ordinary character of a file name, so its files carry
 # the same names in one folder.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELMOT_WERROR=ON >/dev/null
 cmake --build build -j2 --target zelmot2txt
 smoke=$build/smoke
 rm -rf "$smoke"

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <string_view>
 
@@ -50,7 +51,10 @@ constexpr bool StatusRowsInBitOrder() {
 static_assert(StatusRowsInBitOrder(), "kStatusBits: row i is status bit i");
 
 // The letter of status bit `bit` (0 for 0x01 ... 7 for 0x80).
-inline char StatusLetter(unsigned bit) { return kStatusBits[bit & 7u].Letter; }
+inline char StatusLetter(unsigned bit) {
+    assert(bit < kStatusBitCount);
+    return kStatusBits[bit].Letter;
+}
 
 // "SD1", "SD2", "SD3", "SD4", "SC"; empty for any other first byte.
 std::string_view DelimiterName(std::uint8_t sd);

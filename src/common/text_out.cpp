@@ -1,17 +1,11 @@
-// TextOut: buffered text output to a file or to memory.
+// The pieces of text: numbers in decimal and hex with printf's padding, and
+// printf formatting itself for what is not on the per-frame path.
 #include "common/text_out.h"
 
 #include <cstdarg>
 
 namespace zelmot {
 namespace {
-
-void Prepare(TextOut& out) {
-    out.Buffer.assign(kTextOutBufferSize, '\0');
-    out.Used = 0;
-    out.Open = true;
-    out.WriteFailed = false;
-}
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -47,21 +41,22 @@ void WriteDigits(char* end, std::uint64_t value) {
     }
 }
 
+constexpr unsigned kFillSlack = 16;
+
 // n fill characters at p; short fills (the usual case) as one fixed-size
-// store, which the caller has reserved room for.
+// store of kFillSlack bytes, which the caller has reserved room for (its
+// Reserve covers kFillSlack bytes from p).
 void Fill(char* p, char c, unsigned n) {
-    static constexpr char blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                        ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    static constexpr char zeros[16] = {'0', '0', '0', '0', '0', '0', '0', '0',
-                                       '0', '0', '0', '0', '0', '0', '0', '0'};
-    if (n <= 16) {
-        std::memcpy(p, c == ' ' ? blanks : zeros, 16);
+    static constexpr char blanks[kFillSlack] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                                ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    static constexpr char zeros[kFillSlack] = {'0', '0', '0', '0', '0', '0', '0', '0',
+                                               '0', '0', '0', '0', '0', '0', '0', '0'};
+    if (n <= kFillSlack) {
+        std::memcpy(p, c == ' ' ? blanks : zeros, kFillSlack);
     } else {
         std::memset(p, c, n);
     }
 }
-
-constexpr unsigned kFillSlack = 16;
 
 constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
                                           100000000, 1000000000, 10000000000ull};
@@ -73,6 +68,7 @@ void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned w
         magnitude < kPowersOfTen[width]) {
         // The usual column: the digits fit the width, so fill it whole and
         // write the digits over its right end.
+        static_assert(kFastWidths <= kFillSlack, "a fast column fits the fill's slack");
         char* p = Reserve(out, kFillSlack);
         Fill(p, pad == Pad::Zero ? '0' : ' ', width);
         WriteDigits(p + width, magnitude);
@@ -103,44 +99,6 @@ void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned w
 }
 
 }  // namespace
-
-bool OpenTextOutFile(TextOut& out, const std::string& path) {
-    out.Memory = nullptr;
-    out.File = std::fopen(path.c_str(), "w");
-    if (out.File == nullptr) {
-        out.Open = false;
-        return false;
-    }
-    Prepare(out);
-    return true;
-}
-
-void OpenTextOutMemory(TextOut& out, std::string* memory) {
-    out.File = nullptr;
-    out.Memory = memory;
-    Prepare(out);
-}
-
-void FlushTextOut(TextOut& out) {
-    if (out.Used == 0) return;
-    if (out.File != nullptr) {
-        if (std::fwrite(out.Buffer.data(), 1, out.Used, out.File) != out.Used) out.WriteFailed = true;
-    } else if (out.Memory != nullptr) {
-        out.Memory->append(out.Buffer.data(), out.Used);
-    }
-    out.Used = 0;
-}
-
-bool CloseTextOut(TextOut& out) {
-    if (!out.Open) return !out.WriteFailed;
-    FlushTextOut(out);
-    if (out.File != nullptr) {
-        if (std::fclose(out.File) != 0) out.WriteFailed = true;
-        out.File = nullptr;
-    }
-    out.Open = false;
-    return !out.WriteFailed;
-}
 
 void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width, Pad pad) {
     PutDecimal(out, value, false, width, pad);

@@ -1,10 +1,9 @@
 // The one formatting layer every piece of output text goes through.
 //
-// A TextOut collects pieces (characters, texts, numbers with a width, hex
-// bytes) in a large buffer and hands them to its file in big blocks, or, with
-// no file, to a string in memory (which is how tests read what was written).
-// Nothing here talks to the file per piece; a write error is remembered and
-// reported when the TextOut is closed.
+// A TextOut is the buffered writer (common/byte_writer.h) opened for text;
+// the functions here put pieces into it: characters, texts, numbers with a
+// width, hex bytes. Nothing here talks to the file per piece; a write error
+// is remembered and reported when the TextOut is closed.
 #pragma once
 
 #include <cstdint>
@@ -12,38 +11,23 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "common/byte_writer.h"
 
 namespace zelmot {
 
-struct TextOut {
-    std::FILE* File = nullptr;      // the output file, or none
-    std::string* Memory = nullptr;  // with no file: where flushed text goes
-    std::vector<char> Buffer;       // pending text
-    std::size_t Used = 0;
-    bool Open = false;
-    bool WriteFailed = false;
-};
-
-constexpr std::size_t kTextOutBufferSize = 256 * 1024;
+using TextOut = ByteWriter;
 
 // Creates or empties the file at path for writing text. False if it can't.
-bool OpenTextOutFile(TextOut& out, const std::string& path);
-// Makes out collect its text in *memory.
-void OpenTextOutMemory(TextOut& out, std::string* memory);
-// Hands the pending text on.
-void FlushTextOut(TextOut& out);
-// Flushes and closes; harmless when already closed. False if any write failed.
-bool CloseTextOut(TextOut& out);
-
-// Makes room for n more characters.
-inline char* Reserve(TextOut& out, std::size_t n) {
-    if (out.Buffer.size() - out.Used < n) {
-        FlushTextOut(out);
-        if (out.Buffer.size() < n) out.Buffer.resize(n);
-    }
-    return out.Buffer.data() + out.Used;
+inline bool OpenTextOutFile(TextOut& out, const std::string& path) {
+    return OpenWriterFile(out, path, FileMode::Text);
 }
+// Makes out collect its text in *memory.
+inline void OpenTextOutMemory(TextOut& out, std::string* memory) { OpenWriterMemory(out, memory); }
+// Hands the pending text on.
+inline void FlushTextOut(TextOut& out) { FlushWriter(out); }
+// Flushes and closes; harmless when already closed. False if any write failed.
+inline bool CloseTextOut(TextOut& out) { return CloseWriter(out); }
 
 inline void PutChar(TextOut& out, char c) {
     *Reserve(out, 1) = c;

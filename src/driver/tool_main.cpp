@@ -4,13 +4,14 @@
 #include <cstring>
 #include <string>
 
+#include "common/version.h"
 #include "driver/conversion_run.h"
 #include "options/option_help.h"
 
 namespace zelmot {
 namespace {
 
-constexpr const char kBanner[] = ";Velmor Trawlex v4.1.2\n";
+constexpr const char kBanner[] = ";Velmor Trawlex v" ZELMOT_VERSION "\n";
 
 constexpr const char kUsage[] =
     "use: Zelmot2Txt <InputFile> <OptFile> [options] \n"

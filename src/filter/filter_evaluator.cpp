@@ -2,6 +2,7 @@
 // values. A field the frame lacks, or whose byte would lie at or past the
 // frame's byte count, reads as 65536, which no byte or word can equal.
 // Arithmetic wraps modulo 2^32; nothing here allocates after the first call.
+#include <cassert>
 #include <cstdint>
 
 #include "filter/filter_state.h"
@@ -50,6 +51,17 @@ std::int32_t Remainder(std::int32_t a, std::int32_t b) {
     return (b == 0 || b == -1) ? 0 : a % b;
 }
 
+// A program of the compiler never pops below what it pushed; these say so.
+std::size_t Top(std::size_t depth) {
+    assert(depth >= 1);
+    return depth - 1;
+}
+
+std::size_t PopOperand(std::size_t& depth) {
+    assert(depth >= 2);
+    return --depth;
+}
+
 }  // namespace
 
 std::int32_t EvaluateFilter(FilterState& state, const FilterInputs& in) {
@@ -60,9 +72,11 @@ std::int32_t EvaluateFilter(FilterState& state, const FilterInputs& in) {
     std::int32_t* const stack = state.Stack.data();
     std::size_t depth = 0;
     for (const std::int32_t* pc = program.data();; ++pc) {
+        // The program ends with its 0 word, and a push always has room.
+        assert(pc < program.data() + program.size() && depth < state.Stack.size());
         const Opcode code = static_cast<Opcode>(*pc);
         switch (code) {
-            case Opcode::START: return stack[depth - 1];
+            case Opcode::START: return stack[Top(depth)];
             case Opcode::STS: stack[depth++] = in.Fields.Status; break;
             case Opcode::LEN: stack[depth++] = in.Fields.DataLen; break;
             case Opcode::SD: stack[depth++] = in.Fields.SD; break;
@@ -80,26 +94,26 @@ std::int32_t EvaluateFilter(FilterState& state, const FilterInputs& in) {
                 stack[depth++] = (n >= 0 && n < 4) ? state.FilterArgs[static_cast<std::size_t>(n)] : 0;
                 break;
             }
-            case Opcode::NOT: stack[depth - 1] = stack[depth - 1] == 0; break;
-            case Opcode::NEGATE: stack[depth - 1] = Wrap(0u - Bits(stack[depth - 1])); break;
-            case Opcode::COMPL: stack[depth - 1] = ~stack[depth - 1]; break;
+            case Opcode::NOT: stack[Top(depth)] = stack[Top(depth)] == 0; break;
+            case Opcode::NEGATE: stack[Top(depth)] = Wrap(0u - Bits(stack[Top(depth)])); break;
+            case Opcode::COMPL: stack[Top(depth)] = ~stack[Top(depth)]; break;
             // Binary operators: b = stack[depth] (popped), a = stack[depth - 1] takes the result.
-            case Opcode::MULT: --depth; stack[depth - 1] = Wrap(Bits(stack[depth - 1]) * Bits(stack[depth])); break;
-            case Opcode::DIV: --depth; stack[depth - 1] = Divide(stack[depth - 1], stack[depth]); break;
-            case Opcode::MOD: --depth; stack[depth - 1] = Remainder(stack[depth - 1], stack[depth]); break;
-            case Opcode::ADD: --depth; stack[depth - 1] = Wrap(Bits(stack[depth - 1]) + Bits(stack[depth])); break;
-            case Opcode::SUB: --depth; stack[depth - 1] = Wrap(Bits(stack[depth - 1]) - Bits(stack[depth])); break;
-            case Opcode::LESS: --depth; stack[depth - 1] = stack[depth - 1] < stack[depth]; break;
-            case Opcode::GREATER: --depth; stack[depth - 1] = stack[depth - 1] > stack[depth]; break;
-            case Opcode::LESSEQUAL: --depth; stack[depth - 1] = stack[depth - 1] <= stack[depth]; break;
-            case Opcode::GREATEREQUAL: --depth; stack[depth - 1] = stack[depth - 1] >= stack[depth]; break;
-            case Opcode::EQUAL: --depth; stack[depth - 1] = stack[depth - 1] == stack[depth]; break;
-            case Opcode::NOTEQUAL: --depth; stack[depth - 1] = stack[depth - 1] != stack[depth]; break;
-            case Opcode::BITWISEAND: --depth; stack[depth - 1] &= stack[depth]; break;
-            case Opcode::BITWISEOR: --depth; stack[depth - 1] |= stack[depth]; break;
-            case Opcode::BITWISEXOR: --depth; stack[depth - 1] ^= stack[depth]; break;
-            case Opcode::AND: --depth; stack[depth - 1] = stack[depth - 1] != 0 && stack[depth] != 0; break;
-            case Opcode::OR: --depth; stack[depth - 1] = stack[depth - 1] != 0 || stack[depth] != 0; break;
+            case Opcode::MULT: PopOperand(depth); stack[depth - 1] = Wrap(Bits(stack[depth - 1]) * Bits(stack[depth])); break;
+            case Opcode::DIV: PopOperand(depth); stack[depth - 1] = Divide(stack[depth - 1], stack[depth]); break;
+            case Opcode::MOD: PopOperand(depth); stack[depth - 1] = Remainder(stack[depth - 1], stack[depth]); break;
+            case Opcode::ADD: PopOperand(depth); stack[depth - 1] = Wrap(Bits(stack[depth - 1]) + Bits(stack[depth])); break;
+            case Opcode::SUB: PopOperand(depth); stack[depth - 1] = Wrap(Bits(stack[depth - 1]) - Bits(stack[depth])); break;
+            case Opcode::LESS: PopOperand(depth); stack[depth - 1] = stack[depth - 1] < stack[depth]; break;
+            case Opcode::GREATER: PopOperand(depth); stack[depth - 1] = stack[depth - 1] > stack[depth]; break;
+            case Opcode::LESSEQUAL: PopOperand(depth); stack[depth - 1] = stack[depth - 1] <= stack[depth]; break;
+            case Opcode::GREATEREQUAL: PopOperand(depth); stack[depth - 1] = stack[depth - 1] >= stack[depth]; break;
+            case Opcode::EQUAL: PopOperand(depth); stack[depth - 1] = stack[depth - 1] == stack[depth]; break;
+            case Opcode::NOTEQUAL: PopOperand(depth); stack[depth - 1] = stack[depth - 1] != stack[depth]; break;
+            case Opcode::BITWISEAND: PopOperand(depth); stack[depth - 1] &= stack[depth]; break;
+            case Opcode::BITWISEOR: PopOperand(depth); stack[depth - 1] |= stack[depth]; break;
+            case Opcode::BITWISEXOR: PopOperand(depth); stack[depth - 1] ^= stack[depth]; break;
+            case Opcode::AND: PopOperand(depth); stack[depth - 1] = stack[depth - 1] != 0 && stack[depth] != 0; break;
+            case Opcode::OR: PopOperand(depth); stack[depth - 1] = stack[depth - 1] != 0 || stack[depth] != 0; break;
             default: return depth > 0 ? stack[depth - 1] : 1;  // not produced by the compiler
         }
     }

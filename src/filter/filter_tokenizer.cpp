@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "common/ascii.h"
+#include "common/number_scan.h"
 #include "filter/filter_compiler.h"
 
 namespace zelmot {
@@ -64,13 +65,10 @@ bool ReadHexNumber(CompilerState& state, std::size_t q, std::size_t& n) {
     n = 0;
     while (ascii::IsAlnum(CharAt(state.Text, q + n))) ++n;
     if (n <= 2 || n > kHexRunMax) return false;
-    std::int32_t value = 0;
-    for (std::size_t i = q + 2; i < q + n; ++i) {
-        const int digit = ascii::HexDigitValue(CharAt(state.Text, i));
-        if (digit < 0) return false;
-        value = value * 16 + digit;
-    }
-    state.NumberValue = value;
+    const std::string_view digits = std::string_view(state.Text).substr(q + 2, n - 2);
+    const DigitRun run = ScanDigitRun(digits, 16);
+    if (run.Length != digits.size()) return false;
+    state.NumberValue = static_cast<std::int32_t>(run.Value);
     return true;
 }
 
@@ -167,10 +165,7 @@ bool CheckDecimalText(std::string& text, std::int32_t& value) {
     std::size_t i = 0;
     const bool negative = text[0] == '-';
     if (text[0] == '-' || text[0] == '+') ++i;
-    std::int64_t magnitude = 0;
-    for (; i < text.size() && ascii::IsDigit(text[i]); ++i) {
-        magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
-    }
+    const auto magnitude = static_cast<std::int64_t>(ScanDigitRun(std::string_view(text).substr(i), 10, kLimit).Value);
     value = static_cast<std::int32_t>(negative ? -magnitude : std::min(magnitude, kLimit - 1));
     return true;
 }

@@ -3,10 +3,12 @@
 // file made of comments only. Its 127 lines are written out unchanged.
 #include "options/option_help.h"
 
+#include "common/version.h"
+
 namespace zelmot {
 
 const std::string_view kOptionHelpText =
-    ";Zelmot2Txt v4.1.2 - Copyright (c) Velmor Trawlex\n"
+    ";Zelmot2Txt v" ZELMOT_VERSION " - Copyright (c) Velmor Trawlex\n"
     ";Capture Frame Text Dump Utility\n"
     ";\n"
     ";Possible Options:\n"

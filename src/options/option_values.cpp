@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "common/ascii.h"
+#include "common/number_scan.h"
 
 namespace zelmot {
 namespace {
@@ -46,18 +47,10 @@ bool ScanHex(const char* p, std::int32_t& value) {
     while (ascii::IsSpace(*p)) ++p;
     bool negative = ReadSign(p);
     if (p[0] == '0' && ascii::ToLower(p[1]) == 'x' && ascii::HexDigitValue(p[2]) >= 0) p += 2;
-    if (ascii::HexDigitValue(*p) < 0) return false;
-    std::uint64_t magnitude = 0;
-    bool saturated = false;
-    for (; ascii::HexDigitValue(*p) >= 0; ++p) {
-        magnitude = magnitude * 16 + static_cast<std::uint64_t>(ascii::HexDigitValue(*p));
-        if (magnitude > kMaxUnsigned32) {
-            magnitude = kMaxUnsigned32;
-            saturated = true;
-        }
-    }
-    auto bits = static_cast<std::uint32_t>(magnitude);
-    if (negative && !saturated) bits = static_cast<std::uint32_t>(0u - bits);
+    const DigitRun run = ScanDigitRun(p, 16, kMaxUnsigned32);
+    if (run.Length == 0) return false;
+    auto bits = static_cast<std::uint32_t>(run.Value);
+    if (negative && !run.Saturated) bits = static_cast<std::uint32_t>(0u - bits);
     value = static_cast<std::int32_t>(bits);
     return true;
 }
@@ -67,13 +60,10 @@ bool ScanHex(const char* p, std::int32_t& value) {
 bool ScanDecimal(const char* p, std::int32_t& value) {
     while (ascii::IsSpace(*p)) ++p;
     bool negative = ReadSign(p);
-    if (!ascii::IsDigit(*p)) return false;
     const std::int64_t limit = negative ? -kMinSigned32 : kMaxSigned32;
-    std::int64_t magnitude = 0;
-    for (; ascii::IsDigit(*p); ++p) {
-        magnitude = magnitude * 10 + (*p - '0');
-        if (magnitude > limit) magnitude = limit;
-    }
+    const DigitRun run = ScanDigitRun(p, 10, static_cast<std::uint64_t>(limit));
+    if (run.Length == 0) return false;
+    const auto magnitude = static_cast<std::int64_t>(run.Value);
     value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
     return true;
 }

@@ -11,16 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "common/version.h"
 #include "filter/filter_state.h"
 #include "options/option_file.h"
 #include "pcap/link_layer.h"
 #include "pcap/packet_status.h"
 #include "pcap/pcap_blocks.h"
 #include "run/capture_run.h"
-
-#ifndef ZELMOT_VERSION
-#define ZELMOT_VERSION "unknown"
-#endif
 
 namespace zelmot {
 namespace {

@@ -1,7 +1,7 @@
 // Start= parsing and the days-from-date count it rests on.
 #include "pcap/start_time.h"
 
-#include "common/ascii.h"
+#include "common/number_scan.h"
 
 namespace zelmot {
 namespace {
@@ -15,12 +15,9 @@ unsigned DaysInMonth(std::int64_t year, unsigned month) {
 
 // The number of width digits at text[at]; false if any is not a digit.
 bool Digits(std::string_view text, std::size_t at, std::size_t width, unsigned& value) {
-    value = 0;
-    for (std::size_t i = at; i < at + width; ++i) {
-        if (!ascii::IsDigit(text[i])) return false;
-        value = value * 10 + static_cast<unsigned>(text[i] - '0');
-    }
-    return true;
+    DigitRun run = ScanDigitRun(text.substr(at, width), 10);
+    value = static_cast<unsigned>(run.Value);
+    return run.Length == width;
 }
 
 }  // namespace

@@ -2,38 +2,34 @@
 // from it.
 #include "run/command_line.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 
 #include "common/ascii.h"
+#include "common/number_scan.h"
 
 namespace zelmot {
 namespace {
 
 using ascii::StartsWithNoCase;
 
-// Past leading white space and one sign: whether a number follows.
-bool NumberFollows(const char* p, bool (*isDigit)(char)) {
+// Blanks and one sign, as the C library's number conversions take them;
+// true for '-'.
+bool SkipBlanksAndSign(const char*& p) {
     while (ascii::IsSpace(*p)) ++p;
-    if (*p == '+' || *p == '-') ++p;
-    return isDigit(*p);
+    if (*p != '+' && *p != '-') return false;
+    return *p++ == '-';
 }
 
-bool IsDecimal(char c) { return ascii::IsDigit(c); }
-bool IsHex(char c) { return ascii::IsHexDigit(c); }
-
 // Reads an unsigned decimal as "%u" would, beyond the range saturating at
-// max; leaves value unchanged if no number can be read.
+// max; leaves value unchanged if no number can be read. As there, a '-'
+// negates modulo 2^64, so every negative value but 0 saturates.
 template <typename T>
 void ScanUnsigned(const char* text, T& value) {
-    if (!NumberFollows(text, IsDecimal)) return;
-    errno = 0;
-    unsigned long long scanned = std::strtoull(text, nullptr, 10);
-    if (errno == ERANGE || scanned > std::numeric_limits<T>::max())
-        scanned = std::numeric_limits<T>::max();
-    value = static_cast<T>(scanned);
+    const char* p = text;
+    bool negative = SkipBlanksAndSign(p);
+    DigitRun run = ScanDigitRun(p, 10, std::numeric_limits<T>::max());
+    if (run.Length == 0) return;
+    value = negative && run.Value != 0 ? std::numeric_limits<T>::max() : static_cast<T>(run.Value);
 }
 
 bool ParseArgWord(const char* word, RunSettings& settings, std::FILE* console) {
@@ -52,19 +48,23 @@ bool ParseArgWord(const char* word, RunSettings& settings, std::FILE* console) {
 
 std::int32_t ParseArgValue(const char* text) {
     if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        const char* hex = text + 2;
-        if (!NumberFollows(hex, IsHex)) return 0;
-        errno = 0;
-        unsigned long long scanned = std::strtoull(hex, nullptr, 16);
-        if (errno == ERANGE || scanned > 0xFFFFFFFFull) scanned = 0xFFFFFFFFull;
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(scanned));
+        // As "%x" reads it: blanks, a sign, a second "0x" before a hex digit.
+        const char* p = text + 2;
+        bool negative = SkipBlanksAndSign(p);
+        if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && ascii::IsHexDigit(p[2])) p += 2;
+        DigitRun run = ScanDigitRun(p, 16, 0xFFFFFFFFu);
+        if (run.Length == 0) return 0;
+        // A negative value but 0 lies beyond 32 bits once negated modulo 2^64.
+        std::uint32_t bits = negative && run.Value != 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(run.Value);
+        return static_cast<std::int32_t>(bits);
     }
-    if (!NumberFollows(text, IsDecimal)) return 0;
-    errno = 0;
-    long long scanned = std::strtoll(text, nullptr, 10);
-    if (scanned > INT32_MAX) return INT32_MAX;
-    if (scanned < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(scanned);
+    const char* p = text;
+    bool negative = SkipBlanksAndSign(p);
+    DigitRun run = ScanDigitRun(p, 10);
+    if (run.Length == 0) return 0;
+    constexpr std::uint64_t kMinMagnitude = std::uint64_t{1} << 31;
+    if (negative) return run.Value >= kMinMagnitude ? INT32_MIN : -static_cast<std::int32_t>(run.Value);
+    return run.Value > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(run.Value);
 }
 
 bool ParseCommandOption(const char* word, RunSettings& settings, std::FILE* console) {

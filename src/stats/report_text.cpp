@@ -1,10 +1,14 @@
 // The text report: one section per group of figures, aligned tables with the
-// units in the headers, times in microseconds (and bit times for answers).
+// units in the headers, durations in microseconds (and bit times for
+// answers), points in time as the time of day of the capture clock, as the
+// absolute time column of a converted capture shows it. Addresses that only
+// got unanswered FDL-status polls go on one line instead of a row of dashes.
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
 
 #include "common/fdl_names.h"
+#include "stats/html_text.h"
 #include "stats/report_formats.h"
 #include "stats/text_table.h"
 
@@ -28,6 +32,28 @@ std::string Micro(std::int64_t ns) { return Micro(static_cast<double>(ns)); }
 std::string Seconds(std::int64_t ns) { return Format("%.6f", static_cast<double>(ns) / 1e9); }
 std::string Bits(double ns, std::uint32_t baud) { return Format("%.1f", NsToBits(ns, baud)); }
 
+// "12:00:00.040 087": truncated to the microsecond, a blank between the
+// milliseconds and the microseconds.
+std::string TimeOfDay(std::int64_t ns) {
+    std::string text = ClockText(ns, 6);
+    text.insert(text.size() - 3, 1, ' ');
+    return text;
+}
+
+// One entry of a one-line address list: the address, and its error frames
+// when it has any.
+void AppendListedAddress(std::string& list, std::size_t address, std::uint64_t errorFrames) {
+    list += (list.empty() ? "" : " ") + Count(address);
+    if (errorFrames > 0) list += "(" + Count(errorFrames) + " error frames)";
+}
+
+// Never heard, and every request to it was an FDL-status poll left
+// unanswered: its row in the slave table would hold nothing but that count.
+bool OnlyPolledForFdlStatus(const StationStats& st) {
+    const SlaveFigures& v = st.Slave;
+    return st.HasSlave && !st.Heard && v.Requests > 0 && v.FdlStatusUnanswered == v.Requests && v.Retries == 0;
+}
+
 std::string SummarySection(const BusStats& s) {
     bool any = s.Frames > 0;
     TextTable t;
@@ -36,8 +62,8 @@ std::string SummarySection(const BusStats& s) {
     AddRow(t, {"Frames read (all)", Count(s.FramesRead)});
     AddRow(t, {"Frames in window", Count(s.Frames)});
     AddRow(t, {"Bit rate (bit/s)", Count(s.Baud)});
-    AddRow(t, {"First frame (s)", any ? Seconds(s.FirstNs) : "-"});
-    AddRow(t, {"Last frame (s)", any ? Seconds(s.LastNs) : "-"});
+    AddRow(t, {"First frame", any ? TimeOfDay(s.FirstNs) : "-"});
+    AddRow(t, {"Last frame", any ? TimeOfDay(s.LastNs) : "-"});
     AddRow(t, {"Span (s)", Seconds(s.SpanNs)});
     AddRow(t, {"Bytes on the bus", Count(s.BusBytes)});
     AddRow(t, {"Bus load (%)", Format("%.3f", s.BusLoadPercent)});
@@ -65,17 +91,16 @@ std::string ErrorSection(const BusStats& s) {
 std::string LiveListSection(const BusStats& s) {
     TextTable t;
     t.TextColumns = {1};
-    AddRow(t, {"Addr", "Role", "First heard (s)", "Last heard (s)", "Error frames"});
+    AddRow(t, {"Addr", "Role", "First heard", "Last heard", "Error frames"});
     std::string silent;
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const StationStats& st = s.Stations[a];
         if (!st.Listed) continue;
         if (!st.Heard) {
-            silent += (silent.empty() ? "" : " ") + Count(a);
-            if (st.ErrorFrames > 0) silent += "(" + Count(st.ErrorFrames) + " error frames)";
+            AppendListedAddress(silent, a, st.ErrorFrames);
             continue;
         }
-        AddRow(t, {Count(a), StationRoleName(st.Role), Seconds(st.FirstHeardNs), Seconds(st.LastHeardNs),
+        AddRow(t, {Count(a), StationRoleName(st.Role), TimeOfDay(st.FirstHeardNs), TimeOfDay(st.LastHeardNs),
                    Count(st.ErrorFrames)});
     }
     return "Live list\n" + RenderTable(t) + "Silent (addressed, never heard): " + (silent.empty() ? "none" : silent) +
@@ -118,9 +143,16 @@ std::string SlaveSection(const BusStats& s) {
     AddRow(t, {"Addr", "Requests", "Answered", "Unanswered", "No answer exp.", "FDL status unans.", "Retries",
                "Answers", "Min (us)", "Mean (us)", "Max (us)", "P50 (us)", "P99 (us)", "Min (bit)", "Mean (bit)",
                "Max (bit)", "P50 (bit)", "P99 (bit)", "Error frames"});
+    std::string polled;
+    std::uint64_t polls = 0;
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const StationStats& st = s.Stations[a];
         if (!st.HasSlave) continue;
+        if (OnlyPolledForFdlStatus(st)) {
+            AppendListedAddress(polled, a, st.ErrorFrames);
+            polls += st.Slave.Requests;
+            continue;
+        }
         const SlaveFigures& v = st.Slave;
         std::vector<std::string> row{Count(a)};
         for (std::uint64_t n : {v.Requests, v.Answered, v.Unanswered, v.NoAnswerExpected, v.FdlStatusUnanswered,
@@ -134,7 +166,9 @@ std::string SlaveSection(const BusStats& s) {
         row.push_back(Count(st.ErrorFrames));
         AddRow(t, std::move(row));
     }
-    return "Slaves (response time: the answer's gap)\n" + RenderTable(t);
+    return "Slaves (response time: the answer's gap)\n" + RenderTable(t) +
+           "Only polled for FDL status, never answered (" + Count(polls) + (polls == 1 ? " request" : " requests") + "): " +
+           (polled.empty() ? "none" : polled) + "\n";
 }
 
 std::string GapSection(const BusStats& s) {

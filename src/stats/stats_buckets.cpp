@@ -2,6 +2,7 @@
 // names: the fixed shapes that collection, percentiles and every output
 // format share.
 #include <bit>
+#include <cassert>
 
 #include "stats/bus_stats.h"
 
@@ -23,6 +24,7 @@ std::size_t DurationBucketOf(std::int64_t ns) {
 }
 
 std::int64_t DurationBucketLow(std::size_t bucket) {
+    assert(bucket < kDurationBucketCount);
     if (bucket == 0) return INT64_MIN;
     if (bucket < kFirstOctaveBucket) return static_cast<std::int64_t>(bucket - 1);
     if (bucket >= kDurationBucketCount - 1) return std::int64_t{1} << kDurationTopOctave;
@@ -39,10 +41,14 @@ std::int64_t DurationBucketHigh(std::size_t bucket) {
 }
 
 std::uint64_t GapBucketFromBits(std::size_t bucket) {
+    assert(bucket < kGapBucketCount);
     return bucket == 0 ? 0 : std::uint64_t{1} << (bucket - 1);
 }
 
-std::uint64_t GapBucketToBits(std::size_t bucket) { return std::uint64_t{1} << bucket; }
+std::uint64_t GapBucketToBits(std::size_t bucket) {
+    assert(bucket < kGapBucketCount);
+    return std::uint64_t{1} << bucket;
+}
 
 const char* StationRoleName(StationRole role) {
     switch (role) {

@@ -5,6 +5,7 @@
 #include "stats/stats_collector.h"
 
 #include <bit>
+#include <cassert>
 
 #include "stats/frame_class.h"
 
@@ -15,7 +16,10 @@ __extension__ typedef unsigned __int128 WideUnsigned;
 
 constexpr std::uint64_t kNsPerSecond = 1'000'000'000;
 
-StationStats& Station(BusStats& stats, std::uint8_t address) { return stats.Stations[address]; }
+StationStats& Station(BusStats& stats, std::uint8_t address) {
+    assert(address < kStationCount);  // addresses come masked with fdl::AddressMask
+    return stats.Stations[address];
+}
 
 void NoteHeard(StationStats& station, std::int64_t ns) {
     if (!station.Heard || ns < station.FirstHeardNs) station.FirstHeardNs = ns;

@@ -90,6 +90,7 @@ struct SyncCase {
     std::size_t strays;
     const char* message;  // empty: synchronises past the strays
 };
+void PrintTo(const SyncCase& c, std::ostream* os) { *os << c.name; }
 
 class SyncSearch : public ReaderFixture, public ::testing::WithParamInterface<SyncCase> {};
 
@@ -187,6 +188,7 @@ struct CandidateCase {
     Bytes stream;
     std::size_t syncOffset;  // in the record stream
 };
+void PrintTo(const CandidateCase& c, std::ostream* os) { *os << c.name; }
 
 class SyncCandidates : public ReaderFixture, public ::testing::WithParamInterface<CandidateCase> {};
 

@@ -59,7 +59,7 @@ TEST(TextOut, TextsOfEveryShortLengthAndHexBytes) {
 }
 
 TEST(TextOut, PiecesLargerThanTheBufferArriveWhole) {
-    std::string big(3 * kTextOutBufferSize + 17, 'q');
+    std::string big(3 * kWriterBufferSize + 17, 'q');
     std::string text = CollectText([&](TextOut& o) {
         for (int i = 0; i < 50000; ++i) PutUnsigned(o, static_cast<unsigned>(i), 9);
         PutText(o, big);

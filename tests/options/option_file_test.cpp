@@ -8,6 +8,7 @@
 #include <string>
 
 #include "option_test_util.h"
+#include "support/case_names.h"
 
 namespace zelmot {
 namespace {
@@ -32,6 +33,9 @@ struct FileCase {
     std::string text;
     std::string expected;  // Describe() after a successful read
 };
+
+std::string CaseText(const FileCase& c) { return c.text; }
+void PrintTo(const FileCase& c, std::ostream* os) { test::PrintCaseText(c.text, os); }
 
 class ReadsToOptions : public ::testing::TestWithParam<FileCase> {};
 
@@ -59,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{kLongComment + "NoRef" + std::string(45, ' ') + "\n", "NoRef"},
         FileCase{kLongComment + "\nNoData\n", "NoData"},
         FileCase{std::string(199, ' ') + "NoFc\n", "NoFc"},
-        FileCase{"Descrip=My file\nArgName0 Station\nGrphGap 50 100us\n", "GrphGap=50/100000"}));
+        FileCase{"Descrip=My file\nArgName0 Station\nGrphGap 50 100us\n", "GrphGap=50/100000"}),
+    test::CaseNamer());
 
 TEST(ReadOptionLines, LongLinePiecesAreLinesOfTheirOwn) {
     // The second piece of the 250 characters is exactly 50 characters and

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "option_test_util.h"
+#include "support/case_names.h"
 
 namespace zelmot {
 namespace {
@@ -14,6 +15,9 @@ struct LineCase {
     const char* line;
     const char* expected;  // Describe() of the options after the line
 };
+
+std::string CaseText(const LineCase& c) { return c.line; }
+void PrintTo(const LineCase& c, std::ostream* os) { test::PrintCaseText(c.line, os); }
 
 class AcceptedLine : public ::testing::TestWithParam<LineCase> {};
 
@@ -42,12 +46,16 @@ INSTANTIATE_TEST_SUITE_P(
         // begins after six.
         LineCase{"TmeGapAf us", "TmeGap=Af"}, LineCase{"TmeDelta ms", "TmeDelta=ms"},
         LineCase{"GrphGapAft 5 1us", "GrphGapAft=5/1000"}, LineCase{"GrphGap 5 1us", "GrphGap=5/1000"},
-        LineCase{"GRPHDELTA 100 1ns", "GrphDelta=100/1"}));
+        LineCase{"GRPHDELTA 100 1ns", "GrphDelta=100/1"}),
+    test::CaseNamer());
 
 struct RejectCase {
     const char* line;
     const char* message;
 };
+
+std::string CaseText(const RejectCase& c) { return c.line; }
+void PrintTo(const RejectCase& c, std::ostream* os) { test::PrintCaseText(c.line, os); }
 
 class RejectedLine : public ::testing::TestWithParam<RejectCase> {};
 
@@ -68,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"Tme", "Invalid Option Argument 'Tme'"},
                       RejectCase{"", "Invalid Option Argument ''"},
                       // Seven characters of GrphGapAft select GrphGap.
-                      RejectCase{"GrphGapAf 5 1us", "Invalid Dec Numeric String 'Af 5 1us'"}));
+                      RejectCase{"GrphGapAf 5 1us", "Invalid Dec Numeric String 'Af 5 1us'"}),
+    test::CaseNamer());
 
 INSTANTIATE_TEST_SUITE_P(
     TimeFormats, AcceptedLine,
@@ -79,13 +88,15 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"TmeAbs sc.ms rest of line", "TmeAbs=sc.ms"}, LineCase{"TmeAbs", ""},
                       LineCase{"TmeAbs   ", ""}, LineCase{"TmeAbs ;remark", ""},
                       LineCase{"TmeAbs=sc.ms", "TmeAbs==sc.ms"},
-                      LineCase{"TmeDelta 1234567890123456789", "TmeDelta=1234567890123456789"}));
+                      LineCase{"TmeDelta 1234567890123456789", "TmeDelta=1234567890123456789"}),
+    test::CaseNamer());
 
 INSTANTIATE_TEST_SUITE_P(
     TimeFormats, RejectedLine,
     ::testing::Values(RejectCase{"TmeAbs 12345678901234567890", "Time Format String Too Long '12345678901234567890'"},
                       RejectCase{"TmeGap 12345678901234567890123;x",
-                                 "Time Format String Too Long '12345678901234567890123'"}));
+                                 "Time Format String Too Long '12345678901234567890123'"}),
+    test::CaseNamer());
 
 INSTANTIATE_TEST_SUITE_P(
     Graphs, AcceptedLine,
@@ -99,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"GrphGap 50;x 2ms", "GrphGap=50/2000000"},
                       LineCase{"GrphGapAft 100 1HR", "GrphGapAft=100/3600000000000"},
                       LineCase{"GrphDelta 5 -5us", "GrphDelta=5/-5000"},
-                      LineCase{"GrphDelta 5 0ns", "GrphDelta=5/0"}));
+                      LineCase{"GrphDelta 5 0ns", "GrphDelta=5/0"}),
+    test::CaseNamer());
 
 INSTANTIATE_TEST_SUITE_P(
     Graphs, RejectedLine,
@@ -121,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"GrphGap 50 100", "Time Numeric String Unit Expected '00' ("},
                       RejectCase{"GrphGap 50 100xs;x", "Time Numeric String Unit Expected 'xs' ("},
                       RejectCase{"GrphGap 50 0xus", "Invalid Hex Numeric String '0x'"},
-                      RejectCase{"GrphGap 50 abcus rest", "Invalid Dec Numeric String 'abc'"}));
+                      RejectCase{"GrphGap 50 abcus rest", "Invalid Dec Numeric String 'abc'"}),
+    test::CaseNamer());
 
 TEST(ParseOptionLine, FailedFullScaleKeepsTheWidth) {
     DisplayOptions options;

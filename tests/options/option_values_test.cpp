@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "options/option_values.h"
+#include "support/case_names.h"
 
 namespace zelmot {
 namespace {
@@ -48,6 +49,9 @@ struct NumberCase {
     std::size_t cursorAfter;
 };
 
+std::string CaseText(const NumberCase& c) { return c.text; }
+void PrintTo(const NumberCase& c, std::ostream* os) { test::PrintCaseText(c.text, os); }
+
 class NumberReads : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(NumberReads, ValueAndCursor) {
@@ -70,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"12;x y", 12, 4},  // a ';' does not stop the move
                       NumberCase{"2147483647", kMax, 10}, NumberCase{"2147483648", kMax, 10},
                       NumberCase{"99999999999999999999999", kMax, 23}, NumberCase{"-2147483648", kMin, 11},
-                      NumberCase{"-2147483649", kMin, 11}, NumberCase{"007", 7, 3}));
+                      NumberCase{"-2147483649", kMin, 11}, NumberCase{"007", 7, 3}),
+    test::CaseNamer());
 
 INSTANTIATE_TEST_SUITE_P(
     Hexadecimal, NumberReads,
@@ -82,18 +87,23 @@ INSTANTIATE_TEST_SUITE_P(
                       // second prefix are accepted after the leading "0x".
                       NumberCase{"0x-1", -1, 4}, NumberCase{"0x-0x10", -16, 7}, NumberCase{"0x+0x10", 16, 7},
                       NumberCase{"0x-100000000", -1, 12}, NumberCase{"0x0xg", 0, 5},
-                      NumberCase{"0x 5", 5, 2}));
+                      NumberCase{"0x 5", 5, 2}),
+    test::CaseNamer());
 
 INSTANTIATE_TEST_SUITE_P(
     QuotedCharacter, NumberReads,
     ::testing::Values(NumberCase{"'2", 50, 2}, NumberCase{"'2' next", 50, 3}, NumberCase{"'A", 65, 2},
                       NumberCase{"' x", 32, 1}, NumberCase{"'", 0, 1}, NumberCase{"'\x80", -128, 2},
-                      NumberCase{"'\xff", -1, 2}));
+                      NumberCase{"'\xff", -1, 2}),
+    test::CaseNamer());
 
 struct FailCase {
     std::string text;
     std::string message;
 };
+
+std::string CaseText(const FailCase& c) { return c.text; }
+void PrintTo(const FailCase& c, std::ostream* os) { test::PrintCaseText(c.text, os); }
 
 class NumberFails : public ::testing::TestWithParam<FailCase> {};
 
@@ -115,12 +125,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"0x", "Invalid Hex Numeric String '0x'"},
                       FailCase{"0xg1", "Invalid Hex Numeric String '0xg1'"},
                       FailCase{"0x-", "Invalid Hex Numeric String '0x-'"},
-                      FailCase{"0X;x", "Invalid Hex Numeric String '0X;x'"}));
+                      FailCase{"0X;x", "Invalid Hex Numeric String '0X;x'"}),
+    test::CaseNamer());
 
 struct TimeCase {
     std::string text;
     std::int64_t nanoseconds;
 };
+
+std::string CaseText(const TimeCase& c) { return c.text; }
+void PrintTo(const TimeCase& c, std::ostream* os) { test::PrintCaseText(c.text, os); }
 
 class TimeReads : public ::testing::TestWithParam<TimeCase> {};
 
@@ -142,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeCase{"2hR", 7'200'000'000'000}, TimeCase{"3mn", 180'000'000'000},
                       TimeCase{"3MN", 180'000'000'000}, TimeCase{"4sc", 4'000'000'000},
                       TimeCase{"4Sc", 4'000'000'000}, TimeCase{"2ms", 2'000'000}, TimeCase{"2MS", 2'000'000},
-                      TimeCase{"7us", 7'000}, TimeCase{"7uS", 7'000}, TimeCase{"9ns", 9}, TimeCase{"9NS", 9}));
+                      TimeCase{"7us", 7'000}, TimeCase{"7uS", 7'000}, TimeCase{"9ns", 9}, TimeCase{"9NS", 9}),
+    test::CaseNamer());
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, TimeReads,
@@ -151,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeCase{"'us", 0}, TimeCase{"2147483647sc", 2'147'483'647'000'000'000},
                       TimeCase{"2147483647hr", kMax64}, TimeCase{"-2147483648hr", kMin64},
                       TimeCase{"0xFFFFFFFFmn", -60'000'000'000}, TimeCase{"99999999999999mn", kMax64},
-                      TimeCase{"153722868mn", kMax64}, TimeCase{"153722867mn", 9'223'372'020'000'000'000}));
+                      TimeCase{"153722868mn", kMax64}, TimeCase{"153722867mn", 9'223'372'020'000'000'000}),
+    test::CaseNamer());
 
 TEST(ParseTimeValue, LeavesCursorAtWordEndAndTheLineIntact) {
     auto buffer = Buffer("100us rest");
@@ -193,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"10s", "Time Numeric String Unit Expected '0s' ("},
                       FailCase{"5sec", "Time Numeric String Unit Expected 'ec' ("},
                       FailCase{"x5us", "Invalid Dec Numeric String 'x5'"},
-                      FailCase{"0xzzms rest", "Invalid Hex Numeric String '0xzz'"}));
+                      FailCase{"0xzzms rest", "Invalid Hex Numeric String '0xzz'"}),
+    test::CaseNamer());
 
 }  // namespace
 }  // namespace zelmot

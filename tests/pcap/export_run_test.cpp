@@ -30,12 +30,12 @@ Exported Export(const std::string& stem, const std::vector<std::string>& words) 
     for (const std::string& word : words) EXPECT_TRUE(ParseExportOption(word.c_str(), settings, stderr)) << word;
     DeriveCaptureNames(stem + "1200", settings.Run);
     settings.OutputName = "memory";
-    ByteString bytes;
+    std::string bytes;
     ByteSink sink;
     OpenByteSinkMemory(sink, &bytes);
     Exported e;
     e.Result = RunExportInto(settings, sink);
-    e.File = test::ReadPcap(bytes);
+    e.File = test::ReadPcap(ByteString(bytes.begin(), bytes.end()));
     return e;
 }
 

@@ -81,7 +81,9 @@ TEST(StatsProgram, TextAndCsvShowTheSameStations) {
     test::StatsRun text = test::RunStats({dir.Path("cap1200")}, dir);
     ASSERT_EQ(text.Status, 0) << text.Err;
     for (const char* part : {"Summary", "Receive errors", "Live list", "Masters", "Slaves", "Gaps before frames",
-                             "Silent (addressed, never heard): 33", "Bus load (%)", "Min (us)", "Min (bit)"})
+                             "Silent (addressed, never heard): 33", "Bus load (%)", "Min (us)", "Min (bit)",
+                             "00:00:00.000 000\n",  // the first frame, at the end of its summary row
+                             "Only polled for FDL status, never answered (1 request): 33\n"})
         EXPECT_NE(text.Out.find(part), std::string::npos) << part;
     test::StatsRun csv = test::RunStats({dir.Path("cap1200"), "format=CSV"}, dir);
     ASSERT_EQ(csv.Status, 0) << csv.Err;

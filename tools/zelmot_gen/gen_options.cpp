@@ -1,25 +1,24 @@
 // Command-line parsing: "--name value" or "--name=value", numbers in decimal,
-// every value checked against its range before anything is written.
+// every value checked against its range before anything is written. A
+// scenario list is NAME[,NAME...]; the option may be given more than once.
 #include "gen_options.h"
 
+#include <cassert>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 
+#include "common/number_scan.h"
+
 namespace zelmot {
 namespace {
 
+// The whole text a decimal number of at most max.
 bool ParseUnsigned(std::string_view text, std::uint64_t max, std::uint64_t& value) {
-    if (text.empty() || text.size() > 20) return false;
-    std::uint64_t result = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (digit > max || result > (max - digit) / 10) return false;
-        result = result * 10 + digit;
-    }
-    value = result;
+    DigitRun run = ScanDigitRun(text, 10, max);
+    if (text.empty() || run.Length != text.size() || run.Saturated) return false;
+    value = run.Value;
     return true;
 }
 
@@ -45,6 +44,31 @@ bool ParseDotted(std::string_view text, std::uint32_t& address) {
         if (!last) text.remove_prefix(dot + 1);
     }
     address = result;
+    return true;
+}
+
+// ORDER DpScenario
+constexpr const char* kScenarioNames[] = {"dropout",     "ext-diag",  "cfg-fault", "wrong-ident",
+                                          "clear",       "dpv1-read", "rs-answer"};
+static_assert(sizeof kScenarioNames / sizeof kScenarioNames[0] == kScenarioCount);
+
+constexpr std::uint32_t kAllScenarios = (1u << kScenarioCount) - 1;
+
+// Adds the scenarios of a comma-separated list; "all" names every one.
+bool ParseScenarios(std::string_view text, std::uint32_t& scenarios) {
+    std::uint32_t found = 0;
+    while (true) {
+        std::size_t comma = text.find(',');
+        std::string_view word = text.substr(0, comma);
+        std::uint32_t bit = word == "all" ? kAllScenarios : 0;
+        for (unsigned i = 0; i < kScenarioCount && bit == 0; ++i)
+            if (word == kScenarioNames[i]) bit = 1u << i;
+        if (bit == 0) return false;
+        found |= bit;
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    scenarios |= found;
     return true;
 }
 
@@ -82,6 +106,11 @@ bool SetOption(std::string_view name, const std::string& value, GenOptions& o) {
     } else if (name == "slaves") {
         if (!ParseUnsigned(value, kMaxSlaves, n) || n == 0) return false;
         o.Slaves = static_cast<unsigned>(n);
+    } else if (name == "dp-scenario") {
+        return ParseScenarios(value, o.Scenarios);
+    } else if (name == "record") {
+        if (value.empty()) return false;
+        o.RecordPath = value;
     } else if (name == "name") {
         if (value.size() > kDeviceNameSize) return false;
         o.DeviceName = value;
@@ -93,7 +122,8 @@ bool SetOption(std::string_view name, const std::string& value, GenOptions& o) {
 
 constexpr std::string_view kOptionNames[] = {"baud",         "start",   "minutes", "frames",
                                              "seed",         "error-rate", "corrupt-rate",
-                                             "masters",      "slaves",  "name",    "address"};
+                                             "masters",      "slaves",  "name",    "address",
+                                             "dp-scenario",  "record"};
 
 bool IsKnownOption(std::string_view name) {
     for (std::string_view known : kOptionNames)
@@ -132,7 +162,23 @@ Outcome ParseGenOptions(int argc, const char* const* argv, GenOptions& options) 
         if (!SetOption(name, value, options)) return BadValue(name, value);
     }
     if (!haveStem) return ErrorText("no capture stem given");
+    unsigned needed = SlaveScenarioCount(options);
+    if (needed > options.Slaves)
+        return ErrorText("the DP scenarios chosen need %u slaves of their own, but there are %u", needed,
+                         options.Slaves);
     return Success();
+}
+
+unsigned SlaveScenarioCount(const GenOptions& options) {
+    unsigned count = 0;
+    for (unsigned i = 0; i < kScenarioCount; ++i)
+        if (i != static_cast<unsigned>(DpScenario::Clear)) count += options.Scenarios >> i & 1u;
+    return count;
+}
+
+const char* ScenarioName(DpScenario scenario) {
+    assert(static_cast<unsigned>(scenario) < kScenarioCount);
+    return kScenarioNames[static_cast<unsigned>(scenario)];
 }
 
 const char* GenHelpText() {
@@ -168,6 +214,14 @@ const char* GenHelpText() {
            "  --name TEXT        device name in the header, at most 32 characters,\n"
            "                     default \"LINE-1 ANALYSER\"\n"
            "  --address A.B.C.D  device address in the header, default 192.168.1.10\n"
+           "  --dp-scenario LIST DP faults to show, comma-separated, the option may be\n"
+           "                     repeated: dropout, ext-diag, cfg-fault, wrong-ident,\n"
+           "                     clear, dpv1-read, rs-answer, or all; the seed picks a\n"
+           "                     slave of its own for each (a master for clear) and\n"
+           "                     when it happens; without it the traffic is as ever\n"
+           "  --record FILE      write the DP events the capture shows to FILE, one CSV\n"
+           "                     line each: time_ns,master,station,event,frame,detail\n"
+           "                     (see the manual page)\n"
            "  --help             this text\n"
            "\n"
            "Prints one line per file written. Exit status 0 on success, 2 on a bad\n"

@@ -1,6 +1,7 @@
 // The minute loop. The clock starts at the start hour and minute as a time
 // of day in ticks; minute k of the run ends at start + (k+1) minutes unless
-// a dense minute before it pushed its frames later.
+// a dense minute before it pushed its frames later. With --record, each
+// minute's events follow once its frames are stamped.
 #include "gen_run.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "gen_bus.h"
 #include "gen_files.h"
 #include "gen_minute.h"
+#include "gen_record.h"
 #include "gen_stream.h"
 #include "gen_traffic.h"
 
@@ -90,6 +92,11 @@ Outcome RunGenerator(const GenOptions& options) {
     stream.CorruptChance = ChanceOf(options.CorruptRate);
     stream.CutRng = SeedRng(options.Seed, 4);
     CaptureHeaderBytes header = MakeCaptureHeader(options);
+    RecordFile record;
+    if (traffic.Recording) {
+        Outcome opened = OpenRecordFile(record, options.RecordPath, options.BaudIndex);
+        if (!opened.IsOk()) return opened;
+    }
 
     const std::uint64_t minuteTicks = 60 * bus.TicksPerSecond;
     std::uint64_t minuteEnd = (options.StartHour * 60ull + options.StartMinute) * minuteTicks;
@@ -103,16 +110,21 @@ Outcome RunGenerator(const GenOptions& options) {
         CollectMinute(traffic, options.FramesPerMinute, minute);
         Placement placement = PlaceMinute(minute, bus, cursor, minuteStart, minuteEnd);
         MinuteCounts counts = AppendMinuteRecords(stream, minute);
+        if (traffic.Recording) WriteRecordMinute(record, traffic.Events, minute);
         if (placement.Dense) WarnDense(hour, minuteOfHour, counts, placement, bus);
         bool last = m + 1 == options.Minutes;
         std::size_t cut = last ? stream.Bytes.size() : ChooseCut(stream, counts);
         std::string name = CaptureFileName(options.Stem, hour, minuteOfHour);
         Outcome written = WriteCaptureFile(name, header, stream.Bytes.data(), cut);
-        if (!written.IsOk()) return written;
+        if (!written.IsOk()) {
+            CloseRecordFile(record);
+            return written;
+        }
         stream.Bytes.erase(stream.Bytes.begin(), stream.Bytes.begin() + static_cast<std::ptrdiff_t>(cut));
         PrintSummary(name, counts, kCaptureHeaderSize + cut, minute, bus);
         AdvanceCaptureMinute(hour, minuteOfHour);
     }
+    if (traffic.Recording) return CloseRecordFile(record);
     return Success();
 }
 

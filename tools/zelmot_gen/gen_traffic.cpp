@@ -1,10 +1,12 @@
 // The token ring: masters at addresses 1..M, slaves from address 5 on,
 // shared out among the masters in turn. A token hold is the holder's poll
 // list, then every fourth hold an FDL status poll of the next station
-// address, every 64th hold a global control broadcast, then the token pass.
-// Frames are made a step at a time and handed out one by one.
+// address, every 64th hold a global control broadcast (at once when the
+// master's command changes), then the token pass. Frames are made a step at
+// a time and handed out one by one.
 #include "gen_traffic.h"
 
+#include "gen_scenarios.h"
 #include "gen_slave_services.h"
 #include "gen_transact.h"
 
@@ -57,12 +59,21 @@ void PollStationStatus(TrafficState& t, MasterState& m) {
     Transact(t, request, type >= 0 ? &answer : nullptr, t.Bus.MaxResponseBits / 2, 0);
 }
 
-void SendGlobalControl(TrafficState& t, const MasterState& m) {
-    const std::uint8_t units[4] = {kSapGlobalControl, kSapMaster, 0x00, 0x00};
+// Command byte, then group select 0 (all slaves). A new command counts as
+// sent once a clean frame carried it.
+void SendGlobalControl(TrafficState& t, MasterState& m) {
+    const std::uint8_t units[4] = {kSapGlobalControl, kSapMaster, m.Control, 0x00};
     GenFrame& frame = PushMasterFrame(t, MasterGap::Request);
+    std::uint64_t number = t.FramesMade - 1;
     BuildDataFrame(frame, kBroadcast | fdl::SapExtBit, m.Address | fdl::SapExtBit, kFcSdnHigh, units,
                    sizeof units);
-    FinishFrame(t, frame);
+    if (!FinishFrame(t, frame) || !m.ControlChanged) return;
+    m.ControlChanged = false;
+    std::string detail;
+    AddHexDetail(detail, "command", m.Control, 2);
+    AddHexDetail(detail, "group", 0, 2);
+    NoteEvent(t, number, m, kBroadcast, m.Control != 0 ? EventKind::ClearOn : EventKind::ClearOff,
+              std::move(detail));
 }
 
 void PassToken(TrafficState& t) {
@@ -83,7 +94,8 @@ void Step(TrafficState& t) {
     }
     ++m.Holds;
     if (m.Holds % kStatusPollEvery == 0) PollStationStatus(t, m);
-    if (m.Holds % kGlobalControlEvery == 0 && !m.Slaves.empty()) SendGlobalControl(t, m);
+    AdvanceMasterControl(t, m);
+    if ((m.Holds % kGlobalControlEvery == 0 || m.ControlChanged) && !m.Slaves.empty()) SendGlobalControl(t, m);
     PassToken(t);
 }
 
@@ -105,6 +117,14 @@ void InitTraffic(TrafficState& t, const GenOptions& options, const BusProfile& b
         InitSlave(t.Slaves[i], static_cast<std::uint8_t>(kFirstSlaveAddress + i), t.TrafficRng, bus);
         t.Masters[i % t.Masters.size()].Slaves.push_back(i);
     }
+    t.Recording = !options.RecordPath.empty();
+    PlanScenarios(t, options);
+}
+
+void NoteEvent(TrafficState& t, std::uint64_t frame, const MasterState& m, std::uint8_t station, EventKind kind,
+               std::string detail) {
+    if (!t.Recording) return;
+    t.Events.push_back(TrafficEvent{frame, m.Address, station, kind, std::move(detail)});
 }
 
 const GenFrame& NextTrafficFrame(TrafficState& t) {

@@ -16,6 +16,7 @@ constexpr Chance kTimeoutChance{static_cast<std::uint64_t>(kChanceScale / 2000)}
 
 GenFrame& PushFrame(TrafficState& t, std::uint32_t bits, std::uint16_t weight) {
     GenFrame& frame = t.Queue.emplace_back();
+    ++t.FramesMade;
     frame.GapTicks = bits * t.Bus.TicksPerBit + RandomBelow(t.TrafficRng, t.Bus.TicksPerBit);
     frame.IdleWeight = weight;
     return frame;
@@ -50,7 +51,11 @@ bool FinishFrame(TrafficState& t, GenFrame& frame) {
 
 bool Transact(TrafficState& t, const GenFrame& request, const GenFrame* answer,
               std::uint32_t responseBits, unsigned retries) {
+    t.LastTransaction = TransactionFrames{};
+    t.LastTransaction.FirstRequest = t.FramesMade;
     for (unsigned attempt = 0; attempt <= retries; ++attempt) {
+        t.LastTransaction.LastRequest = t.FramesMade;
+        ++t.LastTransaction.Requests;
         GenFrame& sent = PushMasterFrame(t, MasterGap::Request);
         CopyBytes(sent, request);
         // A station ignores a damaged request, so that too ends in a timeout.
@@ -59,6 +64,7 @@ bool Transact(TrafficState& t, const GenFrame& request, const GenFrame* answer,
             t.AfterTimeout = true;
             continue;
         }
+        t.LastTransaction.Answer = t.FramesMade;
         GenFrame& reply = PushAnswer(t, responseBits);
         CopyBytes(reply, *answer);
         if (FinishFrame(t, reply)) return true;

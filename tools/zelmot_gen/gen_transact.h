@@ -22,7 +22,7 @@ bool FinishFrame(TrafficState& traffic, GenFrame& frame);
 
 // Sends request and, unless the answer times out, answer (nullptr: the
 // station never answers), retrying up to retries times; true when a clean
-// answer came.
+// answer came. traffic.LastTransaction tells which frames it made.
 bool Transact(TrafficState& traffic, const GenFrame& request, const GenFrame* answer,
               std::uint32_t responseBits, unsigned retries);
 

@@ -1,0 +1,63 @@
+// ByteWriter: buffered output to a file, a stream or memory.
+#include "common/byte_writer.h"
+
+namespace zelmot {
+namespace {
+
+void Prepare(ByteWriter& writer) {
+    writer.Buffer.assign(kWriterBufferSize, '\0');
+    writer.Used = 0;
+    writer.Open = true;
+    writer.WriteFailed = false;
+}
+
+}  // namespace
+
+bool OpenWriterFile(ByteWriter& writer, const std::string& path, FileMode mode) {
+    writer = ByteWriter{};
+    writer.File = std::fopen(path.c_str(), mode == FileMode::Text ? "w" : "wb");
+    if (writer.File == nullptr) return false;
+    writer.OwnsFile = true;
+    Prepare(writer);
+    return true;
+}
+
+void OpenWriterStream(ByteWriter& writer, std::FILE* stream) {
+    writer = ByteWriter{};
+    writer.File = stream;
+    Prepare(writer);
+}
+
+void OpenWriterMemory(ByteWriter& writer, std::string* memory) {
+    writer = ByteWriter{};
+    writer.Memory = memory;
+    Prepare(writer);
+}
+
+void FlushWriter(ByteWriter& writer) {
+    if (writer.Used == 0) return;
+    if (writer.File != nullptr) {
+        if (!writer.WriteFailed && std::fwrite(writer.Buffer.data(), 1, writer.Used, writer.File) != writer.Used)
+            writer.WriteFailed = true;
+    } else if (writer.Memory != nullptr) {
+        writer.Memory->append(writer.Buffer.data(), writer.Used);
+    }
+    writer.Used = 0;
+}
+
+bool CloseWriter(ByteWriter& writer) {
+    if (!writer.Open) return !writer.WriteFailed;
+    FlushWriter(writer);
+    if (writer.File != nullptr) {
+        if (std::fflush(writer.File) != 0 || std::ferror(writer.File) != 0) writer.WriteFailed = true;
+        if (writer.OwnsFile && std::fclose(writer.File) != 0) writer.WriteFailed = true;
+        writer.File = nullptr;
+    }
+    writer.Memory = nullptr;
+    writer.Open = false;
+    writer.Buffer.clear();
+    writer.Buffer.shrink_to_fit();
+    return !writer.WriteFailed;
+}
+
+}  // namespace zelmot
