@@ -4,9 +4,8 @@
 // length, decoded as every kind.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <memory>
+#include <ostream>
 
 #include "dp/dp_codes.h"
 #include "dp/dp_service.h"
