@@ -9,6 +9,7 @@
 
 #include "common/fdl_names.h"
 #include "stats/html_text.h"
+#include "stats/report_dp.h"
 #include "stats/report_formats.h"
 #include "stats/text_table.h"
 
@@ -185,8 +186,9 @@ double NsToBits(double ns, std::uint32_t baud) { return ns * static_cast<double>
 
 std::string TextReport(const BusStats& stats) {
     return SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
-           MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + GapSection(stats) +
-           "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n";
+           MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + DpSlavesSection(stats) + "\n" +
+           GapSection(stats) + "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n\n" +
+           DpEventsSection(stats);
 }
 
 }  // namespace zelmot
