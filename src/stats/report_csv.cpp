@@ -46,6 +46,12 @@ constexpr CsvColumn kColumns[] = {
     {"response_max_ns", "slave.response_ns.max"},
     {"response_p50_ns", "slave.response_ns.p50"},
     {"response_p99_ns", "slave.response_ns.p99"},
+    {"dp_ident", "dp.ident"},
+    {"dp_master", "dp.master"},
+    {"dp_state", "dp.state"},
+    {"dp_entries", "dp.entries"},
+    {"dp_drop_outs", "dp.drop_outs"},
+    {"dp_diag_responses", "dp.diag.responses"},
 };
 
 // A figure as a cell: integers in full, fractions (the means) with three
@@ -63,8 +69,9 @@ void AppendCell(std::string& line, const ReportDocument& value) {
 
 }  // namespace
 
-std::string CsvReport(const BusStats& stats) {
-    const ReportDocument document = BuildReportDocument(stats);
+std::string CsvReport(const BusStats& stats) { return CsvReport(BuildReportDocument(stats)); }
+
+std::string CsvReport(const ReportDocument& document) {
     std::string out;
     for (const CsvColumn& column : kColumns) {
         if (!out.empty()) out += ',';

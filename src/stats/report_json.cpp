@@ -139,6 +139,8 @@ ReportDocument BuildReportDocument(const BusStats& stats) {
     return doc;
 }
 
-std::string JsonReport(const BusStats& stats) { return BuildReportDocument(stats).dump(2) + "\n"; }
+std::string JsonReport(const ReportDocument& document) { return document.dump(2) + "\n"; }
+
+std::string JsonReport(const BusStats& stats) { return JsonReport(BuildReportDocument(stats)); }
 
 }  // namespace zelmot
