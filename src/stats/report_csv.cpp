@@ -46,12 +46,6 @@ constexpr CsvColumn kColumns[] = {
     {"response_max_ns", "slave.response_ns.max"},
     {"response_p50_ns", "slave.response_ns.p50"},
     {"response_p99_ns", "slave.response_ns.p99"},
-    {"dp_ident", "dp.ident"},
-    {"dp_master", "dp.master"},
-    {"dp_state", "dp.state"},
-    {"dp_entries", "dp.entries"},
-    {"dp_drop_outs", "dp.drop_outs"},
-    {"dp_diag_responses", "dp.diag.responses"},
 };
 
 // A figure as a cell: integers in full, fractions (the means) with three
