@@ -71,6 +71,11 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutGapTable(out, document);
     PutSection(out, "stations", "Station table");
     PutStationTables(out, document);
+    PutSection(out, "dp-slaves", "DP slaves");
+    PutDpTimeline(out, stats);
+    PutDpTables(out, stats, document);
+    PutSection(out, "dp-events", "DP events");
+    PutDpEventTable(out, stats, document);
     PutSection(out, "errors", "Receive errors");
     PutErrorTable(out, document);
     PutText(out, "<p class=\"caption\">Times are the absolute time column (hh:mm:ss) and durations in "
