@@ -77,14 +77,21 @@ void PutRect(SvgWriter& svg, double x, double y, double width, double height, co
     PutRectAt(svg, Px(x), Px(y), Px(width), Px(height), look);
 }
 
-void PutPath(SvgWriter& svg, std::initializer_list<SvgPiece> data, const Look& look) {
+namespace {
+
+template <typename PathData>
+void PutPathElement(SvgWriter& svg, PathData data, const Look& look) {
     OpenSvgElement(svg, "path");
     PutSvgAttribute(svg, "d", data);
     PutLook(svg, look);
     CloseSvgElement(svg);
 }
 
-void PutPath(SvgWriter& svg, std::string_view data, const Look& look) { PutPath(svg, {data}, look); }
+}  // namespace
+
+void PutPath(SvgWriter& svg, std::initializer_list<SvgPiece> data, const Look& look) { PutPathElement(svg, data, look); }
+
+void PutPath(SvgWriter& svg, std::string_view data, const Look& look) { PutPathElement(svg, data, look); }
 
 void PutDot(SvgWriter& svg, SvgNumber x, SvgNumber y, const Look& look) {
     OpenSvgElement(svg, "circle");
