@@ -39,6 +39,8 @@ std::vector<HistogramBar> SixteenthOctaveBars(const DurationStats& d) {
     return result;
 }
 
+}  // namespace
+
 void OpenFigure(TextOut& out) { PutText(out, "<figure>\n"); }
 
 void CloseFigure(TextOut& out, const std::string& caption) {
@@ -46,8 +48,6 @@ void CloseFigure(TextOut& out, const std::string& caption) {
     PutEscaped(out, caption);
     PutText(out, "</figcaption>\n</figure>\n");
 }
-
-}  // namespace
 
 void PutLiveListChart(TextOut& out, const BusStats& stats) {
     std::array<AddressCell, 128> cells{};

@@ -46,7 +46,7 @@ void PutSection(TextOut& out, const char* id, const char* heading) {
 
 }  // namespace
 
-void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats) {
+void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document) {
     PutText(out, "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Bus health report: ");
     PutEscaped(out, settings.CaptureName);
@@ -57,7 +57,6 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutText(out, "</style>\n</head>\n<body>\n<header>\n<h1>Bus health report: ");
     PutEscaped(out, settings.CaptureName);
     PutText(out, "</h1>\n");
-    const ReportDocument document = BuildReportDocument(stats);
     PutSummaryTable(out, settings, stats, document);
     PutText(out, "</header>\n<section id=\"live-list\">\n<h2>Live list</h2>\n");
     PutLiveListChart(out, stats);
@@ -72,6 +71,11 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutGapTable(out, document);
     PutSection(out, "stations", "Station table");
     PutStationTables(out, document);
+    PutSection(out, "dp-slaves", "DP slaves");
+    PutDpTimeline(out, stats);
+    PutDpTables(out, stats, document);
+    PutSection(out, "dp-events", "DP events");
+    PutDpEventTable(out, stats, document);
     PutSection(out, "errors", "Receive errors");
     PutErrorTable(out, document);
     PutText(out, "<p class=\"caption\">Times are the absolute time column (hh:mm:ss) and durations in "
@@ -80,10 +84,19 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
                  "value.</p>\n</section>\n</body>\n</html>\n");
 }
 
+void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats) {
+    PutHtmlReport(out, settings, stats, BuildReportDocument(stats));
+}
+
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats) {
+    return WriteHtmlReport(path, settings, stats, BuildReportDocument(stats));
+}
+
+Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats,
+                        const ReportDocument& document) {
     TextOut out;
     if (!OpenTextOutFile(out, path)) return ErrorText("Cannot create the HTML file %s", path.c_str());
-    PutHtmlReport(out, settings, stats);
+    PutHtmlReport(out, settings, stats, document);
     if (!CloseTextOut(out)) return ErrorText("Cannot write the HTML file %s", path.c_str());
     return Success();
 }

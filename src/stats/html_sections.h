@@ -1,6 +1,7 @@
 // The sections of the HTML report, each written by its own function: the
 // tables (html_tables.cpp), which show the figures of the report document,
-// and the charts built from the figures (html_charts.cpp). The page
+// the charts built from the figures (html_charts.cpp) and the DP slaves'
+// timeline, tables and events (html_dp.cpp). The page
 // skeleton (html_report.cpp) calls them in order.
 //
 // Every figure cell of a table carries the key path of its figure in the
@@ -29,5 +30,15 @@ void PutTrafficChart(TextOut& out, const BusStats& stats);
 void PutRotationCharts(TextOut& out, const BusStats& stats);
 void PutResponseChart(TextOut& out, const BusStats& stats);
 void PutGapChart(TextOut& out, const BusStats& stats);
+
+// The DP slaves (html_dp.cpp): the timeline, the slave and service tables,
+// the first events in words.
+void PutDpTimeline(TextOut& out, const BusStats& stats);
+void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& document);
+void PutDpEventTable(TextOut& out, const BusStats& stats, const ReportDocument& document);
+
+// A chart's <figure> and, after the chart, its caption and end.
+void OpenFigure(TextOut& out);
+void CloseFigure(TextOut& out, const std::string& caption);
 
 }  // namespace zelmot

@@ -63,8 +63,9 @@ void AppendCell(std::string& line, const ReportDocument& value) {
 
 }  // namespace
 
-std::string CsvReport(const BusStats& stats) {
-    const ReportDocument document = BuildReportDocument(stats);
+std::string CsvReport(const BusStats& stats) { return CsvReport(BuildReportDocument(stats)); }
+
+std::string CsvReport(const ReportDocument& document) {
     std::string out;
     for (const CsvColumn& column : kColumns) {
         if (!out.empty()) out += ',';

@@ -5,8 +5,10 @@
 //
 // A key path names one value: member names joined by dots, and
 // name{field=value} for the one element of the array name whose field holds
-// the integer value -- "capture.frames", "errors.by_bit.STSPAR",
-// "stations{address=5}.master.rotation_ns.p99", "gaps{from_bits=64}.count".
+// the integer value, and name[i] for element i (from 0) of the array name
+// -- "capture.frames", "errors.by_bit.STSPAR",
+// "stations{address=5}.master.rotation_ns.p99", "gaps{from_bits=64}.count",
+// "events[3].ns".
 // The HTML page writes these paths into its data-key attributes.
 #pragma once
 

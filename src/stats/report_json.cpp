@@ -2,6 +2,7 @@
 // order, times in integer nanoseconds (means fractional), figures that do
 // not exist as null.
 #include "stats/report_document.h"
+#include "stats/report_dp.h"
 #include "stats/report_formats.h"
 
 namespace zelmot {
@@ -70,6 +71,7 @@ Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud)
     j["error_frames"] = s.ErrorFrames;
     j["master"] = s.HasMaster ? MasterJson(s.Master) : Json(nullptr);
     j["slave"] = s.HasSlave ? SlaveJson(s.Slave, baud) : Json(nullptr);
+    j["dp"] = DpStationJson(s.Dp);
     return j;
 }
 
@@ -131,10 +133,14 @@ ReportDocument BuildReportDocument(const BusStats& stats) {
         gaps.push_back(Json{{"from_bits", GapBucketFromBits(b)}, {"to_bits", GapBucketToBits(b)}, {"count", stats.GapBuckets[b]}});
     doc["gaps"] = gaps;
     doc["rate"] = RateJson(stats.Rate);
+    doc["events"] = DpEventsJson(stats.Events);
+    doc["events_dropped"] = stats.Events.Dropped;
     doc["percentiles"] = "nearest rank from log-spaced buckets, within 1%";
     return doc;
 }
 
-std::string JsonReport(const BusStats& stats) { return BuildReportDocument(stats).dump(2) + "\n"; }
+std::string JsonReport(const ReportDocument& document) { return document.dump(2) + "\n"; }
+
+std::string JsonReport(const BusStats& stats) { return JsonReport(BuildReportDocument(stats)); }
 
 }  // namespace zelmot

@@ -24,19 +24,33 @@ const ReportDocument* SelectRow(const ReportDocument& rows, std::string_view fie
     return found;
 }
 
-// One piece of a path, "name" or "name{field=value}".
+// The whole of text as an integer.
+bool ReadInteger(std::string_view text, std::int64_t& value) {
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    return parsed.ec == std::errc{} && parsed.ptr == text.data() + text.size();
+}
+
+// The element at index of an array.
+const ReportDocument* ElementAt(const ReportDocument& rows, std::int64_t index) {
+    if (!rows.is_array() || index < 0 || static_cast<std::uint64_t>(index) >= rows.size()) return nullptr;
+    return &rows[static_cast<std::size_t>(index)];
+}
+
+// One piece of a path, "name", "name{field=value}" or "name[index]".
 const ReportDocument* FollowPiece(const ReportDocument& from, std::string_view piece) {
-    const std::size_t brace = piece.find('{');
-    const auto member = from.find(piece.substr(0, brace));
+    const std::size_t open = piece.find_first_of("{[");
+    const auto member = from.find(piece.substr(0, open));
     if (member == from.end()) return nullptr;
-    if (brace == std::string_view::npos) return &*member;
-    const std::size_t equals = piece.find('=', brace);
-    if (equals == std::string_view::npos || piece.back() != '}') return nullptr;
-    const std::string_view number = piece.substr(equals + 1, piece.size() - equals - 2);
+    if (open == std::string_view::npos) return &*member;
     std::int64_t wanted = 0;
-    const auto parsed = std::from_chars(number.data(), number.data() + number.size(), wanted);
-    if (parsed.ec != std::errc{} || parsed.ptr != number.data() + number.size()) return nullptr;
-    return SelectRow(*member, piece.substr(brace + 1, equals - brace - 1), wanted);
+    if (piece[open] == '[') {
+        if (piece.back() != ']' || !ReadInteger(piece.substr(open + 1, piece.size() - open - 2), wanted)) return nullptr;
+        return ElementAt(*member, wanted);
+    }
+    const std::size_t equals = piece.find('=', open);
+    if (equals == std::string_view::npos || piece.back() != '}') return nullptr;
+    if (!ReadInteger(piece.substr(equals + 1, piece.size() - equals - 2), wanted)) return nullptr;
+    return SelectRow(*member, piece.substr(open + 1, equals - open - 1), wanted);
 }
 
 }  // namespace

@@ -9,48 +9,22 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <optional>
 
 #include "stats/chart_axis.h"
 #include "stats/html_text.h"
-#include "stats/svg_writer.h"
+#include "stats/svg_marks.h"
 
 namespace zelmot {
 
 namespace {
 
-constexpr double kWidth = 960;
-constexpr double kLeft = 84;    // room for the y tick labels and unit
-constexpr double kRight = 36;  // room for the last tick label
+constexpr double kWidth = kChartWidth;
+constexpr double kLeft = kChartLeft;
+constexpr double kRight = kChartRight;
 constexpr int kMaxYTicks = 6;
-constexpr int kMaxXTicks = 10;
+constexpr int kMaxXTicks = kChartMaxXTicks;
 constexpr std::size_t kMaxMarkerLines = 40;
 
-struct PlotArea {
-    double Left = 0, Top = 0, Width = 0, Height = 0;
-    double Right() const { return Left + Width; }
-    double Bottom() const { return Top + Height; }
-};
-
-// The class and paint of a mark, written in this order.
-struct Look {
-    const char* Class = nullptr;
-    std::optional<Colour> Fill = std::nullopt;
-    std::optional<double> FillOpacity = std::nullopt;
-    std::optional<Colour> Stroke = std::nullopt;
-    std::optional<double> StrokeWidth = std::nullopt;
-    const char* Dash = nullptr;
-    std::optional<double> StrokeOpacity = std::nullopt;
-};
-
-constexpr Look kGridLine{.Class = "grid"};
-constexpr Look kAxisLine{.Class = "axis"};
-constexpr Look kTickText{.Class = "tick"};
-constexpr Look kUnitText{.Class = "unit"};
-constexpr Look kLegendText{.Class = "legend"};
-constexpr Look kMarkText{.Class = "mark"};
-constexpr Look kNoteText{.Class = "note"};
-constexpr Look kAlertText{.Class = "note alert"};
 constexpr Look kEventMark{.Fill = Colour::Purple};
 constexpr Look kEventLine{.Stroke = Colour::Purple, .StrokeWidth = 1.2, .Dash = "4 3", .StrokeOpacity = 0.8};
 constexpr Look kBar{.Fill = Colour::Sky, .Stroke = Colour::White, .StrokeWidth = 0.5};
@@ -70,120 +44,6 @@ Look SeriesAreaLook(Colour colour) { return {.Fill = colour, .FillOpacity = 0.18
 Look SeriesLineLook(Colour colour) { return {.Fill = Colour::None, .Stroke = colour, .StrokeWidth = 1.5}; }
 Look MarkerLineLook(Colour colour, const char* dash) { return {.Stroke = colour, .StrokeWidth = 2, .Dash = dash}; }
 Look LegendLineLook(Colour colour, const char* dash) { return {.Stroke = colour, .StrokeWidth = 3, .Dash = dash}; }
-
-constexpr SvgNumber Whole(double value) { return SvgNumber{value, 0}; }
-
-void PutLook(SvgWriter& svg, const Look& look) {
-    if (look.Class != nullptr) PutSvgAttribute(svg, "class", look.Class);
-    if (look.Fill) PutSvgAttribute(svg, "fill", ColourValue(*look.Fill));
-    if (look.FillOpacity) PutSvgAttribute(svg, "fill-opacity", *look.FillOpacity);
-    if (look.Stroke) PutSvgAttribute(svg, "stroke", ColourValue(*look.Stroke));
-    if (look.StrokeWidth) PutSvgAttribute(svg, "stroke-width", *look.StrokeWidth);
-    if (look.Dash != nullptr) PutSvgAttribute(svg, "stroke-dasharray", look.Dash);
-    if (look.StrokeOpacity) PutSvgAttribute(svg, "stroke-opacity", *look.StrokeOpacity);
-}
-
-void OpenChart(SvgWriter& svg, double height, const std::string& title) {
-    assert(svg.Open.empty());
-    OpenSvgElement(svg, "svg");
-    PutSvgAttribute(svg, "class", "chart");
-    PutSvgAttribute(svg, "xmlns", "http://www.w3.org/2000/svg");
-    PutSvgAttribute(svg, "viewBox", {"0 0 ", Whole(kWidth), " ", Whole(height)});
-    PutSvgAttribute(svg, "width", Whole(kWidth));
-    PutSvgAttribute(svg, "height", Whole(height));
-    PutSvgAttribute(svg, "role", "img");
-    OpenSvgElement(svg, "title");
-    PutSvgText(svg, title);
-    CloseSvgElement(svg);
-}
-
-void CloseChart(SvgWriter& svg) {
-    CloseSvgElement(svg);
-    assert(svg.Open.empty());  // every element of the chart closed
-}
-
-void PutLabel(SvgWriter& svg, double x, double y, const char* anchor, const Look& look, const std::string& text) {
-    OpenSvgElement(svg, "text");
-    PutSvgAttribute(svg, "x", Px(x));
-    PutSvgAttribute(svg, "y", Px(y));
-    PutSvgAttribute(svg, "text-anchor", anchor);
-    PutLook(svg, look);
-    PutSvgText(svg, text);
-    CloseSvgElement(svg);
-}
-
-void PutLineAt(SvgWriter& svg, SvgNumber x1, SvgNumber y1, SvgNumber x2, SvgNumber y2, const Look& look) {
-    OpenSvgElement(svg, "line");
-    PutSvgAttribute(svg, "x1", x1);
-    PutSvgAttribute(svg, "y1", y1);
-    PutSvgAttribute(svg, "x2", x2);
-    PutSvgAttribute(svg, "y2", y2);
-    PutLook(svg, look);
-    CloseSvgElement(svg);
-}
-
-void PutLine(SvgWriter& svg, double x1, double y1, double x2, double y2, const Look& look) {
-    PutLineAt(svg, Px(x1), Px(y1), Px(x2), Px(y2), look);
-}
-
-void PutRectAt(SvgWriter& svg, SvgNumber x, SvgNumber y, SvgNumber width, SvgNumber height, const Look& look) {
-    assert(width.Value >= 0 && height.Value >= 0);
-    OpenSvgElement(svg, "rect");
-    PutSvgAttribute(svg, "x", x);
-    PutSvgAttribute(svg, "y", y);
-    PutSvgAttribute(svg, "width", width);
-    PutSvgAttribute(svg, "height", height);
-    PutLook(svg, look);
-    CloseSvgElement(svg);
-}
-
-void PutRect(SvgWriter& svg, double x, double y, double width, double height, const Look& look) {
-    PutRectAt(svg, Px(x), Px(y), Px(width), Px(height), look);
-}
-
-template <typename PathData>
-void PutPathElement(SvgWriter& svg, PathData data, const Look& look) {
-    OpenSvgElement(svg, "path");
-    PutSvgAttribute(svg, "d", data);
-    PutLook(svg, look);
-    CloseSvgElement(svg);
-}
-
-void PutPath(SvgWriter& svg, std::initializer_list<SvgPiece> data, const Look& look) { PutPathElement(svg, data, look); }
-
-void PutPath(SvgWriter& svg, std::string_view data, const Look& look) { PutPathElement(svg, data, look); }
-
-void PutDot(SvgWriter& svg, SvgNumber x, SvgNumber y, const Look& look) {
-    OpenSvgElement(svg, "circle");
-    PutSvgAttribute(svg, "cx", x);
-    PutSvgAttribute(svg, "cy", y);
-    PutSvgAttribute(svg, "r", 5.0);
-    PutLook(svg, look);
-    CloseSvgElement(svg);
-}
-
-// A legend entry: a swatch drawn around (0, 0) between the two calls, then
-// its text; the end returns where the next entry starts.
-void OpenLegendEntry(SvgWriter& svg, double x, double y) {
-    OpenSvgElement(svg, "g");
-    PutSvgAttribute(svg, "transform", {"translate(", Px(x), " ", Px(y), ")"});
-}
-
-double CloseLegendEntry(SvgWriter& svg, double x, double y, const std::string& text) {
-    CloseSvgElement(svg);
-    PutLabel(svg, x + 22, y + 4, "start", kLegendText, text);
-    return x + 30 + 7.0 * static_cast<double>(text.size());
-}
-
-void PutLineSwatch(SvgWriter& svg, const Look& look) { PutLineAt(svg, Whole(0), Whole(0), Whole(16), Whole(0), look); }
-
-void PutBoxSwatch(SvgWriter& svg, double halfHeight, const Look& look) {
-    PutRectAt(svg, Whole(0), Whole(-halfHeight), Whole(16), Whole(2 * halfHeight), look);
-}
-
-void PutNoData(SvgWriter& svg, const PlotArea& area) {
-    PutLabel(svg, area.Left + area.Width / 2, area.Top + area.Height / 2, "middle", kNoteText, "no data");
-}
 
 [[maybe_unused]] bool IsValidScale(const AxisScale& scale) { return scale.Hi > scale.Lo && (!scale.Log || scale.Lo > 0); }
 
@@ -353,19 +213,10 @@ void PutTimeSeriesChart(TextOut& out, const TimeSeriesChart& chart) {
     }
     PutTimeSeriesPanels(svg, chart, xScale, PlotArea{kLeft, kTop, plotWidth, kPanelHeight}, kPanelGap);
 
-    // Time axis under the last panel: ticks at whole multiples of the step
-    // on the absolute clock.
+    // Time axis under the last panel.
     const double lastBottom =
         kTop + static_cast<double>(chart.Panels.size()) * (kPanelHeight + kPanelGap) - kPanelGap;
-    const std::int64_t stepNs = TimeTickStepSeconds(spanSeconds, kMaxXTicks) * 1000000000;
-    const std::int64_t endNs = chart.StartNs + static_cast<std::int64_t>(bins) * chart.BinNs;
-    std::int64_t tickNs = chart.StartNs >= 0 ? (chart.StartNs + stepNs - 1) / stepNs * stepNs : chart.StartNs;
-    for (; tickNs <= endNs; tickNs += stepNs) {
-        const double x = ToPixel(xScale, static_cast<double>(tickNs - chart.StartNs) / 1e9);
-        PutLine(svg, x, lastBottom, x, lastBottom + 5, kAxisLine);
-        PutLabel(svg, x, lastBottom + 18, "middle", kTickText, ClockText(tickNs, 0));
-    }
-    PutLabel(svg, kLeft + plotWidth / 2, lastBottom + 38, "middle", kUnitText, "absolute time (hh:mm:ss)");
+    PutClockAxis(svg, xScale, chart.StartNs, chart.StartNs + static_cast<std::int64_t>(bins) * chart.BinNs, lastBottom);
     CloseChart(svg);
 }
 
