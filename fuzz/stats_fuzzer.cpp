@@ -6,6 +6,7 @@
 // the window is settled exactly once, that the histograms count every frame,
 // that percentiles lie between minimum and maximum, and that the three
 // reports render.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,31 @@ namespace {
 using namespace zelmot;
 
 constexpr std::uint64_t kStampMask = (std::uint64_t{1} << 48) - 1;
+
+// The SAPs a DP frame is built for: the DP-V1 ones, then the DP services.
+constexpr std::uint8_t kDpSaps[] = {0, 49, 50, 51, 55, 56, 57, 58, 59, 60, 61, 62};
+
+// An SD2 frame: DA and SA from the input (a SAP pair when the address
+// extension bit is set), FC, the data, LE/LEr and the check sum right.
+std::string DpFrame(fuzz::ByteReader& in) {
+    std::uint8_t da = in.Byte(), sa = in.Byte(), fc = in.Byte(), saps = in.Byte();
+    std::string unit;
+    unit += static_cast<char>(da);
+    unit += static_cast<char>(sa);
+    unit += static_cast<char>(fc);
+    if ((saps & 0x80) != 0) {
+        unit[0] = static_cast<char>(da | 0x80);
+        unit[1] = static_cast<char>(sa | 0x80);
+        unit += static_cast<char>(kDpSaps[(saps & 0x7F) % std::size(kDpSaps)]);
+        unit += static_cast<char>(kDpSaps[in.Byte() % std::size(kDpSaps)]);
+    }
+    unit += in.Take(in.Byte() % 64);
+    std::uint8_t sum = 0;
+    for (char c : unit) sum = static_cast<std::uint8_t>(sum + static_cast<std::uint8_t>(c));
+    const auto le = static_cast<char>(unit.size());
+    return std::string{'\x68', le, le, '\x68'} + unit + static_cast<char>(sum) + '\x16';
+}
+
 
 [[noreturn]] void Breach(const char* what, std::uint64_t detail) {
     std::fprintf(stderr, "zelmot stats fuzz: %s (%llu)\n", what, static_cast<unsigned long long>(detail));
@@ -61,6 +87,33 @@ void CheckStats(const BusStats& s) {
     if (masterRequests != s.Requests || slaveRequests != s.Requests) Breach("requests lost between stations", s.Requests);
 }
 
+void CheckDp(const BusStats& s, bool inOrder) {
+    const DpEvents& events = s.Events;
+    if (events.Kept.size() > kDpEventsKept) Breach("more events kept than the bound", events.Kept.size());
+    std::array<DpState, kStationCount> state{};
+    for (std::size_t i = 0; i < events.Kept.size(); ++i) {
+        const DpEvent& e = events.Kept[i];
+        if (i > 0 && e.Ns < events.Kept[i - 1].Ns) Breach("events out of time order", i);
+        if (e.Address >= kStationCount) Breach("an event of no address", e.Address);
+        if (e.Kind == DpEventKind::Diag && e.DiagOffset + e.DiagSize > events.Bytes.size())
+            Breach("a diagnosis outside the kept bytes", i);
+        if (e.Kind != DpEventKind::State) continue;
+        if (e.From == e.To) Breach("a state change to the same state", i);
+        if (inOrder && e.From != state[e.Address]) Breach("a state change from another state", e.Address);
+        state[e.Address] = e.To;
+    }
+    for (std::size_t a = 0; a < kStationCount; ++a) {
+        const DpSlaveStats& dp = s.Stations[a].Dp;
+        if (!dp.Active && dp.State != DpState::None) Breach("a DP state without a DP request", a);
+        if (inOrder && events.Dropped == 0 && dp.State != state[a]) Breach("the state is not the last change's", a);
+        if (dp.DropOuts > dp.Entries + 1) Breach("more drop-outs than entries into data exchange", a);
+        if (dp.ExchangeAnswered > dp.ExchangeRequests || dp.DiagWaiting > dp.ExchangeAnswered)
+            Breach("more Data_Exchange answers than requests", a);
+        std::uint64_t negative = dp.Negative[0] + dp.Negative[1] + dp.Negative[2];
+        if (negative > s.Stations[a].Slave.Answered) Breach("more negative answers than answers", a);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -76,12 +129,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     std::vector<Input> frames;
     std::uint64_t stamp = in.Number(6);
+    bool inOrder = true;  // no stamp steps back: the events keep the order they happened in
     while (in.Left() > 0 && frames.size() < 4096) {
         std::uint8_t control = in.Byte();
         // Steps up to about 2^23 ticks forward, or back when the control byte says.
         std::uint64_t step = in.Number(3);
         stamp = ((control & 0x02) ? stamp - step : stamp + step) & kStampMask;
-        std::string bytes = in.Take(in.Byte());
+        std::string bytes = (control & 0x04) ? DpFrame(in) : in.Take(in.Byte());
+        inOrder = inOrder && (control & 0x02) == 0;
         Input next{(control & 0x01) != 0, CaptureFrame{}};
         std::copy(bytes.begin(), bytes.end(), next.Frame.Bytes.begin());
         next.Frame.Length = static_cast<std::uint8_t>(bytes.size());
@@ -117,12 +172,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FinishBusStats(collector, *stats);
     CheckStats(*stats);
+    CheckDp(*stats, inOrder);
 
     // The JSON document comes from the library's writer, which escapes and
     // closes what it writes; parsing it back would double the time per input.
     std::string json = JsonReport(*stats);
     if (json.empty() || json.front() != '{' || json.substr(json.size() - 2) != "}\n")
         Breach("the JSON report is not one object", json.size());
-    if (TextReport(*stats).empty() || CsvReport(*stats).empty()) Breach("an empty report", 0);
+    if (TextReport(*stats).empty() || CsvReport(*stats).empty() || EventsReport(*stats).empty())
+        Breach("an empty report", 0);
     return 0;
 }
