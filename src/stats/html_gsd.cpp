@@ -14,9 +14,11 @@ void PutGsdTable(TextOut& out, const BusStats& stats, const ReportDocument& docu
     if (!matches.Given) return;
     PutText(out, "<h3>DP slaves by their GSD files</h3>\n");
     std::string unmatched;
+    bool slaves = false;
     bool any = false;
     for (const ReportRow& row : ReportRows(document, "stations", "address")) {
         if (FigureAt(row, "dp").is_null()) continue;
+        slaves = true;
         const std::size_t address = FigureAt(row, "address").get<std::size_t>();
         assert(address < kStationCount);
         const GsdSlaveMatch& match = matches.Slaves[address];
@@ -46,7 +48,9 @@ void PutGsdTable(TextOut& out, const BusStats& stats, const ReportDocument& docu
                      "baud, counted from the response-time buckets as the percentiles are.</p>\n");
     PutText(out, "<p>");
     PutEscaped(out, std::to_string(matches.DevicesRead) + " devices read from GSD files; " +
-                        (unmatched.empty() ? "every DP slave matched." : "no GSD file for slave " + unmatched + "."));
+                        (!slaves             ? "no DP slave."
+                         : unmatched.empty() ? "every DP slave matched."
+                                             : "no GSD file for slave " + unmatched + "."));
     PutText(out, "</p>\n");
 }
 

@@ -134,9 +134,11 @@ std::string GsdSlavesSection(const BusStats& stats, const GsdMatches& matches) {
     if (!matches.Given) return {};
     std::string text = "DP slaves by their GSD files (" + Plural(matches.DevicesRead, "device", "devices") + " read)\n";
     std::string unmatched;
+    bool any = false;
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const StationStats& station = stats.Stations[a];
         if (!station.Listed || !station.Dp.Active) continue;
+        any = true;
         const GsdSlaveMatch& match = matches.Slaves[a];
         if (match.Device == nullptr) {
             const std::optional<std::uint16_t> ident = SlaveIdent(station.Dp);
@@ -146,6 +148,7 @@ std::string GsdSlavesSection(const BusStats& stats, const GsdMatches& matches) {
         }
         text += "  slave " + std::to_string(a) + ": " + GsdDeviceName(match) + SlaveLines(match, station, stats.Baud);
     }
+    if (!any) text += "  no DP slave\n";
     if (!unmatched.empty()) text += "  no GSD file for " + unmatched + "\n";
     return text;
 }
