@@ -66,6 +66,8 @@ const GsdModule* GsdSlotModule(const GsdSlaveMatch& match, std::size_t slot) {
 
 std::vector<GsdDiagText> GsdBlockTexts(const GsdSlaveMatch& match, const dp::DiagBlock& block) {
     assert(match.Device != nullptr && block.Offset >= dp::kDiagHeaderSize);
+    // A DP-V1 status or alarm block has a layout of its own.
+    if (block.Kind != dp::DiagBlockKind::Device) return {};
     // The block's bytes at their place in the extended diagnosis, zeros before.
     const std::size_t before = block.Offset - dp::kDiagHeaderSize;
     std::vector<std::uint8_t> extended(before, 0);

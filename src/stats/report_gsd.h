@@ -59,9 +59,9 @@ std::uint64_t SlowAnswerCount(const DurationStats& response, std::uint16_t limit
 // The module in a slot (a diagnosis' module number), or null.
 const GsdModule* GsdSlotModule(const GsdSlaveMatch& match, std::size_t slot);
 
-// The unit diagnosis texts that apply to a device-related block: those
-// whose bits begin inside it, bits counted from the first byte after the
-// six standard ones.
+// The unit diagnosis texts that apply to a device-related block of a DP-V0
+// slave: those whose bits begin inside it, bits counted from the first
+// byte after the six standard ones; none for DP-V1 status and alarms.
 std::vector<GsdDiagText> GsdBlockTexts(const GsdSlaveMatch& match, const dp::DiagBlock& block);
 
 // What a slot holds: "'16 bytes in' (16/0 bytes)", "empty slot",
@@ -98,7 +98,7 @@ std::string GsdEventWords(const DpEvents& events, const DpEvent& event, const Gs
 
 // The device's notes on a diagnosis block: "gsd_modules" beside an
 // identifier block's modules, "gsd_module" and "gsd_error_text" in a
-// channel block, "gsd_texts" in a device-related block; empty without a
+// channel block, "gsd_texts" in a DP-V0 device block; empty without a
 // device.
 DiagBlockNotes GsdBlockNotes(const GsdSlaveMatch& match);
 

@@ -71,9 +71,9 @@ DiagBlockNotes GsdBlockNotes(const GsdSlaveMatch& match) {
         switch (block.Kind) {
             case dp::DiagBlockKind::Identifier: NoteIdentifierBlock(match, block, json); break;
             case dp::DiagBlockKind::Channel: NoteChannelBlock(match, block, json); break;
-            case dp::DiagBlockKind::Device:
+            case dp::DiagBlockKind::Device: NoteDeviceBlock(match, block, json); break;
             case dp::DiagBlockKind::Status:
-            case dp::DiagBlockKind::Alarm: NoteDeviceBlock(match, block, json); break;
+            case dp::DiagBlockKind::Alarm:
             case dp::DiagBlockKind::Undecoded:
             case dp::DiagBlockKind::None: break;
         }

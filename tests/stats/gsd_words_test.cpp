@@ -1,6 +1,6 @@
 // A slave's device file in the report's words: diagnoses named by module
-// slot, Channel_Diag and unit diagnosis texts attached to the block their
-// bits lie in, the module split of a configuration, and the count of
+// slot, Channel_Diag and unit diagnosis texts attached to the device block
+// their bits lie in, the module split of a configuration, and the count of
 // answers slower than MaxTsdr read from the response-time buckets.
 #include <gtest/gtest.h>
 
@@ -45,6 +45,7 @@ TEST(GsdWords, DiagnosisBlocksTakeTheDeviceNames) {
         const char* Name;
         std::vector<std::uint8_t> Ext;
         const char* Words;  // after "Ext_Diag, WD_On; "
+        bool Dpv1 = false;
     };
     const Case cases[] = {
         {"identifier", {0x42, 0x05}, "identifier: module 0 '8 DI 24V', module 2 '8 DI 24V'"},
@@ -55,11 +56,13 @@ TEST(GsdWords, DiagnosisBlocksTakeTheDeviceNames) {
         {"area value named", {0x03, 0x00, 0x01}, "device block 030001: Internal error"},
         {"bits by place", {0x42, 0x01, 0x03, 0x01, 0x00}, "identifier: module 0 '8 DI 24V'; device block 030100: bits 16-18 = 3"},
         {"nothing applies", {0x03, 0x00, 0x00}, "device block 030000"},
+        {"DP-V1 alarm: no unit texts", {0x05, 0x01, 0x03, 0x01, 0x07}, "diagnosis alarm slot 3 appears, sequence 0",
+         true},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> diag = standard;
         diag.insert(diag.end(), c.Ext.begin(), c.Ext.end());
-        EXPECT_EQ(DiagWords(diag, false, GsdDiagNames(slave.Match)), std::string("Ext_Diag, WD_On; ") + c.Words)
+        EXPECT_EQ(DiagWords(diag, c.Dpv1, GsdDiagNames(slave.Match)), std::string("Ext_Diag, WD_On; ") + c.Words)
             << c.Name;
     }
 }
