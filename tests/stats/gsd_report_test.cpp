@@ -111,7 +111,8 @@ TEST(GsdReport, TheDefaultRunsSlavesAreNamedByTheirDeviceFiles) {
     // Without device files nothing names a device.
     test::StatsRun plain = test::RunStats({capture, "NumMin=all", "Format=json"}, dir);
     ASSERT_EQ(plain.Status, 0) << plain.Err;
-    for (const Json& station : Json::parse(plain.Out)["stations"]) EXPECT_TRUE(station["gsd"].is_null());
+    const Json plainDoc = Json::parse(plain.Out);
+    for (const Json& station : plainDoc["stations"]) EXPECT_TRUE(station["gsd"].is_null());
     test::StatsRun plainText = test::RunStats({capture, "NumMin=all"}, dir);
     EXPECT_FALSE(Holds(plainText.Out, "GSD"));
 }
