@@ -21,8 +21,14 @@ std::string IdentText(std::uint16_t ident) {
     return text;
 }
 
-// Keeps a read device unless its ident is missing or taken.
+// Keeps a read device unless its ident is missing or taken, or the library
+// is full.
 void AddDevice(GsdLibrary& library, GsdDevice&& device) {
+    if (library.Devices.size() == kGsdMaxDevices) {
+        AddGsdWarning(library.Warnings, device.SourceName + ": more than " + std::to_string(kGsdMaxDevices) +
+                                            " devices: not used");
+        return;
+    }
     if (!device.IdentNumber) {
         AddGsdWarning(library.Warnings, device.SourceName + ": no Ident_Number: not used");
         return;
@@ -71,6 +77,10 @@ bool IsGsdFileName(std::string_view name) {
 
 Outcome ReadGsdLibrary(const std::string& path, GsdLibrary& library) {
     library = GsdLibrary{};
+    return AddGsdLibrary(path, library);
+}
+
+Outcome AddGsdLibrary(const std::string& path, GsdLibrary& library) {
     std::error_code error;
     if (!fs::is_directory(path, error)) {
         GsdDevice device;

@@ -24,11 +24,15 @@ struct GsdLibrary {
 // .gsg, ...), letters compared without regard to case.
 bool IsGsdFileName(std::string_view name);
 
-// Resets library and reads path: a device file, or a folder whose device
-// files (by name, not in subfolders) are read in name order. A device whose
-// Ident_Number was read before, or that has none, is not used (a warning).
-// Fails when path cannot be read, when a file given by name is no device
-// file, or when a folder holds no device file.
+// Reads path into library, after the devices it holds: a device file, or a
+// folder whose device files (by name, not in subfolders) are read in name
+// order. A device whose Ident_Number was read before, or that has none, is
+// not used (a warning). Fails when path cannot be read, when a file given
+// by name is no device file, or when a folder holds no device file; the
+// library keeps what it held then.
+Outcome AddGsdLibrary(const std::string& path, GsdLibrary& library);
+
+// Resets library and reads path as AddGsdLibrary does.
 Outcome ReadGsdLibrary(const std::string& path, GsdLibrary& library);
 
 // The device with this Ident_Number, or null.

@@ -53,11 +53,26 @@ std::string NameOr(const dp::NameTable& table, unsigned value, const char* what)
     return name.empty() ? what + Number(value) : std::string(name);
 }
 
-std::string ModuleList(dp::Bytes bits) {
+// A part of DiagNames asked, or "" when it is empty.
+template <typename Part, typename Value>
+std::string Ask(const Part& part, Value value) {
+    return part ? part(value) : std::string();
+}
+
+// Module m, with its name in quotes when names know it.
+std::string ModuleWords(std::size_t m, const DiagNames& names) {
+    const std::string name = Ask(names.Module, m);
+    return Number(static_cast<unsigned>(m)) + (name.empty() ? "" : " '" + name + "'");
+}
+
+// "modules 1 3", or with names "module 1 'a', module 3 'b'".
+std::string ModuleList(dp::Bytes bits, const DiagNames& names) {
     std::string text;
+    const char* separator = names.Module ? ", module " : " ";
     for (std::size_t m = dp::NextFlaggedModule(bits, 0); m != dp::kNoModule; m = dp::NextFlaggedModule(bits, m + 1))
-        text += (text.empty() ? "" : " ") + Number(static_cast<unsigned>(m));
-    return text.empty() ? "no module" : "modules " + text;
+        text += (text.empty() ? "" : separator) + ModuleWords(m, names);
+    if (text.empty()) return "no module";
+    return (names.Module ? "module " : "modules ") + text;
 }
 
 std::string ModuleStates(dp::Bytes states) {
@@ -68,14 +83,19 @@ std::string ModuleStates(dp::Bytes states) {
     return text;
 }
 
-std::string BlockWords(const dp::DiagBlock& block) {
+std::string ChannelErrorWords(std::uint8_t error, const DiagNames& names) {
+    const std::string text = Ask(names.ChannelError, error);
+    return text.empty() ? NameOr(dp::kChannelErrorNames, error, "error ") : text;
+}
+
+std::string BlockOwnWords(const dp::DiagBlock& block, const DiagNames& names) {
     switch (block.Kind) {
         case dp::DiagBlockKind::Identifier:
-            return "identifier: " + ModuleList(block.Content);
+            return "identifier: " + ModuleList(block.Content, names);
         case dp::DiagBlockKind::Channel:
-            return "module " + Number(block.Module) + " channel " + Number(block.Channel) + " " +
+            return "module " + ModuleWords(block.Module, names) + " channel " + Number(block.Channel) + " " +
                    NameOr(dp::kDirectionNames, static_cast<unsigned>(block.Dir), "direction ") + ": " +
-                   NameOr(dp::kChannelErrorNames, block.Error, "error ");
+                   ChannelErrorWords(block.Error, names);
         case dp::DiagBlockKind::Status: {
             std::string text = NameOr(dp::kStatusTypeNames, block.Type, "status type ") + " slot " +
                                Number(block.Slot) + " " +
@@ -97,8 +117,21 @@ std::string BlockWords(const dp::DiagBlock& block) {
     return {};
 }
 
-std::string StationWords(const DpEvent& event) {
-    return (event.Kind == DpEventKind::GlobalControl ? "master " : "slave ") + Number(event.Address) + ": ";
+bool IsDeviceRelated(dp::DiagBlockKind kind) {
+    return kind == dp::DiagBlockKind::Device || kind == dp::DiagBlockKind::Status || kind == dp::DiagBlockKind::Alarm;
+}
+
+// The block's words, and after a device-related one the texts names give.
+std::string BlockWords(const dp::DiagBlock& block, const DiagNames& names) {
+    std::string text = BlockOwnWords(block, names);
+    if (!IsDeviceRelated(block.Kind)) return text;
+    const std::string device = Ask(names.Device, block);
+    return device.empty() ? text : text + ": " + device;
+}
+
+std::string StationWords(const DpEvent& event, std::string_view slaveName) {
+    if (event.Kind == DpEventKind::GlobalControl) return "master " + Number(event.Address) + ": ";
+    return "slave " + Number(event.Address) + (slaveName.empty() ? "" : " (" + std::string(slaveName) + ")") + ": ";
 }
 
 std::string StateWords(DpState state) {
@@ -148,7 +181,7 @@ std::string HexText(dp::Bytes bytes) {
     return text;
 }
 
-std::string DiagWords(dp::Bytes diag, bool dpv1) {
+std::string DiagWords(dp::Bytes diag, bool dpv1, const DiagNames& names) {
     const dp::SlaveDiag standard = dp::DecodeSlaveDiag(diag);
     std::string text;
     for (const StatusByte& status : StatusBytes(standard)) {
@@ -159,19 +192,20 @@ std::string DiagWords(dp::Bytes diag, bool dpv1) {
     if (standard.Cut) return text + "; cut after " + Number(static_cast<unsigned>(diag.size())) + " bytes";
     for (std::size_t at = dp::kDiagHeaderSize; at < diag.size();) {
         const dp::DiagBlock block = dp::DecodeDiagBlock(diag, at, dpv1);
-        text += "; " + BlockWords(block);
+        text += "; " + BlockWords(block, names);
         at = block.Next;
     }
     return text;
 }
 
-std::string DpEventWords(const DpEvents& events, const DpEvent& event) {
-    std::string text = StationWords(event);
+std::string DpEventWords(const DpEvents& events, const DpEvent& event, const DiagNames& names,
+                         std::string_view slaveName) {
+    std::string text = StationWords(event, slaveName);
     switch (event.Kind) {
         case DpEventKind::State:
             return text + StateWords(event.From) + " -> " + StateWords(event.To);
         case DpEventKind::Diag:
-            return text + DiagWords(EventDiagBytes(events, event), event.Dpv1);
+            return text + DiagWords(EventDiagBytes(events, event), event.Dpv1, names);
         case DpEventKind::IdentMismatch:
             return text + "Set_Prm ident " + IdentText(event.PrmIdent) + " differs from the Slave_Diag ident " +
                    IdentText(event.DiagIdent);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -51,12 +52,25 @@ std::string ByteText(std::uint8_t byte);
 // Bytes as plain hex without blanks, lower case: "020500ff82c1".
 std::string HexText(dp::Bytes bytes);
 
+// What a description of the slave adds to its diagnosis in words; each
+// part may be empty, and each gives "" where it knows nothing: the name of
+// module m ("8 DI 24V", quoted after the module's number), the text of a
+// channel error type (before the decoders' name of it), and the texts that
+// apply to a device-related block (after its words).
+struct DiagNames {
+    std::function<std::string(std::size_t module)> Module;
+    std::function<std::string(std::uint8_t errorType)> ChannelError;
+    std::function<std::string(const dp::DiagBlock& block)> Device;
+};
+
 // A Slave_Diag response's data unit in words: the status bits, then each
 // block of the extended diagnosis, "; " between them. dpv1: device blocks
 // are DP-V1 status and alarm blocks.
-std::string DiagWords(dp::Bytes diag, bool dpv1);
+std::string DiagWords(dp::Bytes diag, bool dpv1, const DiagNames& names = {});
 
-// An event in words, after its station: "slave 7: ...", "master 1: ...".
-std::string DpEventWords(const DpEvents& events, const DpEvent& event);
+// An event in words, after its station: "slave 7: ...", "master 1: ...";
+// slaveName, when not empty, follows a slave's address in parentheses.
+std::string DpEventWords(const DpEvents& events, const DpEvent& event, const DiagNames& names = {},
+                         std::string_view slaveName = {});
 
 }  // namespace zelmot

@@ -114,7 +114,7 @@ void PutDpTimeline(TextOut& out, const BusStats& stats) {
     CloseFigure(out, caption);
 }
 
-void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& document) {
+void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches) {
     const std::vector<ReportRow> rows = DpRows(document);
     if (rows.empty()) return;
     PutText(out, "<h3>DP slaves</h3>\n<table class=\"figures\">\n");
@@ -128,7 +128,8 @@ void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& docu
         for (const char* figure : {"dp.master", "dp.state", "dp.entries", "dp.drop_outs", "dp.prm.watchdog_ms",
                                    "dp.cfg.in_bytes", "dp.cfg.out_bytes"})
             PutFigureCell(out, row, figure);
-        PutTextCell(out, slave.Diag.Seen ? DiagWords(BytesOf(slave.Diag.Last), slave.Diag.Dpv1) : "");
+        const GsdSlaveMatch& match = matches.Slaves[FigureAt(row, "address").get<std::size_t>()];
+        PutTextCell(out, slave.Diag.Seen ? DiagWords(BytesOf(slave.Diag.Last), slave.Diag.Dpv1, GsdDiagNames(match)) : "");
         PutText(out, "</tr>\n");
     }
     PutText(out, "</tbody>\n</table>\n<h3>DP services</h3>\n<table class=\"figures\">\n");
@@ -149,7 +150,8 @@ void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& docu
                  "the master polls it.</p>\n");
 }
 
-void PutDpEventTable(TextOut& out, const BusStats& stats, const ReportDocument& document) {
+void PutDpEventTable(TextOut& out, const BusStats& stats, const ReportDocument& document,
+                     const GsdMatches& matches) {
     const DpEvents& events = stats.Events;
     if (events.Kept.empty()) {
         PutText(out, "<p>No DP event.</p>\n");
@@ -167,7 +169,7 @@ void PutDpEventTable(TextOut& out, const BusStats& stats, const ReportDocument& 
         PutFigureCell(out, row, "ns", CellUnit::Clock);
         PutFigureCell(out, row, "address");
         PutFigureCell(out, row, "kind");
-        PutTextCell(out, DpEventWords(events, events.Kept[i]));
+        PutTextCell(out, GsdEventWords(events, events.Kept[i], matches));
         PutText(out, "</tr>\n");
     }
     PutText(out, "</tbody>\n</table>\n");

@@ -46,7 +46,8 @@ void PutSection(TextOut& out, const char* id, const char* heading) {
 
 }  // namespace
 
-void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document) {
+void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document,
+                   const GsdMatches& matches) {
     PutText(out, "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Bus health report: ");
     PutEscaped(out, settings.CaptureName);
@@ -73,9 +74,10 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutStationTables(out, document);
     PutSection(out, "dp-slaves", "DP slaves");
     PutDpTimeline(out, stats);
-    PutDpTables(out, stats, document);
+    PutDpTables(out, stats, document, matches);
+    PutGsdTable(out, stats, document, matches);
     PutSection(out, "dp-events", "DP events");
-    PutDpEventTable(out, stats, document);
+    PutDpEventTable(out, stats, document, matches);
     PutSection(out, "errors", "Receive errors");
     PutErrorTable(out, document);
     PutText(out, "<p class=\"caption\">Times are the absolute time column (hh:mm:ss) and durations in "
@@ -85,18 +87,18 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
 }
 
 void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats) {
-    PutHtmlReport(out, settings, stats, BuildReportDocument(stats));
+    PutHtmlReport(out, settings, stats, BuildReportDocument(stats), GsdMatches{});
 }
 
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats) {
-    return WriteHtmlReport(path, settings, stats, BuildReportDocument(stats));
+    return WriteHtmlReport(path, settings, stats, BuildReportDocument(stats), GsdMatches{});
 }
 
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats,
-                        const ReportDocument& document) {
+                        const ReportDocument& document, const GsdMatches& matches) {
     TextOut out;
     if (!OpenTextOutFile(out, path)) return ErrorText("Cannot create the HTML file %s", path.c_str());
-    PutHtmlReport(out, settings, stats, document);
+    PutHtmlReport(out, settings, stats, document, matches);
     if (!CloseTextOut(out)) return ErrorText("Cannot write the HTML file %s", path.c_str());
     return Success();
 }

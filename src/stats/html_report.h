@@ -11,18 +11,21 @@
 #include "run/command_line.h"
 #include "stats/bus_stats.h"
 #include "stats/report_document.h"
+#include "stats/report_gsd.h"
 
 namespace zelmot {
 
 // Writes the page into out; its tables read the figures from document,
-// the report document of stats (built here when none is handed in).
-void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document);
+// the report document of stats and matches (the slaves' device files,
+// report_gsd.h). Without them both are built here, without device files.
+void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document,
+                   const GsdMatches& matches);
 void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats);
 
 // Creates (or empties) the file at path and writes the page into it;
 // the message names the file when it cannot be written.
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats,
-                        const ReportDocument& document);
+                        const ReportDocument& document, const GsdMatches& matches);
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats);
 
 }  // namespace zelmot

@@ -1,7 +1,8 @@
 // The sections of the HTML report, each written by its own function: the
 // tables (html_tables.cpp), which show the figures of the report document,
 // the charts built from the figures (html_charts.cpp) and the DP slaves'
-// timeline, tables and events (html_dp.cpp). The page
+// timeline, tables and events (html_dp.cpp) and their device files
+// (html_gsd.cpp). The page
 // skeleton (html_report.cpp) calls them in order.
 //
 // Every figure cell of a table carries the key path of its figure in the
@@ -17,6 +18,7 @@
 #include "run/command_line.h"
 #include "stats/bus_stats.h"
 #include "stats/report_document.h"
+#include "stats/report_gsd.h"
 
 namespace zelmot {
 
@@ -33,9 +35,14 @@ void PutGapChart(TextOut& out, const BusStats& stats);
 
 // The DP slaves (html_dp.cpp): the timeline, the slave and service tables,
 // the first events in words.
+// Diagnoses and events take the names of the slaves' device files.
 void PutDpTimeline(TextOut& out, const BusStats& stats);
-void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& document);
-void PutDpEventTable(TextOut& out, const BusStats& stats, const ReportDocument& document);
+void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches);
+void PutDpEventTable(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches);
+
+// The DP slaves' device files (html_gsd.cpp): a table of the slaves whose
+// device a file names; nothing without Gsd= words.
+void PutGsdTable(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches);
 
 // A chart's <figure> and, after the chart, its caption and end.
 void OpenFigure(TextOut& out);

@@ -24,6 +24,11 @@ namespace zelmot {
 
 using ReportDocument = nlohmann::ordered_json;
 
+struct GsdMatches;
+
+// matches: the run's slaves matched to their device files (report_gsd.h);
+// without them every station's "gsd" is null.
+ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches);
 ReportDocument BuildReportDocument(const BusStats& stats);
 
 // The value at keyPath below from; a null met on the way (a figure that does

@@ -3,18 +3,30 @@
 // table and "Events" section of the text report (report_dp_text.cpp).
 #pragma once
 
+#include <functional>
+#include <span>
 #include <string>
+
+#include "dp/dp_diag.h"
 
 #include "stats/bus_stats.h"
 #include "stats/report_document.h"
 
 namespace zelmot {
 
-// Null for a station that got no DP request.
-ReportDocument DpStationJson(const DpSlaveStats& slave);
-ReportDocument DpEventsJson(const DpEvents& events);
+// Adds what a description of the slave tells of one block of its
+// diagnosis to the block's object; empty: nothing.
+using DiagBlockNotes = std::function<void(const dp::DiagBlock& block, ReportDocument& json)>;
 
-std::string DpSlavesSection(const BusStats& stats);
-std::string DpEventsSection(const BusStats& stats);
+// Null for a station that got no DP request.
+ReportDocument DpStationJson(const DpSlaveStats& slave, const DiagBlockNotes& notes = {});
+// notesByAddress: empty, or the notes of each station by its address.
+ReportDocument DpEventsJson(const DpEvents& events, std::span<const DiagBlockNotes> notesByAddress = {});
+
+// matches: the slaves' device files (report_gsd.h), whose names the
+// diagnoses and events then take.
+struct GsdMatches;
+std::string DpSlavesSection(const BusStats& stats, const GsdMatches& matches);
+std::string DpEventsSection(const BusStats& stats, const GsdMatches& matches);
 
 }  // namespace zelmot

@@ -5,6 +5,7 @@
 #include "stats/dp_words.h"
 #include "stats/html_text.h"
 #include "stats/report_formats.h"
+#include "stats/report_gsd.h"
 
 namespace zelmot {
 namespace {
@@ -25,12 +26,14 @@ void AppendField(std::string& line, const std::string& text) {
 
 }  // namespace
 
-std::string EventsReport(const BusStats& stats) {
+std::string EventsReport(const BusStats& stats) { return EventsReport(stats, GsdMatches{}); }
+
+std::string EventsReport(const BusStats& stats, const GsdMatches& matches) {
     std::string out = "time_ns,time,address,kind,text\n";
     for (const DpEvent& event : stats.Events.Kept) {
         out += std::to_string(event.Ns) + "," + ClockText(event.Ns, 9) + "," + std::to_string(event.Address) + "," +
                std::string(DpEventName(event.Kind)) + ",";
-        AppendField(out, DpEventWords(stats.Events, event));
+        AppendField(out, GsdEventWords(stats.Events, event, matches));
         out += '\n';
     }
     return out;

@@ -94,7 +94,7 @@ Json BlockJson(const dp::DiagBlock& block) {
 
 // The status bits and the blocks; a diagnosis cut inside its six standard
 // bytes is one undecoded block, cut.
-void PutDiagContent(Json& j, dp::Bytes diag, bool dpv1) {
+void PutDiagContent(Json& j, dp::Bytes diag, bool dpv1, const DiagBlockNotes& notes) {
     const dp::SlaveDiag standard = dp::DecodeSlaveDiag(diag);
     Json bits = Json::array();
     for (const StatusByte& status : StatusBytes(standard))
@@ -104,18 +104,20 @@ void PutDiagContent(Json& j, dp::Bytes diag, bool dpv1) {
     if (standard.Cut) ext.push_back(Json{{"type", "undecoded"}, {"cut", true}, {"hex", HexText(diag)}});
     for (std::size_t at = dp::kDiagHeaderSize; at < diag.size();) {
         const dp::DiagBlock block = dp::DecodeDiagBlock(diag, at, dpv1);
-        ext.push_back(BlockJson(block));
+        Json blockJson = BlockJson(block);
+        if (notes) notes(block, blockJson);
+        ext.push_back(std::move(blockJson));
         at = block.Next;
     }
     j["ext"] = ext;
 }
 
-Json LastDiagJson(const DpDiagFigures& diag) {
+Json LastDiagJson(const DpDiagFigures& diag, const DiagBlockNotes& notes) {
     if (!diag.Seen) return nullptr;
     const dp::Bytes bytes = BytesOf(diag.Last);
     const bool whole = bytes.size() >= dp::kDiagHeaderSize;
     Json j;
-    PutDiagContent(j, bytes, diag.Dpv1);
+    PutDiagContent(j, bytes, diag.Dpv1, notes);
     j["master"] = whole && bytes[3] != dp::kNoMaster ? Json(bytes[3]) : Json(nullptr);
     j["ident"] = whole ? Json(dp::BigEndianAt(bytes, 4)) : Json(nullptr);
     j["hex"] = HexText(bytes);
@@ -184,7 +186,7 @@ Json CfgJson(const DpCommandFigures& figures) {
     return j;
 }
 
-Json EventJson(const DpEvents& events, const DpEvent& event) {
+Json EventJson(const DpEvents& events, const DpEvent& event, const DiagBlockNotes& notes) {
     Json j;
     j["ns"] = event.Ns;
     j["address"] = event.Address;
@@ -195,7 +197,7 @@ Json EventJson(const DpEvents& events, const DpEvent& event) {
             j["to"] = NameJson(kDpStateNames, static_cast<unsigned>(event.To));
             break;
         case DpEventKind::Diag:
-            PutDiagContent(j, EventDiagBytes(events, event), event.Dpv1);
+            PutDiagContent(j, EventDiagBytes(events, event), event.Dpv1, notes);
             break;
         case DpEventKind::IdentMismatch:
             j["prm_ident"] = event.PrmIdent;
@@ -225,7 +227,7 @@ Json EventJson(const DpEvents& events, const DpEvent& event) {
 
 }  // namespace
 
-ReportDocument DpStationJson(const DpSlaveStats& s) {
+ReportDocument DpStationJson(const DpSlaveStats& s, const DiagBlockNotes& notes) {
     if (!s.Active) return nullptr;
     Json j;
     j["ident"] = s.HasIdent ? Json(s.Ident) : Json(nullptr);
@@ -239,7 +241,7 @@ ReportDocument DpStationJson(const DpSlaveStats& s) {
                               {"diag_waiting", s.DiagWaiting}};
     j["diag"] = Json{{"responses", s.Diag.Responses},
                      {"last_ns", s.Diag.Seen ? Json(s.Diag.LastNs) : Json(nullptr)},
-                     {"last", LastDiagJson(s.Diag)}};
+                     {"last", LastDiagJson(s.Diag, notes)}};
     Json negative;
     for (std::size_t i = 0; i < kNegativeKinds; ++i)
         negative[std::string(NegativeKey(static_cast<dp::Negative>(i + 1)))] = s.Negative[i];
@@ -248,9 +250,13 @@ ReportDocument DpStationJson(const DpSlaveStats& s) {
     return j;
 }
 
-ReportDocument DpEventsJson(const DpEvents& events) {
+ReportDocument DpEventsJson(const DpEvents& events, std::span<const DiagBlockNotes> notesByAddress) {
+    const DiagBlockNotes none;
     Json list = Json::array();
-    for (const DpEvent& event : events.Kept) list.push_back(EventJson(events, event));
+    for (const DpEvent& event : events.Kept) {
+        const bool noted = event.Address < notesByAddress.size();
+        list.push_back(EventJson(events, event, noted ? notesByAddress[event.Address] : none));
+    }
     return list;
 }
 

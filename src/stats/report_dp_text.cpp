@@ -8,6 +8,7 @@
 #include "stats/dp_words.h"
 #include "stats/html_text.h"
 #include "stats/report_dp.h"
+#include "stats/report_gsd.h"
 #include "stats/text_table.h"
 
 namespace zelmot {
@@ -48,7 +49,7 @@ std::string StateCell(DpState state) {
 
 }  // namespace
 
-std::string DpSlavesSection(const BusStats& stats) {
+std::string DpSlavesSection(const BusStats& stats, const GsdMatches& matches) {
     TextTable t;
     t.TextColumns = {3, 7, 8};
     AddRow(t, {"Addr", "Ident", "Master", "State", "Entries", "Drop-outs", "Watchdog (ms)", "Modules (in/out bytes)",
@@ -59,19 +60,20 @@ std::string DpSlavesSection(const BusStats& stats) {
         if (!st.Listed || !s.Active) continue;
         AddRow(t, {std::to_string(a), s.HasIdent ? IdentText(s.Ident) : "-", MasterCell(s), StateCell(s.State),
                    std::to_string(s.Entries), std::to_string(s.DropOuts), WatchdogCell(s), ModulesCell(s),
-                   s.Diag.Seen ? DiagWords(BytesOf(s.Diag.Last), s.Diag.Dpv1) : "-"});
+                   s.Diag.Seen ? DiagWords(BytesOf(s.Diag.Last), s.Diag.Dpv1, GsdDiagNames(matches.Slaves[a])) : "-"});
     }
     if (t.Rows.size() == 1) return "DP slaves: none\n";
     return "DP slaves (state, ident and master of the last diagnosis)\n" + RenderTable(t);
 }
 
-std::string DpEventsSection(const BusStats& stats) {
+std::string DpEventsSection(const BusStats& stats, const GsdMatches& matches) {
     const DpEvents& events = stats.Events;
     if (events.Kept.empty() && events.Dropped == 0) return "Events: none\n";
     std::string text = "Events (" + std::to_string(events.Kept.size());
     if (events.Dropped > 0) text += " kept, " + std::to_string(events.Dropped) + " more not kept";
     text += ")\n";
-    for (const DpEvent& event : events.Kept) text += "  " + TimeOfDayText(event.Ns) + " " + DpEventWords(events, event) + "\n";
+    for (const DpEvent& event : events.Kept)
+        text += "  " + TimeOfDayText(event.Ns) + " " + GsdEventWords(events, event, matches) + "\n";
     return text;
 }
 

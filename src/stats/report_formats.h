@@ -14,11 +14,17 @@ namespace zelmot {
 
 enum class ReportFormat : std::uint8_t { Text, Json, Csv, Events };
 
+struct GsdMatches;
+
+// matches: the slaves' device files (report_gsd.h); without them the
+// reports name no device.
+std::string TextReport(const BusStats& stats, const GsdMatches& matches);
 std::string TextReport(const BusStats& stats);
 std::string JsonReport(const BusStats& stats);
 std::string CsvReport(const BusStats& stats);
 std::string JsonReport(const ReportDocument& document);
 std::string CsvReport(const ReportDocument& document);
+std::string EventsReport(const BusStats& stats, const GsdMatches& matches);
 std::string EventsReport(const BusStats& stats);
 
 // A duration in bit times at the run's bit rate: ns x bit/s / 10^9.

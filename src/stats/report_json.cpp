@@ -4,6 +4,7 @@
 #include "stats/report_document.h"
 #include "stats/report_dp.h"
 #include "stats/report_formats.h"
+#include "stats/report_gsd.h"
 
 namespace zelmot {
 namespace {
@@ -62,7 +63,7 @@ Json SlaveJson(const SlaveFigures& s, std::uint32_t baud) {
     return j;
 }
 
-Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud) {
+Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud, const GsdSlaveMatch& match) {
     Json j;
     j["address"] = address;
     j["role"] = StationRoleName(s.Role);
@@ -71,7 +72,8 @@ Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud)
     j["error_frames"] = s.ErrorFrames;
     j["master"] = s.HasMaster ? MasterJson(s.Master) : Json(nullptr);
     j["slave"] = s.HasSlave ? SlaveJson(s.Slave, baud) : Json(nullptr);
-    j["dp"] = DpStationJson(s.Dp);
+    j["dp"] = DpStationJson(s.Dp, GsdBlockNotes(match));
+    j["gsd"] = GsdStationJson(match, s);
     return j;
 }
 
@@ -120,20 +122,24 @@ Json RateJson(const RateSeries& rate) {
 
 }  // namespace
 
-ReportDocument BuildReportDocument(const BusStats& stats) {
+ReportDocument BuildReportDocument(const BusStats& stats) { return BuildReportDocument(stats, GsdMatches{}); }
+
+ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches) {
     Json doc;
     doc["capture"] = CaptureJson(stats);
     doc["errors"] = ErrorsJson(stats);
     Json stations = Json::array();
     for (std::size_t a = 0; a < kStationCount; ++a)
-        if (stats.Stations[a].Listed) stations.push_back(StationJson(stats.Stations[a], a, stats.Baud));
+        if (stats.Stations[a].Listed) stations.push_back(StationJson(stats.Stations[a], a, stats.Baud, matches.Slaves[a]));
     doc["stations"] = stations;
     Json gaps = Json::array();
     for (std::size_t b = 0; b < kGapBucketCount; ++b)
         gaps.push_back(Json{{"from_bits", GapBucketFromBits(b)}, {"to_bits", GapBucketToBits(b)}, {"count", stats.GapBuckets[b]}});
     doc["gaps"] = gaps;
     doc["rate"] = RateJson(stats.Rate);
-    doc["events"] = DpEventsJson(stats.Events);
+    std::vector<DiagBlockNotes> notes;
+    for (const GsdSlaveMatch& match : matches.Slaves) notes.push_back(GsdBlockNotes(match));
+    doc["events"] = DpEventsJson(stats.Events, notes);
     doc["events_dropped"] = stats.Events.Dropped;
     doc["percentiles"] = "nearest rank from log-spaced buckets, within 1%";
     return doc;

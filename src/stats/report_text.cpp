@@ -11,6 +11,7 @@
 #include "stats/html_text.h"
 #include "stats/report_dp.h"
 #include "stats/report_formats.h"
+#include "stats/report_gsd.h"
 #include "stats/text_table.h"
 
 namespace zelmot {
@@ -184,11 +185,16 @@ std::string GapSection(const BusStats& s) {
 
 double NsToBits(double ns, std::uint32_t baud) { return ns * static_cast<double>(baud) / 1e9; }
 
-std::string TextReport(const BusStats& stats) {
+std::string TextReport(const BusStats& stats) { return TextReport(stats, GsdMatches{}); }
+
+std::string TextReport(const BusStats& stats, const GsdMatches& matches) {
+    std::string devices = GsdSlavesSection(stats, matches);
+    if (!devices.empty()) devices += "\n";
     return SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
-           MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + DpSlavesSection(stats) + "\n" +
-           GapSection(stats) + "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n\n" +
-           DpEventsSection(stats);
+           MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + DpSlavesSection(stats, matches) + "\n" +
+           devices + GapSection(stats) +
+           "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n\n" +
+           DpEventsSection(stats, matches);
 }
 
 }  // namespace zelmot

@@ -1,16 +1,20 @@
 // zelmot-stats' start-up: the words a user knows from zelmot2txt read by the
-// same parser, Format= on top, the usage on a bad word, and the report
-// written to standard output.
+// same parser, Format=, Html= and Gsd= on top, the usage on a bad word, the
+// device files read before the run, and the report written to standard
+// output.
 #include "stats/stats_command.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/ascii.h"
+#include "gsd/gsd_library.h"
 #include "run/command_line.h"
 #include "stats/collect_run.h"
 #include "stats/html_report.h"
 #include "stats/report_formats.h"
+#include "stats/report_gsd.h"
 
 namespace zelmot {
 namespace {
@@ -24,7 +28,24 @@ constexpr const char kUsage[] =
     "    StartRef=<n>   Start Reference Number\n"
     "    EndRef=<n>     End   Reference Number\n"
     "    Format=<f>     Report Format: text (default), json, csv or events\n"
-    "    Html=<file>    Also write the report as an HTML page with charts\n";
+    "    Html=<file>    Also write the report as an HTML page with charts\n"
+    "    Gsd=<path>     GSD file, or folder of them, naming the DP slaves (repeatable)\n";
+
+// The device files of the Gsd= words, read in their order; a path that
+// cannot be read, and every line of a file that cannot, is a warning on err
+// and the report goes on without it.
+void ReadGsdPaths(const std::vector<std::string>& paths, GsdLibrary& library, std::FILE* err) {
+    for (const std::string& path : paths) {
+        Outcome result = AddGsdLibrary(path, library);
+        if (!result.IsOk()) std::fprintf(err, "%s: not used\n", result.Text.c_str());
+    }
+    const auto print = [err](const GsdWarnings& warnings) {
+        for (const std::string& text : warnings.Texts) std::fprintf(err, "%s\n", text.c_str());
+        if (warnings.More > 0) std::fprintf(err, "... and %u more warnings\n", warnings.More);
+    };
+    for (const GsdDevice& device : library.Devices) print(device.Warnings);
+    print(library.Warnings);
+}
 
 
 // Format=<name>; false with a message for any other name.
@@ -41,14 +62,15 @@ bool ParseFormatWord(const char* value, ReportFormat& format, std::FILE* err) {
 }
 
 // document: the report document of stats, when the format reads it.
-std::string Render(const BusStats& stats, const ReportDocument* document, ReportFormat format) {
+std::string Render(const BusStats& stats, const GsdMatches& matches, const ReportDocument* document,
+                   ReportFormat format) {
     switch (format) {
         case ReportFormat::Json: return JsonReport(*document);
         case ReportFormat::Csv: return CsvReport(*document);
-        case ReportFormat::Events: return EventsReport(stats);
+        case ReportFormat::Events: return EventsReport(stats, matches);
         case ReportFormat::Text: break;
     }
-    return TextReport(stats);
+    return TextReport(stats, matches);
 }
 
 bool ReadsDocument(ReportFormat format) { return format == ReportFormat::Json || format == ReportFormat::Csv; }
@@ -60,8 +82,17 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     RunSettings settings;
     ReportFormat format = ReportFormat::Text;
     std::string htmlPath;
+    std::vector<std::string> gsdPaths;
     for (int i = 2; i < argc; ++i) {
         const char* word = argv[i];
+        if (ascii::StartsWithNoCase(word, "Gsd=")) {
+            gsdPaths.emplace_back(word + 4);
+            if (gsdPaths.back().empty()) {
+                std::fputs("Invalid Gsd - no file or folder name\n", err);
+                return ShowUsage(kUsage, err);
+            }
+            continue;
+        }
         if (ascii::StartsWithNoCase(word, "Html=")) {
             htmlPath = word + 5;
             if (htmlPath.empty()) {
@@ -83,6 +114,8 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     std::string captureName = argv[1];
     if (!CheckCaptureName(captureName, err)) return ShowUsage(kUsage, err);
     DeriveCaptureNames(captureName, settings);
+    GsdLibrary library;
+    ReadGsdPaths(gsdPaths, library, err);
 
     auto stats = std::make_unique<BusStats>();
     Outcome result = CollectBusStats(settings, *stats, progress);
@@ -91,10 +124,11 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
         return kExitFailure;
     }
     // One document for the chosen report and the page alike.
+    const GsdMatches matches = MatchGsdDevices(library, !gsdPaths.empty(), *stats);
     std::unique_ptr<ReportDocument> document;
     if (ReadsDocument(format) || !htmlPath.empty())
-        document = std::make_unique<ReportDocument>(BuildReportDocument(*stats));
-    std::string report = Render(*stats, document.get(), format);
+        document = std::make_unique<ReportDocument>(BuildReportDocument(*stats, matches));
+    std::string report = Render(*stats, matches, document.get(), format);
     if (std::fwrite(report.data(), 1, report.size(), out) != report.size() || std::fflush(out) != 0) {
         std::fputs("Unable to Write the Report to Standard Output\n", err);
         return kExitFailure;
@@ -103,7 +137,7 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
         std::fprintf(err, "Only the first %zu events are listed: %llu more were not kept\n", kDpEventsKept,
                      static_cast<unsigned long long>(stats->Events.Dropped));
     if (!htmlPath.empty()) {
-        result = WriteHtmlReport(htmlPath, settings, *stats, *document);
+        result = WriteHtmlReport(htmlPath, settings, *stats, *document, matches);
         if (!result.IsOk()) {
             std::fprintf(err, "%s\n", result.Text.c_str());
             return kExitFailure;

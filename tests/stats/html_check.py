@@ -139,6 +139,10 @@ def check_figures(tree, report):
             wanted += [f"{prefix}dp.{k}" for k in ("state", "entries", "drop_outs", "ident", "master") if dp[k] is not None]
             wanted += [f"{prefix}dp.{group}.{k}" for group in ("data_exchange", "negative", "dpv1") for k in dp[group]]
             wanted.append(f"{prefix}dp.diag.responses")
+        gsd = station.get("gsd")
+        if gsd is not None:
+            wanted += [f"{prefix}gsd.{k}" for k in ("file", "vendor", "model", "max_tsdr_bits", "slow_answers")
+                       if gsd[k] is not None]
     for i, event in enumerate(report["events"][:1000]):
         wanted += [f"events[{i}].{k}" for k in ("ns", "address", "kind")]
     for bucket in report["gaps"]:
