@@ -11,6 +11,15 @@ void Prepare(ByteWriter& writer) {
     writer.WriteFailed = false;
 }
 
+// The bytes to the file (none after a failed write) or to memory.
+void HandOn(ByteWriter& writer, const char* bytes, std::size_t n) {
+    if (writer.File != nullptr) {
+        if (!writer.WriteFailed && std::fwrite(bytes, 1, n, writer.File) != n) writer.WriteFailed = true;
+    } else if (writer.Memory != nullptr) {
+        writer.Memory->append(bytes, n);
+    }
+}
+
 }  // namespace
 
 bool OpenWriterFile(ByteWriter& writer, const std::string& path, FileMode mode) {
@@ -36,13 +45,15 @@ void OpenWriterMemory(ByteWriter& writer, std::string* memory) {
 
 void FlushWriter(ByteWriter& writer) {
     if (writer.Used == 0) return;
-    if (writer.File != nullptr) {
-        if (!writer.WriteFailed && std::fwrite(writer.Buffer.data(), 1, writer.Used, writer.File) != writer.Used)
-            writer.WriteFailed = true;
-    } else if (writer.Memory != nullptr) {
-        writer.Memory->append(writer.Buffer.data(), writer.Used);
-    }
+    HandOn(writer, writer.Buffer.data(), writer.Used);
     writer.Used = 0;
+}
+
+void WriteThrough(ByteWriter& writer, const void* bytes, std::size_t n) {
+    assert(writer.Open);
+    if (n == 0) return;
+    FlushWriter(writer);
+    HandOn(writer, static_cast<const char*>(bytes), n);
 }
 
 bool CloseWriter(ByteWriter& writer) {

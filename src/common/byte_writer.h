@@ -40,6 +40,9 @@ void OpenWriterStream(ByteWriter& writer, std::FILE* stream);
 void OpenWriterMemory(ByteWriter& writer, std::string* memory);
 // Hands the pending bytes on.
 void FlushWriter(ByteWriter& writer);
+// Hands n bytes on behind the pending ones, without copying them into the
+// buffer (a block of text another writer has put together).
+void WriteThrough(ByteWriter& writer, const void* bytes, std::size_t n);
 // Flushes and closes; harmless when already closed. False if any write failed.
 bool CloseWriter(ByteWriter& writer);
 
