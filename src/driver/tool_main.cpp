@@ -36,7 +36,7 @@ int ShowUsage(std::FILE* console) {
 
 }  // namespace
 
-int ToolMain(int argc, const char* const* argv, std::FILE* console) {
+int ToolMain(int argc, const char* const* argv, std::FILE* console, unsigned lineWorkers) {
     std::fputs(kBanner, console);
     if (argc < 3) {
         if (argc == 2 && std::strcmp(argv[1], "OptHelp") == 0) {
@@ -46,6 +46,7 @@ int ToolMain(int argc, const char* const* argv, std::FILE* console) {
         return ShowUsage(console);
     }
     ConversionSettings run;
+    run.LineWorkers = lineWorkers;
     for (int i = 3; i < argc; ++i)
         if (!ParseCommandOption(argv[i], run.Run, console)) return ShowUsage(console);
     if (!CheckNumMin(run.Run, console)) return ShowUsage(console);
