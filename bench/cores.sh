@@ -58,7 +58,7 @@ seconds() {  # command... : elapsed seconds of one run
     end=$(now)
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
 }
-peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; }  # KiB
+peak() { /usr/bin/time -f %M "$@" cap1200 "$profile" NumMin="$minutes" 2>&1 >/dev/null | tail -n 1; }  # KiB
 convert() { "$@" cap1200 "$profile" NumMin="$minutes"; }
 
 frames_read=$(( minutes * frames - 1 ))
@@ -87,13 +87,13 @@ for profile in decode full filter; do
     td=$(printf '%s\n' "${copy[@]}" | median)
     tb=0
     [ -n "$base" ] && tb=$(printf '%s\n' "${old[@]}" | median)
-    k1=$(peak convert taskset -c 0 "$tool")
-    kn=$(peak convert "$tool")
+    k1=$(peak taskset -c 0 "$tool")
+    kn=$(peak "$tool")
     awk -v p="$profile" -v t1="$t1" -v tn="$tn" -v td="$td" -v tb="$tb" -v n="$frames_read" \
         -v k1="$k1" -v kn="$kn" 'BEGIN {
         printf "%-7s %9.3f %9.3f %9.3f %9s %11.2fM %11.2fM %6.2fx %7.2fx %9s %4.1f/%.1fMiB\n", p, t1, tn, td,
-            tb > 0 ? sprintf("%.3f", tb) : "-", n / t1 / 1e6, n / tn / 1e6, t1 / tn, tn / td,
-            tb > 0 ? sprintf("%.2fx", tn / tb) : "-", k1 / 1024, kn / 1024 }'
+            (tb > 0 ? sprintf("%.3f", tb) : "-"), n / t1 / 1e6, n / tn / 1e6, t1 / tn, tn / td,
+            (tb > 0 ? sprintf("%.2fx", tn / tb) : "-"), k1 / 1024, kn / 1024 }'
     rm -f "$out"
 done
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -4,8 +4,8 @@
 namespace zelmot {
 namespace {
 
-void Prepare(ByteWriter& writer) {
-    writer.Buffer.assign(kWriterBufferSize, '\0');
+void Prepare(ByteWriter& writer, std::size_t bufferSize = kWriterBufferSize) {
+    writer.Buffer.assign(bufferSize, '\0');
     writer.Used = 0;
     writer.Open = true;
     writer.WriteFailed = false;
@@ -37,10 +37,10 @@ void OpenWriterStream(ByteWriter& writer, std::FILE* stream) {
     Prepare(writer);
 }
 
-void OpenWriterMemory(ByteWriter& writer, std::string* memory) {
+void OpenWriterMemory(ByteWriter& writer, std::string* memory, std::size_t bufferSize) {
     writer = ByteWriter{};
     writer.Memory = memory;
-    Prepare(writer);
+    Prepare(writer, bufferSize);
 }
 
 void FlushWriter(ByteWriter& writer) {

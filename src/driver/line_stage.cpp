@@ -52,8 +52,7 @@ void WriteReadyBatches(LineStage& stage, std::unique_lock<std::mutex>& lock) {
         WriteBatch(*stage.Out, next);
         lock.lock();
         next.Formatted = false;
-        ++stage.Written;
-        stage.BatchWritten.notify_one();
+        if (++stage.Written == stage.AwaitedWritten) stage.BatchWritten.notify_one();
     }
     stage.Writing = false;
 }
@@ -80,6 +79,14 @@ void HandOnFilled(LineStage& stage) {
     stage.WorkReady.notify_one();
 }
 
+// With the lock held: sleeps until that many batches are written.
+void AwaitWritten(LineStage& stage, std::unique_lock<std::mutex>& lock, std::uint64_t written) {
+    if (stage.Written >= written) return;
+    stage.AwaitedWritten = written;
+    stage.BatchWritten.wait(lock, [&] { return stage.Written >= written; });
+    stage.AwaitedWritten = 0;
+}
+
 void ReleaseBatches(LineStage& stage) {
     for (LineBatch& batch : stage.Batches) CloseTextOut(batch.Text);
     stage.Batches.clear();
@@ -94,14 +101,14 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     assert(workers >= 1 && stage.Workers.empty() && out.Open);
     stage.Options = &options;
     stage.Out = &out;
-    stage.Filled = stage.Taken = stage.Written = 0;
+    stage.Filled = stage.Taken = stage.Written = stage.AwaitedWritten = 0;
     stage.Writing = stage.Stopping = false;
     // Sized once: each batch's writer points at its own Spill.
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + 1);
     for (LineBatch& batch : stage.Batches) {
         batch.Entries.reserve(kBatchEntries);
         batch.Bytes.reserve(kBatchBytes + kFrameBufferSize);
-        OpenTextOutMemory(batch.Text, &batch.Spill);
+        OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
     }
     OpenTextOutMemory(stage.EventText, &stage.EventSpill);
     stage.Filling = &stage.Batches[0];
@@ -119,10 +126,13 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     return false;
 }
 
+// A full ring makes the run's thread sleep until half of it is written, so
+// that it wakes once for several batches, not once for each.
 void HandOnBatch(LineStage& stage) {
     std::unique_lock<std::mutex> lock(stage.Lock);
     HandOnFilled(stage);
-    stage.BatchWritten.wait(lock, [&] { return stage.Filled - stage.Written < stage.Batches.size(); });
+    std::size_t places = stage.Batches.size();
+    if (stage.Filled - stage.Written >= places) AwaitWritten(stage, lock, stage.Filled - places / 2);
     stage.Filling = &RingAt(stage, stage.Filled);
 }
 
@@ -143,7 +153,7 @@ void FinishLineStage(LineStage& stage) {
     assert(!stage.Workers.empty());
     std::unique_lock<std::mutex> lock(stage.Lock);
     HandOnFilled(stage);
-    stage.BatchWritten.wait(lock, [&] { return stage.Written == stage.Filled; });
+    AwaitWritten(stage, lock, stage.Filled);
     stage.Stopping = true;
     stage.WorkReady.notify_all();
     lock.unlock();

@@ -23,11 +23,13 @@
 
 namespace zelmot {
 
-// A batch is handed on once it holds this many entries or bytes; a batch's
-// text is then about 64-300 KiB, and its worst case (every frame 255 bytes
-// in the widest layout) stays near half a MiB.
-constexpr std::size_t kBatchEntries = 1024;
+// A batch is handed on once it holds this many entries or bytes. Its text
+// is then about 100-500 KiB and fits the batch's buffer; the worst case
+// (every frame 255 bytes in the widest layout, about 600 KiB) goes on in
+// the batch's Spill.
+constexpr std::size_t kBatchEntries = 2048;
 constexpr std::size_t kBatchBytes = 64 * 1024;
+constexpr std::size_t kBatchTextBuffer = 512 * 1024;
 constexpr unsigned kMaxLineWorkers = 8;
 // Batches per worker in the ring: one being formatted, one formatted and
 // waiting for its turn to be written (and one more being filled).
@@ -65,6 +67,7 @@ struct LineStage {
     std::uint64_t Filled = 0;   // batches handed on
     std::uint64_t Taken = 0;    // batches a worker took
     std::uint64_t Written = 0;  // batches written to the output
+    std::uint64_t AwaitedWritten = 0;  // the Written count the run's thread sleeps for, or 0
     bool Writing = false;       // a worker is writing batches out
     bool Stopping = false;
 };
