@@ -16,6 +16,7 @@
 # Usage: bench/cores.sh [--runs N] [--build DIR] [--base DIR] [--work DIR] [--smoke]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. bench/timing.sh
 
 runs=7
 minutes=10
@@ -49,15 +50,6 @@ printf 'ShowFileOfs\nTmeAbs hr:mn:sc.ms,us,ns\nTmeDelta hr:mn:sc.ms,us,ns\nTmeGa
 printf 'ShowOnly\nSA == 5\n#\n' >filter.opt
 
 cores=$(nproc)
-now() { date +%s.%N; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-seconds() {  # command... : elapsed seconds of one run
-    local start end
-    start=$(now)
-    "$@" >/dev/null
-    end=$(now)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
-}
 peak() { /usr/bin/time -f %M "$@" cap1200 "$profile" NumMin="$minutes" 2>&1 >/dev/null | tail -n 1; }  # KiB
 convert() { "$@" cap1200 "$profile" NumMin="$minutes"; }
 
