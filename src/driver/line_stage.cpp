@@ -39,6 +39,7 @@ void WriteBatch(TextOut& out, LineBatch& batch) {
     batch.Text.Used = 0;
     batch.Entries.clear();
     batch.Bytes.clear();
+    batch.TextEstimate = 0;
 }
 
 // Writes the formatted batches that are next in order, unless another
@@ -107,11 +108,12 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + 1);
     for (LineBatch& batch : stage.Batches) {
         batch.Entries.reserve(kBatchEntries);
-        batch.Bytes.reserve(kBatchBytes + kFrameBufferSize);
+        batch.Bytes.reserve(kBatchTextBuffer / kCharsPerFrameByte + kFrameBufferSize);
         OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
     }
     OpenTextOutMemory(stage.EventText, &stage.EventSpill);
     stage.Filling = &stage.Batches[0];
+    stage.LineEstimate = LineEstimateOf(options);
     for (unsigned i = 0; i < workers; ++i) {
         // The one place the standard library reports by exception: no more
         // threads. The stage then runs with those it has, or not at all.
@@ -145,8 +147,9 @@ void AddEventText(LineStage& stage) {
     entry.IsText = true;
     batch.Bytes.insert(batch.Bytes.end(), stage.EventSpill.begin(), stage.EventSpill.end());
     batch.Entries.push_back(entry);
+    batch.TextEstimate += entry.Size;
     stage.EventSpill.clear();
-    if (batch.Entries.size() >= kBatchEntries || batch.Bytes.size() >= kBatchBytes) HandOnBatch(stage);
+    if (batch.Entries.size() >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
 }
 
 void FinishLineStage(LineStage& stage) {
@@ -160,6 +163,20 @@ void FinishLineStage(LineStage& stage) {
     for (std::thread& worker : stage.Workers) worker.join();
     stage.Workers.clear();
     ReleaseBatches(stage);
+}
+
+std::size_t LineEstimateOf(const DisplayOptions& options) {
+    constexpr std::size_t kNumbers = 10 + 11;  // "%08x: " and "%9u: "
+    constexpr std::size_t kFrameColumns = 64;  // status, delimiter, addresses, FC, SAPs, complaints
+    // A time: its layout with a leading unit of up to 20 digits, and the
+    // column's own marks.
+    constexpr std::size_t kTimeColumn = sizeof(TimeFormat::Text) + 24;
+    std::size_t chars = kNumbers + kFrameColumns;
+    for (const TimeFormat* time : {&options.TmeAbs, &options.TmeDelta, &options.TmeGap, &options.TmeGapAft})
+        if (time->Present()) chars += kTimeColumn;
+    for (const GraphSpec* graph : {&options.GrphDelta, &options.GrphGap, &options.GrphGapAft})
+        chars += graph->Width + 4u;
+    return chars;
 }
 
 unsigned LineWorkersFor(unsigned cores) { return cores < kMaxLineWorkers ? cores : kMaxLineWorkers; }

@@ -23,13 +23,14 @@
 
 namespace zelmot {
 
-// A batch is handed on once it holds this many entries or bytes. Its text
-// is then about 100-500 KiB and fits the batch's buffer; the worst case
-// (every frame 255 bytes in the widest layout, about 600 KiB) goes on in
-// the batch's Spill.
+// A batch is handed on once it holds kBatchEntries entries or its text, as
+// estimated from the options and the frames' lengths, would fill its
+// buffer; so the ring's memory stays bounded, whatever the layout and the
+// frames. The estimate errs high; a batch whose text still outgrows the
+// buffer goes on in its Spill.
 constexpr std::size_t kBatchEntries = 2048;
-constexpr std::size_t kBatchBytes = 64 * 1024;
 constexpr std::size_t kBatchTextBuffer = 512 * 1024;
+constexpr std::size_t kCharsPerFrameByte = 5;  // "-128 ", the widest data byte
 constexpr unsigned kMaxLineWorkers = 8;
 // Batches per worker in the ring: one being formatted, one formatted and
 // waiting for its turn to be written (and one more being filled).
@@ -50,6 +51,7 @@ struct LineBatch {
     std::vector<std::uint8_t> Bytes;
     TextOut Text;       // the formatted lines; what did not fit its buffer is in Spill
     std::string Spill;
+    std::size_t TextEstimate = 0;  // an upper estimate of the text's size
     bool Formatted = false;
 };
 
@@ -59,6 +61,7 @@ struct LineStage {
     std::vector<LineBatch> Batches;  // the ring: batch number k is Batches[k % size]
     std::vector<std::thread> Workers;
     LineBatch* Filling = nullptr;    // the batch the run's thread fills: number Filled
+    std::size_t LineEstimate = 0;    // a line's characters besides its data bytes, estimated high
     TextOut EventText;               // an event's text, before it joins the batch
     std::string EventSpill;
     std::mutex Lock;                 // guards what follows
@@ -90,7 +93,8 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
     batch.Bytes.insert(batch.Bytes.end(), frame.Bytes.data(), frame.Bytes.data() + size);
     batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
                                       static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
-    if (batch.Entries.size() >= kBatchEntries || batch.Bytes.size() >= kBatchBytes) HandOnBatch(stage);
+    batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
+    if (batch.Entries.size() >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
 }
 
 // Where an event writes its text; AddEventText then puts it in its place.
@@ -100,6 +104,10 @@ void AddEventText(LineStage& stage);
 // Hands on what is left, waits until every batch is written, and joins the
 // workers. The stage's output is then the caller's again.
 void FinishLineStage(LineStage& stage);
+
+// An upper estimate of the characters of a line in this layout, besides
+// those of its data bytes.
+std::size_t LineEstimateOf(const DisplayOptions& options);
 
 // How many workers the stage gets on a machine where the process may run
 // on `cores` processors; 1 (or 0) means the lines are written inline.
