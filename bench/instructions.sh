@@ -4,7 +4,9 @@
 # decode, full and filter profiles, zelmot-stats (JSON report) and
 # zelmot2pcap (pcapng). Unlike wall time on a shared machine, the counts are
 # the same every run, so a change of a few percent shows. The outputs of the
-# two builds are compared byte for byte as well.
+# two builds are compared byte for byte as well. The programs run pinned to
+# one core (taskset), so that zelmot2txt takes its one-core path, where the
+# run's thread writes every line itself.
 #
 # Usage: bench/instructions.sh OLD_BUILD_DIR NEW_BUILD_DIR
 set -euo pipefail
@@ -19,9 +21,11 @@ cd "$work"
 : >decode.opt
 printf 'ShowFileOfs\nTmeAbs hr:mn:sc.ms,us,ns\nTmeDelta hr:mn:sc.ms,us,ns\nTmeGap hr:mn:sc.ms,us,ns\nTmeGapAft hr:mn:sc.ms,us,ns\nGrphDelta 20 1ms\nGrphGap 20 100us\nGrphGapAft 20 100us\nDetailSts\nShowFcbTyp\nShowFcs\n' >full.opt
 printf 'ShowOnly\nSA == 5\n#\n' >filter.opt
+pin=""
+command -v taskset >/dev/null && pin="taskset -c 0"
 count() {  # build, output file, command words...
     local build=$1 out=$2; shift 2
-    valgrind --tool=callgrind --callgrind-out-file=cg.out "$build/$@" >"$out.console" 2>cg.log
+    $pin valgrind --tool=callgrind --callgrind-out-file=cg.out "$build/$@" >"$out.console" 2>cg.log
     awk '/^summary:/ { print $2 }' cg.out
 }
 printf '%-8s %15s %15s %8s\n' profile before after change

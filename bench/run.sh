@@ -21,6 +21,7 @@
 #   --smoke  a tiny capture and one run: checks that the script works (CI)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. bench/timing.sh
 
 runs=5
 minutes=10
@@ -83,15 +84,6 @@ STS <> STSOK
 #
 EOF
 
-now() { date +%s.%N; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-seconds() { # command... : elapsed seconds of one run
-    local start end
-    start=$(now)
-    "$@" >/dev/null
-    end=$(now)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
-}
 
 quiet() { "$@" 2>/dev/null; }  # the exporter's result line goes to standard error
 

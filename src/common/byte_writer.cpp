@@ -4,11 +4,20 @@
 namespace zelmot {
 namespace {
 
-void Prepare(ByteWriter& writer) {
-    writer.Buffer.assign(kWriterBufferSize, '\0');
+void Prepare(ByteWriter& writer, std::size_t bufferSize = kWriterBufferSize) {
+    writer.Buffer.assign(bufferSize, '\0');
     writer.Used = 0;
     writer.Open = true;
     writer.WriteFailed = false;
+}
+
+// The bytes to the file (none after a failed write) or to memory.
+void HandOn(ByteWriter& writer, const char* bytes, std::size_t n) {
+    if (writer.File != nullptr) {
+        if (!writer.WriteFailed && std::fwrite(bytes, 1, n, writer.File) != n) writer.WriteFailed = true;
+    } else if (writer.Memory != nullptr) {
+        writer.Memory->append(bytes, n);
+    }
 }
 
 }  // namespace
@@ -28,21 +37,23 @@ void OpenWriterStream(ByteWriter& writer, std::FILE* stream) {
     Prepare(writer);
 }
 
-void OpenWriterMemory(ByteWriter& writer, std::string* memory) {
+void OpenWriterMemory(ByteWriter& writer, std::string* memory, std::size_t bufferSize) {
     writer = ByteWriter{};
     writer.Memory = memory;
-    Prepare(writer);
+    Prepare(writer, bufferSize);
 }
 
 void FlushWriter(ByteWriter& writer) {
     if (writer.Used == 0) return;
-    if (writer.File != nullptr) {
-        if (!writer.WriteFailed && std::fwrite(writer.Buffer.data(), 1, writer.Used, writer.File) != writer.Used)
-            writer.WriteFailed = true;
-    } else if (writer.Memory != nullptr) {
-        writer.Memory->append(writer.Buffer.data(), writer.Used);
-    }
+    HandOn(writer, writer.Buffer.data(), writer.Used);
     writer.Used = 0;
+}
+
+void WriteThrough(ByteWriter& writer, const void* bytes, std::size_t n) {
+    assert(writer.Open);
+    if (n == 0) return;
+    FlushWriter(writer);
+    HandOn(writer, static_cast<const char*>(bytes), n);
 }
 
 bool CloseWriter(ByteWriter& writer) {

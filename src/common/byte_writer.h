@@ -36,10 +36,13 @@ enum class FileMode : std::uint8_t {
 bool OpenWriterFile(ByteWriter& writer, const std::string& path, FileMode mode);
 // Writes to a stream the caller keeps open (flushed at the close, not closed).
 void OpenWriterStream(ByteWriter& writer, std::FILE* stream);
-// Collects the bytes in *memory.
-void OpenWriterMemory(ByteWriter& writer, std::string* memory);
+// Collects the bytes in *memory, through a buffer of bufferSize bytes.
+void OpenWriterMemory(ByteWriter& writer, std::string* memory, std::size_t bufferSize = kWriterBufferSize);
 // Hands the pending bytes on.
 void FlushWriter(ByteWriter& writer);
+// Hands n bytes on behind the pending ones, without copying them into the
+// buffer (a block of text another writer has put together).
+void WriteThrough(ByteWriter& writer, const void* bytes, std::size_t n);
 // Flushes and closes; harmless when already closed. False if any write failed.
 bool CloseWriter(ByteWriter& writer);
 

@@ -1,13 +1,16 @@
 // RunConversion: the option file read and the output created in their fixed
-// order, then the capture run with the line writer as its sink. All state of
-// a conversion lives in one ConversionRun record on the stack, so runs in one
-// process never see each other's state.
+// order, then the capture run with the line writer as its sink: on one core
+// the run's thread writes each line itself, on more the line stage's workers
+// format them. All state of a conversion lives in one ConversionRun record
+// on the stack, so runs in one process never see each other's state.
 #include "driver/conversion_run.h"
 
+#include "driver/line_stage.h"
 #include "filter/filter_state.h"
 #include "options/option_file.h"
 #include "output/line_writer.h"
 #include "run/capture_run.h"
+#include "run/platform_io.h"
 
 namespace zelmot {
 namespace {
@@ -17,25 +20,47 @@ struct ConversionRun {
     DisplayOptions Options;
     FilterState Filter;
     TextOut Out;
+    LineStage Stage;
+    bool Staged = false;  // the lines and events go through the stage
 };
 
-void EchoHeader(void* context, const CaptureHeader& header) {
+// An event's text, in its place among the lines.
+template <typename Write>
+void WriteEvent(void* context, Write write) {
     auto& run = *static_cast<ConversionRun*>(context);
-    WriteHeaderEcho(run.Out, header, run.Settings->OptionFileName, run.Filter.EquationText);
+    if (!run.Staged) return write(run, run.Out);
+    write(run, EventTextOut(run.Stage));
+    AddEventText(run.Stage);
+}
+
+void EchoHeader(void* context, const CaptureHeader& header) {
+    WriteEvent(context, [&](const ConversionRun& run, TextOut& out) {
+        WriteHeaderEcho(out, header, run.Settings->OptionFileName, run.Filter.EquationText);
+    });
 }
 
 void WriteFileOpened(void* context, const std::string& fileName) {
-    WriteFileLine(static_cast<ConversionRun*>(context)->Out, fileName);
+    WriteEvent(context, [&](const ConversionRun&, TextOut& out) { WriteFileLine(out, fileName); });
 }
 
 void WriteSyncLost(void* context, const SyncLostNote& note) {
-    WriteSyncLostNote(static_cast<ConversionRun*>(context)->Out, note);
+    WriteEvent(context, [&](const ConversionRun&, TextOut& out) { WriteSyncLostNote(out, note); });
 }
 
 bool WriteLine(void* context, const RunFrame& frame) {
     auto& run = *static_cast<ConversionRun*>(context);
     WriteFrameLine(run.Out, run.Options, *frame.Frame, frame.ReferenceNumber, *frame.Timing);
     return true;
+}
+
+bool StageLine(void* context, const RunFrame& frame) {
+    auto& run = *static_cast<ConversionRun*>(context);
+    AddFrameLine(run.Stage, *frame.Frame, frame.ReferenceNumber, *frame.Timing);
+    return true;
+}
+
+unsigned LineWorkersOf(const ConversionSettings& settings) {
+    return settings.LineWorkers != 0 ? settings.LineWorkers : LineWorkersFor(UsableCoreCount());
 }
 
 // The closing text after a regular end, and the output closed; a failed
@@ -82,8 +107,12 @@ Outcome RunConversion(const ConversionSettings& settings, std::FILE* console) {
     sink.HeaderRead = EchoHeader;
     sink.FileOpened = WriteFileOpened;
     sink.SyncLost = WriteSyncLost;
-    sink.Frame = WriteLine;
-    return FinishOutput(run, RunCapture(spec, sink));
+    unsigned workers = LineWorkersOf(settings);
+    run.Staged = workers > 1 && StartLineStage(run.Stage, run.Options, run.Out, workers);
+    sink.Frame = run.Staged ? StageLine : WriteLine;
+    RunResult result = RunCapture(spec, sink);
+    if (run.Staged) FinishLineStage(run.Stage);
+    return FinishOutput(run, result);
 }
 
 }  // namespace zelmot

@@ -31,7 +31,7 @@ constexpr const char kUsage[] =
 
 }  // namespace
 
-int ToolMain(int argc, const char* const* argv, std::FILE* console) {
+int ToolMain(int argc, const char* const* argv, std::FILE* console, unsigned lineWorkers) {
     std::fputs(kBanner, console);
     if (argc < 3) {
         if (argc == 2 && std::strcmp(argv[1], "OptHelp") == 0) {
@@ -41,6 +41,7 @@ int ToolMain(int argc, const char* const* argv, std::FILE* console) {
         return ShowUsage(kUsage, console);
     }
     ConversionSettings run;
+    run.LineWorkers = lineWorkers;
     for (int i = 3; i < argc; ++i)
         if (!ParseCommandOption(argv[i], run.Run, console)) return ShowUsage(kUsage, console);
     if (!CheckNumMin(run.Run, console)) return ShowUsage(kUsage, console);

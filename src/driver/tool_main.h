@@ -9,6 +9,8 @@
 namespace zelmot {
 
 // Runs the tool for argv[1..argc-1], writing console text to console.
-int ToolMain(int argc, const char* const* argv, std::FILE* console);
+// lineWorkers is ConversionSettings.LineWorkers: 0 (from the cores) for the
+// program, a fixed count for a test.
+int ToolMain(int argc, const char* const* argv, std::FILE* console, unsigned lineWorkers = 0);
 
 }  // namespace zelmot

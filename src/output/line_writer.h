@@ -1,6 +1,6 @@
 // The run's text, line by line: the header echo, a File line per capture
 // file, the resynchronisation notes, one line per frame written and the
-// closing texts. Adding a column means touching WriteFrameLine only.
+// closing texts. Adding a column means touching WriteLineColumns only.
 #pragma once
 
 #include <cstdint>
@@ -27,12 +27,15 @@ void WriteFileLine(TextOut& out, std::string_view captureFileName);
 void WriteSyncLostNote(TextOut& out, const SyncLostNote& note);
 
 // File offset, reference number, time and graph columns, status and FDL
-// columns, as the options choose, and the line end. Inline: it runs once per
-// line written, in the run's frame loop.
-inline void WriteFrameLine(TextOut& out, const DisplayOptions& options, const CaptureFrame& frame,
-                           std::uint32_t referenceNumber, const FrameTiming& timing) {
+// columns, as the options choose, and the line end, for a frame given by its
+// parts: the read position after it, its bytes with the status byte after
+// them (count + 1 bytes), its number and its times. Inline: it runs once per
+// line written.
+inline void WriteLineColumns(TextOut& out, const DisplayOptions& options, std::uint64_t fileOffset,
+                             const std::uint8_t* bytes, std::uint8_t count, std::uint32_t referenceNumber,
+                             const FrameTiming& timing) {
     if (options.ShowFileOfs) {
-        PutHex(out, static_cast<std::uint32_t>(frame.FileOffset), 8);
+        PutHex(out, static_cast<std::uint32_t>(fileOffset), 8);
         PutText(out, ": ");
     }
     if (!options.NoRef) {
@@ -40,8 +43,15 @@ inline void WriteFrameLine(TextOut& out, const DisplayOptions& options, const Ca
         PutText(out, ": ");
     }
     WriteTimeColumns(out, options, timing);
-    WriteFrameColumns(out, options, frame.Bytes.data(), frame.Length);
+    WriteFrameColumns(out, options, bytes, count);
     PutChar(out, '\n');
+}
+
+// The line of a frame as the reader delivered it. Adding a column means
+// touching WriteLineColumns only.
+inline void WriteFrameLine(TextOut& out, const DisplayOptions& options, const CaptureFrame& frame,
+                           std::uint32_t referenceNumber, const FrameTiming& timing) {
+    WriteLineColumns(out, options, frame.FileOffset, frame.Bytes.data(), frame.Length, referenceNumber, timing);
 }
 
 constexpr std::string_view kEndOfCaptureText = "\nEnd of Capture Data\n";

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Scaling of zelmot2txt with the cores it may run on, with the capture and
+# the output in memory (tmpfs, /dev/shm by default). On the benchmark capture
+# (10 per-minute files at 12 Mbit/s, fixed seed, 1% receive errors) and in
+# three profiles (decode: empty option file; full: every column; filter:
+# ShowOnly SA == 5) it alternates, run by run:
+#   1 core   taskset -c 0 zelmot2txt ...
+#   N cores  zelmot2txt ...            (every core the shell may run on)
+#   copy     dd bs=256K of the output just written, to a new file beside it
+#   base     a second build's zelmot2txt on N cores (with --base)
+# so that a load on the machine that comes and goes falls on all alike. It
+# reports the medians, frames per second, the ratio of 1 core to N cores,
+# the ratio of N cores to the copy (and to the base build), and the peak
+# resident memory of each, and checks that all outputs are identical.
+#
+# Usage: bench/cores.sh [--runs N] [--build DIR] [--base DIR] [--work DIR] [--smoke]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. bench/timing.sh
+
+runs=7
+minutes=10
+frames=520000
+build=build
+base=""
+work_parent=/dev/shm
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --runs) runs="$2"; shift ;;
+        --build) build="$2"; shift ;;
+        --base) base="$2"; shift ;;
+        --work) work_parent="$2"; shift ;;
+        --smoke) runs=1; minutes=2; frames=2000 ;;
+        *) echo "unknown argument: $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+tool=$(realpath "$build/zelmot2txt")
+gen=$(realpath "$build/zelmot-gen")
+[ -n "$base" ] && base=$(realpath "$base/zelmot2txt")
+[ -d "$work_parent" ] || work_parent="${TMPDIR:-/tmp}"
+work=$(mktemp -d "$work_parent/zelmot-cores.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+"$gen" cap --baud 8 --start 1200 --minutes "$minutes" --frames "$frames" --seed 42 \
+    --error-rate 0.01 --corrupt-rate 0 >/dev/null
+: >decode.opt
+printf 'ShowFileOfs\nTmeAbs hr:mn:sc.ms,us,ns\nTmeDelta hr:mn:sc.ms,us,ns\nTmeGap hr:mn:sc.ms,us,ns\nTmeGapAft hr:mn:sc.ms,us,ns\nGrphDelta 20 1ms\nGrphGap 20 100us\nGrphGapAft 20 100us\nDetailSts\nShowFcbTyp\nShowFcs\n' >full.opt
+printf 'ShowOnly\nSA == 5\n#\n' >filter.opt
+
+cores=$(nproc)
+peak() { /usr/bin/time -f %M "$@" cap1200 "$profile" NumMin="$minutes" 2>&1 >/dev/null | tail -n 1; }  # KiB
+convert() { "$@" cap1200 "$profile" NumMin="$minutes"; }
+
+frames_read=$(( minutes * frames - 1 ))
+echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg); $cores cores; $runs runs per figure (median)"
+printf '%-7s %9s %9s %9s %9s %12s %12s %7s %8s %9s %9s\n' profile "1 core s" "$cores cores" "dd s" "base s" \
+    "frames/s 1" "frames/s $cores" "speedup" "x dd" "x base" "RSS 1/$cores"
+for profile in decode full filter; do
+    out="cap1200_$profile.txt"
+    one=() many=() copy=() old=()
+    for ((i = 0; i < runs; i++)); do
+        one+=("$(seconds convert taskset -c 0 "$tool")")
+        mv "$out" one.txt
+        many+=("$(seconds convert "$tool")")
+        cmp -s one.txt "$out" || { echo "outputs differ: $profile, 1 and $cores cores" >&2; exit 1; }
+        rm -f copy.txt
+        copy+=("$(seconds dd if="$out" of=copy.txt bs=256K status=none)")
+        rm -f copy.txt
+        if [ -n "$base" ]; then
+            old+=("$(seconds convert "$base")")
+            cmp -s one.txt "$out" || { echo "outputs differ: $profile, base build" >&2; exit 1; }
+        fi
+        rm -f one.txt
+    done
+    t1=$(printf '%s\n' "${one[@]}" | median)
+    tn=$(printf '%s\n' "${many[@]}" | median)
+    td=$(printf '%s\n' "${copy[@]}" | median)
+    tb=0
+    [ -n "$base" ] && tb=$(printf '%s\n' "${old[@]}" | median)
+    k1=$(peak taskset -c 0 "$tool")
+    kn=$(peak "$tool")
+    awk -v p="$profile" -v t1="$t1" -v tn="$tn" -v td="$td" -v tb="$tb" -v n="$frames_read" \
+        -v k1="$k1" -v kn="$kn" 'BEGIN {
+        printf "%-7s %9.3f %9.3f %9.3f %9s %11.2fM %11.2fM %6.2fx %7.2fx %9s %4.1f/%.1fMiB\n", p, t1, tn, td,
+            (tb > 0 ? sprintf("%.3f", tb) : "-"), n / t1 / 1e6, n / tn / 1e6, t1 / tn, tn / td,
+            (tb > 0 ? sprintf("%.2fx", tn / tb) : "-"), k1 / 1024, kn / 1024 }'
+    rm -f "$out"
+done
+echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

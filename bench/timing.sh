@@ -1,0 +1,10 @@
+# Timing helpers shared by the benchmark scripts (sourced, not run).
+now() { date +%s.%N; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+seconds() { # command... : elapsed seconds of one run
+    local start end
+    start=$(now)
+    "$@" >/dev/null
+    end=$(now)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
+}

@@ -1,0 +1,184 @@
+// The line stage's ring and workers. The run's thread owns the batch it
+// fills (number Filled); a worker takes the oldest batch handed on (number
+// Taken), formats it without the lock, and then, unless another worker is
+// at it, writes out every formatted batch that is next in order (number
+// Written). A ring place comes free once its batch is written, so the run's
+// thread waits only when the workers are the slower side.
+#include "driver/line_stage.h"
+
+#include <cassert>
+#include <system_error>
+
+#include "output/line_writer.h"
+
+namespace zelmot {
+namespace {
+
+LineBatch& RingAt(LineStage& stage, std::uint64_t number) {
+    return stage.Batches[static_cast<std::size_t>(number % stage.Batches.size())];
+}
+
+void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
+    TextOut& out = batch.Text;
+    for (const LineEntry& entry : batch.Entries) {
+        const std::uint8_t* bytes = batch.Bytes.data() + entry.At;
+        if (entry.IsText) {
+            PutRaw(out, bytes, entry.Size);
+        } else {
+            WriteLineColumns(out, options, entry.FileOffset, bytes, static_cast<std::uint8_t>(entry.Size - 1),
+                             entry.ReferenceNumber, entry.Timing);
+        }
+    }
+}
+
+// The batch's text to the output, and the batch emptied for its next turn.
+void WriteBatch(TextOut& out, LineBatch& batch) {
+    WriteThrough(out, batch.Spill.data(), batch.Spill.size());
+    WriteThrough(out, batch.Text.Buffer.data(), batch.Text.Used);
+    batch.Spill.clear();
+    batch.Text.Used = 0;
+    batch.Entries.clear();
+    batch.Bytes.clear();
+    batch.TextEstimate = 0;
+}
+
+// Writes the formatted batches that are next in order, unless another
+// worker is doing so; that one checks again after each batch it writes.
+void WriteReadyBatches(LineStage& stage, std::unique_lock<std::mutex>& lock) {
+    if (stage.Writing) return;
+    stage.Writing = true;
+    while (stage.Written < stage.Taken && RingAt(stage, stage.Written).Formatted) {
+        LineBatch& next = RingAt(stage, stage.Written);
+        lock.unlock();
+        WriteBatch(*stage.Out, next);
+        lock.lock();
+        next.Formatted = false;
+        if (++stage.Written == stage.AwaitedWritten) stage.BatchWritten.notify_one();
+    }
+    stage.Writing = false;
+}
+
+void RunWorker(LineStage* stagePointer) {
+    LineStage& stage = *stagePointer;
+    std::unique_lock<std::mutex> lock(stage.Lock);
+    for (;;) {
+        stage.WorkReady.wait(lock, [&] { return stage.Stopping || stage.Taken < stage.Filled; });
+        if (stage.Taken == stage.Filled) return;  // stopping, and nothing left
+        LineBatch& batch = RingAt(stage, stage.Taken++);
+        lock.unlock();
+        FormatBatch(batch, *stage.Options);
+        lock.lock();
+        batch.Formatted = true;
+        WriteReadyBatches(stage, lock);
+    }
+}
+
+// Hands the batch being filled on, if it holds anything; with the lock held.
+void HandOnFilled(LineStage& stage) {
+    if (stage.Filling->Entries.empty()) return;
+    ++stage.Filled;
+    stage.WorkReady.notify_one();
+}
+
+// With the lock held: sleeps until that many batches are written.
+void AwaitWritten(LineStage& stage, std::unique_lock<std::mutex>& lock, std::uint64_t written) {
+    if (stage.Written >= written) return;
+    stage.AwaitedWritten = written;
+    stage.BatchWritten.wait(lock, [&] { return stage.Written >= written; });
+    stage.AwaitedWritten = 0;
+}
+
+void ReleaseBatches(LineStage& stage) {
+    for (LineBatch& batch : stage.Batches) CloseTextOut(batch.Text);
+    stage.Batches.clear();
+    stage.Batches.shrink_to_fit();
+    CloseTextOut(stage.EventText);
+    stage.Filling = nullptr;
+}
+
+}  // namespace
+
+bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& out, unsigned workers) {
+    assert(workers >= 1 && stage.Workers.empty() && out.Open);
+    stage.Options = &options;
+    stage.Out = &out;
+    stage.Filled = stage.Taken = stage.Written = stage.AwaitedWritten = 0;
+    stage.Writing = stage.Stopping = false;
+    // Sized once: each batch's writer points at its own Spill.
+    stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + 1);
+    for (LineBatch& batch : stage.Batches) {
+        batch.Entries.reserve(kBatchEntries);
+        batch.Bytes.reserve(kBatchTextBuffer / kCharsPerFrameByte + kFrameBufferSize);
+        OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
+    }
+    OpenTextOutMemory(stage.EventText, &stage.EventSpill);
+    stage.Filling = &stage.Batches[0];
+    stage.LineEstimate = LineEstimateOf(options);
+    for (unsigned i = 0; i < workers; ++i) {
+        // The one place the standard library reports by exception: no more
+        // threads. The stage then runs with those it has, or not at all.
+        try {
+            stage.Workers.emplace_back(RunWorker, &stage);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    if (!stage.Workers.empty()) return true;
+    ReleaseBatches(stage);
+    return false;
+}
+
+// A full ring makes the run's thread sleep until half of it is written, so
+// that it wakes once for several batches, not once for each.
+void HandOnBatch(LineStage& stage) {
+    std::unique_lock<std::mutex> lock(stage.Lock);
+    HandOnFilled(stage);
+    std::size_t places = stage.Batches.size();
+    if (stage.Filled - stage.Written >= places) AwaitWritten(stage, lock, stage.Filled - places / 2);
+    stage.Filling = &RingAt(stage, stage.Filled);
+}
+
+void AddEventText(LineStage& stage) {
+    FlushTextOut(stage.EventText);
+    LineBatch& batch = *stage.Filling;
+    LineEntry entry;
+    entry.At = static_cast<std::uint32_t>(batch.Bytes.size());
+    entry.Size = static_cast<std::uint32_t>(stage.EventSpill.size());
+    entry.IsText = true;
+    batch.Bytes.insert(batch.Bytes.end(), stage.EventSpill.begin(), stage.EventSpill.end());
+    batch.Entries.push_back(entry);
+    batch.TextEstimate += entry.Size;
+    stage.EventSpill.clear();
+    if (batch.Entries.size() >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
+}
+
+void FinishLineStage(LineStage& stage) {
+    assert(!stage.Workers.empty());
+    std::unique_lock<std::mutex> lock(stage.Lock);
+    HandOnFilled(stage);
+    AwaitWritten(stage, lock, stage.Filled);
+    stage.Stopping = true;
+    stage.WorkReady.notify_all();
+    lock.unlock();
+    for (std::thread& worker : stage.Workers) worker.join();
+    stage.Workers.clear();
+    ReleaseBatches(stage);
+}
+
+std::size_t LineEstimateOf(const DisplayOptions& options) {
+    constexpr std::size_t kNumbers = 10 + 11;  // "%08x: " and "%9u: "
+    constexpr std::size_t kFrameColumns = 64;  // status, delimiter, addresses, FC, SAPs, complaints
+    // A time: its layout with a leading unit of up to 20 digits, and the
+    // column's own marks.
+    constexpr std::size_t kTimeColumn = sizeof(TimeFormat::Text) + 24;
+    std::size_t chars = kNumbers + kFrameColumns;
+    for (const TimeFormat* time : {&options.TmeAbs, &options.TmeDelta, &options.TmeGap, &options.TmeGapAft})
+        if (time->Present()) chars += kTimeColumn;
+    for (const GraphSpec* graph : {&options.GrphDelta, &options.GrphGap, &options.GrphGapAft})
+        chars += graph->Width + 4u;
+    return chars;
+}
+
+unsigned LineWorkersFor(unsigned cores) { return cores < kMaxLineWorkers ? cores : kMaxLineWorkers; }
+
+}  // namespace zelmot

@@ -1,0 +1,116 @@
+// The parallel line stage of a conversion. The run's thread numbers, times,
+// places and selects the frames as always; the stage takes each selected
+// frame with everything its line needs (bytes, status, read position,
+// reference number, times) and the text of the events between frames into
+// a batch. Full batches go to worker threads through one ring of batches;
+// each worker formats a batch's lines into the batch's own buffer, and the
+// buffers reach the output strictly in the order the batches were filled.
+// All state of a stage lives in its LineStage record; FinishLineStage joins
+// the workers, so nothing outlives the run.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "capture/capture_frame.h"
+#include "capture/frame_timing.h"
+#include "common/text_out.h"
+#include "options/display_options.h"
+
+namespace zelmot {
+
+// A batch is handed on once it holds kBatchEntries entries or its text, as
+// estimated from the options and the frames' lengths, would fill its
+// buffer; so the ring's memory stays bounded, whatever the layout and the
+// frames. The estimate errs high; a batch whose text still outgrows the
+// buffer goes on in its Spill.
+constexpr std::size_t kBatchEntries = 2048;
+constexpr std::size_t kBatchTextBuffer = 512 * 1024;
+constexpr std::size_t kCharsPerFrameByte = 5;  // "-128 ", the widest data byte
+constexpr unsigned kMaxLineWorkers = 8;
+// Batches per worker in the ring: one being formatted, one formatted and
+// waiting for its turn to be written (and one more being filled).
+constexpr unsigned kBatchesPerWorker = 2;
+
+// One entry of a batch: a frame's line, or an event's text as it is.
+struct LineEntry {
+    FrameTiming Timing;
+    std::uint32_t ReferenceNumber = 0;
+    std::uint32_t FileOffset = 0;  // the read position after the frame (its line shows 32 bits)
+    std::uint32_t At = 0;          // its first byte in the batch's Bytes
+    std::uint32_t Size = 0;        // the frame's bytes and its status byte, or the text's bytes
+    bool IsText = false;
+};
+
+struct LineBatch {
+    std::vector<LineEntry> Entries;
+    std::vector<std::uint8_t> Bytes;
+    TextOut Text;       // the formatted lines; what did not fit its buffer is in Spill
+    std::string Spill;
+    std::size_t TextEstimate = 0;  // an upper estimate of the text's size
+    bool Formatted = false;
+};
+
+struct LineStage {
+    const DisplayOptions* Options = nullptr;
+    TextOut* Out = nullptr;          // the output, written by one worker at a time
+    std::vector<LineBatch> Batches;  // the ring: batch number k is Batches[k % size]
+    std::vector<std::thread> Workers;
+    LineBatch* Filling = nullptr;    // the batch the run's thread fills: number Filled
+    std::size_t LineEstimate = 0;    // a line's characters besides its data bytes, estimated high
+    TextOut EventText;               // an event's text, before it joins the batch
+    std::string EventSpill;
+    std::mutex Lock;                 // guards what follows
+    std::condition_variable WorkReady;     // a batch was handed on, or the stage stops
+    std::condition_variable BatchWritten;  // a ring place came free
+    std::uint64_t Filled = 0;   // batches handed on
+    std::uint64_t Taken = 0;    // batches a worker took
+    std::uint64_t Written = 0;  // batches written to the output
+    std::uint64_t AwaitedWritten = 0;  // the Written count the run's thread sleeps for, or 0
+    bool Writing = false;       // a worker is writing batches out
+    bool Stopping = false;
+};
+
+// Starts up to `workers` threads that format into out with options (both
+// outlive the stage). False, with nothing left running, if no thread could
+// be started: the caller then writes its lines itself.
+bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& out, unsigned workers);
+
+// Hands the batch being filled to the workers and takes the next place of
+// the ring, once it is written.
+void HandOnBatch(LineStage& stage);
+
+// The line of a frame, after everything added before it.
+inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
+                         const FrameTiming& timing) {
+    LineBatch& batch = *stage.Filling;
+    std::size_t at = batch.Bytes.size();
+    std::size_t size = std::size_t{frame.Length} + 1;
+    batch.Bytes.insert(batch.Bytes.end(), frame.Bytes.data(), frame.Bytes.data() + size);
+    batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
+                                      static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
+    batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
+    if (batch.Entries.size() >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
+}
+
+// Where an event writes its text; AddEventText then puts it in its place.
+inline TextOut& EventTextOut(LineStage& stage) { return stage.EventText; }
+void AddEventText(LineStage& stage);
+
+// Hands on what is left, waits until every batch is written, and joins the
+// workers. The stage's output is then the caller's again.
+void FinishLineStage(LineStage& stage);
+
+// An upper estimate of the characters of a line in this layout, besides
+// those of its data bytes.
+std::size_t LineEstimateOf(const DisplayOptions& options);
+
+// How many workers the stage gets on a machine where the process may run
+// on `cores` processors; 1 (or 0) means the lines are written inline.
+unsigned LineWorkersFor(unsigned cores);
+
+}  // namespace zelmot
