@@ -384,6 +384,8 @@ void DpSeeds(Corpus& corpus) {
         std::string bytes{static_cast<char>(seed.Flags), static_cast<char>(seed.Answered)};
         corpus.Write("dp", seed.Name, bytes + AsText(seed.Frame));
     }
+}
+
 // ---- device files ----
 
 // The test device files, one read with CR LF, and short texts of the

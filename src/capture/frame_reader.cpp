@@ -1,6 +1,12 @@
 // Frame reader: file sequence, record stream, look-ahead, resynchronisation,
 // and the queue that hands their events out ahead of the frame they precede.
+// A pull runs in steps (open the first file; sync and read the first frame;
+// read a frame); each step starts with an empty queue and a frame not ready.
 #include "capture/frame_reader.h"
+
+#include <cassert>
+
+#include "common/outcome.h"
 
 namespace zelmot {
 namespace {
@@ -8,19 +14,66 @@ namespace {
 constexpr int kSyncSearchLimit = 280;  // stray bytes per search, and candidates tried
 constexpr int kSyncCheckRecords = 100;
 
-void QueueEvent(CaptureReader& reader, ReaderEvent event) {
-    // The queue is sized for the most one pull can raise; a further event
-    // would be a fault of the reader, and it replaces the last one.
-    std::size_t count = reader.QueueCount < kReaderEventQueueSize ? reader.QueueCount++
-                                                                  : kReaderEventQueueSize - 1;
-    reader.Queue[(reader.QueueHead + count) % kReaderEventQueueSize] = std::move(event);
+// The frame bytes and the status byte after them fit whatever the length byte says.
+static_assert(kFrameBufferSize >= 255 + 1);
+
+void QueueEvent(ReaderState& state, ReaderEvent event) {
+    ReaderEventQueue& queue = state.Queue;
+    assert(queue.Count < kReaderEventQueueSize && "one step raised more events than the queue holds");
+    queue.Events[(queue.Head + queue.Count) % kReaderEventQueueSize] = std::move(event);
+    ++queue.Count;
 }
 
-void QueueOutcome(CaptureReader& reader, const Outcome& outcome) {
+void QueueOutcome(ReaderState& state, const Outcome& outcome) {
+    assert(!outcome.IsOk());
     ReaderEvent event;
     event.Kind = outcome.IsEnd() ? RecordKind::EndOfCapture : RecordKind::Error;
     event.Text = outcome.Text;
-    QueueEvent(reader, std::move(event));
+    QueueEvent(state, std::move(event));
+}
+
+Outcome OpenNextCaptureFile(CaptureReader& reader) {
+    ReaderState& state = reader.State;
+    CloseCaptureFile(state.File);
+    if (state.FilesLeft == 0) return EndOfCapture();
+    --state.FilesLeft;
+    reader.CurrentCaptureName = CaptureFileName(state.Files.CaptureBaseName, state.CaptureHour, state.CaptureMinute);
+    if (!OpenCaptureFile(state.File, reader.CurrentCaptureName)) {
+        if (state.Files.MissingFileEnds && reader.FilesOpened > 0) return EndOfCapture();
+        return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
+    }
+    reader.CaptureFileSize = state.File.Size;
+    reader.Header.fill(0);
+    ReadBytes(state.File, reader.Header.data(), reader.Header.size());
+    if (reader.FilesOpened++ == 0) {
+        ReaderEvent header;
+        header.Kind = RecordKind::HeaderRead;
+        header.Header = reader.Header;
+        QueueEvent(state, std::move(header));
+    }
+    ReaderEvent opened;
+    opened.Kind = RecordKind::FileOpened;
+    opened.Text = reader.CurrentCaptureName;
+    QueueEvent(state, std::move(opened));
+    AdvanceCaptureMinute(state.CaptureHour, state.CaptureMinute);
+    return Success();
+}
+
+// Reads n bytes of the record stream, running on into the next file (right
+// after its header) when the current one ends; a read spans at most two files.
+Outcome ReadCaptureBytes(CaptureReader& reader, std::uint8_t* destination, std::size_t n) {
+    assert(destination != nullptr && n > 0 && n <= kFrameBufferSize);
+    CaptureFile& file = reader.State.File;
+    if (!IsOpen(file)) {
+        Outcome opened = OpenNextCaptureFile(reader);
+        if (!opened.IsOk()) return opened;
+    }
+    std::size_t got = ReadBytes(file, destination, n);
+    if (got == n) return Success();
+    Outcome opened = OpenNextCaptureFile(reader);
+    if (!opened.IsOk()) return opened;
+    if (ReadBytes(file, destination + got, n - got) == n - got) return Success();
+    return ErrorText("Capture File Read Error: Data Under Run");
 }
 
 // How a sync candidate fares: its first kSyncCheckRecords records well
@@ -51,151 +104,14 @@ CandidateCheck CheckCandidate(CaptureFile& file, std::uint64_t mark) {
     return laterThanNext ? CandidateCheck::LaterThanNext : CandidateCheck::Confirmed;
 }
 
-// Ends the run with the fault or the end of the capture: the file is
-// closed and the outcome waits at the head of the queue.
-[[gnu::noinline]] void EndReading(CaptureReader& reader, const Outcome& outcome) {
-    CloseCaptureFile(reader.File);
-    reader.Stage = CaptureReader::Phase::Ended;
-    QueueOutcome(reader, outcome);
-}
-
-// One step of a pull; what it raises is queued.
-void Advance(CaptureReader& reader) {
-    Outcome step;
-    switch (reader.Stage) {
-        case CaptureReader::Phase::Opening:
-            step = OpenNextCaptureFile(reader);
-            if (step.IsOk()) reader.Stage = CaptureReader::Phase::Syncing;
-            break;
-        case CaptureReader::Phase::Syncing:
-            step = SyncToRecords(reader);
-            if (step.IsOk()) step = ReadFrame(reader, true);
-            if (step.IsOk()) reader.Stage = CaptureReader::Phase::Reading;
-            break;
-        case CaptureReader::Phase::Reading:
-            step = ReadFrame(reader, false);
-            break;
-        case CaptureReader::Phase::Ended:
-            return;
-    }
-    if (!step.IsOk()) EndReading(reader, step);
-}
-
-RecordKind DeliverFrame(CaptureReader& reader) {
-    reader.FrameReady = false;
-    ++reader.FramesDelivered;
-    return RecordKind::Frame;
-}
-
-// Events first, then the frame they precede, then the next step. Out of
-// line, so that the usual pull stays small.
-[[gnu::noinline]] RecordKind PullQueued(CaptureReader& reader) {
-    for (;;) {
-        if (reader.QueueCount > 0) {
-            ReaderEvent& next = reader.Queue[reader.QueueHead];
-            reader.Event = next;
-            // End and error stay at the head: every later pull repeats them.
-            if (next.Kind == RecordKind::EndOfCapture || next.Kind == RecordKind::Error)
-                return reader.Event.Kind;
-            reader.QueueHead = (reader.QueueHead + 1) % kReaderEventQueueSize;
-            --reader.QueueCount;
-            return reader.Event.Kind;
-        }
-        if (reader.FrameReady) return DeliverFrame(reader);
-        Advance(reader);
-    }
-}
-
-}  // namespace
-
-void StartCaptureReader(CaptureReader& reader, CaptureRunFiles files) {
-    CloseCaptureReader(reader);
-    reader = CaptureReader{};
-    reader.CaptureHour = files.StartHour;
-    reader.CaptureMinute = files.StartMinute;
-    reader.FilesLeft = files.NumMin;
-    reader.Files = std::move(files);
-}
-
-RecordKind PullRecord(CaptureReader& reader) {
-    // The usual case: reading on, nothing queued, a frame and no event.
-    if (reader.Stage == CaptureReader::Phase::Reading && reader.QueueCount == 0 && !reader.FrameReady) {
-        Outcome read = ReadFrame(reader, false);
-        if (read.IsOk() && reader.QueueCount == 0) return DeliverFrame(reader);
-        if (!read.IsOk()) EndReading(reader, read);
-    }
-    return PullQueued(reader);
-}
-
-void CloseCaptureReader(CaptureReader& reader) { CloseCaptureFile(reader.File); }
-
-Outcome OpenNextCaptureFile(CaptureReader& reader) {
-    CloseCaptureFile(reader.File);
-    if (reader.FilesLeft == 0) return EndOfCapture();
-    --reader.FilesLeft;
-    reader.CurrentCaptureName =
-        CaptureFileName(reader.Files.CaptureBaseName, reader.CaptureHour, reader.CaptureMinute);
-    if (!OpenCaptureFile(reader.File, reader.CurrentCaptureName)) {
-        if (reader.Files.MissingFileEnds && reader.FilesOpened > 0) return EndOfCapture();
-        return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
-    }
-    reader.CaptureFileSize = reader.File.Size;
-    reader.Header.fill(0);
-    ReadBytes(reader.File, reader.Header.data(), reader.Header.size());
-    if (reader.FilesOpened++ == 0) {
-        ReaderEvent header;
-        header.Kind = RecordKind::HeaderRead;
-        header.Header = reader.Header;
-        QueueEvent(reader, std::move(header));
-    }
-    ReaderEvent opened;
-    opened.Kind = RecordKind::FileOpened;
-    opened.Text = reader.CurrentCaptureName;
-    QueueEvent(reader, std::move(opened));
-    AdvanceCaptureMinute(reader.CaptureHour, reader.CaptureMinute);
-    return Success();
-}
-
-Outcome ReadCaptureBytes(CaptureReader& reader, std::uint8_t* destination, std::size_t n) {
-    if (!IsOpen(reader.File)) {
-        Outcome opened = OpenNextCaptureFile(reader);
-        if (!opened.IsOk()) return opened;
-    }
-    std::size_t got = ReadBytes(reader.File, destination, n);
-    if (got == n) return Success();
-    // The stream runs on into the next file, right after its header.
-    Outcome opened = OpenNextCaptureFile(reader);
-    if (!opened.IsOk()) return opened;
-    if (ReadBytes(reader.File, destination + got, n - got) == n - got) return Success();
-    return ErrorText("Capture File Read Error: Data Under Run");
-}
-
-Outcome ReadRecordHeader(CaptureReader& reader, std::uint8_t* header) {
-    Outcome read = ReadCaptureBytes(reader, header, kRecordHeaderSize);
-    if (!read.IsOk()) return read;
-    std::uint64_t position = CapturePosition(reader);
-    // A header read from a newly opened file lies before the origin.
-    if (position < reader.ResyncOrigin) reader.ResyncOrigin = position;
-    if (header[0] != kSyncMark) {
-        ReaderEvent lost;
-        lost.Kind = RecordKind::SyncLost;
-        lost.SyncLost = SyncLostNote{reader.FramesDelivered, position, header[0]};
-        QueueEvent(reader, std::move(lost));
-        SeekTo(reader.File, reader.ResyncOrigin);
-        Outcome synced = SyncToRecords(reader);
-        if (!synced.IsOk()) return synced;
-        read = ReadCaptureBytes(reader, header, kRecordHeaderSize);
-        if (!read.IsOk()) return read;
-    }
-    reader.ResyncOrigin = position;
-    return Success();
-}
-
-// A candidate whose marks hold but whose stamp is later than the next
-// record's is passed over; the first such one is taken only when the search
-// would otherwise fail, so a search that succeeded before still succeeds.
-Outcome SyncToRecords(CaptureReader& reader) {
-    CaptureFile& file = reader.File;
+// Positions the capture file now open on a record boundary confirmed by the
+// records that follow, searching from the read position on and never
+// leaving the file. A candidate whose marks hold but whose stamp is later
+// than the next record's is passed over; the first such one is taken only
+// when the search would otherwise fail, so a search that succeeded before
+// still succeeds.
+Outcome SyncToRecords(CaptureFile& file) {
+    assert(IsOpen(file));
     std::uint64_t start = ReadPosition(file);
     bool haveFallback = false;
     std::uint64_t fallback = 0;
@@ -228,29 +144,143 @@ Outcome SyncToRecords(CaptureReader& reader) {
     return fail("Capture File Sync Error: Unable to Sync");
 }
 
+// Reads one record header; when it lacks the sync mark, notes the loss,
+// searches again from the resynchronisation origin and reads the header
+// found there, which is not tested again.
+Outcome ReadRecordHeader(CaptureReader& reader, std::uint8_t* header) {
+    ReaderState& state = reader.State;
+    Outcome read = ReadCaptureBytes(reader, header, kRecordHeaderSize);
+    if (!read.IsOk()) return read;
+    std::uint64_t position = ReadPosition(state.File);
+    // A header read from a newly opened file lies before the origin.
+    if (position < state.ResyncOrigin) state.ResyncOrigin = position;
+    if (header[0] != kSyncMark) {
+        ReaderEvent lost;
+        lost.Kind = RecordKind::SyncLost;
+        lost.SyncLost = SyncLostNote{state.FramesDelivered, position, header[0]};
+        QueueEvent(state, std::move(lost));
+        SeekTo(state.File, state.ResyncOrigin);
+        Outcome synced = SyncToRecords(state.File);
+        if (!synced.IsOk()) return synced;
+        read = ReadCaptureBytes(reader, header, kRecordHeaderSize);
+        if (!read.IsOk()) return read;
+    }
+    state.ResyncOrigin = position;
+    return Success();
+}
+
+// Fills reader.Frame with the record whose header was read ahead (the first
+// frame reads its own header first) and reads the header after it.
 Outcome ReadFrame(CaptureReader& reader, bool firstFrame) {
+    ReaderState& state = reader.State;
+    assert(!state.FrameReady && state.Queue.Count == 0);
+    assert(firstFrame == (state.Stage == ReaderStage::Syncing));
     CaptureFrame& frame = reader.Frame;
     std::uint8_t header[kRecordHeaderSize];
     if (firstFrame) {
         Outcome read = ReadRecordHeader(reader, header);
         if (!read.IsOk()) return read;
-        reader.PendingTimeStamp = RecordTimeStamp(header);
-        reader.PendingLength = header[7];
+        state.PendingTimeStamp = RecordTimeStamp(header);
+        state.PendingLength = header[7];
     }
-    frame.TimeStamp = reader.PendingTimeStamp;
-    frame.Length = reader.PendingLength;
+    frame.TimeStamp = state.PendingTimeStamp;
+    frame.Length = state.PendingLength;
     Outcome read = ReadCaptureBytes(reader, frame.Bytes.data(), frame.Length + 1u);
     if (!read.IsOk()) return read;
     frame.Status = frame.Bytes[frame.Length];
     LocateFrameFields(frame);
     read = ReadRecordHeader(reader, header);
     if (!read.IsOk()) return read;
-    reader.PendingTimeStamp = RecordTimeStamp(header);
-    reader.PendingLength = header[7];
-    frame.NextTimeStamp = reader.PendingTimeStamp;
-    frame.FileOffset = CapturePosition(reader);
-    reader.FrameReady = true;
+    state.PendingTimeStamp = RecordTimeStamp(header);
+    state.PendingLength = header[7];
+    frame.NextTimeStamp = state.PendingTimeStamp;
+    frame.FileOffset = ReadPosition(state.File);
+    state.FrameReady = true;
     return Success();
 }
+
+// Ends the run with the fault or the end of the capture: the file is
+// closed and the outcome waits at the head of the queue.
+[[gnu::noinline]] void EndReading(ReaderState& state, const Outcome& outcome) {
+    CloseCaptureFile(state.File);
+    state.Stage = ReaderStage::Ended;
+    QueueOutcome(state, outcome);
+}
+
+// One step of a pull; what it raises is queued.
+void Advance(CaptureReader& reader) {
+    ReaderState& state = reader.State;
+    Outcome step;
+    switch (state.Stage) {
+        case ReaderStage::Opening:
+            step = OpenNextCaptureFile(reader);
+            if (step.IsOk()) state.Stage = ReaderStage::Syncing;
+            break;
+        case ReaderStage::Syncing:
+            step = SyncToRecords(state.File);
+            if (step.IsOk()) step = ReadFrame(reader, true);
+            if (step.IsOk()) state.Stage = ReaderStage::Reading;
+            break;
+        case ReaderStage::Reading:
+            step = ReadFrame(reader, false);
+            break;
+        case ReaderStage::Ended:
+            return;
+    }
+    if (!step.IsOk()) EndReading(state, step);
+}
+
+RecordKind DeliverFrame(ReaderState& state) {
+    assert(state.FrameReady);
+    state.FrameReady = false;
+    ++state.FramesDelivered;
+    return RecordKind::Frame;
+}
+
+// Events first, then the frame they precede, then the next step. Out of
+// line, so that the usual pull stays small.
+[[gnu::noinline]] RecordKind PullQueued(CaptureReader& reader) {
+    ReaderState& state = reader.State;
+    ReaderEventQueue& queue = state.Queue;
+    for (;;) {
+        if (queue.Count > 0) {
+            const ReaderEvent& next = queue.Events[queue.Head];
+            reader.Event = next;
+            // End and error stay at the head: every later pull repeats them.
+            if (next.Kind == RecordKind::EndOfCapture || next.Kind == RecordKind::Error)
+                return reader.Event.Kind;
+            queue.Head = (queue.Head + 1) % kReaderEventQueueSize;
+            --queue.Count;
+            return reader.Event.Kind;
+        }
+        if (state.FrameReady) return DeliverFrame(state);
+        Advance(reader);
+    }
+}
+
+}  // namespace
+
+void StartCaptureReader(CaptureReader& reader, CaptureRunFiles files) {
+    CloseCaptureReader(reader);
+    reader = CaptureReader{};
+    ReaderState& state = reader.State;
+    state.CaptureHour = files.StartHour;
+    state.CaptureMinute = files.StartMinute;
+    state.FilesLeft = files.NumMin;
+    state.Files = std::move(files);
+}
+
+RecordKind PullRecord(CaptureReader& reader) {
+    ReaderState& state = reader.State;
+    // The usual case: reading on, nothing queued, a frame and no event.
+    if (state.Stage == ReaderStage::Reading && state.Queue.Count == 0 && !state.FrameReady) {
+        Outcome read = ReadFrame(reader, false);
+        if (read.IsOk() && state.Queue.Count == 0) return DeliverFrame(state);
+        if (!read.IsOk()) EndReading(state, read);
+    }
+    return PullQueued(reader);
+}
+
+void CloseCaptureReader(CaptureReader& reader) { CloseCaptureFile(reader.State.File); }
 
 }  // namespace zelmot

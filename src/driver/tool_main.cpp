@@ -29,11 +29,6 @@ constexpr const char kUsage[] =
     "Zelmot2Text OptHelp\n"
     "    Print option file help\n";
 
-int ShowUsage(std::FILE* console) {
-    std::fputs(kUsage, console);
-    return kExitUsage;
-}
-
 }  // namespace
 
 int ToolMain(int argc, const char* const* argv, std::FILE* console) {
@@ -43,14 +38,14 @@ int ToolMain(int argc, const char* const* argv, std::FILE* console) {
             std::fwrite(kOptionHelpText.data(), 1, kOptionHelpText.size(), console);
             return kExitHelp;
         }
-        return ShowUsage(console);
+        return ShowUsage(kUsage, console);
     }
     ConversionSettings run;
     for (int i = 3; i < argc; ++i)
-        if (!ParseCommandOption(argv[i], run.Run, console)) return ShowUsage(console);
-    if (!CheckNumMin(run.Run, console)) return ShowUsage(console);
+        if (!ParseCommandOption(argv[i], run.Run, console)) return ShowUsage(kUsage, console);
+    if (!CheckNumMin(run.Run, console)) return ShowUsage(kUsage, console);
     std::string captureName = argv[1];
-    if (!CheckCaptureName(captureName, console)) return ShowUsage(console);
+    if (!CheckCaptureName(captureName, console)) return ShowUsage(kUsage, console);
     DeriveConversionNames(captureName, argv[2], run);
     Outcome result = RunConversion(run, console);
     if (!result.IsOk()) {

@@ -29,27 +29,22 @@ constexpr const char kUsage[] =
     "    Arg2=<n>       Arg 2 for Opt file 0x for hex\n"
     "    Arg3=<n>       Arg 3 for Opt file 0x for hex\n";
 
-int ShowUsage(std::FILE* console) {
-    std::fputs(kUsage, console);
-    return kExitUsage;
-}
-
 }  // namespace
 
 int PcapToolMain(int argc, const char* const* argv, std::FILE* console, std::FILE* progress) {
-    if (argc < 3) return ShowUsage(console);
+    if (argc < 3) return ShowUsage(kUsage, console);
     ExportSettings settings;
     for (int i = 3; i < argc; ++i)
-        if (!ParseExportOption(argv[i], settings, console)) return ShowUsage(console);
-    if (!CheckNumMin(settings.Run, console)) return ShowUsage(console);
+        if (!ParseExportOption(argv[i], settings, console)) return ShowUsage(kUsage, console);
+    if (!CheckNumMin(settings.Run, console)) return ShowUsage(kUsage, console);
     const std::string captureName = argv[1];
-    if (!CheckCaptureName(captureName, console)) return ShowUsage(console);
+    if (!CheckCaptureName(captureName, console)) return ShowUsage(kUsage, console);
     DeriveCaptureNames(captureName, settings.Run);
     settings.Progress = progress;
     settings.OutputName = argv[2];
     if (settings.OutputName.empty()) {
         std::fputs("Invalid OutFile - empty name\n", console);
-        return ShowUsage(console);
+        return ShowUsage(kUsage, console);
     }
     ReportBrokenPipeAsWriteError();
     ExportResult result = RunExport(settings);

@@ -67,6 +67,11 @@ std::int32_t ParseArgValue(const char* text) {
     return run.Value > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(run.Value);
 }
 
+int ShowUsage(const char* usage, std::FILE* console) {
+    std::fputs(usage, console);
+    return kExitUsage;
+}
+
 bool ParseCommandOption(const char* word, RunSettings& settings, std::FILE* console) {
     if (StartsWithNoCase(word, "NumMin=")) {
         ScanUnsigned(word + 7, settings.NumMin);

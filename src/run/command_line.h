@@ -31,6 +31,9 @@ struct RunSettings {
     std::array<std::int32_t, 4> Args{};
 };
 
+// Prints a program's usage text; the exit status that follows it.
+int ShowUsage(const char* usage, std::FILE* console);
+
 // Applies one option word; false (with its message on console) if rejected.
 bool ParseCommandOption(const char* word, RunSettings& settings, std::FILE* console);
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/fdl_names.h"  // kStatusBitCount
-
+#include "stats/dp_stats.h"
 
 namespace zelmot {
 
@@ -88,6 +88,7 @@ struct StationStats {
     std::uint64_t ErrorFrames = 0;  // frames with a non-zero status naming it as SA
     MasterFigures Master;
     SlaveFigures Slave;
+    DpSlaveStats Dp;               // Dp.Active: it got a DP request
 };
 
 // Frames and error frames per time bin from the first frame in the window.
@@ -141,6 +142,7 @@ struct BusStats {
     std::vector<StationStats> Stations = std::vector<StationStats>(kStationCount);
     std::array<std::uint64_t, kGapBucketCount> GapBuckets{};
     RateSeries Rate;
+    DpEvents Events;
 };
 
 // Bucket edges of a DurationStats, ns: [low, high).

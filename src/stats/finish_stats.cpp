@@ -58,6 +58,7 @@ void FinishBusStats(StatsCollector& collector, BusStats& stats) {
         stats.FramesPerSecondAvg = static_cast<double>(stats.Frames) / (static_cast<double>(stats.SpanNs) / 1e9);
     }
     for (StationStats& s : stats.Stations) FinishStation(s);
+    FinishDpEvents(stats.Events);
 }
 
 }  // namespace zelmot

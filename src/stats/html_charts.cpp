@@ -4,6 +4,7 @@
 // drawn in microseconds, gaps in bit times.
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <map>
 #include <string>
 
@@ -38,6 +39,8 @@ std::vector<HistogramBar> SixteenthOctaveBars(const DurationStats& d) {
     return result;
 }
 
+}  // namespace
+
 void OpenFigure(TextOut& out) { PutText(out, "<figure>\n"); }
 
 void CloseFigure(TextOut& out, const std::string& caption) {
@@ -46,11 +49,10 @@ void CloseFigure(TextOut& out, const std::string& caption) {
     PutText(out, "</figcaption>\n</figure>\n");
 }
 
-}  // namespace
-
 void PutLiveListChart(TextOut& out, const BusStats& stats) {
     std::array<AddressCell, 128> cells{};
-    for (std::size_t a = 0; a < cells.size() && a < stats.Stations.size(); ++a) {
+    assert(stats.Stations.size() == cells.size());
+    for (std::size_t a = 0; a < cells.size(); ++a) {
         const StationStats& s = stats.Stations[a];
         if (!s.Listed) continue;
         switch (s.Role) {
@@ -70,14 +72,15 @@ void PutLiveListChart(TextOut& out, const BusStats& stats) {
 
 void PutTrafficChart(TextOut& out, const BusStats& stats) {
     const RateSeries& rate = stats.Rate;
-    const std::size_t bins = std::min<std::size_t>(rate.BinsUsed, kRateBinLimit);
-    const double binSeconds = std::max<std::uint32_t>(rate.BinSeconds, 1);
+    assert(rate.BinsUsed <= kRateBinLimit && rate.BinSeconds >= 1);
+    const std::size_t bins = rate.BinsUsed;
+    const double binSeconds = static_cast<double>(rate.BinSeconds);
     TimeSeriesChart chart;
     chart.Title = "Traffic over time: frames and error frames per second";
     chart.StartNs = rate.StartNs;
     chart.BinNs = static_cast<std::int64_t>(binSeconds) * 1000000000;
-    SeriesPanel frames{"frames per second", "frames/s", kColourBlue, {}};
-    SeriesPanel errors{"error frames per second", "error frames/s", kColourVermillion, {}};
+    SeriesPanel frames{"frames per second", "frames/s", Colour::Blue, {}};
+    SeriesPanel errors{"error frames per second", "error frames/s", Colour::Vermillion, {}};
     for (std::size_t i = 0; i < bins; ++i) {
         frames.Values.push_back(static_cast<double>(rate.Frames[i]) / binSeconds);
         errors.Values.push_back(static_cast<double>(rate.ErrorFrames[i]) / binSeconds);
@@ -110,10 +113,10 @@ void PutRotationCharts(TextOut& out, const BusStats& stats) {
         chart.Title = StationLabel(a) + ": token rotation time";
         chart.XUnit = "token rotation time (\xC2\xB5s)";
         chart.Bars = SixteenthOctaveBars(r);
-        chart.Markers = {{"min", static_cast<double>(r.Min) / 1000.0, kColourGreen},
-                         {"mean", r.Mean / 1000.0, kColourOrange},
-                         {"p99", static_cast<double>(r.P99) / 1000.0, kColourVermillion},
-                         {"max", static_cast<double>(r.Max) / 1000.0, kColourBlack}};
+        chart.Markers = {{"min", static_cast<double>(r.Min) / 1000.0, Colour::Green},
+                         {"mean", r.Mean / 1000.0, Colour::Orange},
+                         {"p99", static_cast<double>(r.P99) / 1000.0, Colour::Vermillion},
+                         {"max", static_cast<double>(r.Max) / 1000.0, Colour::Black}};
         OpenFigure(out);
         PutHistogramChart(out, chart);
         CloseFigure(out, "Master " + std::to_string(a) + ": " + GroupedUnsigned(r.Count) +

@@ -5,12 +5,14 @@
 
 #include "stats/html_sections.h"
 #include "stats/html_text.h"
+#include "stats/svg_chart.h"
 
 namespace zelmot {
 
 namespace {
 
-constexpr const char* kStyle = R"(
+// The page's own rules; the charts' follow (PutChartStyle).
+constexpr const char* kPageStyle = R"(
 :root { color-scheme: light; }
 body { font-family: "DejaVu Sans", "Segoe UI", Arial, sans-serif; font-size: 15px; color: #1a1a1a;
        background: #ffffff; max-width: 1000px; margin: 0 auto; padding: 16px 20px; line-height: 1.4; }
@@ -25,17 +27,10 @@ td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowra
 tr.total td { font-weight: 600; }
 figure { margin: 10px 0 18px; }
 figcaption, p.caption { font-size: 13px; color: #444444; margin-top: 4px; }
-svg.chart { display: block; max-width: 100%; height: auto; background: #ffffff; }
-svg.chart text { font-family: "DejaVu Sans", "Segoe UI", Arial, sans-serif; font-size: 12px; fill: #1a1a1a; }
-svg.chart text.unit { font-size: 12px; fill: #333333; }
-svg.chart text.legend { font-size: 12px; }
-svg.chart text.mark { font-size: 10px; fill: #333333; }
-svg.chart text.cell { font-size: 12px; font-weight: 600; }
-svg.chart text.note { fill: #333333; }
-svg.chart text.alert { fill: #D55E00; font-weight: 600; }
-svg.chart line.axis { stroke: #333333; stroke-width: 1; }
-svg.chart line.grid { stroke: #e3e3e3; stroke-width: 1; }
-@media print {
+)";
+
+// After the charts' rules: the printed page.
+constexpr const char* kPrintStyle = R"(@media print {
   @page { size: A4; margin: 12mm; }
   body { max-width: none; padding: 0; font-size: 10pt; }
   h2 { break-after: avoid; }
@@ -51,16 +46,18 @@ void PutSection(TextOut& out, const char* id, const char* heading) {
 
 }  // namespace
 
-void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats) {
+void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document) {
     PutText(out, "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Bus health report: ");
     PutEscaped(out, settings.CaptureName);
     PutText(out, "</title>\n<style>");
-    PutText(out, kStyle);
+    PutText(out, kPageStyle);
+    PutChartStyle(out);
+    PutText(out, kPrintStyle);
     PutText(out, "</style>\n</head>\n<body>\n<header>\n<h1>Bus health report: ");
     PutEscaped(out, settings.CaptureName);
     PutText(out, "</h1>\n");
-    PutSummaryTable(out, settings, stats);
+    PutSummaryTable(out, settings, stats, document);
     PutText(out, "</header>\n<section id=\"live-list\">\n<h2>Live list</h2>\n");
     PutLiveListChart(out, stats);
     PutSection(out, "traffic", "Traffic over time");
@@ -71,21 +68,35 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutResponseChart(out, stats);
     PutSection(out, "gaps", "Gap histogram");
     PutGapChart(out, stats);
-    PutGapTable(out, stats);
+    PutGapTable(out, document);
     PutSection(out, "stations", "Station table");
-    PutStationTables(out, stats);
+    PutStationTables(out, document);
+    PutSection(out, "dp-slaves", "DP slaves");
+    PutDpTimeline(out, stats);
+    PutDpTables(out, stats, document);
+    PutSection(out, "dp-events", "DP events");
+    PutDpEventTable(out, stats, document);
     PutSection(out, "errors", "Receive errors");
-    PutErrorTable(out, stats);
+    PutErrorTable(out, document);
     PutText(out, "<p class=\"caption\">Times are the absolute time column (hh:mm:ss) and durations in "
                  "microseconds with three decimals, exact to the nanosecond. Counts, minimum, mean and maximum "
                  "are exact; percentiles (nearest rank) are read from buckets and lie within 1% of the exact "
                  "value.</p>\n</section>\n</body>\n</html>\n");
 }
 
+void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats) {
+    PutHtmlReport(out, settings, stats, BuildReportDocument(stats));
+}
+
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats) {
+    return WriteHtmlReport(path, settings, stats, BuildReportDocument(stats));
+}
+
+Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats,
+                        const ReportDocument& document) {
     TextOut out;
     if (!OpenTextOutFile(out, path)) return ErrorText("Cannot create the HTML file %s", path.c_str());
-    PutHtmlReport(out, settings, stats);
+    PutHtmlReport(out, settings, stats, document);
     if (!CloseTextOut(out)) return ErrorText("Cannot write the HTML file %s", path.c_str());
     return Success();
 }

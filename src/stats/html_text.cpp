@@ -140,4 +140,10 @@ std::string ClockText(std::int64_t ns, int fractionDigits) {
     return text;
 }
 
+std::string TimeOfDayText(std::int64_t ns) {
+    std::string text = ClockText(ns, 6);
+    text.insert(text.size() - 3, 1, ' ');
+    return text;
+}
+
 }  // namespace zelmot

@@ -36,4 +36,9 @@ std::string MicrosecondsText(double ns);
 // truncated as the time columns truncate.
 std::string ClockText(std::int64_t ns, int fractionDigits);
 
+// The time of day as the text report writes it, "12:00:00.040 087":
+// truncated to the microsecond, a blank between the milliseconds and the
+// microseconds.
+std::string TimeOfDayText(std::int64_t ns);
+
 }  // namespace zelmot

@@ -1,76 +1,88 @@
-// The CSV report: the per-station table, one row per listed address, the
-// header row first; figures that do not exist are empty cells.
-#include <cinttypes>
-#include <cstdio>
-
+// The CSV report: the per-station table, one row per station of the report
+// document, the header row first. Each column reads one figure of the
+// station by its key path; a figure that does not exist is an empty cell.
+#include <cassert>
+#include "stats/fixed_number.h"
+#include "stats/report_document.h"
 #include "stats/report_formats.h"
 
 namespace zelmot {
 namespace {
 
-constexpr const char kHeader[] =
-    "address,role,first_ns,last_ns,error_frames,"
-    "tokens,rotation_count,rotation_min_ns,rotation_mean_ns,rotation_max_ns,rotation_p50_ns,rotation_p95_ns,"
-    "rotation_p99_ns,master_requests,master_answered,master_unanswered,master_no_answer_expected,"
-    "master_fdl_status_unanswered,master_retries,"
-    "slave_requests,slave_answered,slave_unanswered,slave_no_answer_expected,slave_fdl_status_unanswered,"
-    "slave_retries,response_count,response_min_ns,response_mean_ns,response_max_ns,response_p50_ns,"
-    "response_p99_ns\n";
+struct CsvColumn {
+    const char* Name;
+    const char* Key;  // below the station
+};
 
-void Cell(std::string& line, bool present, std::int64_t value) {
-    line += ',';
-    if (present) line += std::to_string(value);
-}
+constexpr CsvColumn kColumns[] = {
+    {"address", "address"},
+    {"role", "role"},
+    {"first_ns", "first_ns"},
+    {"last_ns", "last_ns"},
+    {"error_frames", "error_frames"},
+    {"tokens", "master.tokens"},
+    {"rotation_count", "master.rotation_ns.count"},
+    {"rotation_min_ns", "master.rotation_ns.min"},
+    {"rotation_mean_ns", "master.rotation_ns.mean"},
+    {"rotation_max_ns", "master.rotation_ns.max"},
+    {"rotation_p50_ns", "master.rotation_ns.p50"},
+    {"rotation_p95_ns", "master.rotation_ns.p95"},
+    {"rotation_p99_ns", "master.rotation_ns.p99"},
+    {"master_requests", "master.requests"},
+    {"master_answered", "master.answered"},
+    {"master_unanswered", "master.unanswered"},
+    {"master_no_answer_expected", "master.no_answer_expected"},
+    {"master_fdl_status_unanswered", "master.fdl_status_unanswered"},
+    {"master_retries", "master.retries"},
+    {"slave_requests", "slave.requests"},
+    {"slave_answered", "slave.answered"},
+    {"slave_unanswered", "slave.unanswered"},
+    {"slave_no_answer_expected", "slave.no_answer_expected"},
+    {"slave_fdl_status_unanswered", "slave.fdl_status_unanswered"},
+    {"slave_retries", "slave.retries"},
+    {"response_count", "slave.response_ns.count"},
+    {"response_min_ns", "slave.response_ns.min"},
+    {"response_mean_ns", "slave.response_ns.mean"},
+    {"response_max_ns", "slave.response_ns.max"},
+    {"response_p50_ns", "slave.response_ns.p50"},
+    {"response_p99_ns", "slave.response_ns.p99"},
+};
 
-void CountCells(std::string& line, bool present, std::initializer_list<std::uint64_t> values) {
-    for (std::uint64_t v : values) {
-        line += ',';
-        if (present) line += std::to_string(v);
+// A figure as a cell: integers in full, fractions (the means) with three
+// decimals, texts as they are.
+void AppendCell(std::string& line, const ReportDocument& value) {
+    if (value.is_null()) return;
+    if (value.is_string()) {
+        line += value.get_ref<const std::string&>();
+    } else if (value.is_number_float()) {
+        AppendFixed(line, value.get<double>(), 3);
+    } else {
+        line += value.dump();
     }
-}
-
-void MeanCell(std::string& line, bool present, double mean) {
-    line += ',';
-    if (!present) return;
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.3f", mean);
-    line += buffer;
-}
-
-void DurationCells(std::string& line, bool present, const DurationStats& d, bool withP95) {
-    CountCells(line, present, {d.Count});
-    bool any = present && d.Count > 0;
-    Cell(line, any, d.Min);
-    MeanCell(line, any, d.Mean);
-    Cell(line, any, d.Max);
-    Cell(line, any, d.P50);
-    if (withP95) Cell(line, any, d.P95);
-    Cell(line, any, d.P99);
-}
-
-std::string StationLine(const StationStats& s, std::size_t address) {
-    std::string line = std::to_string(address) + "," + StationRoleName(s.Role);
-    Cell(line, s.Heard, s.FirstHeardNs);
-    Cell(line, s.Heard, s.LastHeardNs);
-    CountCells(line, true, {s.ErrorFrames});
-    const MasterFigures& m = s.Master;
-    CountCells(line, s.HasMaster, {m.Tokens});
-    DurationCells(line, s.HasMaster, m.Rotation, true);
-    CountCells(line, s.HasMaster,
-               {m.Requests, m.Answered, m.Unanswered, m.NoAnswerExpected, m.FdlStatusUnanswered, m.Retries});
-    const SlaveFigures& v = s.Slave;
-    CountCells(line, s.HasSlave,
-               {v.Requests, v.Answered, v.Unanswered, v.NoAnswerExpected, v.FdlStatusUnanswered, v.Retries});
-    DurationCells(line, s.HasSlave, v.Response, false);
-    return line + "\n";
 }
 
 }  // namespace
 
-std::string CsvReport(const BusStats& stats) {
-    std::string out = kHeader;
-    for (std::size_t a = 0; a < kStationCount; ++a)
-        if (stats.Stations[a].Listed) out += StationLine(stats.Stations[a], a);
+std::string CsvReport(const BusStats& stats) { return CsvReport(BuildReportDocument(stats)); }
+
+std::string CsvReport(const ReportDocument& document) {
+    std::string out;
+    for (const CsvColumn& column : kColumns) {
+        if (!out.empty()) out += ',';
+        out += column.Name;
+    }
+    out += '\n';
+    for (const ReportRow& station : ReportRows(document, "stations", "address")) {
+        bool first = true;
+        for (const CsvColumn& column : kColumns) {
+            if (!first) out += ',';
+            first = false;
+            const ReportDocument* value = FindReportValue(*station.Values, column.Key);
+            assert(value != nullptr);  // every column names a figure of a station
+            if (value != nullptr) AppendCell(out, *value);
+        }
+        out += '\n';
+    }
     return out;
 }
 

@@ -1,13 +1,14 @@
-// The JSON report: one document, keys in a fixed order, times in integer
-// nanoseconds (means fractional), figures that do not exist as null.
-#include <nlohmann/json.hpp>
-
+// The report document and the JSON report that prints it: keys in a fixed
+// order, times in integer nanoseconds (means fractional), figures that do
+// not exist as null.
+#include "stats/report_document.h"
+#include "stats/report_dp.h"
 #include "stats/report_formats.h"
 
 namespace zelmot {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using Json = ReportDocument;
 
 Json OrNull(bool present, std::int64_t value) { return present ? Json(value) : Json(nullptr); }
 
@@ -70,6 +71,7 @@ Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud)
     j["error_frames"] = s.ErrorFrames;
     j["master"] = s.HasMaster ? MasterJson(s.Master) : Json(nullptr);
     j["slave"] = s.HasSlave ? SlaveJson(s.Slave, baud) : Json(nullptr);
+    j["dp"] = DpStationJson(s.Dp);
     return j;
 }
 
@@ -118,7 +120,7 @@ Json RateJson(const RateSeries& rate) {
 
 }  // namespace
 
-std::string JsonReport(const BusStats& stats) {
+ReportDocument BuildReportDocument(const BusStats& stats) {
     Json doc;
     doc["capture"] = CaptureJson(stats);
     doc["errors"] = ErrorsJson(stats);
@@ -131,8 +133,14 @@ std::string JsonReport(const BusStats& stats) {
         gaps.push_back(Json{{"from_bits", GapBucketFromBits(b)}, {"to_bits", GapBucketToBits(b)}, {"count", stats.GapBuckets[b]}});
     doc["gaps"] = gaps;
     doc["rate"] = RateJson(stats.Rate);
+    doc["events"] = DpEventsJson(stats.Events);
+    doc["events_dropped"] = stats.Events.Dropped;
     doc["percentiles"] = "nearest rank from log-spaced buckets, within 1%";
-    return doc.dump(2) + "\n";
+    return doc;
 }
+
+std::string JsonReport(const ReportDocument& document) { return document.dump(2) + "\n"; }
+
+std::string JsonReport(const BusStats& stats) { return JsonReport(BuildReportDocument(stats)); }
 
 }  // namespace zelmot

@@ -9,6 +9,7 @@
 
 #include "common/fdl_names.h"
 #include "stats/html_text.h"
+#include "stats/report_dp.h"
 #include "stats/report_formats.h"
 #include "stats/text_table.h"
 
@@ -32,14 +33,6 @@ std::string Micro(std::int64_t ns) { return Micro(static_cast<double>(ns)); }
 std::string Seconds(std::int64_t ns) { return Format("%.6f", static_cast<double>(ns) / 1e9); }
 std::string Bits(double ns, std::uint32_t baud) { return Format("%.1f", NsToBits(ns, baud)); }
 
-// "12:00:00.040 087": truncated to the microsecond, a blank between the
-// milliseconds and the microseconds.
-std::string TimeOfDay(std::int64_t ns) {
-    std::string text = ClockText(ns, 6);
-    text.insert(text.size() - 3, 1, ' ');
-    return text;
-}
-
 // One entry of a one-line address list: the address, and its error frames
 // when it has any.
 void AppendListedAddress(std::string& list, std::size_t address, std::uint64_t errorFrames) {
@@ -62,8 +55,8 @@ std::string SummarySection(const BusStats& s) {
     AddRow(t, {"Frames read (all)", Count(s.FramesRead)});
     AddRow(t, {"Frames in window", Count(s.Frames)});
     AddRow(t, {"Bit rate (bit/s)", Count(s.Baud)});
-    AddRow(t, {"First frame", any ? TimeOfDay(s.FirstNs) : "-"});
-    AddRow(t, {"Last frame", any ? TimeOfDay(s.LastNs) : "-"});
+    AddRow(t, {"First frame", any ? TimeOfDayText(s.FirstNs) : "-"});
+    AddRow(t, {"Last frame", any ? TimeOfDayText(s.LastNs) : "-"});
     AddRow(t, {"Span (s)", Seconds(s.SpanNs)});
     AddRow(t, {"Bytes on the bus", Count(s.BusBytes)});
     AddRow(t, {"Bus load (%)", Format("%.3f", s.BusLoadPercent)});
@@ -100,7 +93,7 @@ std::string LiveListSection(const BusStats& s) {
             AppendListedAddress(silent, a, st.ErrorFrames);
             continue;
         }
-        AddRow(t, {Count(a), StationRoleName(st.Role), TimeOfDay(st.FirstHeardNs), TimeOfDay(st.LastHeardNs),
+        AddRow(t, {Count(a), StationRoleName(st.Role), TimeOfDayText(st.FirstHeardNs), TimeOfDayText(st.LastHeardNs),
                    Count(st.ErrorFrames)});
     }
     return "Live list\n" + RenderTable(t) + "Silent (addressed, never heard): " + (silent.empty() ? "none" : silent) +
@@ -193,8 +186,9 @@ double NsToBits(double ns, std::uint32_t baud) { return ns * static_cast<double>
 
 std::string TextReport(const BusStats& stats) {
     return SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
-           MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + GapSection(stats) +
-           "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n";
+           MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + DpSlavesSection(stats) + "\n" +
+           GapSection(stats) + "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n\n" +
+           DpEventsSection(stats);
 }
 
 }  // namespace zelmot

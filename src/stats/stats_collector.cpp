@@ -53,16 +53,18 @@ void CountSettled(BusStats& stats, const PendingRequest& request, bool answered,
     }
 }
 
-// The frame read after a request decides whether it was answered. An SC in
-// the window answers for the request's DA even when the request lies before it.
-void SettlePending(StatsCollector& collector, BusStats& stats, const FrameClass& c, bool frameCounts,
-                   std::int64_t frameNs, std::int64_t gapNs) {
+// The frame read after a request (null: none) decides whether it was
+// answered. An SC in the window answers for the request's DA even when the
+// request lies before it.
+void SettlePending(StatsCollector& collector, BusStats& stats, const FrameClass& c, const CaptureFrame* frame,
+                   bool frameCounts, std::int64_t frameNs, std::int64_t gapNs) {
     PendingRequest& request = collector.Pending;
     if (!request.Active) return;
     request.Active = false;
     bool answered = Answers(c, request);
     collector.Masters[request.Sa].LastAnswered = answered;
     if (request.InWindow) CountSettled(stats, request, answered, gapNs);
+    SettleDpRequest(collector.Dp, stats, request.Da, request.Fc, request.InWindow, frame, answered, frameNs);
     if (answered && frameCounts && c.Kind == FrameKind::ShortAck) {
         StationStats& slave = Station(stats, request.Da);
         slave.AnsweredBySc = true;
@@ -87,7 +89,9 @@ void TakeToken(StatsCollector& collector, BusStats& stats, const FrameClass& c, 
     link.LastTokenTicks = ticks;
 }
 
-void TakeRequest(StatsCollector& collector, BusStats& stats, const FrameClass& c, bool inWindow, std::int64_t ns) {
+void TakeRequest(StatsCollector& collector, BusStats& stats, const CaptureFrame& frame, const FrameClass& c,
+                 bool inWindow, std::int64_t ns) {
+    TakeDpRequest(collector.Dp, stats, frame, c, inWindow, ns);
     MasterLink& link = collector.Masters[c.Sa];
     bool retry = link.HasRequest && !link.LastAnswered && link.LastDa == c.Da && link.LastFc == c.Fc;
     link.HasRequest = true;
@@ -209,11 +213,11 @@ bool CollectFrame(StatsCollector& collector, BusStats& stats, const RunFrame& ta
     FrameClass c = ClassifyFrame(frame);
     bool pastEnd = taken.Place == WindowPlace::PastEnd;
     bool inWindow = taken.Place == WindowPlace::Inside;
-    SettlePending(collector, stats, c, inWindow, ns, times.GapTime);
+    SettlePending(collector, stats, c, &frame, inWindow, ns, times.GapTime);
     if (pastEnd) return false;
 
     if (c.Kind == FrameKind::Token && !c.Damaged) TakeToken(collector, stats, c, frame.TimeStamp, inWindow, ns);
-    if (c.Request) TakeRequest(collector, stats, c, inWindow, ns);
+    if (c.Request) TakeRequest(collector, stats, frame, c, inWindow, ns);
     if (!inWindow) return true;
     if (c.Response) TakeResponse(stats, c, ns);
     if (!c.Damaged && c.Kind == FrameKind::Unknown) ++stats.UnknownFrames;
@@ -222,7 +226,7 @@ bool CollectFrame(StatsCollector& collector, BusStats& stats, const RunFrame& ta
 }
 
 void SettleLastRequest(StatsCollector& collector, BusStats& stats) {
-    SettlePending(collector, stats, FrameClass{}, false, 0, 0);
+    SettlePending(collector, stats, FrameClass{}, nullptr, false, 0, 0);
 }
 
 void CollectResync(StatsCollector& collector, BusStats& stats, std::uint32_t referenceNumber) {

@@ -10,6 +10,7 @@
 #include "capture/frame_timing.h"
 #include "run/capture_run.h"
 #include "stats/bus_stats.h"
+#include "stats/dp_tracker.h"
 
 namespace zelmot {
 
@@ -42,6 +43,7 @@ struct StatsCollector {
     std::uint64_t CurrentSecondFrames = 0;
     std::size_t ResyncsUntimed = 0;  // ResyncTimes from here on wait for the next frame's time
     std::int64_t LastAbsNs = 0;      // AbsTime of the frame read last
+    DpTracker Dp;
 };
 
 // Sets the collection up for a run whose first header gave this baud index

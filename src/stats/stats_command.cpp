@@ -23,39 +23,40 @@ constexpr const char kUsage[] =
     "    NumMin=all     Read Minutes until the next file is missing\n"
     "    StartRef=<n>   Start Reference Number\n"
     "    EndRef=<n>     End   Reference Number\n"
-    "    Format=<f>     Report Format: text (default), json or csv\n"
+    "    Format=<f>     Report Format: text (default), json, csv or events\n"
     "    Html=<file>    Also write the report as an HTML page with charts\n";
 
-int ShowUsage(std::FILE* err) {
-    std::fputs(kUsage, err);
-    return kExitUsage;
-}
 
 // Format=<name>; false with a message for any other name.
 bool ParseFormatWord(const char* value, ReportFormat& format, std::FILE* err) {
     if (ascii::EqualsNoCase(value, "text")) format = ReportFormat::Text;
     else if (ascii::EqualsNoCase(value, "json")) format = ReportFormat::Json;
     else if (ascii::EqualsNoCase(value, "csv")) format = ReportFormat::Csv;
+    else if (ascii::EqualsNoCase(value, "events")) format = ReportFormat::Events;
     else {
-        std::fprintf(err, "Invalid Format - %s (text, json or csv)\n", value);
+        std::fprintf(err, "Invalid Format - %s (text, json, csv or events)\n", value);
         return false;
     }
     return true;
 }
 
-std::string Render(const BusStats& stats, ReportFormat format) {
+// document: the report document of stats, when the format reads it.
+std::string Render(const BusStats& stats, const ReportDocument* document, ReportFormat format) {
     switch (format) {
-        case ReportFormat::Json: return JsonReport(stats);
-        case ReportFormat::Csv: return CsvReport(stats);
+        case ReportFormat::Json: return JsonReport(*document);
+        case ReportFormat::Csv: return CsvReport(*document);
+        case ReportFormat::Events: return EventsReport(stats);
         case ReportFormat::Text: break;
     }
     return TextReport(stats);
 }
 
+bool ReadsDocument(ReportFormat format) { return format == ReportFormat::Json || format == ReportFormat::Csv; }
+
 }  // namespace
 
 int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, std::FILE* progress) {
-    if (argc < 2) return ShowUsage(err);
+    if (argc < 2) return ShowUsage(kUsage, err);
     RunSettings settings;
     ReportFormat format = ReportFormat::Text;
     std::string htmlPath;
@@ -65,22 +66,22 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
             htmlPath = word + 5;
             if (htmlPath.empty()) {
                 std::fputs("Invalid Html - no file name\n", err);
-                return ShowUsage(err);
+                return ShowUsage(kUsage, err);
             }
             continue;
         }
         if (ascii::StartsWithNoCase(word, "Format=")) {
-            if (!ParseFormatWord(word + 7, format, err)) return ShowUsage(err);
+            if (!ParseFormatWord(word + 7, format, err)) return ShowUsage(kUsage, err);
             continue;
         }
         if (!ParseSharedOption(word, settings, err)) {
             std::fputc('\n', err);
-            return ShowUsage(err);
+            return ShowUsage(kUsage, err);
         }
     }
-    if (!CheckNumMin(settings, err)) return ShowUsage(err);
+    if (!CheckNumMin(settings, err)) return ShowUsage(kUsage, err);
     std::string captureName = argv[1];
-    if (!CheckCaptureName(captureName, err)) return ShowUsage(err);
+    if (!CheckCaptureName(captureName, err)) return ShowUsage(kUsage, err);
     DeriveCaptureNames(captureName, settings);
 
     auto stats = std::make_unique<BusStats>();
@@ -89,13 +90,20 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
         std::fprintf(err, "%s\n", result.Text.c_str());
         return kExitFailure;
     }
-    std::string report = Render(*stats, format);
+    // One document for the chosen report and the page alike.
+    std::unique_ptr<ReportDocument> document;
+    if (ReadsDocument(format) || !htmlPath.empty())
+        document = std::make_unique<ReportDocument>(BuildReportDocument(*stats));
+    std::string report = Render(*stats, document.get(), format);
     if (std::fwrite(report.data(), 1, report.size(), out) != report.size() || std::fflush(out) != 0) {
         std::fputs("Unable to Write the Report to Standard Output\n", err);
         return kExitFailure;
     }
+    if (format == ReportFormat::Events && stats->Events.Dropped > 0)
+        std::fprintf(err, "Only the first %zu events are listed: %llu more were not kept\n", kDpEventsKept,
+                     static_cast<unsigned long long>(stats->Events.Dropped));
     if (!htmlPath.empty()) {
-        result = WriteHtmlReport(htmlPath, settings, *stats);
+        result = WriteHtmlReport(htmlPath, settings, *stats, *document);
         if (!result.IsOk()) {
             std::fprintf(err, "%s\n", result.Text.c_str());
             return kExitFailure;

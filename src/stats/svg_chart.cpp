@@ -1,77 +1,51 @@
-// Writes the charts as inline SVG. Geometry is computed here; the page's
-// style sheet gives the fonts and the axis and grid line styles by class
-// (chart, axis, grid, tick, unit, legend, note), so each chart stays small.
+// Writes the charts as inline SVG through the element writer; geometry is
+// computed here. The style sheet (PutChartStyle) gives the fonts, the text
+// colours and the axis and grid lines by class (chart, axis, grid, tick,
+// unit, legend, mark, cell, note, alert). The marks that carry the data --
+// series, bars, markers, boxes, address cells -- are painted by attributes
+// from the looks below, each look written in one place.
 #include "stats/svg_chart.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "stats/chart_axis.h"
 #include "stats/html_text.h"
+#include "stats/svg_marks.h"
 
 namespace zelmot {
 
 namespace {
 
-constexpr double kWidth = 960;
-constexpr double kLeft = 84;    // room for the y tick labels and unit
-constexpr double kRight = 36;  // room for the last tick label
+constexpr double kWidth = kChartWidth;
+constexpr double kLeft = kChartLeft;
+constexpr double kRight = kChartRight;
 constexpr int kMaxYTicks = 6;
-constexpr int kMaxXTicks = 10;
+constexpr int kMaxXTicks = kChartMaxXTicks;
 constexpr std::size_t kMaxMarkerLines = 40;
 
-struct PlotArea {
-    double Left = 0, Top = 0, Width = 0, Height = 0;
-    double Right() const { return Left + Width; }
-    double Bottom() const { return Top + Height; }
-};
+constexpr Look kEventMark{.Fill = Colour::Purple};
+constexpr Look kEventLine{.Stroke = Colour::Purple, .StrokeWidth = 1.2, .Dash = "4 3", .StrokeOpacity = 0.8};
+constexpr Look kBar{.Fill = Colour::Sky, .Stroke = Colour::White, .StrokeWidth = 0.5};
+constexpr Look kWhisker{.Stroke = Colour::Black, .StrokeWidth = 2};
+constexpr Look kBox{.Fill = Colour::Sky, .Stroke = Colour::Blue};
+constexpr Look kBoxSwatch{.Fill = Colour::Sky};
+constexpr Look kMeanMark{.Fill = Colour::Orange, .Stroke = Colour::Black};
+constexpr Look kMeanSwatch{.Fill = Colour::Orange};
+constexpr Look kErrorCorner{.Fill = Colour::Vermillion, .Stroke = Colour::Black, .StrokeWidth = 0.5};
+constexpr Look kUnansweredDot{.Fill = Colour::Yellow, .Stroke = Colour::Black};
 
-void PutCoordinate(TextOut& out, double value) { PutFormat(out, "%.1f", value); }
+// Dash patterns that keep marker lines apart without their colours.
+constexpr const char* kDashes[] = {"none", "6 3", "2 2", "8 3 2 3", "1 3"};
+constexpr std::size_t kDashCount = std::size(kDashes);
 
-void OpenSvg(TextOut& out, double height, const std::string& title) {
-    PutFormat(out, "<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 %.0f %.0f\" "
-                   "width=\"%.0f\" height=\"%.0f\" role=\"img\">\n<title>",
-              kWidth, height, kWidth, height);
-    PutEscaped(out, title);
-    PutText(out, "</title>\n");
-}
+Look SeriesAreaLook(Colour colour) { return {.Fill = colour, .FillOpacity = 0.18, .Stroke = Colour::None}; }
+Look SeriesLineLook(Colour colour) { return {.Fill = Colour::None, .Stroke = colour, .StrokeWidth = 1.5}; }
+Look MarkerLineLook(Colour colour, const char* dash) { return {.Stroke = colour, .StrokeWidth = 2, .Dash = dash}; }
+Look LegendLineLook(Colour colour, const char* dash) { return {.Stroke = colour, .StrokeWidth = 3, .Dash = dash}; }
 
-void CloseSvg(TextOut& out) { PutText(out, "</svg>\n"); }
-
-void PutLabel(TextOut& out, double x, double y, const char* anchor, const char* cssClass,
-              const std::string& text) {
-    PutText(out, "<text x=\"");
-    PutCoordinate(out, x);
-    PutText(out, "\" y=\"");
-    PutCoordinate(out, y);
-    PutFormat(out, "\" text-anchor=\"%s\" class=\"%s\">", anchor, cssClass);
-    PutEscaped(out, text);
-    PutText(out, "</text>\n");
-}
-
-void PutLine(TextOut& out, double x1, double y1, double x2, double y2, const char* attributes) {
-    PutText(out, "<line x1=\"");
-    PutCoordinate(out, x1);
-    PutText(out, "\" y1=\"");
-    PutCoordinate(out, y1);
-    PutText(out, "\" x2=\"");
-    PutCoordinate(out, x2);
-    PutText(out, "\" y2=\"");
-    PutCoordinate(out, y2);
-    PutFormat(out, "\" %s/>\n", attributes);
-}
-
-void PutRect(TextOut& out, double x, double y, double width, double height, const char* attributes) {
-    PutText(out, "<rect x=\"");
-    PutCoordinate(out, x);
-    PutText(out, "\" y=\"");
-    PutCoordinate(out, y);
-    PutText(out, "\" width=\"");
-    PutCoordinate(out, std::max(0.0, width));
-    PutText(out, "\" height=\"");
-    PutCoordinate(out, std::max(0.0, height));
-    PutFormat(out, "\" %s/>\n", attributes);
-}
+[[maybe_unused]] bool IsValidScale(const AxisScale& scale) { return scale.Hi > scale.Lo && (!scale.Log || scale.Lo > 0); }
 
 int DecimalsFor(double value) {
     if (!(value > 0) || value >= 1) return 0;
@@ -79,42 +53,46 @@ int DecimalsFor(double value) {
 }
 
 // A linear y axis from 0 to at least top: grid lines, tick labels, unit.
-AxisScale PutCountAxis(TextOut& out, const PlotArea& area, double top, const std::string& unit) {
+AxisScale PutCountAxis(SvgWriter& svg, const PlotArea& area, double top, const std::string& unit) {
+    assert(top >= 0);
     const LinearTicks ticks = MakeLinearTicks(0, std::max(top, 1.0), kMaxYTicks);
     const double hi = TickValue(ticks, ticks.Count - 1);
     AxisScale scale{0, hi, false, area.Bottom(), area.Top};
     for (int i = 0; i < ticks.Count; ++i) {
         const double value = TickValue(ticks, i);
         const double y = ToPixel(scale, value);
-        PutLine(out, area.Left, y, area.Right(), y, "class=\"grid\"");
-        PutLabel(out, area.Left - 6, y + 4, "end", "tick", GroupedFixed(value, ticks.Decimals));
+        PutLine(svg, area.Left, y, area.Right(), y, kGridLine);
+        PutLabel(svg, area.Left - 6, y + 4, "end", kTickText, GroupedFixed(value, ticks.Decimals));
     }
-    PutText(out, "<text class=\"unit\" text-anchor=\"middle\" transform=\"translate(14 ");
-    PutCoordinate(out, area.Top + area.Height / 2);
-    PutText(out, ") rotate(-90)\">");
-    PutEscaped(out, unit);
-    PutText(out, "</text>\n");
-    PutLine(out, area.Left, area.Bottom(), area.Right(), area.Bottom(), "class=\"axis\"");
-    PutLine(out, area.Left, area.Top, area.Left, area.Bottom(), "class=\"axis\"");
+    OpenSvgElement(svg, "text");
+    PutLook(svg, kUnitText);
+    PutSvgAttribute(svg, "text-anchor", "middle");
+    PutSvgAttribute(svg, "transform", {"translate(14 ", Px(area.Top + area.Height / 2), ") rotate(-90)"});
+    PutSvgText(svg, unit);
+    CloseSvgElement(svg);
+    PutLine(svg, area.Left, area.Bottom(), area.Right(), area.Bottom(), kAxisLine);
+    PutLine(svg, area.Left, area.Top, area.Left, area.Bottom(), kAxisLine);
     return scale;
 }
 
 // Tick marks and labels of a numeric x axis below area, and its unit.
-void PutValueAxisX(TextOut& out, const PlotArea& area, const AxisScale& scale, const std::vector<double>& values,
+void PutValueAxisX(SvgWriter& svg, const PlotArea& area, const AxisScale& scale, const std::vector<double>& values,
                    int decimals, const std::string& unit) {
-    PutLine(out, area.Left, area.Bottom(), area.Right(), area.Bottom(), "class=\"axis\"");
+    assert(IsValidScale(scale));
+    PutLine(svg, area.Left, area.Bottom(), area.Right(), area.Bottom(), kAxisLine);
     for (double value : values) {
         const double x = ToPixel(scale, value);
-        PutLine(out, x, area.Bottom(), x, area.Bottom() + 5, "class=\"axis\"");
-        PutLabel(out, x, area.Bottom() + 18, "middle", "tick",
+        PutLine(svg, x, area.Bottom(), x, area.Bottom() + 5, kAxisLine);
+        PutLabel(svg, x, area.Bottom() + 18, "middle", kTickText,
                  GroupedFixed(value, scale.Log ? DecimalsFor(value) : decimals));
     }
-    PutLabel(out, area.Left + area.Width / 2, area.Bottom() + 36, "middle", "unit",
+    PutLabel(svg, area.Left + area.Width / 2, area.Bottom() + 36, "middle", kUnitText,
              scale.Log ? unit + ", log scale" : unit);
 }
 
 // Tick values of a linear or log x axis over [lo, hi].
 std::vector<double> AxisValues(const AxisScale& scale, int* decimals) {
+    assert(IsValidScale(scale));
     std::vector<double> values;
     *decimals = 0;
     if (scale.Log) return MakeLogTicks(scale.Lo, scale.Hi, kMaxXTicks);
@@ -127,112 +105,127 @@ std::vector<double> AxisValues(const AxisScale& scale, int* decimals) {
     return values;
 }
 
-// A legend entry: a swatch (line, box or shape given as SVG) and a text.
-double PutLegendEntry(TextOut& out, double x, double y, const char* swatch, const std::string& text) {
-    PutFormat(out, "<g transform=\"translate(%.1f %.1f)\">%s</g>\n", x, y, swatch);
-    PutLabel(out, x + 22, y + 4, "start", "legend", text);
-    return x + 30 + 7.0 * static_cast<double>(text.size());
+// The stepped line of a series, one level per bin, as path data.
+std::string StepPath(const std::vector<double>& values, const AxisScale& xScale, const AxisScale& yScale,
+                     std::int64_t binNs) {
+    std::string path;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double v = std::isfinite(values[i]) ? values[i] : 0;
+        const double x0 = ToPixel(xScale, static_cast<double>(i) * static_cast<double>(binNs) / 1e9);
+        const double x1 = ToPixel(xScale, static_cast<double>(i + 1) * static_cast<double>(binNs) / 1e9);
+        AppendSvgPieces(path, {i == 0 ? "M" : "L", Px(x0), " ", Px(ToPixel(yScale, v)), "H", Px(x1)});
+    }
+    return path;
 }
 
-std::string LineSwatch(const char* colour, const char* dash) {
-    return std::string("<line x1=\"0\" y1=\"0\" x2=\"16\" y2=\"0\" stroke=\"") + colour +
-           "\" stroke-width=\"3\" stroke-dasharray=\"" + dash + "\"/>";
-}
-
-void PutNoData(TextOut& out, const PlotArea& area) {
-    PutLabel(out, area.Left + area.Width / 2, area.Top + area.Height / 2, "middle", "note", "no data");
-}
-
-// Dash patterns that keep marker lines apart without their colours.
-constexpr const char* kDashes[] = {"none", "6 3", "2 2", "8 3 2 3", "1 3"};
-
-}  // namespace
-
-void PutTimeSeriesChart(TextOut& out, const TimeSeriesChart& chart) {
-    constexpr double kPanelHeight = 120;
-    constexpr double kPanelGap = 26;
-    constexpr double kTop = 34;
-    const double panels = static_cast<double>(std::max<std::size_t>(chart.Panels.size(), 1));
-    const double height = kTop + panels * kPanelHeight + (panels - 1) * kPanelGap + 48;
-    OpenSvg(out, height, chart.Title);
-
-    std::size_t bins = 0;
-    for (const SeriesPanel& panel : chart.Panels) bins = std::max(bins, panel.Values.size());
-    const std::int64_t binNs = std::max<std::int64_t>(chart.BinNs, 1);
-    const double spanSeconds = static_cast<double>(bins) * static_cast<double>(binNs) / 1e9;
-    const double plotWidth = kWidth - kLeft - kRight;
-    AxisScale xScale{0, std::max(spanSeconds, 1e-9), false, kLeft, kLeft + plotWidth};
-
-    // Legend row.
-    double legendX = kLeft;
-    for (const SeriesPanel& panel : chart.Panels)
-        legendX = PutLegendEntry(out, legendX, 14, LineSwatch(panel.Colour, "none").c_str(), panel.Name);
-    if (!chart.MarkerName.empty())
-        PutLegendEntry(out, legendX, 14, "<path d=\"M8 5l-5 -9h10Z\" fill=\"#CC79A7\"/>",
-                       chart.MarkerName + " (" + GroupedUnsigned(chart.MarkerNs.size()) + ")");
-
-    double top = kTop;
+// The panels one below the other, the first in area, each with its events.
+void PutTimeSeriesPanels(SvgWriter& svg, const TimeSeriesChart& chart, const AxisScale& xScale, PlotArea area,
+                         double panelGap) {
     for (const SeriesPanel& panel : chart.Panels) {
-        const PlotArea area{kLeft, top, plotWidth, kPanelHeight};
         double highest = 0;
         for (double v : panel.Values)
             if (std::isfinite(v)) highest = std::max(highest, v);
-        const AxisScale yScale = PutCountAxis(out, area, highest, panel.Unit);
+        const AxisScale yScale = PutCountAxis(svg, area, highest, panel.Unit);
         if (panel.Values.empty()) {
-            PutNoData(out, area);
+            PutNoData(svg, area);
         } else {
-            // A stepped line, one level per bin, and the area under it.
-            std::string path;
-            char piece[64];
-            for (std::size_t i = 0; i < panel.Values.size(); ++i) {
-                const double v = std::isfinite(panel.Values[i]) ? panel.Values[i] : 0;
-                const double x0 = ToPixel(xScale, static_cast<double>(i) * static_cast<double>(binNs) / 1e9);
-                const double x1 = ToPixel(xScale, static_cast<double>(i + 1) * static_cast<double>(binNs) / 1e9);
-                std::snprintf(piece, sizeof piece, "%s%.1f %.1fH%.1f", i == 0 ? "M" : "L", x0, ToPixel(yScale, v),
-                              x1);
-                path += piece;
-            }
-            PutFormat(out, "<path d=\"%sV%.1fH%.1fZ\" fill=\"%s\" fill-opacity=\"0.18\" stroke=\"none\"/>\n",
-                      path.c_str(), area.Bottom(), kLeft, panel.Colour);
-            PutFormat(out, "<path d=\"%s\" fill=\"none\" stroke=\"%s\" stroke-width=\"1.5\"/>\n", path.c_str(),
-                      panel.Colour);
+            // The area under the line, then the line.
+            const std::string path = StepPath(panel.Values, xScale, yScale, chart.BinNs);
+            PutPath(svg, {path, "V", Px(area.Bottom()), "H", Px(area.Left), "Z"}, SeriesAreaLook(panel.Colour));
+            PutPath(svg, path, SeriesLineLook(panel.Colour));
         }
         // Events: a triangle above the panel each, and a faint line across
         // it while they are few enough not to hide the series.
         for (std::int64_t markerNs : chart.MarkerNs) {
             const double x = ToPixel(xScale, static_cast<double>(markerNs - chart.StartNs) / 1e9);
-            PutFormat(out, "<path d=\"M%.1f %.1fl-4 -7h8Z\" fill=\"%s\"/>\n", x, area.Top - 1, kColourPurple);
-            if (chart.MarkerNs.size() <= kMaxMarkerLines) {
-                char attributes[128];
-                std::snprintf(attributes, sizeof attributes,
-                              "stroke=\"%s\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\" stroke-opacity=\"0.8\"",
-                              kColourPurple);
-                PutLine(out, x, area.Top, x, area.Bottom(), attributes);
-            }
+            PutPath(svg, {"M", Px(x), " ", Px(area.Top - 1), "l-4 -7h8Z"}, kEventMark);
+            if (chart.MarkerNs.size() <= kMaxMarkerLines) PutLine(svg, x, area.Top, x, area.Bottom(), kEventLine);
         }
-        top += kPanelHeight + kPanelGap;
+        area.Top += area.Height + panelGap;
     }
+}
 
-    // Time axis under the last panel: ticks at whole multiples of the step
-    // on the absolute clock.
-    const PlotArea last{kLeft, top - kPanelGap - kPanelHeight, plotWidth, kPanelHeight};
-    const std::int64_t stepNs = TimeTickStepSeconds(spanSeconds, kMaxXTicks) * 1000000000;
-    const std::int64_t endNs = chart.StartNs + static_cast<std::int64_t>(bins) * binNs;
-    std::int64_t tickNs = chart.StartNs >= 0 ? (chart.StartNs + stepNs - 1) / stepNs * stepNs : chart.StartNs;
-    for (; tickNs <= endNs; tickNs += stepNs) {
-        const double x = ToPixel(xScale, static_cast<double>(tickNs - chart.StartNs) / 1e9);
-        PutLine(out, x, last.Bottom(), x, last.Bottom() + 5, "class=\"axis\"");
-        PutLabel(out, x, last.Bottom() + 18, "middle", "tick", ClockText(tickNs, 0));
+}  // namespace
+
+void PutChartStyle(TextOut& out) {
+    struct Rule {
+        const char* Selector;
+        const char* Before;     // declarations before the colour
+        const char* Property;   // of the colour, or none
+        Colour Value;
+        const char* After;
+    };
+    static constexpr Rule kRules[] = {
+        {"svg.chart", "display: block; max-width: 100%; height: auto; ", "background", Colour::White, ""},
+        {"svg.chart text", "font-family: \"DejaVu Sans\", \"Segoe UI\", Arial, sans-serif; font-size: 12px; ", "fill",
+         Colour::Ink, ""},
+        {"svg.chart text.unit", "font-size: 12px; ", "fill", Colour::DarkGrey, ""},
+        {"svg.chart text.legend", "font-size: 12px; ", nullptr, Colour::None, ""},
+        {"svg.chart text.mark", "font-size: 10px; ", "fill", Colour::DarkGrey, ""},
+        {"svg.chart text.cell", "font-size: 12px; font-weight: 600; ", nullptr, Colour::None, ""},
+        {"svg.chart text.note", "", "fill", Colour::DarkGrey, ""},
+        {"svg.chart text.alert", "", "fill", Colour::Vermillion, "font-weight: 600; "},
+        {"svg.chart line.axis", "", "stroke", Colour::DarkGrey, "stroke-width: 1; "},
+        {"svg.chart line.grid", "", "stroke", Colour::LineGrey, "stroke-width: 1; "},
+    };
+    for (const Rule& rule : kRules) {
+        PutText(out, rule.Selector);
+        PutText(out, " { ");
+        PutText(out, rule.Before);
+        if (rule.Property != nullptr) {
+            PutText(out, rule.Property);
+            PutText(out, ": ");
+            PutText(out, ColourValue(rule.Value));
+            PutText(out, "; ");
+        }
+        PutText(out, rule.After);
+        PutText(out, "}\n");
     }
-    PutLabel(out, kLeft + plotWidth / 2, last.Bottom() + 38, "middle", "unit", "absolute time (hh:mm:ss)");
-    CloseSvg(out);
+}
+
+void PutTimeSeriesChart(TextOut& out, const TimeSeriesChart& chart) {
+    assert(chart.BinNs > 0);
+    constexpr double kPanelHeight = 120;
+    constexpr double kPanelGap = 26;
+    constexpr double kTop = 34;
+    const double panels = static_cast<double>(std::max<std::size_t>(chart.Panels.size(), 1));
+    const double height = kTop + panels * kPanelHeight + (panels - 1) * kPanelGap + 48;
+    SvgWriter svg{&out};
+    OpenChart(svg, height, chart.Title);
+
+    std::size_t bins = 0;
+    for (const SeriesPanel& panel : chart.Panels) bins = std::max(bins, panel.Values.size());
+    const double spanSeconds = static_cast<double>(bins) * static_cast<double>(chart.BinNs) / 1e9;
+    const double plotWidth = kWidth - kLeft - kRight;
+    const AxisScale xScale{0, std::max(spanSeconds, 1e-9), false, kLeft, kLeft + plotWidth};
+
+    // Legend row.
+    double legendX = kLeft;
+    for (const SeriesPanel& panel : chart.Panels) {
+        OpenLegendEntry(svg, legendX, 14);
+        PutLineSwatch(svg, LegendLineLook(panel.Colour, "none"));
+        legendX = CloseLegendEntry(svg, legendX, 14, panel.Name);
+    }
+    if (!chart.MarkerName.empty()) {
+        OpenLegendEntry(svg, legendX, 14);
+        PutPath(svg, "M8 5l-5 -9h10Z", kEventMark);
+        CloseLegendEntry(svg, legendX, 14, chart.MarkerName + " (" + GroupedUnsigned(chart.MarkerNs.size()) + ")");
+    }
+    PutTimeSeriesPanels(svg, chart, xScale, PlotArea{kLeft, kTop, plotWidth, kPanelHeight}, kPanelGap);
+
+    // Time axis under the last panel.
+    const double lastBottom =
+        kTop + static_cast<double>(chart.Panels.size()) * (kPanelHeight + kPanelGap) - kPanelGap;
+    PutClockAxis(svg, xScale, chart.StartNs, chart.StartNs + static_cast<std::int64_t>(bins) * chart.BinNs, lastBottom);
+    CloseChart(svg);
 }
 
 void PutHistogramChart(TextOut& out, const HistogramChart& chart) {
     constexpr double kTop = 58;
     constexpr double kHeight = 320;
     const PlotArea area{kLeft, kTop, kWidth - kLeft - kRight, kHeight - kTop - 50};
-    OpenSvg(out, kHeight, chart.Title);
+    SvgWriter svg{&out};
+    OpenChart(svg, kHeight, chart.Title);
 
     // The x range covers every bar and marker.
     double lo = 0, hi = 0, highest = 0;
@@ -261,35 +254,31 @@ void PutHistogramChart(TextOut& out, const HistogramChart& chart) {
     double legendX = area.Left;
     for (std::size_t i = 0; i < chart.Markers.size(); ++i) {
         const ChartMarker& marker = chart.Markers[i];
-        legendX = PutLegendEntry(out, legendX, 14, LineSwatch(marker.Colour, kDashes[i % 5]).c_str(),
-                                 marker.Name + " " + GroupedFixed(marker.Value, 3));
+        OpenLegendEntry(svg, legendX, 14);
+        PutLineSwatch(svg, LegendLineLook(marker.Colour, kDashes[i % kDashCount]));
+        legendX = CloseLegendEntry(svg, legendX, 14, marker.Name + " " + GroupedFixed(marker.Value, 3));
     }
 
-    const AxisScale yScale = PutCountAxis(out, area, highest, "count");
-    if (chart.Bars.empty()) PutNoData(out, area);
+    const AxisScale yScale = PutCountAxis(svg, area, highest, "count");
+    if (chart.Bars.empty()) PutNoData(svg, area);
     for (const HistogramBar& bar : chart.Bars) {
         if (bar.Count == 0) continue;
         const double x0 = ToPixel(xScale, log && !(bar.From > 0) ? lo : bar.From);
         const double x1 = ToPixel(xScale, bar.To);
         const double y = ToPixel(yScale, static_cast<double>(bar.Count));
-        char attributes[96];
-        std::snprintf(attributes, sizeof attributes, "fill=\"%s\" stroke=\"#ffffff\" stroke-width=\"0.5\"",
-                      kColourSky);
-        PutRect(out, x0, y, std::max(x1 - x0, 1.0), area.Bottom() - y, attributes);
+        PutRect(svg, x0, y, std::max(x1 - x0, 1.0), area.Bottom() - y, kBar);
     }
     for (std::size_t i = 0; i < chart.Markers.size(); ++i) {
         const ChartMarker& marker = chart.Markers[i];
         const double x = ToPixel(xScale, marker.Value);
-        char attributes[128];
-        std::snprintf(attributes, sizeof attributes, "stroke=\"%s\" stroke-width=\"2\" stroke-dasharray=\"%s\"",
-                      marker.Colour, kDashes[i % 5]);
-        PutLine(out, x, area.Top - 4 - 9.0 * static_cast<double>(i % 3), x, area.Bottom(), attributes);
-        PutLabel(out, x + 3, area.Top - 6 - 9.0 * static_cast<double>(i % 3), "start", "mark", marker.Name);
+        const double rise = 9.0 * static_cast<double>(i % 3);  // neighbouring labels staggered
+        PutLine(svg, x, area.Top - 4 - rise, x, area.Bottom(), MarkerLineLook(marker.Colour, kDashes[i % kDashCount]));
+        PutLabel(svg, x + 3, area.Top - 6 - rise, "start", kMarkText, marker.Name);
     }
     int decimals = 0;
     const std::vector<double> ticks = AxisValues(xScale, &decimals);
-    PutValueAxisX(out, area, xScale, ticks, decimals, chart.XUnit);
-    CloseSvg(out);
+    PutValueAxisX(svg, area, xScale, ticks, decimals, chart.XUnit);
+    CloseChart(svg);
 }
 
 void PutRangeChart(TextOut& out, const RangeChart& chart) {
@@ -300,7 +289,8 @@ void PutRangeChart(TextOut& out, const RangeChart& chart) {
     const double rows = static_cast<double>(std::max<std::size_t>(chart.Rows.size(), 1));
     const PlotArea area{kLabelWidth, kTop, kWidth - kLabelWidth - kNoteWidth, rows * kRowHeight};
     const double height = kTop + area.Height + 50;
-    OpenSvg(out, height, chart.Title);
+    SvgWriter svg{&out};
+    OpenChart(svg, height, chart.Title);
 
     double lo = 0, hi = 0;
     bool any = false;
@@ -321,48 +311,48 @@ void PutRangeChart(TextOut& out, const RangeChart& chart) {
     }
 
     double legendX = area.Left;
-    char swatch[256];
-    std::snprintf(swatch, sizeof swatch, "<line x1=\"0\" y1=\"0\" x2=\"16\" y2=\"0\" stroke=\"%s\" stroke-width=\"2\"/>",
-                  kColourBlack);
-    legendX = PutLegendEntry(out, legendX, 14, swatch, "min to max");
-    std::snprintf(swatch, sizeof swatch, "<rect x=\"0\" y=\"-6\" width=\"16\" height=\"12\" fill=\"%s\"/>", kColourSky);
-    legendX = PutLegendEntry(out, legendX, 14, swatch, "50th to 99th percentile");
-    std::snprintf(swatch, sizeof swatch, "<path d=\"M8 -6L14 0L8 6L2 0Z\" fill=\"%s\"/>", kColourOrange);
-    PutLegendEntry(out, legendX, 14, swatch, "mean");
+    OpenLegendEntry(svg, legendX, 14);
+    PutLineSwatch(svg, kWhisker);
+    legendX = CloseLegendEntry(svg, legendX, 14, "min to max");
+    OpenLegendEntry(svg, legendX, 14);
+    PutBoxSwatch(svg, 6, kBoxSwatch);
+    legendX = CloseLegendEntry(svg, legendX, 14, "50th to 99th percentile");
+    OpenLegendEntry(svg, legendX, 14);
+    PutPath(svg, "M8 -6L14 0L8 6L2 0Z", kMeanSwatch);
+    CloseLegendEntry(svg, legendX, 14, "mean");
 
     int decimals = 0;
     const std::vector<double> ticks = AxisValues(xScale, &decimals);
     for (double value : ticks) {
         const double x = ToPixel(xScale, value);
-        PutLine(out, x, area.Top, x, area.Bottom(), "class=\"grid\"");
+        PutLine(svg, x, area.Top, x, area.Bottom(), kGridLine);
     }
-    if (chart.Rows.empty()) PutNoData(out, area);
+    if (chart.Rows.empty()) PutNoData(svg, area);
     double y = area.Top + kRowHeight / 2;
     for (const RangeRow& row : chart.Rows) {
-        PutLabel(out, area.Left - 8, y + 4, "end", "tick", row.Label);
+        PutLabel(svg, area.Left - 8, y + 4, "end", kTickText, row.Label);
         if (row.HasSamples) {
-            char attributes[96];
-            std::snprintf(attributes, sizeof attributes, "stroke=\"%s\" stroke-width=\"2\"", kColourBlack);
             const double xMin = ToPixel(xScale, row.Min);
             const double xMax = ToPixel(xScale, row.Max);
-            PutLine(out, xMin, y, xMax, y, attributes);
-            PutLine(out, xMin, y - 5, xMin, y + 5, attributes);
-            PutLine(out, xMax, y - 5, xMax, y + 5, attributes);
+            PutLine(svg, xMin, y, xMax, y, kWhisker);
+            PutLine(svg, xMin, y - 5, xMin, y + 5, kWhisker);
+            PutLine(svg, xMax, y - 5, xMax, y + 5, kWhisker);
             const double x50 = ToPixel(xScale, row.P50);
             const double x99 = ToPixel(xScale, row.P99);
-            std::snprintf(attributes, sizeof attributes, "fill=\"%s\" stroke=\"%s\"", kColourSky, kColourBlue);
-            PutRect(out, x50, y - 7, std::max(x99 - x50, 2.0), 14, attributes);
+            PutRect(svg, x50, y - 7, std::max(x99 - x50, 2.0), 14, kBox);
             const double xMean = ToPixel(xScale, row.Mean);
-            PutFormat(out, "<path d=\"M%.1f %.1fL%.1f %.1fL%.1f %.1fL%.1f %.1fZ\" fill=\"%s\" stroke=\"%s\"/>\n", xMean,
-                      y - 6, xMean + 6, y, xMean, y + 6, xMean - 6, y, kColourOrange, kColourBlack);
+            PutPath(svg,
+                    {"M", Px(xMean), " ", Px(y - 6), "L", Px(xMean + 6), " ", Px(y), "L", Px(xMean), " ", Px(y + 6),
+                     "L", Px(xMean - 6), " ", Px(y), "Z"},
+                    kMeanMark);
         } else {
-            PutLabel(out, area.Left + 4, y + 4, "start", "note", "no response time");
+            PutLabel(svg, area.Left + 4, y + 4, "start", kNoteText, "no response time");
         }
-        PutLabel(out, area.Right() + 10, y + 4, "start", row.NoteAlert ? "note alert" : "note", row.Note);
+        PutLabel(svg, area.Right() + 10, y + 4, "start", row.NoteAlert ? kAlertText : kNoteText, row.Note);
         y += kRowHeight;
     }
-    PutValueAxisX(out, area, xScale, ticks, decimals, chart.XUnit);
-    CloseSvg(out);
+    PutValueAxisX(svg, area, xScale, ticks, decimals, chart.XUnit);
+    CloseChart(svg);
 }
 
 void PutAddressGrid(TextOut& out, const std::string& title, const std::array<AddressCell, 128>& cells) {
@@ -371,62 +361,59 @@ void PutAddressGrid(TextOut& out, const std::string& title, const std::array<Add
     constexpr double kGridLeft = 52;
     constexpr double kGridTop = 26;
     const double height = kGridTop + 8 * kCellHeight + 64;
-    OpenSvg(out, height, title);
+    SvgWriter svg{&out};
+    OpenChart(svg, height, title);
     for (int column = 0; column < 16; ++column)
-        PutLabel(out, kGridLeft + (column + 0.5) * kCellWidth, kGridTop - 8, "middle", "tick",
+        PutLabel(svg, kGridLeft + (column + 0.5) * kCellWidth, kGridTop - 8, "middle", kTickText,
                  "+" + std::to_string(column));
     struct RoleLook {
-        const char* Fill;
-        const char* Text;
-        const char* Border;
+        Look Cell;    // fill and border
+        Colour Text;  // of the address
         const char* Name;
     };
     // ORDER CellRole
-    static constexpr RoleLook kLooks[] = {
-        {"#f4f4f4", "#8a8a8a", "stroke=\"#d0d0d0\"", "not seen"},
-        {kColourBlue, "#ffffff", "stroke=\"#ffffff\"", "master"},
-        {kColourGreen, "#000000", "stroke=\"#ffffff\"", "slave"},
-        {kColourPurple, "#000000", "stroke=\"#ffffff\"", "master and slave"},
-        {"#ffffff", "#000000", "stroke=\"#555555\" stroke-dasharray=\"3 2\"", "silent (only addressed)"},
+    static constexpr RoleLook kRoleLooks[] = {
+        {{.Fill = Colour::PaleGrey, .Stroke = Colour::SilverGrey}, Colour::MidGrey, "not seen"},
+        {{.Fill = Colour::Blue, .Stroke = Colour::White}, Colour::White, "master"},
+        {{.Fill = Colour::Green, .Stroke = Colour::White}, Colour::Black, "slave"},
+        {{.Fill = Colour::Purple, .Stroke = Colour::White}, Colour::Black, "master and slave"},
+        {{.Fill = Colour::White, .Stroke = Colour::SlateGrey, .Dash = "3 2"}, Colour::Black, "silent (only addressed)"},
     };
-    static_assert(std::size(kLooks) == static_cast<std::size_t>(CellRole::Silent) + 1);
+    static_assert(std::size(kRoleLooks) == static_cast<std::size_t>(CellRole::Silent) + 1);
     for (int row = 0; row < 8; ++row) {
         const double y = kGridTop + row * kCellHeight;
-        PutLabel(out, kGridLeft - 8, y + kCellHeight / 2 + 4, "end", "tick", std::to_string(row * 16));
+        PutLabel(svg, kGridLeft - 8, y + kCellHeight / 2 + 4, "end", kTickText, std::to_string(row * 16));
         for (int column = 0; column < 16; ++column) {
             const int address = row * 16 + column;
             const AddressCell& cell = cells[static_cast<std::size_t>(address)];
-            const RoleLook& look = kLooks[static_cast<std::size_t>(cell.Role)];
+            assert(static_cast<std::size_t>(cell.Role) < std::size(kRoleLooks));
+            const RoleLook& look = kRoleLooks[static_cast<std::size_t>(cell.Role)];
             const double x = kGridLeft + column * kCellWidth;
-            char attributes[128];
-            std::snprintf(attributes, sizeof attributes, "fill=\"%s\" %s", look.Fill, look.Border);
-            PutRect(out, x + 1, y + 1, kCellWidth - 2, kCellHeight - 2, attributes);
-            PutFormat(out, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\" class=\"cell\" fill=\"%s\">%d</text>\n",
-                      x + kCellWidth / 2, y + kCellHeight / 2 + 4, look.Text, address);
+            PutRect(svg, x + 1, y + 1, kCellWidth - 2, kCellHeight - 2, look.Cell);
+            PutLabel(svg, x + kCellWidth / 2, y + kCellHeight / 2 + 4, "middle", {.Class = "cell", .Fill = look.Text},
+                     std::to_string(address));
             if (cell.ErrorFrames)
-                PutFormat(out, "<path d=\"M%.1f %.1fH%.1fV%.1fZ\" fill=\"%s\" stroke=\"#000000\" stroke-width=\"0.5\"/>\n",
-                          x + kCellWidth - 15, y + 1, x + kCellWidth - 1, y + 15, kColourVermillion);
-            if (cell.Unanswered)
-                PutFormat(out, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"5\" fill=\"%s\" stroke=\"#000000\"/>\n",
-                          x + 9, y + kCellHeight - 9, kColourYellow);
+                PutPath(svg,
+                        {"M", Px(x + kCellWidth - 15), " ", Px(y + 1), "H", Px(x + kCellWidth - 1), "V", Px(y + 15),
+                         "Z"},
+                        kErrorCorner);
+            if (cell.Unanswered) PutDot(svg, Px(x + 9), Px(y + kCellHeight - 9), kUnansweredDot);
         }
     }
     double legendX = kGridLeft;
     const double legendY = kGridTop + 8 * kCellHeight + 22;
-    for (const RoleLook& look : kLooks) {
-        char swatch[160];
-        std::snprintf(swatch, sizeof swatch, "<rect x=\"0\" y=\"-7\" width=\"16\" height=\"14\" fill=\"%s\" %s/>",
-                      look.Fill, look.Border);
-        legendX = PutLegendEntry(out, legendX, legendY, swatch, look.Name);
+    for (const RoleLook& look : kRoleLooks) {
+        OpenLegendEntry(svg, legendX, legendY);
+        PutBoxSwatch(svg, 7, look.Cell);
+        legendX = CloseLegendEntry(svg, legendX, legendY, look.Name);
     }
-    char swatch[160];
-    std::snprintf(swatch, sizeof swatch, "<path d=\"M2 -7H16V7Z\" fill=\"%s\" stroke=\"#000000\" stroke-width=\"0.5\"/>",
-                  kColourVermillion);
-    legendX = PutLegendEntry(out, kGridLeft, legendY + 24, swatch, "sent frames with receive errors");
-    std::snprintf(swatch, sizeof swatch, "<circle cx=\"8\" cy=\"0\" r=\"5\" fill=\"%s\" stroke=\"#000000\"/>",
-                  kColourYellow);
-    PutLegendEntry(out, legendX, legendY + 24, swatch, "left requests unanswered");
-    CloseSvg(out);
+    OpenLegendEntry(svg, kGridLeft, legendY + 24);
+    PutPath(svg, "M2 -7H16V7Z", kErrorCorner);
+    legendX = CloseLegendEntry(svg, kGridLeft, legendY + 24, "sent frames with receive errors");
+    OpenLegendEntry(svg, legendX, legendY + 24);
+    PutDot(svg, Whole(8), Whole(0), kUnansweredDot);
+    CloseLegendEntry(svg, legendX, legendY + 24, "left requests unanswered");
+    CloseChart(svg);
 }
 
 }  // namespace zelmot

@@ -1,9 +1,11 @@
 // The charts of the HTML report as inline SVG: a time series in stacked
 // panels with markers, a histogram with marker lines, range rows (a box plot
-// per row on one shared axis) and the 8 x 16 address grid. Each chart is one
+// per row on one shared axis), lanes of coloured spans over time
+// (svg_lane_chart.cpp) and the 8 x 16 address grid. Each chart is one
 // <svg> element with a <title>; sizes are in CSS pixels, text at 12 px, the
-// colours from a palette that colour-blind readers can tell apart, and every
-// colour coding is also told by a legend or a shape.
+// colours from the palette (chart_palette.h), and every colour coding is
+// also told by a legend or a shape. PutChartStyle writes the style sheet
+// rules of the classes the charts use.
 #pragma once
 
 #include <array>
@@ -12,29 +14,25 @@
 #include <vector>
 
 #include "common/text_out.h"
+#include "stats/chart_palette.h"
 
 namespace zelmot {
 
-// Okabe-Ito colours.
-constexpr const char* kColourBlue = "#0072B2";
-constexpr const char* kColourVermillion = "#D55E00";
-constexpr const char* kColourGreen = "#009E73";
-constexpr const char* kColourOrange = "#E69F00";
-constexpr const char* kColourSky = "#56B4E9";
-constexpr const char* kColourPurple = "#CC79A7";
-constexpr const char* kColourYellow = "#F0E442";
-constexpr const char* kColourBlack = "#000000";
+// The style sheet rules of the charts' classes (fonts, text colours, axis
+// and grid lines), for the page's <style>.
+void PutChartStyle(TextOut& out);
 
 // One panel of a time series: a value per bin, drawn as a stepped line.
 struct SeriesPanel {
     std::string Name;   // legend text, e.g. "frames per second"
     std::string Unit;   // y axis unit, e.g. "frames/s"
-    const char* Colour = kColourBlue;
+    zelmot::Colour Colour = zelmot::Colour::Blue;
     std::vector<double> Values;
 };
 
 // Panels one above the other over one time axis labelled hh:mm:ss of the
-// absolute time; bin i covers [StartNs + i * BinNs, StartNs + (i+1) * BinNs).
+// absolute time; bin i covers [StartNs + i * BinNs, StartNs + (i+1) * BinNs),
+// BinNs > 0.
 struct TimeSeriesChart {
     std::string Title;
     std::int64_t StartNs = 0;
@@ -53,7 +51,7 @@ struct HistogramBar {
 struct ChartMarker {
     std::string Name;  // "min", "mean", ...
     double Value = 0;  // in the axis unit
-    const char* Colour = kColourBlack;
+    zelmot::Colour Colour = zelmot::Colour::Black;
 };
 struct HistogramChart {
     std::string Title;
@@ -79,6 +77,47 @@ struct RangeChart {
     std::vector<RangeRow> Rows;
 };
 void PutRangeChart(TextOut& out, const RangeChart& chart);
+
+// Lanes one below the other over one absolute time axis from StartNs to
+// EndNs (EndNs > StartNs): each lane painted by spans, each lasting from
+// its FromNs to the next span's (the last to EndNs; a span of Colour::None
+// is left unpainted), with marks at the top of the lane; bands shaded
+// across all lanes. A lane's spans and marks are in time order; those
+// closer than half a pixel merge, so a lane of any length draws in
+// bounded size.
+struct LaneSpan {
+    std::int64_t FromNs = 0;
+    zelmot::Colour Fill = zelmot::Colour::None;
+};
+struct LaneMark {
+    std::int64_t Ns = 0;
+    std::size_t Key = 0;  // index into MarkKeys: a diamond for 0, a triangle for 1
+};
+struct LaneKey {
+    std::string Name;
+    zelmot::Colour Colour = zelmot::Colour::Black;
+};
+struct Lane {
+    std::string Label;
+    std::vector<LaneSpan> Spans;
+    std::vector<LaneMark> Marks;
+};
+struct LaneBand {
+    std::int64_t FromNs = 0;
+    std::int64_t ToNs = 0;
+    std::string Label;  // written above the lanes at its start
+};
+struct LaneChart {
+    std::string Title;
+    std::int64_t StartNs = 0;
+    std::int64_t EndNs = 1;
+    std::vector<LaneKey> SpanKeys;  // legend of the span colours
+    std::vector<LaneKey> MarkKeys;  // at most two
+    std::string BandName;           // legend of the bands
+    std::vector<Lane> Lanes;
+    std::vector<LaneBand> Bands;
+};
+void PutLaneChart(TextOut& out, const LaneChart& chart);
 
 enum class CellRole : std::uint8_t { NotSeen, Master, Slave, Both, Silent };
 struct AddressCell {

@@ -1,191 +1,146 @@
-// The frame reader against capture files built byte by byte: sync search,
-// record stream across files, look-ahead, resynchronisation and its notes.
+// The frame reader through its pull, against capture files built byte by
+// byte: sync search, record stream across files, look-ahead,
+// resynchronisation and the events it raises on the way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "capture/frame_reader.h"
-#include "output/line_writer.h"
+#include "support/pulled_run.h"
 #include "support/capture_builder.h"
-#include "support/format_text.h"
 
 namespace zelmot {
 namespace {
 
 using test::Bytes;
+using test::Sd1Records;
+using Log = std::vector<std::string>;
 
-// Drives the reader step by step and renders its events as the run does.
+constexpr std::size_t kSd1RecordSize = 15;  // 8 header bytes, 6 frame bytes, status
+
 struct ReaderFixture : ::testing::Test {
     test::TempDir dir;
-    std::string text;
-    TextOut out;
-    CaptureReader reader;
-    const CaptureFrame& frame = reader.Frame;
-    std::string equationText;
-    bool first = true;
 
-    void Start(unsigned hour, unsigned minute, unsigned numMin, std::string equation = "") {
-        OpenTextOutMemory(out, &text);
-        StartCaptureReader(reader, CaptureRunFiles{dir.Path("cap"), hour, minute, numMin, false});
-        equationText = std::move(equation);
-    }
     void WriteRun(unsigned hour, unsigned minute, const std::vector<Bytes>& files) {
         test::WriteCaptureRun(dir.Path("cap"), hour, minute, files);
     }
-    // Writes the events a step queued, as the run writes them.
-    void Render() {
-        for (; reader.QueueCount > 0; --reader.QueueCount) {
-            const ReaderEvent& event = reader.Queue[reader.QueueHead];
-            reader.QueueHead = (reader.QueueHead + 1) % kReaderEventQueueSize;
-            if (event.Kind == RecordKind::HeaderRead) WriteHeaderEcho(out, event.Header, "opts.opt", equationText);
-            if (event.Kind == RecordKind::FileOpened) WriteFileLine(out, event.Text);
-            if (event.Kind == RecordKind::SyncLost) WriteSyncLostNote(out, event.SyncLost);
-        }
+    test::PulledRun Pull(unsigned hour, unsigned minute, unsigned numMin) {
+        return test::PullRun(CaptureRunFiles{dir.Path("cap"), hour, minute, numMin, false});
     }
-    // Opens the first file and syncs.
-    Outcome OpenAndSync() {
-        Outcome opened = OpenNextCaptureFile(reader);
-        Render();
-        if (!opened.IsOk()) return opened;
-        return SyncToRecords(reader);
-    }
-    Outcome Next() {
-        Outcome read = ReadFrame(reader, first);
-        Render();
-        if (read.IsOk()) {
-            first = false;
-            ++reader.FramesDelivered;
-        }
-        return read;
-    }
-    std::string Text() {
-        FlushTextOut(out);
-        return text;
-    }
-    ~ReaderFixture() override { CloseCaptureReader(reader); }
 };
 
-// n SD1 frames with stamps 1000, 2000, ...
-Bytes Records(int n, std::uint64_t firstStamp = 1000) {
-    Bytes stream;
-    for (int i = 0; i < n; ++i)
-        test::Append(stream, test::RecordBytes(firstStamp + 1000u * i, test::Sd1(5, 2, 0x49)));
-    return stream;
+// Where the reader synchronised: the first frame's record began there, its
+// length plus 9 bytes and the header after it before the offset it reports.
+std::uint64_t SyncOffset(const test::PulledRun& run) {
+    EXPECT_FALSE(run.Frames.empty()) << "no frame, so no sync offset";
+    if (run.Frames.empty()) return 0;
+    const CaptureFrame& first = run.Frames.front();
+    return first.FileOffset - first.Length - 9u - kRecordHeaderSize;
 }
 
 Bytes Strays(std::size_t n, std::uint8_t value = 0x55) { return Bytes(n, value); }
 
-TEST_F(ReaderFixture, EchoesTheFirstHeaderAndAFileLinePerFile) {
-    Bytes header = test::CaptureHeaderBytes(5, 0xC0A8010A, std::string(32, 'N'));
-    WriteRun(23, 59, test::SplitIntoFiles(Records(5), {30}, header));
-    Start(23, 59, 2, "DA == 5");
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    while (Next().IsOk()) {
-    }
-    std::string expected = "ZK-9 Name : " + std::string(32, 'N') +
-                           "\nZK-9 IP   : 192.168.1.10\nBaud      : 1m5\nOpt File  : opts.opt\n"
-                           "Show Only : DA == 5\n\nFile      : " +
-                           dir.Path("cap2359.Zelmot") + "\nFile      : " + dir.Path("cap0000.Zelmot") + "\n";
-    EXPECT_EQ(Text(), expected);
-}
-
-TEST_F(ReaderFixture, ShowOnlyLineOnlyWithAnEquationAndDeviceNameEndsAtNul) {
-    WriteRun(12, 0, {test::SplitIntoFiles(Records(3), {}, test::CaptureHeaderBytes(8, 0x01020304, "ab"))});
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    EXPECT_EQ(Text(), "ZK-9 Name : ab\nZK-9 IP   : 1.2.3.4\nBaud      : 12m\nOpt File  : opts.opt\n\nFile      : " +
-                          dir.Path("cap1200.Zelmot") + "\n");
+TEST_F(ReaderFixture, HeaderEventOnceForTheFirstFileAndAFileEventPerFile) {
+    Bytes firstHeader = test::CaptureHeaderBytes(5, 0xC0A8010A, std::string(32, 'N'));
+    Bytes laterHeader = test::CaptureHeaderBytes(8, 0x01020304, "ab");
+    Bytes stream = Sd1Records(5);
+    Bytes first(stream.begin(), stream.begin() + 30), later(stream.begin() + 30, stream.end());
+    WriteRun(23, 59, {test::SplitIntoFiles(first, {}, firstHeader)[0], test::SplitIntoFiles(later, {}, laterHeader)[0]});
+    test::PulledRun run = Pull(23, 59, 2);
+    EXPECT_EQ(test::EventsOf(run), (Log{"header", "file cap2359.Zelmot", "file cap0000.Zelmot", "end"}));
+    ASSERT_EQ(run.Headers.size(), 1u);
+    EXPECT_TRUE(std::equal(firstHeader.begin(), firstHeader.end(), run.Headers[0].begin()));
+    // The reader's own Header is that of the file opened last.
+    EXPECT_TRUE(std::equal(laterHeader.begin(), laterHeader.end(), run.LastHeader.begin()));
+    EXPECT_EQ(HeaderDeviceName(run.LastHeader), "ab");
+    EXPECT_EQ(run.FilesOpened, 2u);
 }
 
 TEST_F(ReaderFixture, DeliversFramesWithTheNextStampAndNeverTheLast) {
-    WriteRun(12, 0, test::SplitIntoFiles(Records(4), {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> stamps;
-    Outcome read;
-    while ((read = Next()).IsOk()) stamps.emplace_back(frame.TimeStamp, frame.NextTimeStamp);
-    EXPECT_TRUE(read.IsEnd());
-    ASSERT_EQ(stamps.size(), 3u);
-    EXPECT_EQ(stamps[0], std::make_pair(std::uint64_t{1000}, std::uint64_t{2000}));
-    EXPECT_EQ(stamps[2], std::make_pair(std::uint64_t{3000}, std::uint64_t{4000}));
-    EXPECT_EQ(frame.Length, 6);
-    EXPECT_EQ(frame.Status, 0);
+    WriteRun(12, 0, test::SplitIntoFiles(Sd1Records(4), {}));
+    test::PulledRun run = Pull(12, 0, 1);
+    EXPECT_EQ(run.Log, (Log{"header", "file cap1200.Zelmot", "frame 1000", "frame 2000", "frame 3000", "end"}));
+    ASSERT_EQ(run.Frames.size(), 3u);
+    EXPECT_EQ(run.Frames[0].NextTimeStamp, 2000u);
+    EXPECT_EQ(run.Frames[2].NextTimeStamp, 4000u);
+    EXPECT_EQ(run.Frames[2].Length, 6);
+    EXPECT_EQ(run.Frames[2].Status, 0);
+    EXPECT_EQ(run.Frames[2].Fields.SD, 0x10);
 }
 
 TEST_F(ReaderFixture, ASingleRecordYieldsNoFrame) {
-    WriteRun(12, 0, test::SplitIntoFiles(Records(1), {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    EXPECT_TRUE(Next().IsEnd());
+    WriteRun(12, 0, test::SplitIntoFiles(Sd1Records(1), {}));
+    EXPECT_EQ(Pull(12, 0, 1).Log, (Log{"header", "file cap1200.Zelmot", "end"}));
 }
 
 TEST_F(ReaderFixture, TimeStampIsFortyEightBitLittleEndian) {
-    Bytes stream = test::RecordBytes(0x060504030201ull, {0x10, 1, 2});
+    Bytes stream = test::RecordBytes(0x060504030201ull, {0x10, 1, 2}, 0x7f);
     test::Append(stream, test::RecordBytes(0xFFFFFFFFFFFFull, {}));
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    ASSERT_TRUE(Next().IsOk());
-    EXPECT_EQ(frame.TimeStamp, 0x060504030201ull);
-    EXPECT_EQ(frame.NextTimeStamp, 0xFFFFFFFFFFFFull);
-    EXPECT_EQ(frame.Length, 3);
+    test::PulledRun run = Pull(12, 0, 1);
+    ASSERT_EQ(run.Frames.size(), 1u);
+    EXPECT_EQ(run.Frames[0].TimeStamp, 0x060504030201ull);
+    EXPECT_EQ(run.Frames[0].NextTimeStamp, 0xFFFFFFFFFFFFull);
+    EXPECT_EQ(run.Frames[0].Length, 3);
+    EXPECT_EQ(run.Frames[0].Status, 0x7f);
 }
 
 struct SyncCase {
     const char* name;
     std::size_t strays;
-    bool ok;
-    const char* message;
+    const char* message;  // empty: synchronises past the strays
 };
+void PrintTo(const SyncCase& c, std::ostream* os) { *os << c.name; }
 
 class SyncSearch : public ReaderFixture, public ::testing::WithParamInterface<SyncCase> {};
 
 TEST_P(SyncSearch, FindsTheFirstRecordWithin280StrayBytes) {
     const SyncCase& c = GetParam();
     Bytes stream = Strays(c.strays);
-    test::Append(stream, Records(3));
+    test::Append(stream, Sd1Records(3));
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
-    Start(12, 0, 1);
-    Outcome synced = OpenAndSync();
-    EXPECT_EQ(synced.IsOk(), c.ok);
-    if (c.ok) {
-        EXPECT_EQ(CapturePosition(reader), 40 + c.strays);
+    test::PulledRun run = Pull(12, 0, 1);
+    if (*c.message == '\0') {
+        EXPECT_EQ(run.Last, RecordKind::EndOfCapture);
+        EXPECT_EQ(SyncOffset(run), 40 + c.strays);
+        EXPECT_EQ(run.Frames.size(), 2u);
     } else {
-        EXPECT_EQ(synced.Text, c.message);
+        EXPECT_EQ(run.Log, (Log{"header", "file cap1200.Zelmot", std::string("error ") + c.message}));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Strays, SyncSearch,
-    ::testing::Values(SyncCase{"none", 0, true, ""}, SyncCase{"some", 17, true, ""},
-                      SyncCase{"at279", 279, true, ""},
-                      SyncCase{"at280", 280, false, "Capture File Sync Error: SYNC_MARK not found"},
-                      SyncCase{"many", 1000, false, "Capture File Sync Error: SYNC_MARK not found"}),
+    ::testing::Values(SyncCase{"none", 0, ""}, SyncCase{"some", 17, ""}, SyncCase{"at279", 279, ""},
+                      SyncCase{"at280", 280, "Capture File Sync Error: SYNC_MARK not found"},
+                      SyncCase{"many", 1000, "Capture File Sync Error: SYNC_MARK not found"}),
     [](const ::testing::TestParamInfo<SyncCase>& param) { return std::string(param.param.name); });
 
 TEST_F(ReaderFixture, HeaderOnlyFileHasNoSyncMarkWhateverFollows) {
-    WriteRun(12, 0, {test::CaptureHeaderBytes(), test::SplitIntoFiles(Records(5), {})[0]});
-    Start(12, 0, 2);
-    EXPECT_EQ(OpenAndSync().Text, "Capture File Sync Error: SYNC_MARK not found");
+    WriteRun(12, 0, {test::CaptureHeaderBytes(), test::SplitIntoFiles(Sd1Records(5), {})[0]});
+    EXPECT_EQ(Pull(12, 0, 2).Log,
+              (Log{"header", "file cap1200.Zelmot", "error Capture File Sync Error: SYNC_MARK not found"}));
 }
 
 TEST_F(ReaderFixture, FalseCandidateIsRejectedAndTheSearchGoesOn) {
     // A 0xDD whose "record" is followed by a byte that is no sync mark.
     Bytes stream{0x01, kSyncMark, 1, 2, 3, 4, 5, 6, 0, 0x42, 0x77, 0x00};
     std::size_t real = stream.size();
-    test::Append(stream, Records(150));
+    test::Append(stream, Sd1Records(150));
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    EXPECT_EQ(CapturePosition(reader), 40 + real);
+    test::PulledRun run = Pull(12, 0, 1);
+    EXPECT_EQ(SyncOffset(run), 40 + real);
+    EXPECT_EQ(run.Frames.size(), 149u);
 }
 
 TEST_F(ReaderFixture, FewRecordsStillSynchroniseAndACutHeaderIsJudgedByItsBytes) {
-    Bytes stream = Records(3);
+    Bytes stream = Sd1Records(3);
     stream.push_back(kSyncMark);  // a record header cut short by the end of the file
     stream.push_back(0x01);
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    EXPECT_EQ(CapturePosition(reader), 40u);
+    test::PulledRun run = Pull(12, 0, 1);
+    EXPECT_EQ(SyncOffset(run), 40u);
+    EXPECT_EQ(run.Log, (Log{"header", "file cap1200.Zelmot", "frame 1000", "frame 2000", "end"}));
 }
 
 TEST_F(ReaderFixture, UnableToSyncAfter280RejectedCandidates) {
@@ -197,8 +152,9 @@ TEST_F(ReaderFixture, UnableToSyncAfter280RejectedCandidates) {
         stream.push_back(0x11);
     }
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
-    Start(12, 0, 1);
-    EXPECT_EQ(OpenAndSync().Text, "Capture File Sync Error: Unable to Sync");
+    test::PulledRun run = Pull(12, 0, 1);
+    EXPECT_EQ(run.Log.back(), "error Capture File Sync Error: Unable to Sync");
+    EXPECT_TRUE(run.Frames.empty());
 }
 
 // Records whose stamps are given one by one.
@@ -232,15 +188,14 @@ struct CandidateCase {
     Bytes stream;
     std::size_t syncOffset;  // in the record stream
 };
+void PrintTo(const CandidateCase& c, std::ostream* os) { *os << c.name; }
 
 class SyncCandidates : public ReaderFixture, public ::testing::WithParamInterface<CandidateCase> {};
 
 TEST_P(SyncCandidates, SyncsWhereMarksAndTheFirstStampAgree) {
     const CandidateCase& c = GetParam();
     WriteRun(12, 0, test::SplitIntoFiles(c.stream, {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    EXPECT_EQ(CapturePosition(reader), 40 + c.syncOffset);
+    EXPECT_EQ(SyncOffset(Pull(12, 0, 1)), 40 + c.syncOffset);
 }
 
 const Bytes kStray{0x11};
@@ -249,81 +204,72 @@ INSTANTIATE_TEST_SUITE_P(
     Candidates, SyncCandidates,
     ::testing::Values(
         // A candidate needs 100 well-marked records, itself included.
-        CandidateCase{"hundredRecordsBeforeAStray", Joined(Joined(Records(100), kStray), Records(150)), 0},
-        CandidateCase{"ninetyNineRecordsBeforeAStray", Joined(Joined(Records(99), kStray), Records(150)),
-                      99 * 15 + 1},
+        CandidateCase{"hundredRecordsBeforeAStray", Joined(Joined(Sd1Records(100), kStray), Sd1Records(150)), 0},
+        CandidateCase{"ninetyNineRecordsBeforeAStray", Joined(Joined(Sd1Records(99), kStray), Sd1Records(150)),
+                      99 * kSd1RecordSize + 1},
         // Only the candidate's own link is timed.
-        CandidateCase{"fallRightAfterTheCandidate", RecordsStamped(FallAt(150, 1)), 15},
+        CandidateCase{"fallRightAfterTheCandidate", RecordsStamped(FallAt(150, 1)), kSd1RecordSize},
         CandidateCase{"fallOneRecordOn", RecordsStamped(FallAt(150, 2)), 0},
         CandidateCase{"fallFurtherOn", RecordsStamped(FallAt(150, 60)), 0},
         CandidateCase{"equalStamps", RecordsStamped({5000, 5000, 6000}), 0},
-        CandidateCase{"cutHeaderHasNoStamp", Joined(RecordsStamped({5000}), {kSyncMark, 0x01, 0x02}), 0},
         // With no candidate in time, the first that was well marked.
         CandidateCase{"everyLinkFallsUntil280Candidates", RecordsStamped(Falling(300)), 0},
         CandidateCase{"everyLinkFallsUntilTheFileEnds",
                       Joined(RecordsStamped(Falling(150)), Bytes(5, 0x11)), 0}),
     [](const ::testing::TestParamInfo<CandidateCase>& param) { return std::string(param.param.name); });
 
+TEST_F(ReaderFixture, CutHeaderAfterTheCandidateHasNoStampToTime) {
+    // The first file ends three bytes into the second record's header, whose
+    // whole stamp (0x201) lies before the first's; only its cut part counts.
+    Bytes stream = RecordsStamped({5000, 0x0201, 7000});
+    WriteRun(12, 0, test::SplitIntoFiles(stream, {kSd1RecordSize + 3}));
+    test::PulledRun run = Pull(12, 0, 2);
+    EXPECT_EQ(run.Log, (Log{"header", "file cap1200.Zelmot", "file cap1201.Zelmot", "frame 5000", "frame 513",
+                            "end"}));
+}
+
 TEST_F(ReaderFixture, RecordHeaderStraddlingTwoFilesReadsAsOne) {
-    Bytes stream = Records(4);
-    std::size_t recordSize = 15;  // 8 + 6 + 1
-    std::size_t cut = 2 * recordSize + 3;  // inside the third record's header
-    WriteRun(12, 0, test::SplitIntoFiles(stream, {cut}));
-    Start(12, 0, 2);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    ASSERT_TRUE(Next().IsOk());
-    ASSERT_TRUE(Next().IsOk());  // its look-ahead header straddles the files
-    EXPECT_EQ(frame.TimeStamp, 2000u);
-    EXPECT_EQ(frame.NextTimeStamp, 3000u);
-    EXPECT_EQ(reader.CurrentCaptureName, dir.Path("cap1201.Zelmot"));
-    EXPECT_EQ(CapturePosition(reader), 40u + 5u);
-    ASSERT_TRUE(Next().IsOk());
-    EXPECT_EQ(frame.TimeStamp, 3000u);
-    EXPECT_EQ(frame.Bytes[0], 0x10);
-    EXPECT_TRUE(Next().IsEnd());
+    std::size_t cut = 2 * kSd1RecordSize + 3;  // inside the third record's header
+    WriteRun(12, 0, test::SplitIntoFiles(Sd1Records(4), {cut}));
+    test::PulledRun run = Pull(12, 0, 2);
+    // The new file is announced before the frame whose look-ahead met it.
+    EXPECT_EQ(run.Log, (Log{"header", "file cap1200.Zelmot", "frame 1000", "file cap1201.Zelmot", "frame 2000",
+                            "frame 3000", "end"}));
+    ASSERT_EQ(run.Frames.size(), 3u);
+    EXPECT_EQ(run.Frames[1].NextTimeStamp, 3000u);
+    EXPECT_EQ(run.Frames[1].FileOffset, 40u + 5u);
+    EXPECT_EQ(run.Frames[2].Bytes[0], 0x10);
+    EXPECT_EQ(run.Frames[2].Length, 6);
 }
 
 TEST_F(ReaderFixture, DataUnderRunWhenTheNextFileIsTooShort) {
-    Bytes stream = Records(2);
-    Bytes big = test::RecordBytes(3000, Bytes(200, 0x42));
-    test::Append(stream, big);
-    // The big record begins in the first file; the second holds only 10 of its bytes.
-    std::vector<Bytes> files = test::SplitIntoFiles(Bytes(stream.begin(), stream.end() - 150),
-                                                    {2 * 15 + 20});
-    WriteRun(12, 0, files);
-    test::WriteCaptureRun(dir.Path("cap"), 12, 2, {test::SplitIntoFiles(Records(3), {})[0]});
-    Start(12, 0, 3);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    Outcome read;
-    while ((read = Next()).IsOk()) {
-    }
-    EXPECT_EQ(read.Text, "Capture File Read Error: Data Under Run");
+    Bytes stream = Sd1Records(2);
+    test::Append(stream, test::RecordBytes(3000, Bytes(200, 0x42)));
+    // The big record begins in the first file; the second holds only 10 of
+    // its bytes; a third file exists but is never reached.
+    WriteRun(12, 0, test::SplitIntoFiles(Bytes(stream.begin(), stream.end() - 150), {2 * kSd1RecordSize + 20}));
+    test::WriteCaptureRun(dir.Path("cap"), 12, 2, {test::SplitIntoFiles(Sd1Records(3), {})[0]});
+    test::PulledRun run = Pull(12, 0, 3);
+    EXPECT_EQ(test::EventsOf(run), (Log{"header", "file cap1200.Zelmot", "file cap1201.Zelmot",
+                                        "error Capture File Read Error: Data Under Run"}));
 }
 
 TEST_F(ReaderFixture, MissingFileInTheSequenceIsNamed) {
-    WriteRun(12, 0, test::SplitIntoFiles(Records(4), {30}));
-    Start(12, 0, 3);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    Outcome read;
-    while ((read = Next()).IsOk()) {
-    }
-    EXPECT_EQ(read.Text, "Unable to Open Input File " + dir.Path("cap1202.Zelmot"));
-    EXPECT_FALSE(IsOpen(reader.File));
-    EXPECT_TRUE(out.Open);  // the output text is the run's, never the reader's
+    WriteRun(12, 0, test::SplitIntoFiles(Sd1Records(4), {30}));
+    test::PulledRun run = Pull(12, 0, 3);
+    EXPECT_EQ(run.Last, RecordKind::Error);
+    EXPECT_EQ(run.Message, "Unable to Open Input File " + dir.Path("cap1202.Zelmot"));
+    EXPECT_EQ(run.Frames.size(), 3u);  // PullRun checks that the reader closed its file
 }
 
 TEST_F(ReaderFixture, FileSequenceWrapsMinuteAndHour) {
-    WriteRun(23, 58, test::SplitIntoFiles(Records(8), {15, 30, 45}));
-    Start(23, 58, 4);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    while (Next().IsOk()) {
-    }
-    std::string written = Text();
-    for (const char* name : {"cap2358", "cap2359", "cap0000", "cap0001"})
-        EXPECT_NE(written.find(dir.Path(name) + ".Zelmot\n"), std::string::npos) << name;
+    WriteRun(23, 58, test::SplitIntoFiles(Sd1Records(8), {15, 30, 45}));
+    test::PulledRun run = Pull(23, 58, 4);
+    EXPECT_EQ(test::EventsOf(run), (Log{"header", "file cap2358.Zelmot", "file cap2359.Zelmot",
+                                        "file cap0000.Zelmot", "file cap0001.Zelmot", "end"}));
 }
 
-TEST_F(ReaderFixture, StartHourAbove23WrapsToZero) {
+TEST(CaptureFileNames, StartHourAbove23WrapsToZero) {
     unsigned hour = 99, minute = 59;
     AdvanceCaptureMinute(hour, minute);
     EXPECT_EQ(hour, 0u);
@@ -331,102 +277,104 @@ TEST_F(ReaderFixture, StartHourAbove23WrapsToZero) {
     EXPECT_EQ(CaptureFileName("x/line", 9, 5), "x/line0905.Zelmot");
 }
 
+// The index of a log entry, or the log's size.
+std::size_t Find(const Log& log, const std::string& entry) {
+    return static_cast<std::size_t>(std::find(log.begin(), log.end(), entry) - log.begin());
+}
+
 TEST_F(ReaderFixture, CorruptedLengthLosesSyncNotesItAndResumes) {
     // 120 good records (so the start-up check of 100 records passes), one whose
     // length byte says 3 for its 6 frame bytes, then 120 good records again.
-    Bytes stream = Records(120, 1000);
+    Bytes stream = Sd1Records(120, 1000);
     Bytes bad = test::RecordBytes(200000, test::Sd1(7, 3, 0x5D));
     bad[7] = 3;
     test::Append(stream, bad);
-    test::Append(stream, Records(120, 300000));
+    test::Append(stream, Sd1Records(120, 300000));
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    std::vector<CaptureFrame> frames;
-    while (Next().IsOk()) frames.push_back(frame);
+    test::PulledRun run = Pull(12, 0, 1);
     // The bad frame is read with 3 bytes; the header read after it starts at
     // its FCS (7 + 3 + 0x5d = 0x67), 8 bytes before FileOfs.
-    std::size_t fileOfs = 40 + 120 * 15 + 8 + 4 + 8;
-    const std::string note =
-        test::FormatText("File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=67\n",
-                         dir.Path("cap1200.Zelmot").c_str(), fileOfs);
-    EXPECT_EQ(Text().substr(Text().find("File      :")), note);
-    ASSERT_EQ(frames.size(), 120u + 1u + 119u);
-    EXPECT_EQ(frames[120].TimeStamp, 200000u);
-    EXPECT_EQ(frames[120].Length, 3);
+    const std::string lost =
+        test::FormatText("lost 120 %zx 67", std::size_t{40 + 120 * kSd1RecordSize + 8 + 4 + 8});
+    EXPECT_EQ(test::EventsOf(run), (Log{"header", "file cap1200.Zelmot", lost, "end"}));
+    // The note comes before the frame whose wrong length caused it.
+    std::size_t at = Find(run.Log, lost);
+    ASSERT_LT(at + 2, run.Log.size());
+    EXPECT_EQ(run.Log[at - 1], "frame 120000");
+    EXPECT_EQ(run.Log[at + 1], "frame 200000");
+    EXPECT_EQ(run.Log[at + 2], "frame 300000");
+    ASSERT_EQ(run.Frames.size(), 120u + 1u + 119u);
+    EXPECT_EQ(run.Frames[120].Length, 3);
     // The search restarts where the bad frame's bytes began and finds the next record.
-    EXPECT_EQ(frames[120].NextTimeStamp, 300000u);
-    EXPECT_EQ(frames[121].TimeStamp, 300000u);
-    EXPECT_EQ(frames.back().NextTimeStamp, 300000u + 119 * 1000u);
+    EXPECT_EQ(run.Frames[120].NextTimeStamp, 300000u);
+    EXPECT_EQ(run.Frames.back().NextTimeStamp, 300000u + 119 * 1000u);
 }
 
 TEST_F(ReaderFixture, GarbageCandidateInADamagedFrameIsPassedOver) {
     // The damaged frame holds a 0xDD whose length byte leads exactly onto the
     // next real record, so its marks hold; its stamp lies after that record's.
-    Bytes stream = Records(120, 1000);
+    Bytes stream = Sd1Records(120, 1000);
     Bytes damaged{0x10, 0x05, 0x02, kSyncMark, 0xa0, 0xa0, 0xa0, 0xa0, 0x00, 0x00, 2, 0x42, 0x16};
     Bytes bad = test::RecordBytes(200000, damaged);
     bad[7] = 1;  // the length byte says 1 for 13 frame bytes
     test::Append(stream, bad);
-    test::Append(stream, Records(120, 300000));
+    test::Append(stream, Sd1Records(120, 300000));
     WriteRun(12, 0, test::SplitIntoFiles(stream, {}));
-    Start(12, 0, 1);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    std::vector<CaptureFrame> frames;
-    Outcome read;
-    while ((read = Next()).IsOk()) frames.push_back(frame);
-    EXPECT_TRUE(read.IsEnd());
+    test::PulledRun run = Pull(12, 0, 1);
     // The header read after the two bytes the length gave starts at 0x02.
-    const std::string note =
-        test::FormatText("File      : %s\n**** Synchronization Lost ****\n      120: FileOfs=%zx Mark=02\n",
-                         dir.Path("cap1200.Zelmot").c_str(), std::size_t{40 + 120 * 15 + 8 + 2 + 8});
-    EXPECT_EQ(Text().substr(Text().find("File      :")), note);
-    ASSERT_EQ(frames.size(), 120u + 1u + 119u);
-    EXPECT_EQ(frames[120].TimeStamp, 200000u);
-    EXPECT_EQ(frames[120].NextTimeStamp, 300000u);
-    EXPECT_EQ(frames[121].TimeStamp, 300000u);
-    for (const CaptureFrame& f : frames) EXPECT_LE(f.TimeStamp, f.NextTimeStamp) << f.TimeStamp;
+    const std::string lost =
+        test::FormatText("lost 120 %zx 02", std::size_t{40 + 120 * kSd1RecordSize + 8 + 2 + 8});
+    EXPECT_EQ(test::EventsOf(run), (Log{"header", "file cap1200.Zelmot", lost, "end"}));
+    ASSERT_EQ(run.Frames.size(), 120u + 1u + 119u);
+    EXPECT_EQ(run.Frames[120].TimeStamp, 200000u);
+    EXPECT_EQ(run.Frames[120].NextTimeStamp, 300000u);
+    EXPECT_EQ(run.Frames[121].TimeStamp, 300000u);
+    for (const CaptureFrame& f : run.Frames) EXPECT_LE(f.TimeStamp, f.NextTimeStamp) << f.TimeStamp;
 }
 
 TEST_F(ReaderFixture, ResyncInANewlyOpenedFileStartsPastTheBadHeader) {
     // The damaged length carries the frame 14 bytes into the next file; the
     // search must start there, not at the offset the first file had reached.
-    Bytes stream = Records(120, 1000);
+    Bytes stream = Sd1Records(120, 1000);
     Bytes bad = test::RecordBytes(200000, test::Sd1(7, 3, 0x5D));
     bad[7] = 20;
     test::Append(stream, bad);
     std::size_t cut = stream.size();
-    test::Append(stream, Records(120, 300000));
+    test::Append(stream, Sd1Records(120, 300000));
     WriteRun(12, 0, test::SplitIntoFiles(stream, {cut}));
-    Start(12, 0, 2);
-    ASSERT_TRUE(OpenAndSync().IsOk());
-    std::vector<CaptureFrame> frames;
-    Outcome read;
-    while ((read = Next()).IsOk()) frames.push_back(frame);
-    EXPECT_TRUE(read.IsEnd()) << read.Text;
+    test::PulledRun run = Pull(12, 0, 2);
     // The next header is read from the second record's status byte on: past
     // it lies offset 40 + 14 + 8 of the new file.
-    std::string written = Text();
-    EXPECT_NE(written.find("File      : " + dir.Path("cap1201.Zelmot") +
-                        "\n**** Synchronization Lost ****\n      120: FileOfs=3e Mark=00\n"),
-              std::string::npos)
-        << written;
+    EXPECT_EQ(test::EventsOf(run),
+              (Log{"header", "file cap1200.Zelmot", "file cap1201.Zelmot", "lost 120 3e 00", "end"}));
+    EXPECT_EQ(Find(run.Log, "lost 120 3e 00"), Find(run.Log, "file cap1201.Zelmot") + 1);
     // From there the first record is the new file's third.
-    ASSERT_EQ(frames.size(), 120u + 1u + 117u);
-    EXPECT_EQ(frames[120].NextTimeStamp, 302000u);
-    EXPECT_EQ(frames[121].TimeStamp, 302000u);
+    ASSERT_EQ(run.Frames.size(), 120u + 1u + 117u);
+    EXPECT_EQ(run.Frames[120].NextTimeStamp, 302000u);
+    EXPECT_EQ(run.Frames[121].TimeStamp, 302000u);
 }
 
-TEST_F(ReaderFixture, SyncLostNoteFormat) {
-    // Reference 812, position 0x1a2b, mark 0x3f: the note's exact layout.
-    EXPECT_EQ(test::FormatText("%9u: FileOfs=%x Mark=%02x\n", 812u, 0x1a2bu, 0x3fu),
-              "      812: FileOfs=1a2b Mark=3f\n");
+TEST_F(ReaderFixture, EveryReadOfTheFirstFrameRunsIntoANewFile) {
+    // The most one pull raises: the first record's header, its bytes and the
+    // header after it each cross into a new file; that header lacks its mark,
+    // the search finds a cut header, whose re-read crosses once more into a
+    // file too short for it.
+    Bytes stream = test::RecordBytes(1000, test::Sd1(5, 2, 0x49));
+    test::Append(stream, {0x42, 1, 2, 3, 4, 5, 6, 7});  // a header without its mark
+    test::Append(stream, {kSyncMark, 1, 2});
+    test::Append(stream, {3, 4});
+    WriteRun(12, 0, test::SplitIntoFiles(stream, {4, 11, 17, 26}));
+    test::PulledRun run = Pull(12, 0, 5);
+    EXPECT_EQ(run.Log, (Log{"header", "file cap1200.Zelmot", "file cap1201.Zelmot", "file cap1202.Zelmot",
+                            "file cap1203.Zelmot", "lost 0 2e 42", "file cap1204.Zelmot",
+                            "error Capture File Read Error: Data Under Run"}));
 }
 
 TEST_F(ReaderFixture, CaptureFileThatIsAFolderCannotBeOpened) {
     std::filesystem::create_directory(dir.Path("cap1200.Zelmot"));
-    Start(12, 0, 1);
-    EXPECT_EQ(OpenNextCaptureFile(reader).Text, "Unable to Open Input File " + dir.Path("cap1200.Zelmot"));
+    test::PulledRun run = Pull(12, 0, 1);
+    EXPECT_EQ(run.Log, (Log{"error Unable to Open Input File " + dir.Path("cap1200.Zelmot")}));
+    EXPECT_EQ(run.FilesOpened, 0u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 #include "dp/dp_codes.h"
 #include "dp/dp_service.h"
@@ -20,6 +21,8 @@ struct Case {
     bool Dpv1;         // the slave's mode, for its diagnosis
     const char* Expected;
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.Name; }
 
 constexpr Service kNone = Service::None;
 const Frame kDiagHead = {0x00, 0x04, 0x00, 0xFF, 0x00, 0x01};  // nothing to report, ident 1

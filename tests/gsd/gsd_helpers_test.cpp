@@ -3,6 +3,8 @@
 // and reading a file or a folder of device files.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -59,6 +61,8 @@ struct MatchCase {
     std::string slots;
 };
 
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.name; }
+
 class MatchesModules : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(MatchesModules, InSlotOrder) {
@@ -102,6 +106,8 @@ struct ParamCase {
     Bytes userBytes;
     std::string values;
 };
+
+void PrintTo(const ParamCase& c, std::ostream* os) { *os << c.name; }
 
 class NamesParameters : public ::testing::TestWithParam<ParamCase> {};
 

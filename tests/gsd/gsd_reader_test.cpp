@@ -3,6 +3,8 @@
 // with its warning, and the bounds against hostile input.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -127,6 +129,8 @@ struct LineCase {
     std::vector<std::string> warnings;
     std::uint32_t skipped = 0;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadsLines : public ::testing::TestWithParam<LineCase> {};
 

@@ -2,9 +2,11 @@
 // and closing texts between the lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "output/line_writer.h"
+#include "support/capture_builder.h"
 #include "support/collect_text.h"
 
 namespace zelmot {
@@ -55,6 +57,32 @@ TEST(LineWriter, NotesBetweenTheLines) {
               "File      : logs/line1231.Zelmot\n"
               "**** Synchronization Lost ****\n      812: FileOfs=1a2b Mark=3f\n"
               "\nLast Reference Reached\n");
+}
+
+TEST(LineWriter, HeaderEchoOfTheFirstFile) {
+    struct Case {
+        const char* name;
+        std::uint16_t baudIndex;
+        std::uint32_t address;
+        std::string deviceName;  // NUL-ended inside its 32 bytes, or filling them
+        const char* equation;
+        std::string echo;
+    };
+    const Case cases[] = {
+        {"a name filling its field, an equation", 5, 0xC0A8010A, std::string(32, 'N'), "DA == 5",
+         "ZK-9 Name : " + std::string(32, 'N') +
+             "\nZK-9 IP   : 192.168.1.10\nBaud      : 1m5\nOpt File  : opts.opt\nShow Only : DA == 5\n\n"},
+        {"a name ending at its NUL, no equation", 8, 0x01020304, "ab", "",
+         "ZK-9 Name : ab\nZK-9 IP   : 1.2.3.4\nBaud      : 12m\nOpt File  : opts.opt\n\n"},
+    };
+    for (const Case& c : cases) {
+        test::Bytes bytes = test::CaptureHeaderBytes(c.baudIndex, c.address, c.deviceName);
+        CaptureHeader header{};
+        std::copy(bytes.begin(), bytes.end(), header.begin());
+        std::string echo =
+            test::CollectText([&](TextOut& out) { WriteHeaderEcho(out, header, "opts.opt", c.equation); });
+        EXPECT_EQ(echo, c.echo) << c.name;
+    }
 }
 
 }  // namespace

@@ -44,11 +44,14 @@ def run(command):
 
 
 def resolve(document, key):
-    """Follows a key such as stations{address=5}.master.tokens through the JSON."""
+    """Follows a key such as stations{address=5}.master.tokens or events[3].ns through the JSON."""
     value = document
     for part in key.split("."):
         match = re.fullmatch(r"(\w+)\{(\w+)=(-?\d+)\}", part)
-        if match:
+        indexed = re.fullmatch(r"(\w+)\[(\d+)\]", part)
+        if indexed:
+            value = value[indexed.group(1)][int(indexed.group(2))]
+        elif match:
             name, field, wanted = match.group(1), match.group(2), int(match.group(3))
             rows = [row for row in value[name] if row.get(field) == wanted]
             if len(rows) != 1:
@@ -62,6 +65,10 @@ def resolve(document, key):
 def page_value(text, unit):
     """The figure a cell shows, in the JSON's unit, and the rounding it allows."""
     text = text.strip()
+    if unit == "hex":
+        if not re.fullmatch(r"0x[0-9A-F]+", text):
+            raise ValueError(f"not a hex code: {text!r}")
+        return int(text, 16), 0
     if unit == "clock":
         match = re.fullmatch(r"(-?)(\d+):(\d\d):(\d\d)\.(\d{9})", text)
         if not match:
@@ -127,6 +134,13 @@ def check_figures(tree, report):
                                                                       "unanswered", "retries")]
             if figures[durations]["count"]:
                 wanted += [f"{prefix}{side}.{durations}.{k}" for k in figures[durations]]
+        dp = station.get("dp")
+        if dp is not None:
+            wanted += [f"{prefix}dp.{k}" for k in ("state", "entries", "drop_outs", "ident", "master") if dp[k] is not None]
+            wanted += [f"{prefix}dp.{group}.{k}" for group in ("data_exchange", "negative", "dpv1") for k in dp[group]]
+            wanted.append(f"{prefix}dp.diag.responses")
+    for i, event in enumerate(report["events"][:1000]):
+        wanted += [f"events[{i}].{k}" for k in ("ns", "address", "kind")]
     for bucket in report["gaps"]:
         if bucket["count"]:
             wanted.append(f"gaps{{from_bits={bucket['from_bits']}}}.count")
@@ -148,7 +162,9 @@ def check_page(path, report):
     text = data.decode("utf-8")  # raises on invalid UTF-8
     svgs = list(tree.iter("{http://www.w3.org/2000/svg}svg"))
     masters = sum(1 for s in report["stations"] if s["master"] and s["master"]["rotation_ns"]["count"])
-    charts = 4 + masters  # live list, traffic, response time, gaps, a rotation histogram per master
+    timeline = any(s["dp"] for s in report["stations"]) and report["capture"]["frames"] > 0
+    # live list, traffic, response time, gaps, a rotation histogram per master, the DP timeline
+    charts = 4 + masters + (1 if timeline else 0)
     if len(svgs) != charts:
         fail(f"{len(svgs)} <svg> elements, {charts} charts expected")
     for svg in svgs:
@@ -170,7 +186,7 @@ def find_browser():
     for name in ("chromium", "chromium-browser", "google-chrome"):
         if shutil.which(name):
             return shutil.which(name)
-    sys.exit("no chromium: scripts/setup.sh installs it")
+    sys.exit("no chromium: scripts/setup_tests.sh installs it")
 
 
 def run_browser(page, *words):

@@ -123,7 +123,7 @@ TEST(StatsProgram, BadInputFailsWithAMessageNamingTheFile) {
         {"baud index 9", {test::SplitIntoFiles(records, {}, test::CaptureHeaderBytes(9))[0]}, {}, 2,
          "Capture File Header Error: Invalid Baud Index 9 (0-8) in %cap1200.Zelmot"},
         {"bad word", {}, {"Frames=3"}, 3, "Invalid Arg Frames=3\nuse: zelmot-stats"},
-        {"bad format", {}, {"Format=xml"}, 3, "Invalid Format - xml (text, json or csv)\nuse: zelmot-stats"},
+        {"bad format", {}, {"Format=xml"}, 3, "Invalid Format - xml (text, json, csv or events)\nuse: zelmot-stats"},
         {"NumMin=0", {}, {"NumMin=0"}, 3, "Invalid NumMin - 0 (1-65535)\nuse: zelmot-stats"},
     };
     for (const Case& c : cases) {

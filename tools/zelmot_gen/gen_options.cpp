@@ -9,19 +9,16 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/number_scan.h"
+
 namespace zelmot {
 namespace {
 
+// The whole text a decimal number of at most max.
 bool ParseUnsigned(std::string_view text, std::uint64_t max, std::uint64_t& value) {
-    if (text.empty() || text.size() > 20) return false;
-    std::uint64_t result = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (digit > max || result > (max - digit) / 10) return false;
-        result = result * 10 + digit;
-    }
-    value = result;
+    DigitRun run = ScanDigitRun(text, 10, max);
+    if (text.empty() || run.Length != text.size() || run.Saturated) return false;
+    value = run.Value;
     return true;
 }
 

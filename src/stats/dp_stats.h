@@ -1,0 +1,128 @@
+// The DP analysis as plain records: each slave's DP state, its last
+// parameters, configuration and diagnosis (their bytes, decoded only for
+// the report), its DP counts, and the bounded list of DP events. Every
+// table is fixed in size except the event list, which keeps the first
+// kDpEventsKept events and counts the rest.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "dp/dp_service.h"
+
+namespace zelmot {
+
+// The numbers are the keys of kDpStateNames (dp_words.h); keep them.
+enum class DpState : std::uint8_t {
+    None = 0,  // no state yet: DP requests, but no rule applied
+    Diagnosis = 1,
+    Parameterised = 2,
+    Configured = 3,
+    DataExchange = 4,
+    Offline = 5,
+};
+constexpr std::size_t kDpStateCount = 6;
+
+// Three DP requests in a row left unanswered put a slave offline.
+constexpr std::uint8_t kUnansweredForOffline = 3;
+
+constexpr std::size_t kDpEventsKept = 100'000;
+
+// A data unit kept for the report: a frame's data count fits in a byte.
+constexpr std::size_t kDpBytesMax = 255;
+struct DpBytes {
+    std::uint8_t Size = 0;
+    std::array<std::uint8_t, kDpBytesMax> Data{};
+};
+inline dp::Bytes BytesOf(const DpBytes& bytes) { return dp::Bytes(bytes.Data.data(), bytes.Size); }
+void SetBytes(DpBytes& to, dp::Bytes from);
+bool SameBytes(const DpBytes& kept, dp::Bytes other);
+
+// The last Set_Prm or Chk_Cfg a slave answered positively, and how many.
+struct DpCommandFigures {
+    std::uint64_t Count = 0;  // in the window
+    bool Seen = false;        // one was answered positively, inside the window or not
+    std::int64_t LastNs = 0;  // AbsTime of its request
+    DpBytes Data;             // its data unit
+};
+
+struct DpDiagFigures {
+    std::uint64_t Responses = 0;  // Slave_Diag responses (frames, not SC) in the window
+    bool Seen = false;
+    std::int64_t LastNs = 0;      // AbsTime of the last response
+    bool Dpv1 = false;            // the slave ran in DP-V1 mode when it came
+    DpBytes Last;                 // its data unit
+};
+
+// The negative FDL answers, by dp::Negative less one.
+constexpr std::size_t kNegativeKinds = 3;
+
+struct DpSlaveStats {
+    bool Active = false;  // it got a DP request (read anywhere in the run)
+    DpState State = DpState::None;
+    bool HasIdent = false;  // a Slave_Diag response held the six standard bytes
+    std::uint16_t Ident = 0;
+    std::uint8_t MasterAdd = 0xFF;  // of that response
+    bool Dpv1 = false;              // the last Set_Prm answered positively set DP-V1 mode
+    std::uint64_t Entries = 0;      // changes into data exchange, in the window
+    std::uint64_t DropOuts = 0;     // changes out of it, in the window
+    DpCommandFigures Prm;
+    DpCommandFigures Cfg;
+    std::uint64_t ExchangeRequests = 0;  // Data_Exchange requests in the window
+    std::uint64_t ExchangeAnswered = 0;
+    std::uint64_t DiagWaiting = 0;       // of those answered, the DH/RDH answers
+    DpDiagFigures Diag;
+    std::array<std::uint64_t, kNegativeKinds> Negative{};  // UE, RR, RS answers to DP requests
+    std::uint64_t Dpv1Reads = 0;   // read requests; a poll repeating the pending one counts once
+    std::uint64_t Dpv1Writes = 0;
+    std::uint64_t Dpv1Errors = 0;  // DP-V1 negative responses
+};
+
+// The numbers are the keys of kDpEventNames (dp_words.h); keep them.
+enum class DpEventKind : std::uint8_t {
+    State = 0,
+    Diag = 1,
+    IdentMismatch = 2,
+    GlobalControl = 3,
+    Negative = 4,
+    Dpv1Error = 5,
+};
+constexpr std::size_t kDpEventKindCount = 6;
+
+// One event; the fields its kind does not use stay 0.
+struct DpEvent {
+    std::int64_t Ns = 0;       // AbsTime of the frame it happened at
+    std::uint8_t Address = 0;  // the slave; the master for a Global_Control
+    DpEventKind Kind = DpEventKind::State;
+    DpState From = DpState::None;  // State
+    DpState To = DpState::None;
+    bool Dpv1 = false;              // Diag: decode device blocks as DP-V1 status and alarms
+    std::uint32_t DiagOffset = 0;   // Diag: its data unit in DpEvents.Bytes
+    std::uint8_t DiagSize = 0;
+    std::uint16_t PrmIdent = 0;     // IdentMismatch
+    std::uint16_t DiagIdent = 0;
+    std::uint8_t Control = 0;       // GlobalControl: command byte and group select
+    std::uint8_t Group = 0;
+    dp::Negative Response = dp::Negative::None;  // Negative
+    dp::Service Service = dp::Service::None;     // Negative: the request's service
+    std::uint8_t Function = 0;      // Dpv1Error: without the negative bit
+    std::uint8_t ErrorDecode = 0;
+    std::uint8_t ErrorCode1 = 0;
+    std::uint8_t ErrorCode2 = 0;
+};
+
+// The events in the order of their frames; FinishBusStats puts them in time
+// order (frames whose stamps step back keep their place among equals).
+struct DpEvents {
+    std::vector<DpEvent> Kept;
+    std::vector<std::uint8_t> Bytes;  // the data units of the Diag events
+    std::uint64_t Dropped = 0;
+};
+
+// The data unit of a Diag event.
+dp::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event);
+
+}  // namespace zelmot

@@ -1,0 +1,62 @@
+// The words of the DP analysis, for every report alike: the names of the
+// states, the event kinds and the negative answers (one table each, in the
+// decoders' NameTable form), and a diagnosis and an event told in plain
+// words from the decoders' tables ("Ext_Diag; module 8 channel 1 input:
+// short circuit", "slave 7: data exchange -> offline").
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "dp/dp_diag.h"
+#include "dp/dp_names.h"
+#include "stats/dp_stats.h"
+
+namespace zelmot {
+
+// Keys: DpState (states: "data_exchange"; state_words: "data exchange"),
+// DpEventKind (event_kinds: "ident_mismatch"), dp::Negative
+// (negative_keys: "UE", "RR", "RS").
+extern const dp::NameTable kDpStateNames;
+extern const dp::NameTable kDpStateWords;
+extern const dp::NameTable kDpEventNames;
+extern const dp::NameTable kNegativeKeys;
+
+inline std::string_view DpStateName(DpState state) {
+    return dp::LookupName(kDpStateNames, static_cast<unsigned>(state));
+}
+inline std::string_view DpEventName(DpEventKind kind) {
+    return dp::LookupName(kDpEventNames, static_cast<unsigned>(kind));
+}
+inline std::string_view NegativeKey(dp::Negative negative) {
+    return dp::LookupName(kNegativeKeys, static_cast<unsigned>(negative));
+}
+
+// The names of the bits of byte that table names, joined by separator.
+std::string BitWords(const dp::NameTable& table, std::uint8_t byte, std::string_view separator);
+
+// The three status bytes of a diagnosis with the table naming each one's bits.
+struct StatusByte {
+    const dp::NameTable* Table = nullptr;
+    std::uint8_t Byte = 0;
+};
+std::array<StatusByte, 3> StatusBytes(const dp::SlaveDiag& diag);
+
+// "0x82C1"
+std::string IdentText(std::uint16_t ident);
+// "0x02"
+std::string ByteText(std::uint8_t byte);
+// Bytes as plain hex without blanks, lower case: "020500ff82c1".
+std::string HexText(dp::Bytes bytes);
+
+// A Slave_Diag response's data unit in words: the status bits, then each
+// block of the extended diagnosis, "; " between them. dpv1: device blocks
+// are DP-V1 status and alarm blocks.
+std::string DiagWords(dp::Bytes diag, bool dpv1);
+
+// An event in words, after its station: "slave 7: ...", "master 1: ...".
+std::string DpEventWords(const DpEvents& events, const DpEvent& event);
+
+}  // namespace zelmot
