@@ -137,9 +137,20 @@ for _, t in ipairs(NAME_TABLES) do
     if t.bits then BITS[t.name] = bits end
 end
 
--- The name of value in table, else "<what> <value>".
+-- The name of value in table, else what and the number ("error 12").
 local function name_of(tname, value, what)
-    return NAMES[tname][value] or format("%s %d", what, value)
+    return NAMES[tname][value] or what .. value
+end
+
+-- HEX[b]: the byte as two lower-case hex digits.
+local HEX = {}
+for b = 0, 255 do HEX[b] = format("%02x", b) end
+
+-- The bytes i .. j (1-based) of s as plain hex: "020500ff".
+local function hex_text(s, i, j)
+    local digits = {}
+    for k = i, j do digits[#digits + 1] = HEX[byte(s, k)] end
+    return concat(digits)
 end
 
 -- The keys of the services table.
@@ -209,72 +220,89 @@ end
 -- addresses announce) dsap, ssap (false when absent), data_at, data_len,
 -- fcs, sum (the computed check sum), ed. Fields that do not apply are false
 -- (data_len 0).
--- The sum of the bytes i .. j of s, eight at a time (one call for eight).
+-- The sum of the bytes i .. j of s, sixteen at a time (one call for
+-- sixteen; the values past j read as nil).
 local function sum_bytes(s, i, j)
     local sum = 0
-    while i + 7 <= j do
-        local b1, b2, b3, b4, b5, b6, b7, b8 = byte(s, i, i + 7)
-        sum = sum + b1 + b2 + b3 + b4 + b5 + b6 + b7 + b8
-        i = i + 8
+    while i <= j do
+        local last = i + 15
+        if last > j then last = j end
+        local b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15, b16 = byte(s, i, last)
+        sum = sum + b1 + (b2 or 0) + (b3 or 0) + (b4 or 0) + (b5 or 0) + (b6 or 0) + (b7 or 0) + (b8 or 0)
+              + (b9 or 0) + (b10 or 0) + (b11 or 0) + (b12 or 0) + (b13 or 0) + (b14 or 0) + (b15 or 0) + (b16 or 0)
+        i = i + 16
     end
-    for k = i, j do sum = sum + byte(s, k) end
     return sum
 end
 
+-- The fields of a frame without FC (a token, an SC, a malformed frame).
+local function no_body(r)
+    r.body, r.fc, r.request, r.shape_good, r.sap_short = false, false, false, false, false
+    r.dsap, r.ssap, r.data_at, r.data_len, r.fcs, r.sum, r.ed = false, false, false, 0, false, false, false
+end
+
 -- An SD1, SD2 or SD3 frame of the right length: FC, SAPs, data, check sum.
-local function decode_body(packet, base, r, fc)
-    local n, da = r.n, r.da_at
+-- Sets every field no_body sets.
+local function decode_body(packet, base, r, n, da_byte, sa_byte, fc)
     local fcs, ed = byte(packet, base + n - 1, base + n)
-    r.body, r.fc, r.request, r.shape_good = true, fc, fc % 128 >= 64, ed == ED
+    local da = r.da_at
     local at, data_end = da + 3, n - 2  -- after FC; the FCS
-    local da_ext, sa_ext = r.da >= 128, r.sa >= 128
-    if at + (da_ext and 1 or 0) + (sa_ext and 1 or 0) > data_end then
-        r.sap_short = true
-        return
+    local da_ext, sa_ext = da_byte >= 128, sa_byte >= 128
+    local dsap, ssap = false, false
+    if da_ext or sa_ext then
+        if at + (da_ext and 1 or 0) + (sa_ext and 1 or 0) > data_end then
+            no_body(r)
+            r.body, r.fc, r.request, r.shape_good, r.sap_short = true, fc, fc % 128 >= 64, ed == ED, true
+            return
+        end
+        if da_ext then dsap = byte(packet, base + at + 1); at = at + 1 end
+        if sa_ext then ssap = byte(packet, base + at + 1); at = at + 1 end
     end
-    if da_ext then r.dsap = byte(packet, base + at + 1); at = at + 1 end
-    if sa_ext then r.ssap = byte(packet, base + at + 1); at = at + 1 end
-    r.data_at, r.data_len = at, data_end - at
+    r.body, r.fc, r.request, r.shape_good, r.sap_short = true, fc, fc % 128 >= 64, ed == ED, false
+    r.dsap, r.ssap, r.data_at, r.data_len = dsap, ssap, at, data_end - at
     r.sum, r.fcs, r.ed = sum_bytes(packet, base + da + 1, base + data_end) % 256, fcs, ed
 end
 
 local function decode_fdl(packet, base, r)
     local n = #packet - base
     r = r or {}
-    r.n, r.sd, r.problem, r.da_at, r.da, r.sa = n, false, false, false, false, false
-    r.body, r.fc, r.request, r.shape_good, r.sap_short = false, false, false, false, false
-    r.dsap, r.ssap, r.data_at, r.data_len, r.fcs, r.sum, r.ed = false, false, false, 0, false, false, false
     if n == 0 then
-        r.problem = "FrmLen?(0)"
+        r.n, r.sd, r.problem, r.da_at, r.da, r.sa = 0, false, "FrmLen?(0)", false, false, false
+        no_body(r)
         return r
     end
     local sd, b2, b3, b4, b5, b6, b7 = byte(packet, base + 1, base + 7)
-    r.sd = sd
+    local problem = false
+    r.n, r.sd = n, sd
     if sd == SD2 then
         r.da_at, r.da, r.sa = 4, b5 or false, b6 or false
         if n < 9 then
-            r.problem = format("SD2 Len(%d)?", n)
+            problem = format("SD2 Len(%d)?", n)
         elseif b2 ~= n - 6 then
-            r.problem = format("SD2 LE?(%d)", n)
+            problem = format("SD2 LE?(%d)", n)
         elseif b3 ~= b2 then
-            r.problem = "SD2 LEr?"
+            problem = "SD2 LEr?"
         elseif b4 ~= SD2 then
-            r.problem = "SD2r?"
-        else
-            decode_body(packet, base, r, b7)
+            problem = "SD2r?"
         end
-    elseif sd == SD1 or sd == SD3 or sd == SD4 then
-        r.da_at, r.da, r.sa = 1, b2 or false, b3 or false
-        if n ~= (sd == SD1 and 6 or sd == SD3 and 14 or 3) then
-            r.problem = format("Len(%d)?", n)
-        elseif sd ~= SD4 then
-            decode_body(packet, base, r, b4)
-        end
-    elseif sd == SC then
-        if n ~= 1 then r.problem = format("Len(%d)?", n) end
-    else
-        r.problem = format("SD?%02x", sd)
+        r.problem = problem
+        if problem then no_body(r) else decode_body(packet, base, r, n, b5, b6, b7) end
+        return r
     end
+    if sd == SD1 or sd == SD3 or sd == SD4 then
+        r.da_at, r.da, r.sa = 1, b2 or false, b3 or false
+        if n ~= (sd == SD1 and 6 or sd == SD3 and 14 or 3) then problem = format("Len(%d)?", n) end
+        r.problem = problem
+        if problem or sd == SD4 then no_body(r) else decode_body(packet, base, r, n, b2, b3, b4) end
+        return r
+    end
+    if sd == SC then
+        if n ~= 1 then problem = format("Len(%d)?", n) end
+    else
+        problem = format("SD?%02x", sd)
+    end
+    r.problem, r.da_at, r.da, r.sa = problem, false, false, false
+    no_body(r)
     return r
 end
 
@@ -499,7 +527,8 @@ end
 -- of a request is the frame answering it; of a response, a negative number
 -- made by response_entry.
 local function new_pairing()
-    return { pending = false, p_number = 0, p_da = 0, p_sa = 0, p_service = 0, dpv1 = {}, links = {} }
+    return { pending = false, p_number = 0, p_da = 0, p_sa = 0, p_service = 0, p_dpv1 = false, dpv1 = {},
+             links = {} }
 end
 
 local SERVICE_CODE_UNKNOWN = 15  -- S_UNKNOWN in an entry
@@ -552,6 +581,11 @@ local function pair_frame(pairing, r, status, frame_info, service, dpv1_data)
             if gap == 1 then delay = floor(frame_info.delta_ts * 1e9 + 0.5) end
             answered = pairing.p_service
             pairing.links[pairing.p_number] = n
+            -- A slave takes the DP-V1 mode of the parameters it acknowledged.
+            local fn = r.fc and r.fc % 16
+            if answered == S_SET_PRM and not (fn and fn >= 1 and fn <= 3) then
+                pairing.dpv1[pairing.p_da] = pairing.p_dpv1
+            end
         end
     end
     local dpv1 = response and r.sa and pairing.dpv1[r.sa % 128] == true
@@ -563,7 +597,7 @@ local function pair_frame(pairing, r, status, frame_info, service, dpv1_data)
         n = n or frame_info.number
         pairing.pending, pairing.p_number = true, n
         pairing.p_da, pairing.p_sa, pairing.p_service = r.da % 128, r.sa % 128, service
-        if service == S_SET_PRM then pairing.dpv1[r.da % 128] = dpv1_data == true end
+        pairing.p_dpv1 = dpv1_data == true
     end
     return answered, dpv1, n
 end
@@ -863,33 +897,34 @@ local function cut_text(what, have, want)
     return format("%s cut short: %d of %d bytes", what, have, want)
 end
 
+-- A block in the words the statistics write for it (src/stats/dp_words.cpp).
 local function block_text(d, block)
     local kind = block.kind
     if kind == B_IDENTIFIER then
         local modules = flagged_modules(d, block.content, block.content_size)
-        local list = {}
-        for i, module in ipairs(modules) do list[i] = tostring(module) end
-        return #list > 0 and "modules with diagnosis " .. concat(list, ", ") or "no module with diagnosis"
+        return #modules > 0 and "identifier: modules " .. concat(modules, " ") or "identifier: no module"
     elseif kind == B_CHANNEL then
-        return format("module %d ch %d: %s", block.module, block.channel,
-                      name_of("channel_errors", block.error, "error type"))
+        return "module " .. block.module .. " channel " .. block.channel .. " "
+               .. name_of("directions", block.direction, "direction ") .. ": "
+               .. name_of("channel_errors", block.error, "error ")
     elseif kind == B_STATUS then
-        local text = format("%s slot %d: %s", name_of("status_types", block.type, "status type"), block.slot,
-                            name_of("status_specifiers", block.specifier, "specifier"))
+        local words = { name_of("status_types", block.type, "status type "), " slot ", block.slot, " ",
+                        name_of("status_specifiers", block.specifier, "specifier ") }
         if block.type == 2 then
             for module = 0, block.content_size * 4 - 1 do
-                local state = module_status_at(d, block.content, block.content_size, module)
-                if state ~= 0 then text = text .. format(", module %d %s", module, V.module_status[state]) end
+                words[#words + 1] = (module == 0 and ": module " or ", module ") .. module .. " "
+                                    .. V.module_status[module_status_at(d, block.content, block.content_size, module)]
             end
         end
-        return text
+        return concat(words)
     elseif kind == B_ALARM then
-        return format("%s alarm slot %d: %s", name_of("alarm_types", block.type, "type"), block.slot,
-                      name_of("alarm_specifiers", block.specifier, "specifier"))
+        return name_of("alarm_types", block.type, "type ") .. " alarm slot " .. block.slot .. " "
+               .. name_of("alarm_specifiers", block.specifier, "specifier ") .. ", sequence " .. block.sequence
+               .. (block.add_ack and ", Add_Ack" or "")
     elseif kind == B_DEVICE then
-        return format("device-related %d bytes", block.content_size)
+        return "device block " .. hex_text(d, block.offset + 1, block.next)
     end
-    return format("%d bytes undecoded", block.size)
+    return (block.cut and "cut block " or "undecoded ") .. hex_text(d, block.offset + 1, #d)
 end
 
 local function add_block_tree(ctx, block, text)
@@ -960,8 +995,8 @@ local function dissect_slave_diag(ctx)
     add_bit_names(words, diag.status1, "station_status_1")
     add_bit_names(words, diag.status2, "station_status_2")
     add_bit_names(words, diag.status3, "station_status_3")
-    local text = "Slave_Diag res"
-    if #words > 0 then text = text .. ": " .. concat(words, ", ") end
+    local text = "Slave_Diag res: " .. (#words > 0 and concat(words, ", ") or "no status bits")
+    if diag.cut then text = text .. "; cut after " .. #d .. " bytes" end
     if tree then
         add_bit_byte(ctx, D.status1, 0, diag.status1, "station_status_1")
         if #d > 1 then add_bit_byte(ctx, D.status2, 1, diag.status2, "station_status_2") end
@@ -995,7 +1030,7 @@ end
 local function dissect_set_prm(ctx)
     local d, tree = ctx.d, ctx.tree
     local p = decode_set_prm(d)
-    local text = format("Set_Prm req: ident 0x%04x, watchdog %s", p.ident,
+    local text = format("Set_Prm req: ident 0x%04X, watchdog %s", p.ident,
                         has(p.station, 0x08) and format("%d ms", p.watchdog_ms) or "off")
     if p.dpv1 then text = text .. ", DPV1" end
     if tree then
@@ -1102,7 +1137,7 @@ local function dissect_set_slave_add(ctx)
         if #d > s.rest then tree:add(D.ssa_rest, dp_range(ctx, s.rest, #d - s.rest)) end
         if s.cut then malformed(ctx, cut_text("Set_Slave_Add", #d, 4)) end
     end
-    return format("Set_Slave_Add req: new address %d, ident 0x%04x", s.new_address, s.ident)
+    return format("Set_Slave_Add req: new address %d, ident 0x%04X", s.new_address, s.ident)
 end
 
 local function dissect_dpv1(ctx, service_text)
@@ -1297,29 +1332,23 @@ end
 -- (a file opened, reloaded, re-dissected).
 local pairing = new_pairing()
 
--- Frames seen lately, by their packet bytes: the FDL record with what the
--- dissector derives from it alone (column texts, the request's service) and
--- the Info text of the pairing context the frame last had. Cyclic traffic
--- repeats its frames, so most are found here; the table starts anew when it
--- holds CACHE_LIMIT frames.
-local CACHE_LIMIT = 4096
-local cache, cached = {}, 0
+-- The FDL record of the frame being dissected, filled anew for each one.
+local scratch = {}
 
-local function record_of(packet, hdrlen)
-    local r = cache[packet]
-    if r then return r end
-    if cached >= CACHE_LIMIT then cache, cached = {}, 0 end
-    r = decode_fdl(packet, hdrlen)
-    r.dst_text = r.da and ADDRESS_TEXT[r.da % 128]
-    r.src_text = r.sa and ADDRESS_TEXT[r.sa % 128]
-    r.dp_frame = (r.body and not r.sap_short) or (r.sd == SC and r.n == 1)
-    r.dp_request = r.body and r.request
-    r.service = (r.dp_frame and r.dp_request) and request_service(r) or 0
-    r.dpv1_prm = r.service == S_SET_PRM and r.data_len > 7 and has(byte(packet, hdrlen + r.data_at + 8), 0x80)
-    r.text, r.text_context = false, false
-    cache[packet], cached = r, cached + 1
-    return r
+-- Info texts of frames received without errors in the shape their
+-- delimiter announces, whose DP part is the service and side alone: by
+-- delimiter, FC, addresses, service and side. Cyclic traffic repeats them,
+-- so most frames take one look-up; the table starts anew when it holds
+-- MEMO_LIMIT texts.
+local MEMO_LIMIT = 8192
+local memo, memo_count = {}, 0
+local SD_INDEX = { [SD1] = 1, [SD2] = 2, [SD3] = 3, [SD4] = 4, [SC] = 5 }
+
+local function memo_key(sd, fc, da, sa, service, response)
+    local pair = da and (da % 128) * 128 + sa % 128 or 0
+    return (((fc or 0) * 8 + SD_INDEX[sd]) * 16384 + pair) * 32 + (service + 1) * 2 + (response and 1 or 0)
 end
+
 local function init()
     pairing = new_pairing()
 end
@@ -1379,16 +1408,20 @@ local function dissect(buf, pinfo, root)
         cols.info = "Unknown pseudo-header"
         return total
     end
-    local r = record_of(packet, hdrlen)
-    if r.dst_text then cols.dst = r.dst_text end
-    if r.src_text then cols.src = r.src_text end
+    local r = decode_fdl(packet, hdrlen, scratch)
+    local da, sa = r.da, r.sa
+    if da then cols.dst = ADDRESS_TEXT[da % 128] end
+    if sa then cols.src = ADDRESS_TEXT[sa % 128] end
 
     -- The DP service: a request's by its own fields, a response's by its
     -- SSAP or by the request it answers.
-    local dp_frame, request, service = r.dp_frame, r.dp_request, r.service
+    local dp_frame = (r.body and not r.sap_short) or (r.sd == SC and r.n == 1)
+    local request = r.body and r.request
+    local service = (dp_frame and request) and request_service(r) or 0
     local number, answered, dpv1
     if not pinfo.visited then
-        answered, dpv1, number = pair_frame(pairing, r, status, pinfo, service, r.dpv1_prm)
+        local dpv1_prm = service == S_SET_PRM and r.data_len > 7 and has(byte(packet, hdrlen + r.data_at + 8), 0x80)
+        answered, dpv1, number = pair_frame(pairing, r, status, pinfo, service, dpv1_prm)
     elseif dp_frame and not request then
         number = pinfo.number
         answered, dpv1 = recall_response(pairing, number)
@@ -1405,14 +1438,27 @@ local function dissect(buf, pinfo, root)
         else
             tree:add_proto_expert_info(E.malformed, r.problem)
         end
+    else
+        -- The common frame: received well, its DP part the service alone.
+        local fn = r.fc and r.fc % 16
+        local response = not request
+        if status == 0 and not r.problem and (not r.body or (r.sum == r.fcs and r.ed == ED))
+           and (service == 0 or (service > 0 and (request or not (fn and fn >= 1 and fn <= 3))
+                                 and plain_service(service, response, r.data_len))) then
+            local key = memo_key(r.sd, r.fc, da, sa, service, response)
+            local text = memo[key]
+            if text == nil then
+                if memo_count >= MEMO_LIMIT then memo, memo_count = {}, 0 end
+                text = info_text(r, service ~= 0 and SERVICE_TEXT[response][service] or nil, 0)
+                memo[key], memo_count = text, memo_count + 1
+            end
+            cols.info = text
+            return total
+        end
     end
 
-    local context = dpv1 and service + 0.5 or service
-    if tree or r.text_context ~= context then
-        local dp_text = service ~= 0 and dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dpv1) or nil
-        r.text, r.text_context = info_text(r, dp_text, status), context
-    end
-    cols.info = r.text
+    local dp_text = service ~= 0 and dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dpv1) or nil
+    cols.info = info_text(r, dp_text, status)
     return total
 end
 pbfdl.dissector = dissect
