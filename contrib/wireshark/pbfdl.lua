@@ -196,6 +196,10 @@ for fc = 0, 255 do
     FUNCTION_NAME[fc] = name or format("Typ?(%02x)", fc)
 end
 
+-- FUNCTION_BITS[fc]: the FC function, bits 0-3.
+local FUNCTION_BITS = {}
+for fc = 0, 255 do FUNCTION_BITS[fc] = fc % 16 end
+
 -- LETTERS[status]: the eight status letters, "." for a clear bit.
 local LETTERS = {}
 for status = 0, 255 do
@@ -522,84 +526,85 @@ end
 ---------------------------------------------------------------------------
 
 -- The state of one pass over a capture: the request waiting for the next
--- frame, the DP-V1 mode each slave's last Set_Prm asked for, and per frame
--- number what the first pass found, kept for later passes and clicks: links[n]
--- of a request is the frame answering it; of a response, a negative number
--- made by response_entry.
+-- frame, the DP-V1 mode each slave took with its last parameters, and per
+-- frame number what the first pass found, kept for later passes and clicks:
+-- links[n] of a request is the frame answering it; of a response, a negative
+-- number made by response_entry.
 local function new_pairing()
     return { pending = false, p_number = 0, p_da = 0, p_sa = 0, p_service = 0, p_dpv1 = false, dpv1 = {},
              links = {} }
 end
 
 local SERVICE_CODE_UNKNOWN = 15  -- S_UNKNOWN in an entry
-local GAP_LIMIT, DELAY_LIMIT = 1024, 2 ^ 37  -- frames, nanoseconds
+local DELAY_LIMIT = 2 ^ 40  -- nanoseconds
 
 -- One response's findings in one integer-valued number below 2^53: the
--- service of the request it answers (0: none known), the slave's DP-V1 mode,
--- how many frames back that request lies (0: it answers none) and the time
--- since it in nanoseconds plus 1 (0: not known).
-local function response_entry(service, dpv1, gap, delay)
+-- service of the request it answers (0: it answers none), the slave's DP-V1
+-- mode and the time since the request in nanoseconds plus 1 (0: not known).
+-- A request is answered by the very next frame, so the request it answers
+-- is the frame before it.
+local function response_entry(service, dpv1, delay)
     if service < 0 then service = SERVICE_CODE_UNKNOWN end
-    if gap >= GAP_LIMIT then gap, service = 0, 0 end
     if delay >= DELAY_LIMIT then delay = -1 end
-    return -(1 + service + 16 * (dpv1 and 1 or 0) + 32 * gap + 32 * GAP_LIMIT * (delay + 1))
+    return -(1 + service + 16 * (dpv1 and 1 or 0) + 32 * (delay + 1))
 end
 
--- service, dpv1, gap, delay (nanoseconds, or nil) of a response entry.
+-- service, dpv1, delay (nanoseconds, or nil) of a response entry.
 local function read_response_entry(entry)
     local code = -entry - 1
     local service = code % 16
-    code = floor(code / 16)
+    code = (code - service) / 16
     local dpv1 = code % 2 == 1
-    code = floor(code / 2)
-    local gap, delay = code % GAP_LIMIT, floor(code / GAP_LIMIT) - 1
+    local delay = (code - code % 2) / 2 - 1
     if service == SERVICE_CODE_UNKNOWN then service = S_UNKNOWN end
-    return service, dpv1, gap, delay >= 0 and delay or nil
+    return service, dpv1, delay >= 0 and delay or nil
+end
+
+-- What a frame is to the pairing: requests and responses count when
+-- received without errors in the shape their delimiter announces.
+local K_OTHER, K_REQUEST, K_RESPONSE, K_SC = 0, 1, 2, 3
+
+local function pairing_kind(r, status)
+    if status ~= 0 then return K_OTHER end
+    if r.sd == SC then return r.n == 1 and K_SC or K_OTHER end
+    if not r.shape_good then return K_OTHER end
+    return r.request and K_REQUEST or K_RESPONSE
 end
 
 -- One frame of the first pass, in frame order. A request is answered when
 -- the very next frame is a response from the station it addressed to the
--- station that sent it, or an SC. frame_info: where the frame's number and
--- the seconds since the frame before it are read (.number, .delta_ts:
--- Wireshark's pinfo), and only when needed. service: the DP service of a
--- request; dpv1_data: for a Set_Prm, whether it asks for DP-V1 mode.
--- Returns, for a response, the service of the request it answers (0 when
--- none is known) and the slave's DP-V1 mode; and the frame number when it
--- was read.
-local function pair_frame(pairing, r, status, frame_info, service, dpv1_data)
+-- station that sent it, or an SC. kind: pairing_kind; da, sa: the 7-bit
+-- addresses (any for an SC); fn: the FC function (bits 0-3; 0 for an SC);
+-- frame_info: where the frame's number and the seconds since the frame
+-- before it are read (.number, .delta_ts: Wireshark's pinfo), and only when
+-- needed; service: the DP service of a request; dpv1_prm: for a Set_Prm,
+-- whether it asks for DP-V1 mode. Returns, for a response, the service of
+-- the request it answers (0 when none) and the slave's DP-V1 mode.
+local function pair_frame(pairing, kind, da, sa, fn, frame_info, service, dpv1_prm)
     local n
-    local answered, gap, delay = 0, 0, -1
-    -- Requests and responses count when received without errors, in the
-    -- shape their delimiter announces; an SC is a response.
-    local good = status == 0 and (r.shape_good or (r.sd == SC and r.n == 1))
-    local response = good and (r.sd == SC or not r.request)
+    local answered = 0
+    local delay = -1
     if pairing.pending then
         pairing.pending = false
-        if response and (r.sd == SC or (r.da % 128 == pairing.p_sa and r.sa % 128 == pairing.p_da)) then
+        if kind == K_SC or (kind == K_RESPONSE and da == pairing.p_sa and sa == pairing.p_da) then
             n = frame_info.number
-            gap = n - pairing.p_number
-            if gap == 1 then delay = floor(frame_info.delta_ts * 1e9 + 0.5) end
+            delay = floor(frame_info.delta_ts * 1e9 + 0.5)
             answered = pairing.p_service
-            pairing.links[pairing.p_number] = n
+            pairing.links[n - 1] = n
             -- A slave takes the DP-V1 mode of the parameters it acknowledged.
-            local fn = r.fc and r.fc % 16
-            if answered == S_SET_PRM and not (fn and fn >= 1 and fn <= 3) then
-                pairing.dpv1[pairing.p_da] = pairing.p_dpv1
-            end
+            if answered == S_SET_PRM and (fn < 1 or fn > 3) then pairing.dpv1[pairing.p_da] = pairing.p_dpv1 end
         end
     end
-    local dpv1 = response and r.sa and pairing.dpv1[r.sa % 128] == true
-    if gap > 0 or dpv1 then
+    local dpv1 = kind == K_RESPONSE and pairing.dpv1[sa] == true
+    if n or dpv1 then
         n = n or frame_info.number
-        pairing.links[n] = response_entry(answered, dpv1, gap, delay)
+        pairing.links[n] = response_entry(answered, dpv1, delay)
     end
-    if good and r.request then
-        n = n or frame_info.number
-        pairing.pending, pairing.p_number = true, n
-        pairing.p_da, pairing.p_sa, pairing.p_service = r.da % 128, r.sa % 128, service
-        pairing.p_dpv1 = dpv1_data == true
+    if kind == K_REQUEST then
+        pairing.pending, pairing.p_number = true, n or frame_info.number
+        pairing.p_da, pairing.p_sa, pairing.p_service, pairing.p_dpv1 = da, sa, service, dpv1_prm == true
     end
-    return answered, dpv1, n
+    return answered, dpv1
 end
 
 -- What the first pass found for a response frame: as pair_frame returns.
@@ -1311,7 +1316,7 @@ local function add_fdl_tree(frame, tree, r)
 end
 
 -- The pairing items of a request or a response.
-local function add_pairing_tree(frame, tree, pairing, number, r)
+local function add_pairing_tree(frame, tree, pairing, number)
     local entry = pairing.links[number]
     if entry == nil then return end
     local range = frame(0, 1)
@@ -1319,13 +1324,11 @@ local function add_pairing_tree(frame, tree, pairing, number, r)
         tree:add(F.response_in, range, entry):set_generated()
         return
     end
-    local _, _, gap, delay = read_response_entry(entry)
-    if gap == 0 then return end
-    tree:add(F.response_to, range, number - gap):set_generated()
-    if delay then
-        local seconds = floor(delay / 1e9)
-        tree:add(F.response_time, range, NSTime.new(seconds, delay - seconds * 1e9)):set_generated()
-    end
+    local _, _, delay = read_response_entry(entry)
+    if not delay then return end
+    tree:add(F.response_to, range, number - 1):set_generated()
+    local seconds = floor(delay / 1e9)
+    tree:add(F.response_time, range, NSTime.new(seconds, delay - seconds * 1e9)):set_generated()
 end
 
 -- Wireshark calls init before every pass over a capture that starts anew
@@ -1386,13 +1389,95 @@ local function dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dp
     return text
 end
 
+-- The Info text of a frame received well whose DP part is the service
+-- and side alone: looked up, or made once from its FDL record.
+local function memo_text(packet, sd, fc, da, sa, service, response)
+    local key = ((fc * 8 + SD_INDEX[sd]) * 16384 + da * 128 + sa) * 32 + (service + 1) * 2 + (response and 1 or 0)
+    local text = memo[key]
+    if text == nil then
+        if memo_count >= MEMO_LIMIT then memo, memo_count = {}, 0 end
+        text = info_text(decode_fdl(packet, 4, scratch), service ~= 0 and SERVICE_TEXT[response][service] or nil, 0)
+        memo[key], memo_count = text, memo_count + 1
+    end
+    return text
+end
+
+-- The first pass without a tree, for the frames that make up cyclic
+-- traffic: received without errors behind the 4-byte pseudo-header, in the
+-- shape their delimiter announces, with a good check sum, and a DP part
+-- that is the service and side alone (or none). Sets the columns from a
+-- handful of bytes, without the FDL record, and pairs the frame. Returns
+-- false, having touched nothing, for any other frame.
+local function quick_columns(packet, pinfo, cols)
+    local version, hdrlen, status, notes, sd, b2, b3, b4, b5, b6, b7, b8, b9 = byte(packet, 1, 13)
+    if status ~= 0 or hdrlen ~= 4 or version ~= 1 or notes ~= 0 then return false end
+    local n = #packet - 4
+    local da, sa, fc, fc_at, sap1, sap2  -- fc_at: the FC's index in packet
+    if sd == SD2 then
+        if n < 9 or b2 ~= n - 6 or b3 ~= b2 or b4 ~= SD2 then return false end
+        da, sa, fc, fc_at, sap1, sap2 = b5, b6, b7, 11, b8, b9
+    elseif (sd == SD1 and n == 6) or (sd == SD3 and n == 14) then
+        da, sa, fc, fc_at, sap1, sap2 = b2, b3, b4, 8, b5, b6
+    elseif sd == SC and n == 1 then
+        local answered = pair_frame(pairing, K_SC, 0, 0, 0, pinfo, 0, false)
+        cols.info = memo_text(packet, SC, 0, 0, 0, answered, true)
+        return true
+    elseif sd == SD4 and n == 3 and b2 < 128 and b3 < 128 then
+        pair_frame(pairing, K_OTHER, b2, b3, 0, pinfo, 0, false)
+        cols.dst, cols.src = ADDRESS_TEXT[b2], ADDRESS_TEXT[b3]
+        cols.info = memo_text(packet, SD4, 0, b2, b3, 0, false)
+        return true
+    else
+        return false
+    end
+    local fcs, ed = byte(packet, n + 3, n + 4)
+    if ed ~= ED or sum_bytes(packet, fc_at - 2, n + 2) % 256 ~= fcs then return false end
+    -- The SAP bytes follow the FC, DSAP first; the data up to the FCS.
+    local fn, request = FUNCTION_BITS[fc], fc % 128 >= 64
+    local da_ext, sa_ext = da >= 128, sa >= 128
+    local dsap, ssap, at = false, false, fc_at + 1
+    if da_ext then da, dsap, sap1, at = da - 128, sap1, sap2, at + 1 end
+    if sa_ext then sa, ssap, at = sa - 128, sap1, at + 1 end
+    local data_len = n + 3 - at
+    if data_len < 0 then return false end
+    local service, dpv1_prm = 0, false
+    if request then
+        if (fn == 12 or fn == 13) and not da_ext and not sa_ext then
+            service = S_DATA_EXCHANGE
+        elseif dsap then
+            service = SAP_SERVICE[dsap] or S_UNKNOWN
+            if service == S_UNKNOWN or not plain_service(service, false, data_len) then return false end
+        end
+    elseif fn >= 1 and fn <= 3 then
+        return false  -- a negative response
+    elseif ssap then
+        service = SAP_SERVICE[ssap] or S_UNKNOWN
+        if service == S_UNKNOWN or not plain_service(service, true, data_len) then return false end
+    end
+    local answered, dpv1 = pair_frame(pairing, request and K_REQUEST or K_RESPONSE, da, sa, fn, pinfo, service,
+                                      dpv1_prm)
+    cols.dst, cols.src = ADDRESS_TEXT[da], ADDRESS_TEXT[sa]
+    if not request and not ssap then
+        service = answered
+        if not plain_service(service, true, data_len) then
+            -- Answers a request whose response is decoded (a diagnosis without SAPs).
+            local r = decode_fdl(packet, 4, scratch)
+            cols.info = info_text(r, dp_layer(nil, nil, packet, 4, r, service, false, dpv1), 0)
+            return true
+        end
+    end
+    cols.info = memo_text(packet, sd, fc, da, sa, service, not request)
+    return true
+end
+
 local function dissect(buf, pinfo, root)
     local cols = pinfo.cols
     cols.protocol = "PROFIBUS"
     local packet = buf:raw()
+    -- Wireshark passes no tree in column-only runs.
+    if root.text == nil and not pinfo.visited and quick_columns(packet, pinfo, cols) then return #packet end
     local total = #packet
-    local wanted = root.text ~= nil  -- Wireshark passes no tree in column-only runs
-    local tree = wanted and root:add(pbfdl, buf()) or nil
+    local tree = root.text ~= nil and root:add(pbfdl, buf()) or nil
     if total < 4 then
         if tree then tree:add_proto_expert_info(E.malformed, "Shorter than the pseudo-header") end
         cols.info = "Malformed pseudo-header"
@@ -1409,22 +1494,22 @@ local function dissect(buf, pinfo, root)
         return total
     end
     local r = decode_fdl(packet, hdrlen, scratch)
-    local da, sa = r.da, r.sa
-    if da then cols.dst = ADDRESS_TEXT[da % 128] end
-    if sa then cols.src = ADDRESS_TEXT[sa % 128] end
+    local da, sa = r.da and r.da % 128, r.sa and r.sa % 128
+    if da then cols.dst = ADDRESS_TEXT[da] end
+    if sa then cols.src = ADDRESS_TEXT[sa] end
 
     -- The DP service: a request's by its own fields, a response's by its
     -- SSAP or by the request it answers.
     local dp_frame = (r.body and not r.sap_short) or (r.sd == SC and r.n == 1)
     local request = r.body and r.request
     local service = (dp_frame and request) and request_service(r) or 0
-    local number, answered, dpv1
+    local answered, dpv1 = 0, false
     if not pinfo.visited then
         local dpv1_prm = service == S_SET_PRM and r.data_len > 7 and has(byte(packet, hdrlen + r.data_at + 8), 0x80)
-        answered, dpv1, number = pair_frame(pairing, r, status, pinfo, service, dpv1_prm)
+        answered, dpv1 = pair_frame(pairing, pairing_kind(r, status), da, sa, r.fc and FUNCTION_BITS[r.fc] or 0,
+                                    pinfo, service, dpv1_prm)
     elseif dp_frame and not request then
-        number = pinfo.number
-        answered, dpv1 = recall_response(pairing, number)
+        answered, dpv1 = recall_response(pairing, pinfo.number)
     end
     if dp_frame and not request then service = response_service(r, answered) end
 
@@ -1434,29 +1519,11 @@ local function dissect(buf, pinfo, root)
         if total > hdrlen then
             frame_tvb = buf:range(hdrlen, total - hdrlen):tvb()
             add_fdl_tree(frame_tvb, tree, r)
-            add_pairing_tree(frame_tvb, tree, pairing, number or pinfo.number, r)
+            add_pairing_tree(frame_tvb, tree, pairing, pinfo.number)
         else
             tree:add_proto_expert_info(E.malformed, r.problem)
         end
-    else
-        -- The common frame: received well, its DP part the service alone.
-        local fn = r.fc and r.fc % 16
-        local response = not request
-        if status == 0 and not r.problem and (not r.body or (r.sum == r.fcs and r.ed == ED))
-           and (service == 0 or (service > 0 and (request or not (fn and fn >= 1 and fn <= 3))
-                                 and plain_service(service, response, r.data_len))) then
-            local key = memo_key(r.sd, r.fc, da, sa, service, response)
-            local text = memo[key]
-            if text == nil then
-                if memo_count >= MEMO_LIMIT then memo, memo_count = {}, 0 end
-                text = info_text(r, service ~= 0 and SERVICE_TEXT[response][service] or nil, 0)
-                memo[key], memo_count = text, memo_count + 1
-            end
-            cols.info = text
-            return total
-        end
     end
-
     local dp_text = service ~= 0 and dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dpv1) or nil
     cols.info = info_text(r, dp_text, status)
     return total
