@@ -161,15 +161,23 @@ std::map<std::string, std::string> Words(const std::string& detail) {
     return words;
 }
 
-// The generator's record: time_ns,master,station,event,frame,detail.
-std::vector<Expectation> RecordExpectations(const std::string& csv) {
-    std::vector<Expectation> all;
+// The lines of a CSV text after its header with at least `columns` columns.
+std::vector<std::pair<std::string, std::vector<std::string>>> CsvRows(const std::string& csv, std::size_t columns) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> rows;
     std::istringstream in(csv);
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
         std::vector<std::string> column = Split(line, ',');
-        if (column.size() < 6) continue;
+        if (column.size() >= columns) rows.emplace_back(line, column);
+    }
+    return rows;
+}
+
+// The generator's record: time_ns,master,station,event,frame,detail.
+std::vector<Expectation> RecordExpectations(const std::string& csv) {
+    std::vector<Expectation> all;
+    for (const auto& [line, column] : CsvRows(csv, 6)) {
         std::map<std::string, std::string> w = Words(column[5]);
         Expectation e{std::stoll(column[0]), "record " + line, {}};
         const std::string& event = column[3];
@@ -215,12 +223,7 @@ std::vector<Expectation> RecordExpectations(const std::string& csv) {
 // diagnosis must read in the Info column in the same words.
 std::vector<Expectation> StatsExpectations(const std::string& csv) {
     std::vector<Expectation> all;
-    std::istringstream in(csv);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> column = Split(line, ',');
-        if (column.size() < 5) continue;
+    for (const auto& [line, column] : CsvRows(csv, 5)) {
         std::string text = line.substr(line.find(column[3] + ",") + column[3].size() + 1);
         if (text.front() == '"') text = text.substr(1, text.size() - 2);
         Expectation e{std::stoll(column[0]), "event " + line, {}};
