@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need beyond the build (scripts/setup.sh), where a
 # fresh machine lacks it: GoogleTest, clang with the libFuzzer runtime,
-# tcpdump and tshark, headless Chromium with a font and Python's checks of
+# tcpdump, tshark and Lua 5.4, headless Chromium with a font and Python's checks of
 # the HTML page, and for the Windows stage MinGW-w64, wine and groff.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +26,8 @@ fi
 # The real-reader tests of zelmot2pcap open its files with them.
 command -v tcpdump >/dev/null || need+=(tcpdump)
 command -v tshark >/dev/null || need+=(tshark)
+# The dissector's decoding runs in a plain Lua 5.4 as well (newer Wireshark).
+command -v lua5.4 >/dev/null || need+=(lua5.4)
 # The browser check of zelmot-stats' HTML page: headless Chromium, a font,
 # and Debian's own Python with html5lib and PIL.
 command -v chromium >/dev/null || need+=(chromium)

@@ -1,9 +1,9 @@
 # The Windows package check (cmake -P, run on the build machine):
 #   -DBUILD=<build dir> -DCPACK=<cpack> -DVERSION=<version> [-DEMULATOR=<wine>]
 # Builds the ZIP into a folder of its own, checks the files it holds, unpacks
-# it and runs the unpacked programs (under EMULATOR when given): OptHelp ends
-# with status 1 and prints the banner with the version, zelmot-gen --help
-# with status 0.
+# it, compares the dissector with the source's and runs the unpacked
+# programs (under EMULATOR when given): OptHelp ends with status 1 and
+# prints the banner with the version, zelmot-gen --help with status 0.
 cmake_minimum_required(VERSION 3.25)
 string(RANDOM LENGTH 8 tag)
 set(work ${BUILD}/packaging-zip-${tag})
@@ -49,6 +49,12 @@ file(MAKE_DIRECTORY ${work}/unpacked)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zips} WORKING_DIRECTORY ${work}/unpacked RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   fail("cannot unpack ${name}")
+endif()
+# The dissector as the sources have it (the DP layer included), byte for byte.
+file(SHA256 ${work}/unpacked/${top}/wireshark/pbfdl.lua packed_dissector)
+file(SHA256 ${CMAKE_CURRENT_LIST_DIR}/../../contrib/wireshark/pbfdl.lua source_dissector)
+if(NOT packed_dissector STREQUAL source_dissector)
+  fail("wireshark/pbfdl.lua in the package differs from contrib/wireshark/pbfdl.lua")
 endif()
 file(READ ${work}/unpacked/${top}/doc/zelmot2txt.txt manual)
 string(ASCII 8 backspace)
