@@ -26,7 +26,9 @@ fi
 # The real-reader tests of zelmot2pcap open its files with them.
 command -v tcpdump >/dev/null || need+=(tcpdump)
 command -v tshark >/dev/null || need+=(tshark)
-# The dissector's decoding runs in a plain Lua 5.4 as well (newer Wireshark).
+# The dissector's decoding runs in plain Lua 5.2 (Wireshark 4.0's) and 5.4
+# (newer Wireshark releases') as well.
+command -v lua5.2 >/dev/null || need+=(lua5.2)
 command -v lua5.4 >/dev/null || need+=(lua5.4)
 # The browser check of zelmot-stats' HTML page: headless Chromium, a font,
 # and Debian's own Python with html5lib and PIL.
