@@ -124,7 +124,7 @@ protected:
         std::fclose(console);
         std::string output = capture + "_o.txt";
         if (c.From != Source::FullDisk && test::FileExists(output)) {
-            result.Output = test::ReadText(output);
+            result.Output = test::ReadTextFile(output);  // CR LF line ends on Windows
             fs::remove(output);
         }
         return result;
