@@ -155,11 +155,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     *stats = *fresh;
     // The frames take the run's steps (numbering, timing, the window) as a
     // capture run would give them.
-    RunSpec spec;
-    spec.StartRef = startRef;
-    spec.EndRef = endRef;
+    RunSpec runSpec;
+    runSpec.StartRef = startRef;
+    runSpec.EndRef = endRef;
     FrameSteps steps;
-    if (!StartFrameSteps(steps, spec, baudIndex)) {
+    if (!StartFrameSteps(steps, runSpec, baudIndex)) {
         if (baudIndex <= 8) Breach("a valid baud index refused", baudIndex);
         return 0;
     }

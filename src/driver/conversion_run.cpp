@@ -96,12 +96,12 @@ Outcome RunConversion(const ConversionSettings& settings, std::FILE* console) {
     if (!options.IsOk()) return options;
     if (!OpenTextOutFile(run.Out, settings.OutputName))
         return ErrorText("Unable to Open Output Text File %s", settings.OutputName.c_str());
-    RunSpec spec = RunSpecOf(settings.Run);
-    spec.TimesWanted = TimesAreRead(run.Options);
-    spec.DeltaWanted = true;
-    spec.SkipDamaged = run.Options.NoBad;
-    spec.Filter = run.Options.ShowOnlyActive ? &run.Filter : nullptr;
-    spec.Progress = console;
+    RunSpec runSpec = RunSpecOf(settings.Run);
+    runSpec.TimesWanted = TimesAreRead(run.Options);
+    runSpec.DeltaWanted = true;
+    runSpec.SkipDamaged = run.Options.NoBad;
+    runSpec.Filter = run.Options.ShowOnlyActive ? &run.Filter : nullptr;
+    runSpec.Progress = console;
     RunSink sink;
     sink.Context = &run;
     sink.HeaderRead = EchoHeader;
@@ -110,7 +110,7 @@ Outcome RunConversion(const ConversionSettings& settings, std::FILE* console) {
     unsigned workers = LineWorkersOf(settings);
     run.Staged = workers > 1 && StartLineStage(run.Stage, run.Options, run.Out, workers);
     sink.Frame = run.Staged ? StageLine : WriteLine;
-    RunResult result = RunCapture(spec, sink);
+    RunResult result = RunCapture(runSpec, sink);
     if (run.Staged) FinishLineStage(run.Stage);
     return FinishOutput(run, result);
 }

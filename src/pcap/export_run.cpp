@@ -183,17 +183,17 @@ ExportResult Export(const ExportSettings& settings, ByteSink* given) {
         run.Counts.Result = ErrorText("Unable to Open Output File %s", settings.OutputName.c_str());
         return run.Counts;
     }
-    RunSpec spec = RunSpecOf(settings.Run);
-    spec.Filter = run.FilterActive ? &run.Filter : nullptr;
-    spec.NameFileInErrors = true;
-    spec.Progress = settings.Progress;
+    RunSpec runSpec = RunSpecOf(settings.Run);
+    runSpec.Filter = run.FilterActive ? &run.Filter : nullptr;
+    runSpec.NameFileInErrors = true;
+    runSpec.Progress = settings.Progress;
     RunSink sink;
     sink.Context = &run;
     sink.FileOpened = NoteFileOpened;
     sink.Started = StartWithHeader;
     sink.SyncLost = NoteSyncLost;
     sink.Frame = TakePacket;
-    RunResult result = RunCapture(spec, sink);
+    RunResult result = RunCapture(runSpec, sink);
     if (result.ProgressShown) std::fputc('\n', settings.Progress);
     run.Counts.FramesRead = result.FramesRead;
     run.Counts.Result = Finish(run, result.Result);

@@ -20,13 +20,13 @@ struct CaptureRun {
 
 // Whether the selection keeps a frame of the window.
 [[gnu::always_inline]] inline bool Selects(FrameSteps& steps, const CaptureFrame& frame) {
-    const RunSpec& spec = *steps.Spec;
-    if (spec.SkipDamaged && frame.Status != 0) return false;
-    if (spec.Filter == nullptr) return true;
+    const RunSpec& runSpec = *steps.Plan;
+    if (runSpec.SkipDamaged && frame.Status != 0) return false;
+    if (runSpec.Filter == nullptr) return true;
     const FrameTiming& t = steps.Timing.Current;
     FilterInputs in{frame.Bytes.data(), frame.Length, frame.Fields, ToFilterMicroseconds(t.GapTime),
                     ToFilterMicroseconds(t.GapAfterTime)};
-    return EvaluateFilter(*spec.Filter, in) != 0;
+    return EvaluateFilter(*runSpec.Filter, in) != 0;
 }
 
 // StepFrame, inline in the run's frame loop.
@@ -80,7 +80,7 @@ bool TakeFrame(CaptureRun& run, RunEnd& end) {
 Outcome ReaderFault(const CaptureRun& run) {
     const std::string& text = run.Reader.Event.Text;
     const std::string& fileName = run.Reader.CurrentCaptureName;
-    if (!run.Steps.Spec->NameFileInErrors || fileName.empty() || text.find(fileName) != std::string::npos)
+    if (!run.Steps.Plan->NameFileInErrors || fileName.empty() || text.find(fileName) != std::string::npos)
         return ErrorTextOf(text);
     return ErrorTextOf(text + " in " + fileName);
 }
@@ -93,7 +93,7 @@ Outcome TakeFileOpened(CaptureRun& run) {
     RestartProgress(run.Progress);
     if (run.Started) return Success();
     std::uint16_t baudIndex = HeaderBaudIndex(reader.Header);
-    if (!StartFrameSteps(run.Steps, *run.Steps.Spec, baudIndex))
+    if (!StartFrameSteps(run.Steps, *run.Steps.Plan, baudIndex))
         return ErrorText("Capture File Header Error: Invalid Baud Index %u (0-8) in %s", baudIndex,
                          reader.CurrentCaptureName.c_str());
     run.Started = true;
@@ -133,35 +133,35 @@ RunEnd ReadLoop(CaptureRun& run, Outcome& fault) {
 
 }  // namespace
 
-bool StartFrameSteps(FrameSteps& steps, const RunSpec& spec, std::uint16_t baudIndex) {
+bool StartFrameSteps(FrameSteps& steps, const RunSpec& runSpec, std::uint16_t baudIndex) {
     steps = FrameSteps{};
-    steps.Spec = &spec;
-    steps.StartRef = spec.StartRef;
-    steps.EndRef = spec.EndRef;
-    steps.Selecting = spec.SkipDamaged || spec.Filter != nullptr;
-    steps.DeltaWanted = spec.DeltaWanted;
+    steps.Plan = &runSpec;
+    steps.StartRef = runSpec.StartRef;
+    steps.EndRef = runSpec.EndRef;
+    steps.Selecting = runSpec.SkipDamaged || runSpec.Filter != nullptr;
+    steps.DeltaWanted = runSpec.DeltaWanted;
     steps.Taken.Timing = &steps.Timing.Current;
-    steps.Timing.TimesWanted = spec.TimesWanted;
+    steps.Timing.TimesWanted = runSpec.TimesWanted;
     return SelectBaudTiming(baudIndex, steps.Timing);
 }
 
 const RunFrame& StepFrame(FrameSteps& steps, const CaptureFrame& frame) { return TakeSteps(steps, frame); }
 
 RunSpec RunSpecOf(const RunSettings& settings) {
-    RunSpec spec;
-    spec.Files = RunFilesOf(settings);
-    spec.StartRef = settings.StartRef;
-    spec.EndRef = settings.EndRef;
-    return spec;
+    RunSpec runSpec;
+    runSpec.Files = RunFilesOf(settings);
+    runSpec.StartRef = settings.StartRef;
+    runSpec.EndRef = settings.EndRef;
+    return runSpec;
 }
 
-RunResult RunCapture(const RunSpec& spec, const RunSink& sink) {
+RunResult RunCapture(const RunSpec& runSpec, const RunSink& sink) {
     assert(sink.Frame != nullptr);
     CaptureRun run;
-    run.Steps.Spec = &spec;
+    run.Steps.Plan = &runSpec;
     run.Sink = &sink;
-    run.Progress.Out = spec.Progress;
-    StartCaptureReader(run.Reader, spec.Files);
+    run.Progress.Out = runSpec.Progress;
+    StartCaptureReader(run.Reader, runSpec.Files);
     RunResult result;
     result.End = ReadLoop(run, result.Result);
     assert(result.End == RunEnd::Failed ? !result.Result.IsOk() : result.Result.IsOk());

@@ -83,17 +83,17 @@ struct RunResult {
     bool ProgressShown = false;     // a progress line was printed (and no line end after it)
 };
 
-// The spec a program's shared settings give: files, window, and no filter.
+// The RunSpec a program's shared settings give: files, window, and no filter.
 RunSpec RunSpecOf(const RunSettings& settings);
 
 // The run's steps for one frame, in order: numbering, timing, the window,
 // the selection. RunCapture takes every frame read through them; a test or
 // fuzzer that makes frames in memory can take them through the same steps.
 struct FrameSteps {
-    const RunSpec* Spec = nullptr;
-    std::uint32_t StartRef = 0;  // the spec's window and flags, at hand
+    const RunSpec* Plan = nullptr;
+    std::uint32_t StartRef = 0;  // the RunSpec's window and flags, at hand
     std::uint32_t EndRef = 0;
-    bool Selecting = false;      // the spec leaves frames of the window out
+    bool Selecting = false;      // the RunSpec leaves frames of the window out
     bool DeltaWanted = false;
     TimingState Timing;
     bool FirstFrame = true;
@@ -101,7 +101,7 @@ struct FrameSteps {
 };
 
 // Sets the steps up for a run at a (valid) baud index; false above 8.
-bool StartFrameSteps(FrameSteps& steps, const RunSpec& spec, std::uint16_t baudIndex);
+bool StartFrameSteps(FrameSteps& steps, const RunSpec& runSpec, std::uint16_t baudIndex);
 
 // Numbers, times, places and selects the next frame read; the result is
 // valid until the next step.
@@ -109,6 +109,6 @@ const RunFrame& StepFrame(FrameSteps& steps, const CaptureFrame& frame);
 
 // Runs the capture into the sink. The capture files are closed when it
 // returns; the sink's own outputs are the caller's to finish.
-RunResult RunCapture(const RunSpec& spec, const RunSink& sink);
+RunResult RunCapture(const RunSpec& runSpec, const RunSink& sink);
 
 }  // namespace zelmot

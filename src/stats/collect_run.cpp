@@ -35,16 +35,16 @@ bool Count(void* context, const RunFrame& frame) {
 Outcome CollectBusStats(const RunSettings& settings, BusStats& stats, std::FILE* progress) {
     StatsRun run;
     run.Stats = &stats;
-    RunSpec spec = RunSpecOf(settings);
-    spec.NameFileInErrors = true;
-    spec.Progress = progress;
+    RunSpec runSpec = RunSpecOf(settings);
+    runSpec.NameFileInErrors = true;
+    runSpec.Progress = progress;
     RunSink sink;
     sink.Context = &run;
     sink.EveryFrame = true;
     sink.Started = Start;
     sink.SyncLost = CountResync;
     sink.Frame = Count;
-    RunResult result = RunCapture(spec, sink);
+    RunResult result = RunCapture(runSpec, sink);
     stats.FilesRead = result.FilesOpened;
     if (result.ProgressShown) std::fputc('\n', progress);
     if (result.Result.IsOk()) FinishBusStats(run.Collector, stats);

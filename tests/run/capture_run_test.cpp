@@ -56,13 +56,13 @@ struct TwoFiles {
         }
         test::WriteCaptureRun(Dir.Path("cap"), 12, 59, test::SplitIntoFiles(stream, {cut}));
     }
-    RunSpec Spec() const {
-        RunSpec spec;
-        spec.Files.CaptureBaseName = Dir.Path("cap");
-        spec.Files.StartHour = 12;
-        spec.Files.StartMinute = 59;
-        spec.Files.NumMin = 2;
-        return spec;
+    RunSpec Plan() const {
+        RunSpec runSpec;
+        runSpec.Files.CaptureBaseName = Dir.Path("cap");
+        runSpec.Files.StartHour = 12;
+        runSpec.Files.StartMinute = 59;
+        runSpec.Files.NumMin = 2;
+        return runSpec;
     }
 };
 
@@ -102,13 +102,13 @@ TEST(CaptureRun, HandsTheSinkEventsFramesAndTheEnd) {
          "2 inside selected at 1020833\n"},
     };
     for (const Case& c : cases) {
-        RunSpec spec = capture.Spec();
-        spec.StartRef = c.StartRef;
-        spec.EndRef = c.EndRef;
-        spec.SkipDamaged = c.SkipDamaged;
+        RunSpec runSpec = capture.Plan();
+        runSpec.StartRef = c.StartRef;
+        runSpec.EndRef = c.EndRef;
+        runSpec.SkipDamaged = c.SkipDamaged;
         Tally tally;
         tally.StopAfter = c.StopAfter;
-        RunResult result = RunCapture(spec, CountingSink(tally, c.EveryFrame));
+        RunResult result = RunCapture(runSpec, CountingSink(tally, c.EveryFrame));
         EXPECT_TRUE(result.Result.IsOk()) << c.What << ": " << result.Result.Text;
         EXPECT_EQ(result.End, c.End) << c.What;
         EXPECT_EQ(result.FilesOpened, 2u) << c.What;
@@ -140,12 +140,12 @@ TEST(CaptureRun, FaultsEndTheRunWithTheirMessage) {
         {"missing file", other.Path("none"), true, "Unable to Open Input File " + other.Path("none1200.Zelmot")},
     };
     for (const Case& c : cases) {
-        RunSpec spec = capture.Spec();
-        spec.Files.CaptureBaseName = c.Stem;
-        spec.Files.StartMinute = 0;
-        spec.NameFileInErrors = c.NameFile;
+        RunSpec runSpec = capture.Plan();
+        runSpec.Files.CaptureBaseName = c.Stem;
+        runSpec.Files.StartMinute = 0;
+        runSpec.NameFileInErrors = c.NameFile;
         Tally tally;
-        RunResult result = RunCapture(spec, CountingSink(tally, true));
+        RunResult result = RunCapture(runSpec, CountingSink(tally, true));
         EXPECT_EQ(result.End, RunEnd::Failed) << c.What;
         EXPECT_EQ(result.Result.Text, c.Message) << c.What;
     }

@@ -27,14 +27,14 @@ CaptureFrame FrameOf(const test::Bytes& bytes, std::uint8_t status = 0, std::uin
 
 // The run's steps and the collection, for frames made in memory.
 struct MemoryRun {
-    RunSpec Spec;
+    RunSpec Plan;
     FrameSteps Steps;
     StatsCollector Collector;
     std::unique_ptr<BusStats> Stats = std::make_unique<BusStats>();
 };
 
 bool StartMemoryRun(MemoryRun& run, std::uint16_t baudIndex) {
-    if (!StartFrameSteps(run.Steps, run.Spec, baudIndex)) return false;
+    if (!StartFrameSteps(run.Steps, run.Plan, baudIndex)) return false;
     StartStatsCollection(run.Collector, *run.Stats, baudIndex, run.Steps.Timing.Baud);
     return true;
 }
