@@ -1349,11 +1349,6 @@ local MEMO_LIMIT = 8192
 local memo, memo_count = {}, 0
 local SD_INDEX = { [SD1] = 1, [SD2] = 2, [SD3] = 3, [SD4] = 4, [SC] = 5 }
 
-local function memo_key(sd, fc, da, sa, service, response)
-    local pair = da and (da % 128) * 128 + sa % 128 or 0
-    return (((fc or 0) * 8 + SD_INDEX[sd]) * 16384 + pair) * 32 + (service + 1) * 2 + (response and 1 or 0)
-end
-
 local function init()
     pairing = new_pairing()
 end

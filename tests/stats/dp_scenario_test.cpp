@@ -6,52 +6,18 @@
 // report finds is one the generator made.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "stats_run_support.h"
+#include "support/gen_record.h"
 #include "support/process_runner.h"
 
 namespace zelmot {
 namespace {
 
 using Json = nlohmann::json;
-
-struct RecordLine {
-    std::int64_t Ns = 0;
-    int Master = 0;
-    int Station = 0;
-    std::string Event;
-    std::string DetailText;  // key=value words in the generator's order
-    std::map<std::string, std::string> Detail;
-};
-
-std::vector<RecordLine> ReadRecord(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<RecordLine> lines;
-    std::string line;
-    std::getline(in, line);  // the header
-    while (std::getline(in, line)) {
-        std::stringstream cells(line);
-        std::string ns, master, station, event, frame, detail;
-        std::getline(cells, ns, ',');
-        std::getline(cells, master, ',');
-        std::getline(cells, station, ',');
-        std::getline(cells, event, ',');
-        std::getline(cells, frame, ',');
-        std::getline(cells, detail);
-        RecordLine r{std::stoll(ns), std::stoi(master), std::stoi(station), event, detail, {}};
-        std::stringstream words(detail);
-        for (std::string word; words >> word;) {
-            const std::size_t eq = word.find('=');
-            if (eq != std::string::npos) r.Detail[word.substr(0, eq)] = word.substr(eq + 1);
-        }
-        lines.push_back(r);
-    }
-    return lines;
-}
 
 long Number(const std::string& text) { return std::stol(text, nullptr, 0); }
 
@@ -109,8 +75,8 @@ TEST(DpScenarios, TheReportRecoversWhatTheGeneratorDid) {
 
     std::map<std::string, int> checked;
     std::map<int, std::int64_t> dropoutStart;
-    const std::vector<RecordLine> record = ReadRecord(dir.Path("rec.csv"));
-    for (const RecordLine& r : record) {
+    const std::vector<test::GenRecordLine> record = test::ReadGenRecord(dir.Path("rec.csv"));
+    for (const test::GenRecordLine& r : record) {
         SCOPED_TRACE(r.Event + " of " + std::to_string(r.Station) + " at " + std::to_string(r.Ns));
         const std::vector<Json> here = EventsAt(events, r.Ns, r.Event.rfind("clear_", 0) == 0 ? r.Master : r.Station);
         const std::map<std::string, std::string>& d = r.Detail;

@@ -6,9 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "capture/frame_timing.h"
 #include "support/capture_builder.h"
 #include "support/format_text.h"
+#include "support/gen_record.h"
 #include "support/process_runner.h"
 
 namespace {
@@ -25,14 +24,7 @@ namespace fs = std::filesystem;
 namespace test = zelmot::test;
 using namespace zelmot;
 
-struct RecordLine {
-    std::int64_t ns = 0;
-    int master = 0;
-    int station = 0;
-    std::string event;
-    std::string frame;
-    std::map<std::string, std::string> detail;
-};
+using RecordLine = test::GenRecordLine;
 
 // A frame of the capture, as hex, and what its FDL fields say.
 struct Seen {
@@ -41,35 +33,6 @@ struct Seen {
     std::vector<std::uint8_t> bytes;
     std::uint8_t status = 0;
 };
-
-std::vector<std::string> Split(const std::string& text, char by) {
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, by);) parts.push_back(part);
-    if (!text.empty() && text.back() == by) parts.emplace_back();
-    return parts;
-}
-
-std::vector<RecordLine> ReadRecord(const fs::path& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    EXPECT_EQ(line, "time_ns,master,station,event,frame,detail");
-    std::vector<RecordLine> lines;
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields = Split(line, ',');
-        EXPECT_EQ(fields.size(), 6u) << line;
-        if (fields.size() != 6) continue;
-        RecordLine r{std::stoll(fields[0]), std::stoi(fields[1]), std::stoi(fields[2]), fields[3], fields[4], {}};
-        for (const std::string& word : Split(fields[5], ' ')) {
-            std::size_t equals = word.find('=');
-            EXPECT_NE(equals, std::string::npos) << line;
-            if (equals != std::string::npos) r.detail[word.substr(0, equals)] = word.substr(equals + 1);
-        }
-        lines.push_back(std::move(r));
-    }
-    return lines;
-}
 
 // Every frame of a one-minute run with its AbsTime, as a reader gives them.
 std::vector<Seen> ReadCapture(const fs::path& stem) {
@@ -169,17 +132,17 @@ const EventShape kShapes[] = {
 std::string ShapeFault(const RecordLine& r, const std::vector<std::uint8_t>& bytes) {
     const EventShape* shape = nullptr;
     for (const EventShape& s : kShapes)
-        if (r.event == s.event) shape = &s;
+        if (r.Event == s.event) shape = &s;
     if (shape == nullptr) return "unknown event";
     if (bytes.size() == 1) return shape->request || shape->dsap >= 0 ? "a short acknowledgement" : "";
     Fields f = FieldsOf(bytes);
     if (IsRequest(f) != shape->request) return "request or answer";
     int slave = shape->request ? f.da & 0x7F : f.sa & 0x7F;
-    if (slave != r.station || (shape->request ? f.sa : f.da) % 128 != r.master) return "addresses";
+    if (slave != r.Station || (shape->request ? f.sa : f.da) % 128 != r.Master) return "addresses";
     if (shape->dsap >= -1 && (f.dsap != shape->dsap || f.ssap != shape->ssap)) return "SAPs";
     for (const DataByte& d : shape->bytes) {
         if (d.index >= f.data.size()) return "too short";
-        std::uint32_t want = d.value >= 0 ? static_cast<std::uint32_t>(d.value) : Number(r.detail.at(d.word));
+        std::uint32_t want = d.value >= 0 ? static_cast<std::uint32_t>(d.value) : Number(r.Detail.at(d.word));
         if (d.index == 4 && d.value < 0) {  // an ident: two bytes, big-endian
             if (d.index + 1 >= f.data.size() || (f.data[4] << 8 | f.data[5]) != static_cast<int>(want))
                 return d.word;
@@ -249,7 +212,7 @@ TEST_P(GenScenarioTest, RecordNamesFramesThatShowItsEvents) {
     test::ProcessRun run = test::RunProcess(ZELMOT_GEN_EXE, words, test::ProcessOptions{dir_.string(), false});
     ASSERT_TRUE(run.Started);
     ASSERT_EQ(run.ExitCode, 0) << run.Errors;
-    std::vector<RecordLine> record = ReadRecord(dir_ / "rec.csv");
+    std::vector<RecordLine> record = test::ReadGenRecord((dir_ / "rec.csv").string());
     std::vector<Seen> frames = ReadCapture(dir_ / "sc");
     ASSERT_GT(frames.size(), 19000u);
 
@@ -261,28 +224,28 @@ TEST_P(GenScenarioTest, RecordNamesFramesThatShowItsEvents) {
     std::map<int, std::int64_t> dropoutStart;
     std::int64_t previous = 0;
     for (const RecordLine& r : record) {
-        SCOPED_TRACE(r.event + " at " + std::to_string(r.ns));
-        ++counts[r.event];
-        stationOf[r.event] = r.station;
-        EXPECT_GE(r.ns, previous) << "lines in frame order";
-        previous = r.ns;
-        auto at = byTime.find(r.ns);
+        SCOPED_TRACE(r.Event + " at " + std::to_string(r.Ns));
+        ++counts[r.Event];
+        stationOf[r.Event] = r.Station;
+        EXPECT_GE(r.Ns, previous) << "lines in frame order";
+        previous = r.Ns;
+        auto at = byTime.find(r.Ns);
         ASSERT_NE(at, byTime.end()) << "no frame at that time";
         const Seen& seen = frames[at->second];
-        EXPECT_EQ(seen.hex, r.frame);
+        EXPECT_EQ(seen.hex, r.Frame);
         // Only a request the master gave up on may be damaged.
         if (seen.status != 0) {
-            EXPECT_TRUE(r.event == "lost" || r.event == "dropout_start");
+            EXPECT_TRUE(r.Event == "lost" || r.Event == "dropout_start");
         } else {
             EXPECT_EQ(ShapeFault(r, seen.bytes), "");
         }
-        if (r.event == "data_exchange") exchanges[r.station] = true;
-        if (r.event == "rs_answer") {  // answers a request for the service named
+        if (r.Event == "data_exchange") exchanges[r.Station] = true;
+        if (r.Event == "rs_answer") {  // answers a request for the service named
             ASSERT_GT(at->second, 0u);
-            EXPECT_EQ(FieldsOf(frames[at->second - 1].bytes).dsap, static_cast<int>(Number(r.detail.at("dsap"))));
+            EXPECT_EQ(FieldsOf(frames[at->second - 1].bytes).dsap, static_cast<int>(Number(r.Detail.at("dsap"))));
         }
-        if (r.event == "dropout_start") dropoutStart[r.station] = r.ns;
-        if (r.event == "dropout_end") ExpectDropout(frames, r.station, dropoutStart[r.station], r.ns);
+        if (r.Event == "dropout_start") dropoutStart[r.Station] = r.Ns;
+        if (r.Event == "dropout_end") ExpectDropout(frames, r.Station, dropoutStart[r.Station], r.Ns);
     }
     for (const std::string& event : c.events) EXPECT_GT(counts[event], 0) << event;
     for (const auto& [event, reaches] : c.slaves)
