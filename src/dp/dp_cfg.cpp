@@ -18,14 +18,14 @@ CfgSize SizeOfLengthByte(std::uint8_t length) {
     return SizeOf(length & kCfgLengthByteMask, (length & kCfgWords) != 0, (length & kCfgConsistent) != 0);
 }
 
-CfgModule Faulty(Bytes cfg, CfgModule module, CfgFault fault) {
+CfgModule Faulty(fdl::Bytes cfg, CfgModule module, CfgFault fault) {
     module.Fault = fault;
     module.Next = cfg.size();
-    module.Identifier = RestFrom(cfg, module.Offset);
+    module.Identifier = fdl::RestFrom(cfg, module.Offset);
     return module;
 }
 
-CfgModule Special(Bytes cfg, CfgModule module, std::uint8_t id) {
+CfgModule Special(fdl::Bytes cfg, CfgModule module, std::uint8_t id) {
     std::size_t count = id & kCfgManufacturerMask;
     if (count == kCfgManufacturerReserved) return Faulty(cfg, module, CfgFault::ReservedCount);
     bool out = (id & kCfgSpecialOutput) != 0;
@@ -44,7 +44,7 @@ CfgModule Special(Bytes cfg, CfgModule module, std::uint8_t id) {
 
 }  // namespace
 
-CfgModule DecodeCfgModule(Bytes cfg, std::size_t offset) {
+CfgModule DecodeCfgModule(fdl::Bytes cfg, std::size_t offset) {
     CfgModule module;
     module.Offset = module.Next = offset;
     if (offset >= cfg.size()) return module;

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "dp/dp_bytes.h"
+#include "fdl/fdl_bytes.h"
 
 namespace zelmot::dp {
 
@@ -43,12 +43,12 @@ struct CfgModule {
     std::size_t Offset = 0;  // of the identifier's first byte
     std::size_t Next = 0;    // of the identifier after it
     CfgSize In, Out;
-    Bytes Identifier;    // the identifier's bytes (to the end when faulty)
-    Bytes Manufacturer;  // special format: the manufacturer bytes
+    fdl::Bytes Identifier;    // the identifier's bytes (to the end when faulty)
+    fdl::Bytes Manufacturer;  // special format: the manufacturer bytes
 };
 
 // The identifier at offset of a configuration; Format None when offset is at
 // or past its end.
-CfgModule DecodeCfgModule(Bytes cfg, std::size_t offset);
+CfgModule DecodeCfgModule(fdl::Bytes cfg, std::size_t offset);
 
 }  // namespace zelmot::dp

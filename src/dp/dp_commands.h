@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "dp/dp_bytes.h"
+#include "fdl/fdl_bytes.h"
 
 namespace zelmot::dp {
 
@@ -28,7 +28,7 @@ struct SetPrm {
     std::uint8_t Dpv1Status3 = 0;
     std::uint8_t AlarmCount = 0;  // alarms the slave may hold open, 1-32; 0 without DP-V1
     std::size_t UserPrmOffset = 0;  // where User_Prm_Data starts in the data unit
-    Bytes UserPrm;
+    fdl::Bytes UserPrm;
 };
 
 struct GlobalControl {
@@ -43,11 +43,11 @@ struct SetSlaveAdd {
     std::uint8_t NewAddress = 0;
     std::uint16_t IdentNumber = 0;
     std::uint8_t NoAddChg = 0;  // non-zero: the address may not be changed again
-    Bytes Rest;                 // Rem_Slave_Data
+    fdl::Bytes Rest;                 // Rem_Slave_Data
 };
 
-SetPrm DecodeSetPrm(Bytes data);
-GlobalControl DecodeGlobalControl(Bytes data);
-SetSlaveAdd DecodeSetSlaveAdd(Bytes data);
+SetPrm DecodeSetPrm(fdl::Bytes data);
+GlobalControl DecodeGlobalControl(fdl::Bytes data);
+SetSlaveAdd DecodeSetSlaveAdd(fdl::Bytes data);
 
 }  // namespace zelmot::dp

@@ -12,18 +12,18 @@ namespace {
 constexpr std::size_t kShortestSizedBlock = 2;  // a length byte of 0 or 1 lies
 
 // The rest of the diagnosis from offset on, undecoded.
-DiagBlock Undecoded(Bytes diag, std::size_t offset, bool cut) {
+DiagBlock Undecoded(fdl::Bytes diag, std::size_t offset, bool cut) {
     DiagBlock block;
     block.Kind = DiagBlockKind::Undecoded;
     block.Offset = offset;
     block.Next = diag.size();
     block.Cut = cut;
-    block.Block = RestFrom(diag, offset);
+    block.Block = fdl::RestFrom(diag, offset);
     return block;
 }
 
 // A block of `size` bytes at offset, which lies wholly inside the diagnosis.
-DiagBlock Whole(Bytes diag, std::size_t offset, std::size_t size, DiagBlockKind kind, std::size_t header) {
+DiagBlock Whole(fdl::Bytes diag, std::size_t offset, std::size_t size, DiagBlockKind kind, std::size_t header) {
     assert(offset + size <= diag.size() && header <= size);
     DiagBlock block;
     block.Kind = kind;
@@ -34,7 +34,7 @@ DiagBlock Whole(Bytes diag, std::size_t offset, std::size_t size, DiagBlockKind 
     return block;
 }
 
-DiagBlock ChannelBlock(Bytes diag, std::size_t offset) {
+DiagBlock ChannelBlock(fdl::Bytes diag, std::size_t offset) {
     DiagBlock block = Whole(diag, offset, kChannelBlockSize, DiagBlockKind::Channel, 1);
     std::uint8_t channel = block.Block[1];
     std::uint8_t type = block.Block[2];
@@ -48,8 +48,8 @@ DiagBlock ChannelBlock(Bytes diag, std::size_t offset) {
 
 // A device-related block of a slave in DP-V1 mode, long enough for its type,
 // slot and specifier.
-DiagBlock Dpv1Block(Bytes diag, std::size_t offset, std::size_t size) {
-    Bytes bytes = diag.subspan(offset, size);
+DiagBlock Dpv1Block(fdl::Bytes diag, std::size_t offset, std::size_t size) {
+    fdl::Bytes bytes = diag.subspan(offset, size);
     bool status = (bytes[1] & kDpv1StatusBlock) != 0;
     DiagBlock block = Whole(diag, offset, size, status ? DiagBlockKind::Status : DiagBlockKind::Alarm,
                             kDpv1BlockHeaderSize);
@@ -66,21 +66,21 @@ DiagBlock Dpv1Block(Bytes diag, std::size_t offset, std::size_t size) {
 
 }  // namespace
 
-SlaveDiag DecodeSlaveDiag(Bytes data) {
+SlaveDiag DecodeSlaveDiag(fdl::Bytes data) {
     SlaveDiag diag;
     diag.Cut = data.size() < kDiagHeaderSize;
-    diag.Status1 = ByteAt(data, 0);
-    diag.Status2 = ByteAt(data, 1);
-    diag.Status3 = ByteAt(data, 2);
+    diag.Status1 = fdl::ByteAt(data, 0);
+    diag.Status2 = fdl::ByteAt(data, 1);
+    diag.Status3 = fdl::ByteAt(data, 2);
     diag.MasterAdd = data.size() > 3 ? data[3] : kNoMaster;
-    diag.IdentNumber = BigEndianAt(data, 4);
+    diag.IdentNumber = fdl::BigEndianAt(data, 4);
     diag.FixedBitClear = data.size() > 1 && !(diag.Status2 & kStatus2Fixed);
     diag.ReservedBitsSet = (diag.Status2 & kStatus2Reserved) || (diag.Status3 & kStatus3Reserved);
     diag.Data = data;
     return diag;
 }
 
-DiagBlock DecodeDiagBlock(Bytes diag, std::size_t offset, bool dpv1) {
+DiagBlock DecodeDiagBlock(fdl::Bytes diag, std::size_t offset, bool dpv1) {
     if (offset >= diag.size()) {
         DiagBlock none;
         none.Offset = none.Next = offset;
@@ -102,14 +102,14 @@ DiagBlock DecodeDiagBlock(Bytes diag, std::size_t offset, bool dpv1) {
     return Whole(diag, offset, size, DiagBlockKind::Device, 1);
 }
 
-std::size_t NextFlaggedModule(Bytes bits, std::size_t from) {
+std::size_t NextFlaggedModule(fdl::Bytes bits, std::size_t from) {
     for (std::size_t module = from; module / 8 < bits.size(); ++module)
         if (bits[module / 8] & (1u << (module % 8))) return module;
     return kNoModule;
 }
 
-std::uint8_t ModuleStatusAt(Bytes states, std::size_t module) {
-    std::uint8_t byte = ByteAt(states, module / kModulesPerStatusByte);
+std::uint8_t ModuleStatusAt(fdl::Bytes states, std::size_t module) {
+    std::uint8_t byte = fdl::ByteAt(states, module / kModulesPerStatusByte);
     return static_cast<std::uint8_t>((byte >> (2 * (module % kModulesPerStatusByte))) & 0x03u);
 }
 

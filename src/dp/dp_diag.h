@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "dp/dp_bytes.h"
+#include "fdl/fdl_bytes.h"
 #include "dp/dp_codes.h"
 
 namespace zelmot::dp {
@@ -31,7 +31,7 @@ struct SlaveDiag {
     // always-set bit, reserved bits of Station_status_2 and _3 set.
     bool FixedBitClear = false;
     bool ReservedBitsSet = false;
-    Bytes Data;  // the whole diagnosis; its extended part starts at kDiagHeaderSize
+    fdl::Bytes Data;  // the whole diagnosis; its extended part starts at kDiagHeaderSize
 };
 
 // The numbers are the keys of the diag_blocks name table; keep them.
@@ -52,8 +52,8 @@ struct DiagBlock {
     std::size_t Offset = 0;  // of the header byte in the diagnosis
     std::size_t Next = 0;    // offset of the block after it; the end after an undecoded block
     bool Cut = false;        // undecoded because the frame ends inside the block
-    Bytes Block;             // header to the end of the block (of the diagnosis when undecoded)
-    Bytes Content;           // after the header (identifier, device: after the DP-V1 bytes 1-3 too)
+    fdl::Bytes Block;             // header to the end of the block (of the diagnosis when undecoded)
+    fdl::Bytes Content;           // after the header (identifier, device: after the DP-V1 bytes 1-3 too)
 
     // Channel: Module from the header; Channel, Dir, Width, Error from bytes 1-2.
     std::uint8_t Module = 0;
@@ -71,21 +71,21 @@ struct DiagBlock {
 };
 
 // The standard bytes of a diagnosis (the Slave_Diag response's data unit).
-SlaveDiag DecodeSlaveDiag(Bytes data);
+SlaveDiag DecodeSlaveDiag(fdl::Bytes data);
 
 // The block whose header lies at offset of diagnosis `diag`; Kind None when
 // offset is at or past its end. dpv1: the slave runs in DP-V1 mode (its last
 // Set_Prm had kDpv1Mode), so device-related blocks carry status and alarms.
-DiagBlock DecodeDiagBlock(Bytes diag, std::size_t offset, bool dpv1);
+DiagBlock DecodeDiagBlock(fdl::Bytes diag, std::size_t offset, bool dpv1);
 
 // The first module at or after `from` whose bit is set in an identifier
 // block's Content (module 0 = bit 0 of the first byte); kNoModule when none.
 constexpr std::size_t kNoModule = static_cast<std::size_t>(-1);
-std::size_t NextFlaggedModule(Bytes bits, std::size_t from);
+std::size_t NextFlaggedModule(fdl::Bytes bits, std::size_t from);
 
 // The 2-bit state of `module` in a module-status block's Content
 // (module_status key); modules past the content read 0.
-std::uint8_t ModuleStatusAt(Bytes states, std::size_t module);
+std::uint8_t ModuleStatusAt(fdl::Bytes states, std::size_t module);
 constexpr std::size_t kModulesPerStatusByte = 4;
 
 // The specifier byte of an alarm block and of an alarm acknowledgement.

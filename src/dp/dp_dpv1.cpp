@@ -17,38 +17,38 @@ bool CarriesData(std::uint8_t function, PduSide side) {
 
 }  // namespace
 
-Dpv1Pdu DecodeDpv1Pdu(Bytes data, PduSide side) {
+Dpv1Pdu DecodeDpv1Pdu(fdl::Bytes data, PduSide side) {
     Dpv1Pdu pdu;
-    std::uint8_t first = ByteAt(data, 0);
+    std::uint8_t first = fdl::ByteAt(data, 0);
     pdu.Function = first & static_cast<std::uint8_t>(~kDpv1Negative);
     pdu.Negative = (first & kDpv1Negative) != 0;
     bool shortHeader = data.size() < kPduHeaderSize;
     if (pdu.Negative) {
         pdu.Cut = shortHeader;
-        pdu.ErrorDecode = ByteAt(data, 1);
-        pdu.ErrorCode1 = ByteAt(data, 2);
-        pdu.ErrorCode2 = ByteAt(data, 3);
+        pdu.ErrorDecode = fdl::ByteAt(data, 1);
+        pdu.ErrorCode1 = fdl::ByteAt(data, 2);
+        pdu.ErrorCode2 = fdl::ByteAt(data, 3);
         return pdu;
     }
     switch (pdu.Function) {
         case kDpv1Read:
         case kDpv1Write:
         case kDpv1DataTransport:
-            pdu.Slot = ByteAt(data, 1);
-            pdu.Index = ByteAt(data, 2);
-            pdu.Length = ByteAt(data, 3);
-            pdu.Data = Clip(data, kPduHeaderSize, pdu.Length);
+            pdu.Slot = fdl::ByteAt(data, 1);
+            pdu.Index = fdl::ByteAt(data, 2);
+            pdu.Length = fdl::ByteAt(data, 3);
+            pdu.Data = fdl::Clip(data, kPduHeaderSize, pdu.Length);
             pdu.Cut = shortHeader || (CarriesData(pdu.Function, side) && pdu.Data.size() < pdu.Length);
             return pdu;
         case kDpv1AlarmAck:
-            pdu.Slot = ByteAt(data, 1);
-            pdu.AlarmType = ByteAt(data, 2);
-            pdu.Alarm = DecodeAlarmSpecifier(ByteAt(data, 3));
+            pdu.Slot = fdl::ByteAt(data, 1);
+            pdu.AlarmType = fdl::ByteAt(data, 2);
+            pdu.Alarm = DecodeAlarmSpecifier(fdl::ByteAt(data, 3));
             pdu.Cut = shortHeader;
             return pdu;
         default:
             pdu.Cut = data.empty();
-            pdu.Data = RestFrom(data, 1);
+            pdu.Data = fdl::RestFrom(data, 1);
             return pdu;
     }
 }

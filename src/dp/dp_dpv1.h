@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "dp/dp_bytes.h"
+#include "fdl/fdl_bytes.h"
 #include "dp/dp_diag.h"
 
 namespace zelmot::dp {
@@ -27,11 +27,11 @@ struct Dpv1Pdu {
     std::uint8_t ErrorCode2 = 0;
     // Read, write, data transport: the data after the length byte, at most
     // Length bytes. Any other function: the bytes after the function byte.
-    Bytes Data;
+    fdl::Bytes Data;
 };
 
 // side: whether the PDU is the master's request or the slave's response; a
 // read carries its data in the response, a write in the request.
-Dpv1Pdu DecodeDpv1Pdu(Bytes data, PduSide side);
+Dpv1Pdu DecodeDpv1Pdu(fdl::Bytes data, PduSide side);
 
 }  // namespace zelmot::dp

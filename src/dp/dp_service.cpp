@@ -2,7 +2,7 @@
 // request, every other service by the SAP, and the data unit a decoder reads.
 #include "dp/dp_service.h"
 
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 #include "dp/dp_codes.h"
 
 namespace zelmot::dp {
@@ -28,19 +28,10 @@ constexpr SapService kSapServices[] = {
     {kSapChkCfg, kSapChkCfg, Service::ChkCfg},
 };
 
-// The byte at a field location, or 0 for an absent field or one outside the frame.
-std::uint8_t FieldByte(Bytes frame, std::int16_t at) {
-    return at == kAbsentField ? 0 : ByteAt(frame, static_cast<std::size_t>(at));
-}
-
-bool Holds(Bytes frame, std::int16_t at) {
-    return at != kAbsentField && static_cast<std::size_t>(at) < frame.size();
-}
-
 // The FC of a frame with addresses and an FC inside it (DA and SA lie before it).
-bool ReadFc(Bytes frame, const FrameFieldView& fields, std::uint8_t& fc) {
-    if (!Holds(frame, fields.FC) || fields.DA == kAbsentField) return false;
-    fc = FieldByte(frame, fields.FC);
+bool ReadFc(fdl::Bytes frame, const FrameFieldView& fields, std::uint8_t& fc) {
+    if (!fdl::HoldsField(frame, fields.FC) || fields.DA == kAbsentField) return false;
+    fc = fdl::FieldByte(frame, fields.FC);
     return true;
 }
 
@@ -56,27 +47,27 @@ Service ServiceOfSap(std::uint8_t sap) {
     return Service::None;
 }
 
-Service RequestService(Bytes frame, const FrameFieldView& fields) {
+Service RequestService(fdl::Bytes frame, const FrameFieldView& fields) {
     std::uint8_t fc = 0;
     if (!ReadFc(frame, fields, fc) || !(fc & fdl::FcRequestBit)) return Service::None;
     std::uint8_t function = fc & fdl::FcFunctionMask;
     bool srd = function == fdl::FcSrdLow || function == fdl::FcSrdHigh;
-    bool extended = ((FieldByte(frame, fields.DA) | FieldByte(frame, static_cast<std::int16_t>(fields.DA + 1))) &
+    bool extended = ((fdl::FieldByte(frame, fields.DA) | fdl::FieldByte(frame, static_cast<std::int16_t>(fields.DA + 1))) &
                      fdl::SapExtBit) != 0;
     if (srd && !extended) return Service::DataExchange;
-    if (!Holds(frame, fields.DSAP)) return Service::None;
-    return ServiceOfSap(FieldByte(frame, fields.DSAP));
+    if (!fdl::HoldsField(frame, fields.DSAP)) return Service::None;
+    return ServiceOfSap(fdl::FieldByte(frame, fields.DSAP));
 }
 
-Service ResponseService(Bytes frame, const FrameFieldView& fields, Service answered) {
+Service ResponseService(fdl::Bytes frame, const FrameFieldView& fields, Service answered) {
     bool shortAck = !frame.empty() && frame[0] == fdl::SC && fields.FC == kAbsentField;
     std::uint8_t fc = 0;
     if (!shortAck && (!ReadFc(frame, fields, fc) || (fc & fdl::FcRequestBit))) return Service::None;
-    if (Holds(frame, fields.SSAP)) return ServiceOfSap(FieldByte(frame, fields.SSAP));
+    if (fdl::HoldsField(frame, fields.SSAP)) return ServiceOfSap(fdl::FieldByte(frame, fields.SSAP));
     return answered;
 }
 
-Negative NegativeResponse(Bytes frame, const FrameFieldView& fields) {
+Negative NegativeResponse(fdl::Bytes frame, const FrameFieldView& fields) {
     std::uint8_t fc = 0;
     if (!ReadFc(frame, fields, fc) || (fc & fdl::FcRequestBit)) return Negative::None;
     std::uint8_t function = fc & fdl::FcFunctionMask;
@@ -86,12 +77,12 @@ Negative NegativeResponse(Bytes frame, const FrameFieldView& fields) {
     return static_cast<Negative>(function);
 }
 
-Bytes FrameData(Bytes frame, const FrameFieldView& fields) {
+fdl::Bytes FrameData(fdl::Bytes frame, const FrameFieldView& fields) {
     if (fields.Data == kAbsentField) return {};
     auto from = static_cast<std::size_t>(fields.Data);
     std::size_t end = from + fields.DataLen;
     if (end > kLargestDataEnd) return {};
-    return Clip(frame, from, fields.DataLen);
+    return fdl::Clip(frame, from, fields.DataLen);
 }
 
 }  // namespace zelmot::dp

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "common/frame_fields.h"
-#include "dp/dp_bytes.h"
+#include "fdl/frame_fields.h"
+#include "fdl/fdl_bytes.h"
 
 namespace zelmot::dp {
 
@@ -46,21 +46,21 @@ Service ServiceOfSap(std::uint8_t sap);
 // request whose DA and SA both lack the SAP-extension bit; any other request
 // is judged by its DSAP. None for a frame that is no request, has no DSAP, or
 // is too short for its FC.
-Service RequestService(Bytes frame, const FrameFieldView& fields);
+Service RequestService(fdl::Bytes frame, const FrameFieldView& fields);
 
 // The service of a response (FC request bit clear, or a short
 // acknowledge): by its SSAP when it has one, else `answered`, the service of
 // the request it answers (None when the caller does not know it). None for a
 // frame that is no response.
-Service ResponseService(Bytes frame, const FrameFieldView& fields, Service answered);
+Service ResponseService(fdl::Bytes frame, const FrameFieldView& fields, Service answered);
 
 // The negative kind of a response (FC function 1, 2 or 3); None for any other
 // frame.
-Negative NegativeResponse(Bytes frame, const FrameFieldView& fields);
+Negative NegativeResponse(fdl::Bytes frame, const FrameFieldView& fields);
 
 // The frame's data unit after its SAP bytes, clipped to the frame: empty for
 // a frame without data, and for a length byte too small to cover the header
 // it counts (its data count wrapped).
-Bytes FrameData(Bytes frame, const FrameFieldView& fields);
+fdl::Bytes FrameData(fdl::Bytes frame, const FrameFieldView& fields);
 
 }  // namespace zelmot::dp

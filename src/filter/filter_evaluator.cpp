@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "filter/filter_state.h"
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 #include "filter/opcodes.h"
 
 namespace zelmot {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/frame_fields.h"
+#include "fdl/frame_fields.h"
 #include "common/outcome.h"
 #include "common/text_source.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "common/ascii.h"
-#include "common/fdl_codes.h"
-#include "common/fdl_names.h"
+#include "fdl/fdl_codes.h"
+#include "fdl/fdl_names.h"
 #include "filter/opcodes.h"
 
 namespace zelmot {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "common/fdl_names.h"
+#include "fdl/fdl_names.h"
 
 namespace zelmot {
 namespace {
@@ -34,22 +34,22 @@ void PutResponse(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
 }
 
 // Each byte as "%02x ", written straight into the output buffer.
-void PutHexBytes(TextOut& out, ByteView data) {
+void PutHexBytes(TextOut& out, fdl::Bytes data) {
     static constexpr char digits[] = "0123456789abcdef";
-    char* p = Reserve(out, 3 * data.Size);
-    for (std::size_t i = 0; i < data.Size; ++i) {
-        std::uint8_t value = data.Data[i];
+    char* p = Reserve(out, 3 * data.size());
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::uint8_t value = data.data()[i];
         p[3 * i] = digits[value >> 4];
         p[3 * i + 1] = digits[value & 15];
         p[3 * i + 2] = ' ';
     }
-    out.Used += 3 * data.Size;
+    out.Used += 3 * data.size();
 }
 
-void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
+void PutBytes(TextOut& out, const DisplayOptions& options, fdl::Bytes data) {
     if (!options.DataSgn && !options.DataUns) return PutHexBytes(out, data);
-    for (std::size_t i = 0; i < data.Size; ++i) {
-        std::uint8_t value = ByteAt(data, i);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::uint8_t value = fdl::ByteAt(data, i);
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int8_t>(value), 4);
         } else {
@@ -59,10 +59,10 @@ void PutBytes(TextOut& out, const DisplayOptions& options, ByteView data) {
     }
 }
 
-// Words with the first byte of each pair as the high byte; data.Size is even.
-void PutWords(TextOut& out, const DisplayOptions& options, ByteView data) {
-    for (std::size_t i = 0; i + 1 < data.Size; i += 2) {
-        auto value = static_cast<std::uint16_t>((ByteAt(data, i) << 8) | ByteAt(data, i + 1));
+// Words with the first byte of each pair as the high byte; data.size() is even.
+void PutWords(TextOut& out, const DisplayOptions& options, fdl::Bytes data) {
+    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+        auto value = static_cast<std::uint16_t>((fdl::ByteAt(data, i) << 8) | fdl::ByteAt(data, i + 1));
         if (options.DataSgn) {
             PutSigned(out, static_cast<std::int16_t>(value), 6);
         } else if (options.DataUns) {
@@ -117,14 +117,14 @@ void WriteSapColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da
     PutChar(out, ' ');
 }
 
-void WriteDataColumn(TextOut& out, const DisplayOptions& options, ByteView data) {
-    if (options.Data16 && data.Size % 2 == 0) {
+void WriteDataColumn(TextOut& out, const DisplayOptions& options, fdl::Bytes data) {
+    if (options.Data16 && data.size() % 2 == 0) {
         PutWords(out, options, data);
     } else {
         PutBytes(out, options, data);
     }
 }
 
-void WriteRawBytes(TextOut& out, ByteView bytes) { PutHexBytes(out, bytes); }
+void WriteRawBytes(TextOut& out, fdl::Bytes bytes) { PutHexBytes(out, bytes); }
 
 }  // namespace zelmot

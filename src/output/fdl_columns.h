@@ -8,7 +8,8 @@
 
 #include "common/text_out.h"
 #include "options/display_options.h"
-#include "output/fdl_byte_view.h"
+#include "fdl/fdl_bytes.h"
+#include "fdl/fdl_codes.h"
 
 namespace zelmot {
 
@@ -29,16 +30,16 @@ void WriteSapColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da
                     std::uint8_t dsap, std::uint8_t ssap);
 
 // The data units, as bytes or (Data16 and an even count) 16-bit words.
-void WriteDataColumn(TextOut& out, const DisplayOptions& options, ByteView data);
+void WriteDataColumn(TextOut& out, const DisplayOptions& options, fdl::Bytes data);
 
 // Every byte of bytes in hexadecimal, each followed by a blank.
-void WriteRawBytes(TextOut& out, ByteView bytes);
+void WriteRawBytes(TextOut& out, fdl::Bytes bytes);
 
 // Decodes an SD1, SD2 or SD3 frame that passed its start-delimiter tests.
 // frame holds the frame's bytes from the start delimiter through the end
 // delimiter; its DA lies at daIndex and at least five bytes (DA, SA, FC, FCS,
 // ED) follow from there.
-void WriteFrameBody(TextOut& out, const DisplayOptions& options, ByteView frame,
+void WriteFrameBody(TextOut& out, const DisplayOptions& options, fdl::Bytes frame,
                     std::size_t daIndex);
 
 }  // namespace zelmot

@@ -14,9 +14,9 @@ std::size_t SapCount(std::uint8_t da, std::uint8_t sa) {
 }
 
 // The byte at index, when the address announces a SAP byte there; 0 otherwise.
-std::uint8_t TakeSap(ByteView body, std::uint8_t address, std::size_t& index) {
+std::uint8_t TakeSap(fdl::Bytes body, std::uint8_t address, std::size_t& index) {
     if (!HasExtension(address)) return 0;
-    return ByteAt(body, index++);
+    return fdl::ByteAt(body, index++);
 }
 
 void PutEndDelimiter(TextOut& out, const DisplayOptions& options, std::uint8_t ed) {
@@ -31,18 +31,18 @@ void PutEndDelimiter(TextOut& out, const DisplayOptions& options, std::uint8_t e
 
 }  // namespace
 
-void WriteFrameBody(TextOut& out, const DisplayOptions& options, ByteView frame,
+void WriteFrameBody(TextOut& out, const DisplayOptions& options, fdl::Bytes frame,
                     std::size_t daIndex) {
-    ByteView body = SubView(frame, daIndex, frame.Size);
-    std::uint8_t da = ByteAt(body, 0);
-    std::uint8_t sa = ByteAt(body, 1);
+    fdl::Bytes body = fdl::Clip(frame, daIndex, frame.size());
+    std::uint8_t da = fdl::ByteAt(body, 0);
+    std::uint8_t sa = fdl::ByteAt(body, 1);
     WriteAddressColumn(out, options, da, sa);
-    WriteFcColumn(out, options, ByteAt(body, 2));
+    WriteFcColumn(out, options, fdl::ByteAt(body, 2));
 
     // SAP bytes announced by the address bits but missing from a short frame
     // would leave a negative data count: show the whole frame raw instead.
     std::size_t sapCount = SapCount(da, sa);
-    if (body.Size < kFixedBodyBytes + sapCount) {
+    if (body.size() < kFixedBodyBytes + sapCount) {
         PutText(out, "SAP? ");
         WriteRawBytes(out, frame);
         return;
@@ -52,16 +52,16 @@ void WriteFrameBody(TextOut& out, const DisplayOptions& options, ByteView frame,
     std::uint8_t ssap = TakeSap(body, sa, index);
     WriteSapColumn(out, options, da, sa, dsap, ssap);
 
-    std::size_t dataCount = body.Size - kFixedBodyBytes - sapCount;
-    if (!options.NoData) WriteDataColumn(out, options, SubView(body, index, dataCount));
+    std::size_t dataCount = body.size() - kFixedBodyBytes - sapCount;
+    if (!options.NoData) WriteDataColumn(out, options, fdl::Clip(body, index, dataCount));
     index += dataCount;
 
     if (options.ShowFcs) {
         PutChar(out, '[');
-        PutHexByte(out, ByteAt(body, index));
+        PutHexByte(out, fdl::ByteAt(body, index));
         PutText(out, "] ");
     }
-    PutEndDelimiter(out, options, ByteAt(body, index + 1));
+    PutEndDelimiter(out, options, fdl::ByteAt(body, index + 1));
 }
 
 }  // namespace zelmot

@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "capture/capture_frame.h"
-#include "common/fdl_names.h"
+#include "fdl/fdl_names.h"
+#include "fdl/frame_shape.h"
 #include "output/fdl_columns.h"
 
 namespace zelmot {
@@ -26,14 +27,14 @@ void WriteStatusColumn(TextOut& out, const DisplayOptions& options, std::uint8_t
 }
 
 // A complaint that carries the byte count ("Len(%u)? "), then the raw dump.
-void ComplainCount(TextOut& out, ByteView frame, std::string_view before, std::string_view after) {
+void ComplainCount(TextOut& out, fdl::Bytes frame, std::string_view before, std::string_view after) {
     PutText(out, before);
-    PutUnsigned(out, frame.Size);
+    PutUnsigned(out, frame.size());
     PutText(out, after);
     WriteRawBytes(out, frame);
 }
 
-void Complain(TextOut& out, ByteView frame, std::string_view text) {
+void Complain(TextOut& out, fdl::Bytes frame, std::string_view text) {
     PutText(out, text);
     WriteRawBytes(out, frame);
 }
@@ -43,14 +44,14 @@ void Complain(TextOut& out, ByteView frame, std::string_view text) {
 bool CountIsWrong(FrameShape shape) { return shape == FrameShape::NoBytes || shape == FrameShape::Length; }
 
 // A wrong end delimiter is shown inside the decoded body.
-void DecodeSd1(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    FrameShape shape = CheckShapeAs(fdl::SD1, frame.Data, frame.Size);
+void DecodeSd1(TextOut& out, const DisplayOptions& options, fdl::Bytes frame) {
+    FrameShape shape = CheckShapeAs(fdl::SD1, frame.data(), frame.size());
     if (CountIsWrong(shape)) return ComplainCount(out, frame, "Len(", ")? ");
     WriteFrameBody(out, options, frame, 1);
 }
 
-void DecodeSd2(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    FrameShape shape = CheckShapeAs(fdl::SD2, frame.Data, frame.Size);
+void DecodeSd2(TextOut& out, const DisplayOptions& options, fdl::Bytes frame) {
+    FrameShape shape = CheckShapeAs(fdl::SD2, frame.data(), frame.size());
     if (CountIsWrong(shape)) return ComplainCount(out, frame, "SD2 Len(", ")? ");
     if (shape == FrameShape::Sd2Length) return ComplainCount(out, frame, "SD2 LE?(", ") ");
     if (shape == FrameShape::Sd2LengthRepeat) return Complain(out, frame, "SD2 LEr? ");
@@ -58,21 +59,21 @@ void DecodeSd2(TextOut& out, const DisplayOptions& options, ByteView frame) {
     WriteFrameBody(out, options, frame, kSd2DaIndex);
 }
 
-void DecodeSd3(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    FrameShape shape = CheckShapeAs(fdl::SD3, frame.Data, frame.Size);
+void DecodeSd3(TextOut& out, const DisplayOptions& options, fdl::Bytes frame) {
+    FrameShape shape = CheckShapeAs(fdl::SD3, frame.data(), frame.size());
     if (CountIsWrong(shape)) return ComplainCount(out, frame, "SD3 Len(", ")? ");
     WriteFrameBody(out, options, frame, 1);
 }
 
 // The token frame: its addresses and nothing more.
-void DecodeSd4(TextOut& out, const DisplayOptions& options, ByteView frame) {
-    FrameShape shape = CheckShapeAs(fdl::SD4, frame.Data, frame.Size);
+void DecodeSd4(TextOut& out, const DisplayOptions& options, fdl::Bytes frame) {
+    FrameShape shape = CheckShapeAs(fdl::SD4, frame.data(), frame.size());
     if (CountIsWrong(shape)) return ComplainCount(out, frame, "Len(", ")? ");
-    WriteAddressColumn(out, options, ByteAt(frame, 1), ByteAt(frame, 2));
+    WriteAddressColumn(out, options, fdl::ByteAt(frame, 1), fdl::ByteAt(frame, 2));
 }
 
 // Blanks as wide as the address column stand in for it, "SHAK " for the FC name.
-void DecodeShortAck(TextOut& out, const DisplayOptions& options, ByteView frame) {
+void DecodeShortAck(TextOut& out, const DisplayOptions& options, fdl::Bytes frame) {
     if (!options.NoDst) PutText(out, "   ");
     if (!(options.NoDst && options.NoSrc)) PutText(out, "  ");
     if (!options.NoSrc) PutText(out, "   ");
@@ -80,13 +81,13 @@ void DecodeShortAck(TextOut& out, const DisplayOptions& options, ByteView frame)
         if (options.ShowFcbTyp) PutText(out, "   ");
         PutText(out, "SHAK ");
     }
-    if (CountIsWrong(CheckShapeAs(fdl::SC, frame.Data, frame.Size))) ComplainCount(out, frame, "Len(", ")? ");
+    if (CountIsWrong(CheckShapeAs(fdl::SC, frame.data(), frame.size()))) ComplainCount(out, frame, "Len(", ")? ");
 }
 
 struct DelimiterRow {
     std::uint8_t Sd;
     std::string_view Word;  // written unless NoDelim
-    void (*decode)(TextOut&, const DisplayOptions&, ByteView frame);
+    void (*decode)(TextOut&, const DisplayOptions&, fdl::Bytes frame);
 };
 
 constexpr std::array<DelimiterRow, 5> kDelimiters = {{
@@ -99,7 +100,7 @@ constexpr std::array<DelimiterRow, 5> kDelimiters = {{
 
 // sd is the byte at index 0: for a frame of no bytes, its status byte.
 void WriteDelimitedFrame(TextOut& out, const DisplayOptions& options, std::uint8_t sd,
-                         ByteView frame) {
+                         fdl::Bytes frame) {
     for (const DelimiterRow& row : kDelimiters) {
         if (row.Sd != sd) continue;
         if (!options.NoDelim) PutText(out, row.Word);
@@ -117,11 +118,11 @@ void WriteDelimitedFrame(TextOut& out, const DisplayOptions& options, std::uint8
 void WriteFrameColumns(TextOut& out, const DisplayOptions& options, const std::uint8_t* bytes,
                        std::uint8_t count) {
     // The frame bytes and the status byte after them: all that may be read.
-    ByteView record{bytes, std::size_t{count} + 1};
-    ByteView frame = SubView(record, 0, count);
-    WriteStatusColumn(out, options, ByteAt(record, count));
+    fdl::Bytes record{bytes, std::size_t{count} + 1};
+    fdl::Bytes frame = fdl::Clip(record, 0, count);
+    WriteStatusColumn(out, options, fdl::ByteAt(record, count));
     if (count == 0) PutText(out, "FrmLen?(0)");
-    WriteDelimitedFrame(out, options, ByteAt(record, 0), frame);
+    WriteDelimitedFrame(out, options, fdl::ByteAt(record, 0), frame);
 }
 
 }  // namespace zelmot

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/fdl_names.h"
+#include "fdl/fdl_names.h"
 
 namespace zelmot {
 

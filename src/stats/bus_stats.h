@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/fdl_names.h"  // kStatusBitCount
+#include "fdl/fdl_names.h"  // kStatusBitCount
 #include "stats/dp_stats.h"
 
 namespace zelmot {

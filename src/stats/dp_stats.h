@@ -37,9 +37,9 @@ struct DpBytes {
     std::uint8_t Size = 0;
     std::array<std::uint8_t, kDpBytesMax> Data{};
 };
-inline dp::Bytes BytesOf(const DpBytes& bytes) { return dp::Bytes(bytes.Data.data(), bytes.Size); }
-void SetBytes(DpBytes& to, dp::Bytes from);
-bool SameBytes(const DpBytes& kept, dp::Bytes other);
+inline fdl::Bytes BytesOf(const DpBytes& bytes) { return fdl::Bytes(bytes.Data.data(), bytes.Size); }
+void SetBytes(DpBytes& to, fdl::Bytes from);
+bool SameBytes(const DpBytes& kept, fdl::Bytes other);
 
 // The last Set_Prm or Chk_Cfg a slave answered positively, and how many.
 struct DpCommandFigures {
@@ -123,6 +123,6 @@ struct DpEvents {
 };
 
 // The data unit of a Diag event.
-dp::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event);
+fdl::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event);
 
 }  // namespace zelmot

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 #include "dp/dp_codes.h"
 #include "dp/dp_commands.h"
 #include "dp/dp_dpv1.h"
@@ -18,10 +18,7 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kFcDataHigh = 10;        // DH: response data, high priority (a diagnosis waits)
-constexpr std::uint8_t kFcDataHighRepeat = 13;  // RDH
-
-dp::Bytes FrameBytes(const CaptureFrame& frame) { return dp::Bytes(frame.Bytes.data(), frame.Length); }
+fdl::Bytes FrameBytes(const CaptureFrame& frame) { return fdl::Bytes(frame.Bytes.data(), frame.Length); }
 
 DpSlaveStats& SlaveOf(BusStats& stats, std::uint8_t address) {
     assert(address < kStationCount);  // addresses come masked with fdl::AddressMask
@@ -49,7 +46,7 @@ void ChangeState(BusStats& stats, std::uint8_t address, DpState to, std::int64_t
     slave.State = to;
 }
 
-void NoteGlobalControl(DpTracker& tracker, BusStats& stats, dp::Bytes data, std::uint8_t master, std::int64_t ns) {
+void NoteGlobalControl(DpTracker& tracker, BusStats& stats, fdl::Bytes data, std::uint8_t master, std::int64_t ns) {
     const dp::GlobalControl control = dp::DecodeGlobalControl(data);
     DpMasterLink& link = tracker.Masters[master];
     if (!link.HasControl || link.LastControl != control.Control) {
@@ -63,7 +60,7 @@ void NoteGlobalControl(DpTracker& tracker, BusStats& stats, dp::Bytes data, std:
 }
 
 // A read or write counts once however often the master polls it.
-void TakeDpv1Request(DpSlaveLink& link, DpSlaveStats& slave, const CaptureFrame& frame, dp::Bytes data,
+void TakeDpv1Request(DpSlaveLink& link, DpSlaveStats& slave, const CaptureFrame& frame, fdl::Bytes data,
                      bool inWindow) {
     const dp::Dpv1Pdu pdu = dp::DecodeDpv1Pdu(data, dp::PduSide::Request);
     if (pdu.Negative || (pdu.Function != dp::kDpv1Read && pdu.Function != dp::kDpv1Write)) return;
@@ -78,7 +75,7 @@ void TakeDpv1Request(DpSlaveLink& link, DpSlaveStats& slave, const CaptureFrame&
     else ++slave.Dpv1Writes;
 }
 
-void TakeDiagResponse(BusStats& stats, std::uint8_t address, dp::Bytes data, bool inWindow, std::int64_t ns) {
+void TakeDiagResponse(BusStats& stats, std::uint8_t address, fdl::Bytes data, bool inWindow, std::int64_t ns) {
     DpSlaveStats& slave = SlaveOf(stats, address);
     DpDiagFigures& diag = slave.Diag;
     if (inWindow) ++diag.Responses;
@@ -89,7 +86,7 @@ void TakeDiagResponse(BusStats& stats, std::uint8_t address, dp::Bytes data, boo
     if (data.size() >= dp::kDiagHeaderSize) {
         slave.HasIdent = true;
         slave.MasterAdd = data[3];
-        slave.Ident = dp::BigEndianAt(data, 4);
+        slave.Ident = fdl::BigEndianAt(data, 4);
     }
     if (!differs) return;
     SetBytes(diag.Last, data);
@@ -104,7 +101,7 @@ void TakeDiagResponse(BusStats& stats, std::uint8_t address, dp::Bytes data, boo
 // whether it now runs in DP-V1 mode.
 void TakeParameters(BusStats& stats, std::uint8_t address, const PendingDpRequest& request, bool inWindow) {
     DpSlaveStats& slave = SlaveOf(stats, address);
-    const dp::Bytes data = BytesOf(request.Data);
+    const fdl::Bytes data = BytesOf(request.Data);
     const dp::SetPrm prm = dp::DecodeSetPrm(data);
     if (slave.HasIdent && data.size() >= dp::kSetPrmSize && prm.IdentNumber != slave.Ident) {
         DpEvent event{.Ns = request.RequestNs, .Address = address, .Kind = DpEventKind::IdentMismatch};
@@ -128,7 +125,7 @@ void TakeConfiguration(DpSlaveStats& slave, const PendingDpRequest& request, boo
 
 // A DP-V1 reply (a frame, not the SC of a reply not yet ready) ends the
 // request waiting; a negative one is an event.
-void TakeDpv1Reply(DpSlaveLink& link, BusStats& stats, std::uint8_t address, dp::Bytes data, bool inWindow,
+void TakeDpv1Reply(DpSlaveLink& link, BusStats& stats, std::uint8_t address, fdl::Bytes data, bool inWindow,
                    std::int64_t ns) {
     link.Dpv1.Active = false;
     const dp::Dpv1Pdu pdu = dp::DecodeDpv1Pdu(data, dp::PduSide::Response);
@@ -150,7 +147,7 @@ bool IsDpv1(dp::Service service) {
 void TakePositiveAnswer(DpTracker& tracker, BusStats& stats, std::uint8_t address, const PendingDpRequest& request,
                         const CaptureFrame& answer, bool inWindow, std::int64_t ns) {
     const bool shortAck = answer.Bytes[0] == fdl::SC;
-    const dp::Bytes data = shortAck ? dp::Bytes() : dp::FrameData(FrameBytes(answer), answer.Fields);
+    const fdl::Bytes data = shortAck ? fdl::Bytes() : dp::FrameData(FrameBytes(answer), answer.Fields);
     DpSlaveStats& slave = SlaveOf(stats, address);
     switch (request.Service) {
         case dp::Service::SlaveDiag:
@@ -178,29 +175,29 @@ void TakePositiveAnswer(DpTracker& tracker, BusStats& stats, std::uint8_t addres
 
 }  // namespace
 
-void SetBytes(DpBytes& to, dp::Bytes from) {
+void SetBytes(DpBytes& to, fdl::Bytes from) {
     assert(from.size() <= kDpBytesMax);  // a data unit's count is one byte
     to.Size = static_cast<std::uint8_t>(from.size());
     std::copy(from.begin(), from.end(), to.Data.begin());
 }
 
-bool SameBytes(const DpBytes& kept, dp::Bytes other) {
+bool SameBytes(const DpBytes& kept, fdl::Bytes other) {
     return kept.Size == other.size() && std::equal(other.begin(), other.end(), kept.Data.begin());
 }
 
-dp::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event) {
+fdl::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event) {
     assert(event.Kind == DpEventKind::Diag && event.DiagOffset + event.DiagSize <= events.Bytes.size());
-    return dp::Bytes(events.Bytes.data() + event.DiagOffset, event.DiagSize);
+    return fdl::Bytes(events.Bytes.data() + event.DiagOffset, event.DiagSize);
 }
 
 void TakeDpRequest(DpTracker& tracker, BusStats& stats, const CaptureFrame& frame, const FrameClass& c,
                    bool inWindow, std::int64_t ns) {
     PendingDpRequest& pending = tracker.Pending;
     pending.Service = dp::Service::None;
-    const dp::Bytes bytes = FrameBytes(frame);
+    const fdl::Bytes bytes = FrameBytes(frame);
     const dp::Service service = dp::RequestService(bytes, frame.Fields);
     if (service == dp::Service::None) return;
-    const dp::Bytes data = dp::FrameData(bytes, frame.Fields);
+    const fdl::Bytes data = dp::FrameData(bytes, frame.Fields);
     if (service == dp::Service::GlobalControl) NoteGlobalControl(tracker, stats, data, c.Sa, ns);
     if (c.Da == fdl::BroadcastAddress) return;  // a broadcast gives no station a DP state
     DpSlaveStats& slave = SlaveOf(stats, c.Da);
@@ -244,7 +241,7 @@ void SettleDpRequest(DpTracker& tracker, BusStats& stats, std::uint8_t da, std::
         ++slave.ExchangeAnswered;
         const std::uint8_t function = answer->Bytes[0] == fdl::SC ? 0 : (answer->Bytes[static_cast<std::size_t>(
                                                                             answer->Fields.FC)] & fdl::FcFunctionMask);
-        if (function == kFcDataHigh || function == kFcDataHighRepeat) ++slave.DiagWaiting;
+        if (function == fdl::FcDh || function == fdl::FcRdh) ++slave.DiagWaiting;
     }
     if (negative == dp::Negative::None) {
         TakePositiveAnswer(tracker, stats, da, request, *answer, inWindow, answerNs);

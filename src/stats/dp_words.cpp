@@ -66,7 +66,7 @@ std::string ModuleWords(std::size_t m, const DiagNames& names) {
 }
 
 // "modules 1 3", or with names "module 1 'a', module 3 'b'".
-std::string ModuleList(dp::Bytes bits, const DiagNames& names) {
+std::string ModuleList(fdl::Bytes bits, const DiagNames& names) {
     std::string text;
     const char* separator = names.Module ? ", module " : " ";
     for (std::size_t m = dp::NextFlaggedModule(bits, 0); m != dp::kNoModule; m = dp::NextFlaggedModule(bits, m + 1))
@@ -75,7 +75,7 @@ std::string ModuleList(dp::Bytes bits, const DiagNames& names) {
     return (names.Module ? "module " : "modules ") + text;
 }
 
-std::string ModuleStates(dp::Bytes states) {
+std::string ModuleStates(fdl::Bytes states) {
     std::string text;
     for (std::size_t m = 0; m < states.size() * dp::kModulesPerStatusByte; ++m)
         text += (text.empty() ? ": module " : ", module ") + Number(static_cast<unsigned>(m)) + " " +
@@ -170,7 +170,7 @@ std::string ByteText(std::uint8_t byte) {
     return text;
 }
 
-std::string HexText(dp::Bytes bytes) {
+std::string HexText(fdl::Bytes bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     text.reserve(2 * bytes.size());
@@ -181,7 +181,7 @@ std::string HexText(dp::Bytes bytes) {
     return text;
 }
 
-std::string DiagWords(dp::Bytes diag, bool dpv1, const DiagNames& names) {
+std::string DiagWords(fdl::Bytes diag, bool dpv1, const DiagNames& names) {
     const dp::SlaveDiag standard = dp::DecodeSlaveDiag(diag);
     std::string text;
     for (const StatusByte& status : StatusBytes(standard)) {

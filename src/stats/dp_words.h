@@ -50,7 +50,7 @@ std::string IdentText(std::uint16_t ident);
 // "0x02"
 std::string ByteText(std::uint8_t byte);
 // Bytes as plain hex without blanks, lower case: "020500ff82c1".
-std::string HexText(dp::Bytes bytes);
+std::string HexText(fdl::Bytes bytes);
 
 // What a description of the slave adds to its diagnosis in words; each
 // part may be empty, and each gives "" where it knows nothing: the name of
@@ -66,7 +66,7 @@ struct DiagNames {
 // A Slave_Diag response's data unit in words: the status bits, then each
 // block of the extended diagnosis, "; " between them. dpv1: device blocks
 // are DP-V1 status and alarm blocks.
-std::string DiagWords(dp::Bytes diag, bool dpv1, const DiagNames& names = {});
+std::string DiagWords(fdl::Bytes diag, bool dpv1, const DiagNames& names = {});
 
 // An event in words, after its station: "slave 7: ...", "master 1: ...";
 // slaveName, when not empty, follows a slave's address in parentheses.

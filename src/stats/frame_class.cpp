@@ -4,7 +4,9 @@
 // delimiter announces (the check the text columns make too).
 #include "stats/frame_class.h"
 
-#include "common/fdl_codes.h"
+#include "fdl/fdl_bytes.h"
+#include "fdl/fdl_codes.h"
+#include "fdl/frame_shape.h"
 
 namespace zelmot {
 namespace {
@@ -25,11 +27,6 @@ bool HasAddresses(FrameKind kind) {
            kind == FrameKind::Token;
 }
 
-// Whether the frame holds the byte at a field location.
-bool Holds(const CaptureFrame& frame, std::int16_t index) {
-    return index != kAbsentField && index >= 0 && index < frame.Length;
-}
-
 std::uint8_t At(const CaptureFrame& frame, std::int16_t index) {
     return frame.Bytes[static_cast<std::size_t>(index)];
 }
@@ -44,7 +41,8 @@ FrameClass ClassifyFrame(const CaptureFrame& frame) {
         if (frame.Length == 0) return c;
         c.Kind = KindOf(frame.Bytes[0]);
         c.SaReadable = HasAddresses(c.Kind) && fields.DA != kAbsentField &&
-                       Holds(frame, static_cast<std::int16_t>(fields.DA + 1));
+                       fdl::HoldsField(fdl::Bytes(frame.Bytes.data(), frame.Length),
+                                       static_cast<std::int16_t>(fields.DA + 1));
         if (c.SaReadable) c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;
         return c;
     }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "capture/capture_format.h"
-#include "common/fdl_names.h"
+#include "fdl/fdl_names.h"
 #include "stats/html_cells.h"
 #include "stats/html_sections.h"
 #include "stats/html_text.h"

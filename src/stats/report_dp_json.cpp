@@ -33,7 +33,7 @@ void PutCode(Json& j, const char* key, const dp::NameTable& table, unsigned valu
     j[std::string(key) + "_text"] = NameJson(table, value);
 }
 
-Json ModuleStatusJson(dp::Bytes states) {
+Json ModuleStatusJson(fdl::Bytes states) {
     Json modules = Json::array();
     for (std::size_t m = 0; m < states.size() * dp::kModulesPerStatusByte; ++m) {
         Json module{{"module", m}};
@@ -94,7 +94,7 @@ Json BlockJson(const dp::DiagBlock& block) {
 
 // The status bits and the blocks; a diagnosis cut inside its six standard
 // bytes is one undecoded block, cut.
-void PutDiagContent(Json& j, dp::Bytes diag, bool dpv1, const DiagBlockNotes& notes) {
+void PutDiagContent(Json& j, fdl::Bytes diag, bool dpv1, const DiagBlockNotes& notes) {
     const dp::SlaveDiag standard = dp::DecodeSlaveDiag(diag);
     Json bits = Json::array();
     for (const StatusByte& status : StatusBytes(standard))
@@ -114,12 +114,12 @@ void PutDiagContent(Json& j, dp::Bytes diag, bool dpv1, const DiagBlockNotes& no
 
 Json LastDiagJson(const DpDiagFigures& diag, const DiagBlockNotes& notes) {
     if (!diag.Seen) return nullptr;
-    const dp::Bytes bytes = BytesOf(diag.Last);
+    const fdl::Bytes bytes = BytesOf(diag.Last);
     const bool whole = bytes.size() >= dp::kDiagHeaderSize;
     Json j;
     PutDiagContent(j, bytes, diag.Dpv1, notes);
     j["master"] = whole && bytes[3] != dp::kNoMaster ? Json(bytes[3]) : Json(nullptr);
-    j["ident"] = whole ? Json(dp::BigEndianAt(bytes, 4)) : Json(nullptr);
+    j["ident"] = whole ? Json(fdl::BigEndianAt(bytes, 4)) : Json(nullptr);
     j["hex"] = HexText(bytes);
     return j;
 }
@@ -160,7 +160,7 @@ Json CfgFaultJson(dp::CfgFault fault) {
 
 Json CfgJson(const DpCommandFigures& figures) {
     if (!figures.Seen) return nullptr;
-    const dp::Bytes cfg = BytesOf(figures.Data);
+    const fdl::Bytes cfg = BytesOf(figures.Data);
     Json modules = Json::array();
     std::uint64_t in = 0, out = 0;
     for (std::size_t at = 0; at < cfg.size();) {

@@ -29,7 +29,7 @@ std::string WatchdogCell(const DpSlaveStats& s) {
 // decoding stopped.
 std::string ModulesCell(const DpSlaveStats& s) {
     if (!s.Cfg.Seen) return "-";
-    const dp::Bytes cfg = BytesOf(s.Cfg.Data);
+    const fdl::Bytes cfg = BytesOf(s.Cfg.Data);
     std::string text;
     for (std::size_t at = 0; at < cfg.size();) {
         const dp::CfgModule module = dp::DecodeCfgModule(cfg, at);

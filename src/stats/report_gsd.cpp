@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "dp/dp_bytes.h"
+#include "fdl/fdl_bytes.h"
 #include "dp/dp_commands.h"
 #include "gsd/gsd_baud.h"
 #include "stats/report_formats.h"
@@ -31,7 +31,7 @@ GsdSlaveMatch MatchSlave(const GsdLibrary& library, const StationStats& station,
     match.PrmSeen = dp.Prm.Seen;
     if (match.PrmSeen)
         match.Params =
-            NameGsdUserParameters(*match.Device, dp::RestFrom(BytesOf(dp.Prm.Data), kPrmStandardBytes), match.Slots);
+            NameGsdUserParameters(*match.Device, fdl::RestFrom(BytesOf(dp.Prm.Data), kPrmStandardBytes), match.Slots);
     if (baudIndex <= UINT16_MAX) match.MaxTsdrBits = GsdMaxTsdr(*match.Device, static_cast<std::uint16_t>(baudIndex));
     if (match.MaxTsdrBits) match.SlowAnswers = SlowAnswerCount(station.Slave.Response, *match.MaxTsdrBits, baud);
     return match;

@@ -2,7 +2,7 @@
 // station's "gsd" object beside its "dp" one, and the notes a device adds
 // to the blocks of a diagnosis. A name the device file does not give is
 // null.
-#include "dp/dp_bytes.h"
+#include "fdl/fdl_bytes.h"
 #include "stats/report_gsd.h"
 
 namespace zelmot {
@@ -24,7 +24,7 @@ Json ModulesJson(const GsdSlaveMatch& match, const DpBytes& cfg) {
         const GsdSlot& slot = match.Slots[s];
         modules.push_back(Json{{"name", ModuleNameJson(match, s)},
                                {"slot", s},
-                               {"hex", HexText(dp::Clip(BytesOf(cfg), slot.Offset, slot.Count))}});
+                               {"hex", HexText(fdl::Clip(BytesOf(cfg), slot.Offset, slot.Count))}});
     }
     return modules;
 }

@@ -42,7 +42,7 @@ std::string SlaveLines(const GsdSlaveMatch& match, const StationStats& station, 
 }  // namespace
 
 std::string GsdSlotWords(const GsdSlaveMatch& match, const DpBytes& cfg, const GsdSlot& slot) {
-    const dp::Bytes bytes = dp::Clip(BytesOf(cfg), slot.Offset, slot.Count);
+    const fdl::Bytes bytes = fdl::Clip(BytesOf(cfg), slot.Offset, slot.Count);
     if (slot.EmptySlot) return "empty slot";
     if (!slot.Module) {
         std::string hex;

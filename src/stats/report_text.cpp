@@ -7,7 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "common/fdl_names.h"
+#include "fdl/fdl_names.h"
 #include "stats/html_text.h"
 #include "stats/report_dp.h"
 #include "stats/report_formats.h"

@@ -190,9 +190,9 @@ TEST(DpDecode, EveryFrameCutAtEveryLengthStaysInside) {
             SCOPED_TRACE(std::string(c.Name) + " cut to " + std::to_string(length));
             std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[length]);
             std::copy(c.Bytes.begin(), c.Bytes.begin() + static_cast<std::ptrdiff_t>(length), exact.get());
-            dp::Bytes frame(exact.get(), length);
+            fdl::Bytes frame(exact.get(), length);
             EXPECT_FALSE(Describe(frame, c.Answered, c.Dpv1).empty());
-            dp::Bytes data = FrameData(frame, Locate(frame));
+            fdl::Bytes data = FrameData(frame, Locate(frame));
             EXPECT_LE(data.size(), length);
             for (Service service : kEveryService)
                 for (bool dpv1 : {false, true})

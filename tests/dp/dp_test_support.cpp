@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "capture/capture_frame.h"
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 #include "dp/dp_cfg.h"
 #include "dp/dp_codes.h"
 #include "dp/dp_commands.h"
@@ -22,7 +22,7 @@ namespace {
 
 constexpr std::uint8_t kMasterSap = 62;
 
-std::string Hex(Bytes bytes) {
+std::string Hex(fdl::Bytes bytes) {
     std::string text;
     for (std::uint8_t b : bytes) {
         char piece[4];
@@ -55,7 +55,7 @@ std::string BitNames(const NameTable& table, std::uint8_t byte) {
 }
 
 // " word" and the bytes in hexadecimal, or nothing for no bytes.
-std::string Labelled(const char* word, Bytes bytes) {
+std::string Labelled(const char* word, fdl::Bytes bytes) {
     return bytes.empty() ? std::string() : std::string(" ") + word + " " + Hex(bytes);
 }
 
@@ -96,7 +96,7 @@ std::string DescribeBlock(const DiagBlock& block) {
     return text;
 }
 
-std::string DescribeDiag(Bytes data, bool dpv1) {
+std::string DescribeDiag(fdl::Bytes data, bool dpv1) {
     SlaveDiag diag = DecodeSlaveDiag(data);
     std::string text = "s1=" + BitNames(kStationStatus1Names, diag.Status1) +
                        " s2=" + BitNames(kStationStatus2Names, diag.Status2) +
@@ -122,7 +122,7 @@ std::string DescribeSize(const char* word, const CfgSize& size) {
            Flag(size.Consistent, "consistent");
 }
 
-std::string DescribeCfg(Bytes cfg) {
+std::string DescribeCfg(fdl::Bytes cfg) {
     std::string text;
     for (std::size_t at = 0; at < cfg.size();) {
         CfgModule module = DecodeCfgModule(cfg, at);
@@ -139,7 +139,7 @@ std::string DescribeCfg(Bytes cfg) {
     return text;
 }
 
-std::string DescribeSetPrm(Bytes data) {
+std::string DescribeSetPrm(fdl::Bytes data) {
     SetPrm prm = DecodeSetPrm(data);
     std::string text = BitNames(kPrmStationNames, prm.StationStatus) + " wd " + Number(prm.WatchdogMs) +
                        " ms tsdr " + Number(prm.MinTsdr) + " ident " + Ident(prm.IdentNumber) + " group " +
@@ -153,19 +153,19 @@ std::string DescribeSetPrm(Bytes data) {
     return text + Flag(prm.Cut, "cut");
 }
 
-std::string DescribeGlobalControl(Bytes data) {
+std::string DescribeGlobalControl(fdl::Bytes data) {
     GlobalControl control = DecodeGlobalControl(data);
     return BitNames(kGlobalControlNames, control.Control) + " group " + Number(control.GroupSelect) +
            Flag(control.ReservedBitsSet, "reserved") + Flag(control.Cut, "cut");
 }
 
-std::string DescribeSetSlaveAdd(Bytes data) {
+std::string DescribeSetSlaveAdd(fdl::Bytes data) {
     SetSlaveAdd command = DecodeSetSlaveAdd(data);
     return "address " + Number(command.NewAddress) + " ident " + Ident(command.IdentNumber) + " no_add_chg " +
            Number(command.NoAddChg) + Labelled("rest", command.Rest) + Flag(command.Cut, "cut");
 }
 
-std::string DescribePdu(Bytes data, bool request) {
+std::string DescribePdu(fdl::Bytes data, bool request) {
     Dpv1Pdu pdu = DecodeDpv1Pdu(data, request ? PduSide::Request : PduSide::Response);
     std::string text = Name(kDpv1FunctionNames, pdu.Function);
     if (pdu.Negative) {
@@ -218,7 +218,7 @@ Frame Response(std::uint8_t ssap, const Frame& data) {
     return Sd2(kMaster, kSlave, kDlResponse, kMasterSap, ssap, data);
 }
 
-FrameFieldView Locate(Bytes frame) {
+FrameFieldView Locate(fdl::Bytes frame) {
     CaptureFrame capture;
     capture.Bytes.fill(0xEE);  // what lies past the frame must not matter
     std::copy(frame.begin(), frame.end(), capture.Bytes.begin());
@@ -228,7 +228,7 @@ FrameFieldView Locate(Bytes frame) {
     return capture.Fields;
 }
 
-std::string DescribeContent(Service service, bool request, Bytes data, bool dpv1) {
+std::string DescribeContent(Service service, bool request, fdl::Bytes data, bool dpv1) {
     switch (service) {
         case Service::SlaveDiag: return request ? Hex(data) : DescribeDiag(data, dpv1);
         case Service::GetCfg: return request ? Hex(data) : DescribeCfg(data);
@@ -244,7 +244,7 @@ std::string DescribeContent(Service service, bool request, Bytes data, bool dpv1
     }
 }
 
-std::string Describe(Bytes frame, Service answered, bool dpv1) {
+std::string Describe(fdl::Bytes frame, Service answered, bool dpv1) {
     FrameFieldView fields = Locate(frame);
     Service service = RequestService(frame, fields);
     bool request = service != Service::None;

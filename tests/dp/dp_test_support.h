@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "common/frame_fields.h"
-#include "dp/dp_bytes.h"
+#include "fdl/frame_fields.h"
+#include "fdl/fdl_bytes.h"
 #include "dp/dp_service.h"
 
 namespace zelmot::dp::test {
@@ -35,15 +35,15 @@ Frame Request(std::uint8_t dsap, const Frame& data);
 Frame Response(std::uint8_t ssap, const Frame& data);
 
 // The fields LocateFrameFields finds in these bytes.
-FrameFieldView Locate(Bytes frame);
+FrameFieldView Locate(fdl::Bytes frame);
 
 // "Service content": the service name (or "-"), then the decoded content.
 // answered: the service of the request a response answers; dpv1: the
 // slave's DP-V1 mode for its diagnosis.
-std::string Describe(Bytes frame, Service answered, bool dpv1);
+std::string Describe(fdl::Bytes frame, Service answered, bool dpv1);
 
 // The content alone, decoding data as the given service's request or
 // response would be decoded.
-std::string DescribeContent(Service service, bool request, Bytes data, bool dpv1);
+std::string DescribeContent(Service service, bool request, fdl::Bytes data, bool dpv1);
 
 }  // namespace zelmot::dp::test

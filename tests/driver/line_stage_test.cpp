@@ -7,6 +7,7 @@
 #include <string>
 
 #include "driver/line_stage.h"
+#include "fdl/fdl_codes.h"
 #include "output/line_writer.h"
 
 namespace zelmot {

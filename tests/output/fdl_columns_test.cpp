@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "output/fdl_byte_view.h"
+#include "fdl/fdl_bytes.h"
 #include "output/fdl_columns.h"
 #include "support/collect_text.h"
 
@@ -22,7 +22,7 @@ std::string Fc(std::uint8_t fc, bool showFcbTyp = false) {
 }
 
 std::string Data(const DisplayOptions& options, std::vector<std::uint8_t> bytes) {
-    return CollectText([&](TextOut& out) { WriteDataColumn(out, options, ByteView{bytes.data(), bytes.size()}); });
+    return CollectText([&](TextOut& out) { WriteDataColumn(out, options, fdl::Bytes(bytes.data(), bytes.size())); });
 }
 
 DisplayOptions DataFormat(bool sgn, bool uns, bool words) {
@@ -118,23 +118,9 @@ TEST(DataColumn, OddCountFallsBackToBytes) {
 
 TEST(RawBytes, EveryByteInHex) {
     std::vector<std::uint8_t> bytes = {0x00, 0x0a, 0xf0};
-    EXPECT_EQ(CollectText([&](TextOut& out) { WriteRawBytes(out, ByteView{bytes.data(), bytes.size()}); }),
+    EXPECT_EQ(CollectText([&](TextOut& out) { WriteRawBytes(out, fdl::Bytes(bytes.data(), bytes.size())); }),
               "00 0a f0 ");
-    EXPECT_EQ(CollectText([&](TextOut& out) { WriteRawBytes(out, ByteView{}); }), "");
-}
-
-TEST(ByteView, AccessStaysInside) {
-    const std::uint8_t bytes[] = {1, 2, 3, 4};
-    ByteView view{bytes, 4};
-    EXPECT_EQ(ByteAt(view, 3), 4);
-    EXPECT_EQ(ByteAt(view, 4), 0);
-    ByteView middle = SubView(view, 1, 2);
-    EXPECT_EQ(middle.Size, 2u);
-    EXPECT_EQ(ByteAt(middle, 0), 2);
-    EXPECT_EQ(ByteAt(middle, 2), 0);
-    EXPECT_EQ(SubView(view, 2, 10).Size, 2u);
-    EXPECT_EQ(SubView(view, 4, 1).Size, 0u);
-    EXPECT_EQ(SubView(view, 9, 1).Size, 0u);
+    EXPECT_EQ(CollectText([&](TextOut& out) { WriteRawBytes(out, fdl::Bytes()); }), "");
 }
 
 }  // namespace

@@ -316,7 +316,7 @@ TEST(Dissector, FilterListsTheExamplesSlavesAskingForParameters) {
         ASSERT_NE(kind, RecordKind::Error) << reader.Event.Text;
         if (kind != RecordKind::Frame) continue;
         ++number;
-        const dp::Bytes frame(reader.Frame.Bytes.data(), reader.Frame.Length);
+        const fdl::Bytes frame(reader.Frame.Bytes.data(), reader.Frame.Length);
         if (reader.Frame.Status == 0 &&
             dp::ResponseService(frame, reader.Frame.Fields, dp::Service::None) == dp::Service::SlaveDiag &&
             (dp::DecodeSlaveDiag(dp::FrameData(frame, reader.Frame.Fields)).Status2 & dp::kPrmReq))

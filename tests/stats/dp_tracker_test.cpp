@@ -192,7 +192,7 @@ TEST(DpBadInput, DiagnosisCutAtEveryLength) {
         const Json& last = ext.back();
         EXPECT_EQ(last["type"], "undecoded");
         EXPECT_EQ(last["cut"], true);
-        EXPECT_EQ(last["hex"], HexText(dp::Bytes(diag.data() + cutFrom, n - cutFrom)));
+        EXPECT_EQ(last["hex"], HexText(fdl::Bytes(diag.data() + cutFrom, n - cutFrom)));
     }
 }
 

@@ -112,7 +112,7 @@ void AcyclicStep(TrafficState& t, const MasterState& m, SlaveState& s) {
     BuildSapRequest(request, m, s, j.Dsap, kSapDpv1, j.Request.data(), j.Request.size());
     GenFrame answer;
     if (ready) {
-        BuildSapAnswer(answer, m, s, kFcDataLow, kSapDpv1, j.Dsap, j.Reply.data(), j.ReplyLength);
+        BuildSapAnswer(answer, m, s, fdl::FcDl, kSapDpv1, j.Dsap, j.Reply.data(), j.ReplyLength);
     } else {
         BuildShortAck(answer);
     }
@@ -133,7 +133,7 @@ void AskMissingService(TrafficState& t, const MasterState& m, SlaveState& s) {
     GenFrame request;
     BuildSapRequest(request, m, s, f.AskDsap, kSapMaster, nullptr, 0);
     GenFrame answer;
-    BuildDataFrame(answer, m.Address, s.Address, kFcNotEnabled, nullptr, 0);
+    BuildDataFrame(answer, m.Address, s.Address, fdl::FcRs, nullptr, 0);
     if (!SlaveTransact(t, m, request, answer, s)) return;  // asked again after the start-up
     std::string detail;
     AddTextDetail(detail, "service", ServiceNameOf(f.AskDsap));

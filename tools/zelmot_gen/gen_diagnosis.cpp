@@ -96,7 +96,7 @@ void RequestDiagnosis(TrafficState& t, const MasterState& m, SlaveState& s) {
     GenFrame request;
     BuildSapRequest(request, m, s, kSapDiagnosis, kSapMaster, nullptr, 0);
     GenFrame answer;
-    BuildSapAnswer(answer, m, s, kFcDataLow, kSapMaster, kSapDiagnosis, data, count);
+    BuildSapAnswer(answer, m, s, fdl::FcDl, kSapMaster, kSapDiagnosis, data, count);
     if (!SlaveTransact(t, m, request, answer, s)) return;
     if (!blocks.empty()) {
         NoteEvent(t, t.LastTransaction.Answer, m, s.Address, EventKind::ExtDiag, std::move(blocks));

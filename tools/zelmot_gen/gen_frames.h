@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 
 namespace zelmot {
 

@@ -85,7 +85,7 @@ void ExchangeData(TrafficState& t, const MasterState& m, SlaveState& s) {
         // A DP-V1 slave of a scenario reports only the scenario's diagnosis.
         wantsDiagnosis = !s.Faults.Dpv1 && Happens(t.TrafficRng, kDiagnosisChance);
         forced = s.Faults.ForceDh;
-        BuildDataFrame(answer, m.Address, s.Address, wantsDiagnosis || forced ? kFcDataHigh : kFcDataLow,
+        BuildDataFrame(answer, m.Address, s.Address, wantsDiagnosis || forced ? fdl::FcDh : fdl::FcDl,
                        s.Inputs.data(), s.InputLength);
     }
     if (!SlaveTransact(t, m, request, answer, s)) return;

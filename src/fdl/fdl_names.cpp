@@ -1,11 +1,11 @@
 // Name tables of the frame control and the start delimiters. Every function
 // name is five characters wide, blanks included, so that the columns after it
 // line up.
-#include "common/fdl_names.h"
+#include "fdl/fdl_names.h"
 
 #include <array>
 
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 
 namespace zelmot {
 namespace {

@@ -1,6 +1,7 @@
-// The FDL byte values that capture, output, filter and generator share: the
-// start delimiters, the end delimiter, the address and frame-control masks
-// and the SAP-extension bit. One place, so no table repeats them.
+// The FDL byte values that capture, output, filter, the analysis and the
+// generator share: the start delimiters, the end delimiter, the address and
+// frame-control masks, the SAP-extension bit and the function codes. One
+// place, so no table repeats them.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@ constexpr std::uint8_t FcStationTypeMask = 0x30;  // response: station type
 
 // The capture device's receive status byte: one bit per error kind, bit 0
 // first; 0 for a clean frame. Their names, letters and meanings are the rows
-// of kStatusBits (common/fdl_names.h).
+// of kStatusBits (fdl/fdl_names.h).
 constexpr std::uint8_t StsStopBit = 0x01;
 constexpr std::uint8_t StsParity = 0x02;
 constexpr std::uint8_t StsStartDelimiter = 0x04;
@@ -44,5 +45,17 @@ constexpr std::uint8_t FcSdaHigh = 5;
 constexpr std::uint8_t FcSdnHigh = 6;
 constexpr std::uint8_t FcFdlStatus = 9;
 constexpr std::uint8_t FcSrdHigh = 13;
+
+// Response function codes (FC & FcFunctionMask with FcRequestBit clear), by
+// the trade's abbreviations: the rows of the response name table.
+constexpr std::uint8_t FcOk = 0;    // acknowledged, no data
+constexpr std::uint8_t FcUe = 1;    // user error
+constexpr std::uint8_t FcRr = 2;    // no resource
+constexpr std::uint8_t FcRs = 3;    // the SAP is not enabled
+constexpr std::uint8_t FcDl = 8;    // data, low priority
+constexpr std::uint8_t FcNr = 9;    // no data ready
+constexpr std::uint8_t FcDh = 10;   // data, high priority (a DP slave: a diagnosis waits)
+constexpr std::uint8_t FcRdl = 12;  // data low, no resource for the data sent
+constexpr std::uint8_t FcRdh = 13;  // data high, no resource for the data sent
 
 }  // namespace zelmot::fdl

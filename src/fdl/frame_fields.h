@@ -22,4 +22,9 @@ struct FrameFieldView {
     std::int16_t Data = kAbsentField;
 };
 
+// Fills view from a frame of length bytes followed by its status byte
+// (bytes[length]). A length or address byte that lies outside the frame
+// counts as 0 (no data count, no SAP extension).
+void LocateFields(FrameFieldView& view, const std::uint8_t* bytes, std::uint8_t length);
+
 }  // namespace zelmot

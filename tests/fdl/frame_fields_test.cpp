@@ -1,20 +1,23 @@
 // Locating the FDL fields of a frame for the filter.
 #include <gtest/gtest.h>
 
-#include "capture/capture_frame.h"
+#include <array>
+
+#include "fdl/frame_fields.h"
 
 namespace zelmot {
 namespace {
 
 FrameFieldView Locate(std::initializer_list<std::uint8_t> bytes, std::uint8_t status = 0) {
-    CaptureFrame frame;
-    frame.Bytes.fill(0xEE);
+    std::array<std::uint8_t, 272> buffer;
+    buffer.fill(0xEE);
     std::size_t i = 0;
-    for (std::uint8_t b : bytes) frame.Bytes[i++] = b;
-    frame.Length = static_cast<std::uint8_t>(bytes.size());
-    frame.Bytes[frame.Length] = status;
-    LocateFrameFields(frame);
-    return frame.Fields;
+    for (std::uint8_t b : bytes) buffer[i++] = b;
+    auto length = static_cast<std::uint8_t>(bytes.size());
+    buffer[length] = status;
+    FrameFieldView view;
+    LocateFields(view, buffer.data(), length);
+    return view;
 }
 
 struct Expected {

@@ -1,7 +1,7 @@
 // Locating the FDL fields of a frame by its start delimiter.
-#include "capture/capture_frame.h"
+#include "fdl/frame_fields.h"
 
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 
 namespace zelmot {
 namespace {
@@ -20,32 +20,31 @@ constexpr DelimiterLayout kLayouts[] = {
 };
 
 // A frame byte, or 0 for an index outside the frame.
-std::uint8_t ByteOrZero(const CaptureFrame& frame, int index) {
-    return index >= 0 && index < frame.Length ? frame.Bytes[static_cast<std::size_t>(index)] : 0;
+std::uint8_t ByteOrZero(const std::uint8_t* bytes, std::uint8_t length, int index) {
+    return index >= 0 && index < length ? bytes[index] : 0;
 }
 
 }  // namespace
 
-void LocateFrameFields(CaptureFrame& frame) {
-    FrameFieldView& view = frame.Fields;
+void LocateFields(FrameFieldView& view, const std::uint8_t* bytes, std::uint8_t length) {
     view = FrameFieldView{};
-    view.Status = frame.Bytes[frame.Length];
-    if (frame.Length == 0) return;
-    view.SD = frame.Bytes[0];
+    view.Status = bytes[length];
+    if (length == 0) return;
+    view.SD = bytes[0];
     for (const DelimiterLayout& layout : kLayouts) {
         if (layout.Sd != view.SD) continue;
         view.DA = layout.Da;
         view.FC = layout.Fc;
         view.Data = layout.Data;
-        if (view.SD == fdl::SD2 && frame.Length > 1)
-            view.DataLen = static_cast<std::uint8_t>(frame.Bytes[1] - 3);  // wraps below 3
+        if (view.SD == fdl::SD2 && length > 1)
+            view.DataLen = static_cast<std::uint8_t>(bytes[1] - 3);  // wraps below 3
         if (view.SD == fdl::SD3) view.DataLen = 8;
         if (!layout.Saps) return;
-        if (ByteOrZero(frame, view.DA) & fdl::SapExtBit) {
+        if (ByteOrZero(bytes, length, view.DA) & fdl::SapExtBit) {
             view.DSAP = view.Data++;
             --view.DataLen;
         }
-        if (ByteOrZero(frame, view.DA + 1) & fdl::SapExtBit) {
+        if (ByteOrZero(bytes, length, view.DA + 1) & fdl::SapExtBit) {
             view.SSAP = view.Data++;
             --view.DataLen;
         }

@@ -2,7 +2,7 @@
 // test it makes, in its order.
 #include <gtest/gtest.h>
 
-#include "capture/capture_frame.h"
+#include "fdl/frame_shape.h"
 #include "support/capture_builder.h"
 
 namespace zelmot {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "common/fdl_codes.h"
+#include "fdl/fdl_codes.h"
 
 namespace zelmot {
 
