@@ -26,35 +26,32 @@ struct ConversionRun {
 
 // An event's text, in its place among the lines.
 template <typename Write>
-void WriteEvent(void* context, Write write) {
-    auto& run = *static_cast<ConversionRun*>(context);
-    if (!run.Staged) return write(run, run.Out);
-    write(run, EventTextOut(run.Stage));
+void WriteEvent(ConversionRun& run, Write write) {
+    if (!run.Staged) return write(run.Out);
+    write(EventTextOut(run.Stage));
     AddEventText(run.Stage);
 }
 
-void EchoHeader(void* context, const CaptureHeader& header) {
-    WriteEvent(context, [&](const ConversionRun& run, TextOut& out) {
+void EchoHeader(ConversionRun& run, const CaptureHeader& header) {
+    WriteEvent(run, [&](TextOut& out) {
         WriteHeaderEcho(out, header, run.Settings->OptionFileName, run.Filter.EquationText);
     });
 }
 
-void WriteFileOpened(void* context, const std::string& fileName) {
-    WriteEvent(context, [&](const ConversionRun&, TextOut& out) { WriteFileLine(out, fileName); });
+void WriteFileOpened(ConversionRun& run, const std::string& fileName) {
+    WriteEvent(run, [&](TextOut& out) { WriteFileLine(out, fileName); });
 }
 
-void WriteSyncLost(void* context, const SyncLostNote& note) {
-    WriteEvent(context, [&](const ConversionRun&, TextOut& out) { WriteSyncLostNote(out, note); });
+void WriteSyncLost(ConversionRun& run, const SyncLostNote& note) {
+    WriteEvent(run, [&](TextOut& out) { WriteSyncLostNote(out, note); });
 }
 
-bool WriteLine(void* context, const RunFrame& frame) {
-    auto& run = *static_cast<ConversionRun*>(context);
+bool WriteLine(ConversionRun& run, const RunFrame& frame) {
     WriteFrameLine(run.Out, run.Options, *frame.Frame, frame.ReferenceNumber, *frame.Timing);
     return true;
 }
 
-bool StageLine(void* context, const RunFrame& frame) {
-    auto& run = *static_cast<ConversionRun*>(context);
+bool StageLine(ConversionRun& run, const RunFrame& frame) {
     AddFrameLine(run.Stage, *frame.Frame, frame.ReferenceNumber, *frame.Timing);
     return true;
 }
@@ -102,14 +99,13 @@ Outcome RunConversion(const ConversionSettings& settings, std::FILE* console) {
     runSpec.SkipDamaged = run.Options.NoBad;
     runSpec.Filter = run.Options.ShowOnlyActive ? &run.Filter : nullptr;
     runSpec.Progress = console;
-    RunSink sink;
-    sink.Context = &run;
-    sink.HeaderRead = EchoHeader;
-    sink.FileOpened = WriteFileOpened;
-    sink.SyncLost = WriteSyncLost;
+    RunSink sink = SinkOf(run);
+    sink.HeaderRead = SinkCall<EchoHeader>::Call;
+    sink.FileOpened = SinkCall<WriteFileOpened>::Call;
+    sink.SyncLost = SinkCall<WriteSyncLost>::Call;
     unsigned workers = LineWorkersOf(settings);
     run.Staged = workers > 1 && StartLineStage(run.Stage, run.Options, run.Out, workers);
-    sink.Frame = run.Staged ? StageLine : WriteLine;
+    sink.Frame = run.Staged ? SinkCall<StageLine>::Call : SinkCall<WriteLine>::Call;
     RunResult result = RunCapture(runSpec, sink);
     if (run.Staged) FinishLineStage(run.Stage);
     return FinishOutput(run, result);

@@ -125,25 +125,24 @@ void WritePacket(ExportRun& run, const CaptureFrame& frame, std::int64_t absTime
 }
 
 // The sink's side of the run. A failed write stops it; Finish reports it.
-bool TakePacket(void* context, const RunFrame& frame) {
-    auto& run = *static_cast<ExportRun*>(context);
+bool TakePacket(ExportRun& run, const RunFrame& frame) {
     WritePacket(run, *frame.Frame, frame.Timing->AbsTime);
     return !run.Sink->WriteFailed;
 }
 
-void NoteFileOpened(void* context, const std::string& fileName) {
-    AddNote(*static_cast<ExportRun*>(context), "File      : " + fileName, kNoteNewFile);
+void NoteFileOpened(ExportRun& run, const std::string& fileName) {
+    AddNote(run, "File      : " + fileName, kNoteNewFile);
 }
 
-void StartWithHeader(void* context, const CaptureHeader& header, const BaudTiming&) {
-    StartFile(*static_cast<ExportRun*>(context), &header);
+void StartWithHeader(ExportRun& run, const CaptureHeader& header, const BaudTiming&) {
+    StartFile(run, &header);
 }
 
-void NoteSyncLost(void* context, const SyncLostNote& lost) {
+void NoteSyncLost(ExportRun& run, const SyncLostNote& lost) {
     char text[96];
     std::snprintf(text, sizeof text, "**** Synchronization Lost **** after frame %u: FileOfs=%llx Mark=%02x",
                   lost.ReferenceNumber, static_cast<unsigned long long>(lost.FileOffset), lost.Mark);
-    AddNote(*static_cast<ExportRun*>(context), text, kNoteSyncLost);
+    AddNote(run, text, kNoteSyncLost);
 }
 
 // Closes both sides; what was written before a fault stays. A failed write
@@ -187,12 +186,11 @@ ExportResult Export(const ExportSettings& settings, ByteSink* given) {
     runSpec.Filter = run.FilterActive ? &run.Filter : nullptr;
     runSpec.NameFileInErrors = true;
     runSpec.Progress = settings.Progress;
-    RunSink sink;
-    sink.Context = &run;
-    sink.FileOpened = NoteFileOpened;
-    sink.Started = StartWithHeader;
-    sink.SyncLost = NoteSyncLost;
-    sink.Frame = TakePacket;
+    RunSink sink = SinkOf(run);
+    sink.FileOpened = SinkCall<NoteFileOpened>::Call;
+    sink.Started = SinkCall<StartWithHeader>::Call;
+    sink.SyncLost = SinkCall<NoteSyncLost>::Call;
+    sink.Frame = SinkCall<TakePacket>::Call;
     RunResult result = RunCapture(runSpec, sink);
     if (result.ProgressShown) std::fputc('\n', settings.Progress);
     run.Counts.FramesRead = result.FramesRead;

@@ -47,7 +47,8 @@ enum class RunEnd : std::uint8_t {
 
 // What a program does with the run's records. Context is handed back to
 // every call; a null function is not called. Frames outside the window and
-// frames not selected reach Frame only when EveryFrame is set.
+// frames not selected reach Frame only when EveryFrame is set. A program
+// writes its functions over its own record and binds them with SinkCall.
 struct RunSink {
     void* Context = nullptr;
     bool EveryFrame = false;
@@ -58,6 +59,28 @@ struct RunSink {
     void (*SyncLost)(void* context, const SyncLostNote& note) = nullptr;
     bool (*Frame)(void* context, const RunFrame& frame) = nullptr;  // false stops the run
 };
+
+// SinkCall<F>::Call is a sink function that hands the context back to F as
+// the record F takes: F is written as `bool TakeFrame(MyRun& run, const
+// RunFrame& frame)`, the sink's Context points to a MyRun, and the one
+// conversion from the run's untyped context is this one. The call inlines F,
+// so a frame costs what a plain function pointer does.
+template <auto Function>
+struct SinkCall;
+
+template <class Result, class Context, class... Args, Result (*Function)(Context&, Args...)>
+struct SinkCall<Function> {
+    static Result Call(void* context, Args... args) { return Function(*static_cast<Context*>(context), args...); }
+};
+
+// A sink whose Context is the record its functions take.
+template <class Context>
+RunSink SinkOf(Context& context, bool everyFrame = false) {
+    RunSink sink;
+    sink.Context = &context;
+    sink.EveryFrame = everyFrame;
+    return sink;
+}
 
 struct RunSpec {
     CaptureRunFiles Files;

@@ -14,18 +14,15 @@ struct StatsRun {
     BusStats* Stats = nullptr;
 };
 
-void Start(void* context, const CaptureHeader& header, const BaudTiming& baud) {
-    auto& run = *static_cast<StatsRun*>(context);
+void Start(StatsRun& run, const CaptureHeader& header, const BaudTiming& baud) {
     StartStatsCollection(run.Collector, *run.Stats, HeaderBaudIndex(header), baud);
 }
 
-void CountResync(void* context, const SyncLostNote& note) {
-    auto& run = *static_cast<StatsRun*>(context);
+void CountResync(StatsRun& run, const SyncLostNote& note) {
     CollectResync(run.Collector, *run.Stats, note.ReferenceNumber);
 }
 
-bool Count(void* context, const RunFrame& frame) {
-    auto& run = *static_cast<StatsRun*>(context);
+bool Count(StatsRun& run, const RunFrame& frame) {
     CollectFrame(run.Collector, *run.Stats, frame);
     return true;
 }
@@ -38,12 +35,10 @@ Outcome CollectBusStats(const RunSettings& settings, BusStats& stats, std::FILE*
     RunSpec runSpec = RunSpecOf(settings);
     runSpec.NameFileInErrors = true;
     runSpec.Progress = progress;
-    RunSink sink;
-    sink.Context = &run;
-    sink.EveryFrame = true;
-    sink.Started = Start;
-    sink.SyncLost = CountResync;
-    sink.Frame = Count;
+    RunSink sink = SinkOf(run, true);
+    sink.Started = SinkCall<Start>::Call;
+    sink.SyncLost = SinkCall<CountResync>::Call;
+    sink.Frame = SinkCall<Count>::Call;
     RunResult result = RunCapture(runSpec, sink);
     stats.FilesRead = result.FilesOpened;
     if (result.ProgressShown) std::fputc('\n', progress);

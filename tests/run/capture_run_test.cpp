@@ -17,29 +17,28 @@ struct Tally {
     std::uint32_t StopAfter = 0;  // the sink stops the run at this frame (0: never)
 };
 
-Tally& TallyOf(void* context) { return *static_cast<Tally*>(context); }
+void TallyHeader(Tally& t, const CaptureHeader&) { t.Calls.push_back("header"); }
+void TallyFile(Tally& t, const std::string& name) { t.Calls.push_back("file " + name.substr(name.size() - 14)); }
+void TallyStart(Tally& t, const CaptureHeader&, const BaudTiming& baud) {
+    t.Calls.push_back("started " + std::to_string(baud.TicksPerBit));
+}
+void TallyLost(Tally& t, const SyncLostNote& note) {
+    t.Calls.push_back("lost after " + std::to_string(note.ReferenceNumber));
+}
+bool TallyFrame(Tally& t, const RunFrame& f) {
+    static const char* const kPlaces[] = {"before", "inside", "past"};
+    t.Calls.push_back(std::to_string(f.ReferenceNumber) + " " + kPlaces[static_cast<int>(f.Place)] +
+                      (f.Selected ? " selected" : "") + " at " + std::to_string(f.Timing->AbsTime));
+    return f.ReferenceNumber != t.StopAfter;
+}
 
 RunSink CountingSink(Tally& tally, bool everyFrame) {
-    RunSink sink;
-    sink.Context = &tally;
-    sink.EveryFrame = everyFrame;
-    sink.HeaderRead = [](void* c, const CaptureHeader&) { TallyOf(c).Calls.push_back("header"); };
-    sink.FileOpened = [](void* c, const std::string& name) {
-        TallyOf(c).Calls.push_back("file " + name.substr(name.size() - 14));
-    };
-    sink.Started = [](void* c, const CaptureHeader&, const BaudTiming& baud) {
-        TallyOf(c).Calls.push_back("started " + std::to_string(baud.TicksPerBit));
-    };
-    sink.SyncLost = [](void* c, const SyncLostNote& note) {
-        TallyOf(c).Calls.push_back("lost after " + std::to_string(note.ReferenceNumber));
-    };
-    sink.Frame = [](void* c, const RunFrame& f) {
-        static const char* const kPlaces[] = {"before", "inside", "past"};
-        Tally& t = TallyOf(c);
-        t.Calls.push_back(std::to_string(f.ReferenceNumber) + " " + kPlaces[static_cast<int>(f.Place)] +
-                          (f.Selected ? " selected" : "") + " at " + std::to_string(f.Timing->AbsTime));
-        return f.ReferenceNumber != t.StopAfter;
-    };
+    RunSink sink = SinkOf(tally, everyFrame);
+    sink.HeaderRead = SinkCall<TallyHeader>::Call;
+    sink.FileOpened = SinkCall<TallyFile>::Call;
+    sink.Started = SinkCall<TallyStart>::Call;
+    sink.SyncLost = SinkCall<TallyLost>::Call;
+    sink.Frame = SinkCall<TallyFrame>::Call;
     return sink;
 }
 
