@@ -25,7 +25,12 @@ std::string_view HeaderDeviceName(const CaptureHeader& header);
 std::string_view BaudName(std::uint16_t baudIndex);
 
 // The 48-bit little-endian time stamp of a record header, widened.
-std::uint64_t RecordTimeStamp(const std::uint8_t* recordHeader);
+inline std::uint64_t RecordTimeStamp(const std::uint8_t* recordHeader) {
+    const std::uint8_t* b = recordHeader + 1;
+    return static_cast<std::uint64_t>(b[0]) | static_cast<std::uint64_t>(b[1]) << 8 |
+           static_cast<std::uint64_t>(b[2]) << 16 | static_cast<std::uint64_t>(b[3]) << 24 |
+           static_cast<std::uint64_t>(b[4]) << 32 | static_cast<std::uint64_t>(b[5]) << 40;
+}
 
 // "<stem>HHMM.Zelmot".
 std::string CaptureFileName(const std::string& stem, unsigned hour, unsigned minute);
