@@ -2,10 +2,23 @@
 // printf formatting itself for what is not on the per-frame path.
 #include "common/text_out.h"
 
+#include <array>
+#include <bit>
 #include <cstdarg>
 
 namespace zelmot {
 namespace {
+
+// "000102..fdfeff": every byte as two lower-case hex digits.
+constexpr auto kHexPairs = [] {
+    constexpr char digits[] = "0123456789abcdef";
+    std::array<char, 512> pairs{};
+    for (unsigned b = 0; b < 256; ++b) {
+        pairs[2 * b] = digits[b >> 4];
+        pairs[2 * b + 1] = digits[b & 15];
+    }
+    return pairs;
+}();
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -112,13 +125,17 @@ void PutSigned(TextOut& out, std::int64_t value, unsigned width, Pad pad) {
 }
 
 void PutHex(TextOut& out, std::uint64_t value, unsigned width) {
-    static constexpr char digits[] = "0123456789abcdef";
-    unsigned count = 1;
-    for (std::uint64_t rest = value >> 4; rest != 0; rest >>= 4) ++count;
-    unsigned fill = width > count ? width - count : 0;
-    char* p = Reserve(out, fill + count);
-    std::memset(p, '0', fill);
-    for (char* digit = p + fill + count; digit != p + fill; value >>= 4) *--digit = digits[value & 15];
+    const unsigned count = value == 0 ? 1u : static_cast<unsigned>(std::bit_width(value) + 3) / 4;
+    const unsigned fill = width > count ? width - count : 0;
+    char* p = Reserve(out, fill + count + kFillSlack);
+    Fill(p, '0', fill);
+    // Two digits a byte from the right, then the first digit of an odd count.
+    char* digit = p + fill + count;
+    for (unsigned pairs = count / 2; pairs > 0; --pairs, value >>= 8) {
+        digit -= 2;
+        std::memcpy(digit, kHexPairs.data() + 2 * (value & 0xFF), 2);
+    }
+    if (count % 2 != 0) digit[-1] = kHexPairs[2 * (value & 0xF) + 1];
     out.Used += fill + count;
 }
 
