@@ -65,6 +65,9 @@ Outcome OpenNextCaptureFile(CaptureReader& reader) {
 
 // Reads n bytes of the record stream, running on into the next file (right
 // after its header) when the current one ends; a read spans at most two files.
+// Every record cut by the end of a file meets it here (a record cut by the
+// end of the buffer only refills it, in ReadBytes): this is where the end of
+// a file is taken as the place to go on from, or as damage.
 Outcome ReadCaptureBytes(CaptureReader& reader, std::uint8_t* destination, std::size_t n) {
     assert(destination != nullptr && n > 0 && n <= kFrameBufferSize);
     CaptureFile& file = reader.State.File;
