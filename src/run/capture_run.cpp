@@ -123,7 +123,7 @@ RunEnd ReadLoop(CaptureRun& run, Outcome& fault) {
                 break;
             case RecordKind::SyncLost:
                 if (sink.SyncLost != nullptr) sink.SyncLost(sink.Context, reader.Event.SyncLost);
-                RestartProgressRange(run.Progress);  // the search may have moved the position back
+                RestartProgressRange(run.Progress);  // the search moved the read position
                 break;
             case RecordKind::EndOfCapture:
                 if (reader.FilesOpened > 0) return RunEnd::EndOfCapture;

@@ -14,16 +14,17 @@ struct ProgressLine {
     std::FILE* Out = nullptr;  // nowhere when null
     // The first position of the file now open past those that show the
     // percentage last computed (which has been shown); 0 after an opening.
-    // The read position only grows between openings, except where a sync
-    // search moves it back, after which RestartProgressRange sets it to 0:
-    // so a position below Next shows the percentage last computed.
+    // The positions of the frames read grow between openings (a sync search
+    // starts where the frame before it ended, and the run empties the range
+    // after a search all the same): so a position below Next shows the
+    // percentage last computed.
     std::uint64_t Next = 0;
     std::uint32_t LastShown = 100;  // the percentage last printed; 100 after each opening
     bool Shown = false;             // anything was printed
 };
 
-// The read position may have moved back: the next position computes anew
-// (and shows the percentage if it differs from the one shown last).
+// The read position may have moved: the next position computes anew (and
+// shows the percentage if it differs from the one shown last).
 inline void RestartProgressRange(ProgressLine& progress) { progress.Next = 0; }
 
 // A capture file was opened: the next position computes and shows anew.
