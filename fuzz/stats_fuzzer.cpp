@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "stats/report_formats.h"
-#include "stats/stats_collector.h"
+#include "report/text_report.h"
+#include "report/csv_report.h"
+#include "report/events_report.h"
+#include "analysis/bus_collector.h"
 
 namespace {
 

@@ -8,16 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_run.h"
+#include "analysis/gsd_match.h"
 #include "common/ascii.h"
 #include "gsd/gsd_library.h"
+#include "html/html_report.h"
+#include "report/csv_report.h"
+#include "report/events_report.h"
+#include "report/text_report.h"
 #include "run/command_line.h"
-#include "stats/collect_run.h"
-#include "stats/html_report.h"
-#include "stats/report_formats.h"
-#include "stats/report_gsd.h"
 
 namespace zelmot {
 namespace {
+
+enum class ReportFormat : std::uint8_t { Text, Json, Csv, Events };
 
 constexpr const char kUsage[] =
     "use: zelmot-stats <InputFile> [options]\n"
@@ -118,7 +122,7 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     ReadGsdPaths(gsdPaths, library, err);
 
     auto stats = std::make_unique<BusStats>();
-    Outcome result = CollectBusStats(settings, *stats, progress);
+    Outcome result = AnalyseCapture(settings, *stats, progress);
     if (!result.IsOk()) {
         std::fprintf(err, "%s\n", result.Text.c_str());
         return kExitFailure;
