@@ -1536,6 +1536,8 @@ DissectorTable.get("wtap_encap"):add(encaps.USER0, pbfdl)
 return {
     name_tables = NAME_TABLES,
     names = NAMES,
+    fdl_names = { delimiters = DELIMITER_NAMES, functions = FUNCTION_NAME, station_types = STATION_TYPES,
+                  status_letters = STATUS_LETTERS, sap_services = SAP_SERVICE },
     decode_fdl = decode_fdl,
     request_service = request_service,
     response_service = response_service,

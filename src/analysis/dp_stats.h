@@ -15,7 +15,8 @@
 
 namespace zelmot {
 
-// The numbers are the keys of kDpStateNames (dp_words.h); keep them.
+// The numbers are the keys of the state names and words (dp_words.cpp
+// checks that each has a row).
 enum class DpState : std::uint8_t {
     None = 0,  // no state yet: DP requests, but no rule applied
     Diagnosis = 1,
@@ -81,7 +82,8 @@ struct DpSlaveStats {
     std::uint64_t Dpv1Errors = 0;  // DP-V1 negative responses
 };
 
-// The numbers are the keys of kDpEventNames (dp_words.h); keep them.
+// The numbers are the keys of the event kind names (dp_words.cpp checks
+// that each has a row).
 enum class DpEventKind : std::uint8_t {
     State = 0,
     Diag = 1,

@@ -4,8 +4,10 @@
 // only ColourValue spells it out.
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
+
+#include "common/keyed_rows.h"
 
 namespace zelmot {
 
@@ -29,13 +31,21 @@ enum class Colour : std::uint8_t {
     PaleGrey,   // the fill of an address not seen
 };
 
-// ORDER Colour
-constexpr std::array<const char*, 17> kColourValues = {
-    "none",    "#0072B2", "#D55E00", "#009E73", "#E69F00", "#56B4E9", "#CC79A7", "#F0E442", "#000000",
-    "#ffffff", "#1a1a1a", "#333333", "#555555", "#8a8a8a", "#d0d0d0", "#e3e3e3", "#f4f4f4"};
-static_assert(kColourValues.size() == static_cast<std::size_t>(Colour::PaleGrey) + 1);
+struct ColourRow {
+    Colour Key;
+    const char* Value;
+};
+constexpr ColourRow kColourRows[] = {
+    {Colour::None, "none"},          {Colour::Blue, "#0072B2"},      {Colour::Vermillion, "#D55E00"},
+    {Colour::Green, "#009E73"},      {Colour::Orange, "#E69F00"},    {Colour::Sky, "#56B4E9"},
+    {Colour::Purple, "#CC79A7"},     {Colour::Yellow, "#F0E442"},    {Colour::Black, "#000000"},
+    {Colour::White, "#ffffff"},      {Colour::Ink, "#1a1a1a"},       {Colour::DarkGrey, "#333333"},
+    {Colour::SlateGrey, "#555555"},  {Colour::MidGrey, "#8a8a8a"},   {Colour::SilverGrey, "#d0d0d0"},
+    {Colour::LineGrey, "#e3e3e3"},   {Colour::PaleGrey, "#f4f4f4"},
+};
+static_assert(RowsInKeyOrder(kColourRows, static_cast<std::size_t>(Colour::PaleGrey) + 1));
 
 // The CSS/SVG value of a colour: "#0072B2", or "none".
-constexpr const char* ColourValue(Colour colour) { return kColourValues[static_cast<std::size_t>(colour)]; }
+constexpr const char* ColourValue(Colour colour) { return kColourRows[static_cast<std::size_t>(colour)].Value; }
 
 }  // namespace zelmot

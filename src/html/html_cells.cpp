@@ -3,21 +3,27 @@
 // path, name that path (data-key) and show the figure in full.
 #include "html/html_cells.h"
 
-#include "report/key_path.h"
-#include "report/number_text.h"
-
-#include <array>
 #include <cassert>
 #include <cstdio>
 
+#include "common/keyed_rows.h"
 #include "html/html_text.h"
+#include "report/key_path.h"
+#include "report/number_text.h"
 
 namespace zelmot {
 
 namespace {
 
-// ORDER CellUnit
-constexpr std::array<const char*, 5> kCellUnitNames = {nullptr, "us", "s", "clock", "hex"};
+struct CellUnitRow {
+    CellUnit Key;
+    const char* Name;  // of data-unit; none for a figure as it is
+};
+constexpr CellUnitRow kCellUnits[] = {
+    {CellUnit::AsIs, nullptr},  {CellUnit::Microseconds, "us"}, {CellUnit::Seconds, "s"},
+    {CellUnit::Clock, "clock"}, {CellUnit::Hex, "hex"},
+};
+static_assert(RowsInKeyOrder(kCellUnits, static_cast<std::size_t>(CellUnit::Hex) + 1));
 
 std::string SecondsText(std::int64_t ns) {
     const std::uint64_t magnitude =
@@ -61,7 +67,7 @@ void PutNumberCell(TextOut& out, const std::string& text, const std::string& key
         PutEscaped(out, key);
         PutText(out, "\"");
     }
-    if (const char* name = kCellUnitNames[static_cast<std::size_t>(unit)]; name != nullptr) {
+    if (const char* name = kCellUnits[static_cast<std::size_t>(unit)].Name; name != nullptr) {
         PutText(out, " data-unit=\"");
         PutText(out, name);
         PutText(out, "\"");

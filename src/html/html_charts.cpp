@@ -9,11 +9,9 @@
 #include <string>
 
 #include "html/html_charts.h"
-
-#include "report/number_text.h"
-
 #include "html/html_text.h"
 #include "html/svg_chart.h"
+#include "report/number_text.h"
 
 namespace zelmot {
 

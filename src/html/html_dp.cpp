@@ -7,20 +7,18 @@
 #include <array>
 #include <cassert>
 
-#include "html/html_dp.h"
-
-#include "html/html_charts.h"
-#include "html/svg_lane_chart.h"
-#include "report/gsd_words.h"
-
-#include "report/key_path.h"
-#include "report/number_text.h"
-
 #include "dp/dp_codes.h"
+#include "common/keyed_rows.h"
 #include "html/html_cells.h"
+#include "html/html_charts.h"
+#include "html/html_dp.h"
 #include "html/html_text.h"
 #include "html/svg_chart.h"
+#include "html/svg_lane_chart.h"
 #include "report/dp_words.h"
+#include "report/gsd_words.h"
+#include "report/key_path.h"
+#include "report/number_text.h"
 
 namespace zelmot {
 namespace {
@@ -29,9 +27,16 @@ constexpr std::size_t kEventsShown = 1000;
 constexpr std::size_t kDiagnosisMark = 0;
 constexpr std::size_t kDropOutMark = 1;
 
-// ORDER DpState
-constexpr std::array<Colour, kDpStateCount> kStateColours = {
-    Colour::None, Colour::Sky, Colour::Yellow, Colour::Orange, Colour::Green, Colour::Vermillion};
+struct StateColour {
+    DpState Key;
+    Colour Fill;
+};
+constexpr StateColour kStateColours[] = {
+    {DpState::None, Colour::None},         {DpState::Diagnosis, Colour::Sky},
+    {DpState::Parameterised, Colour::Yellow}, {DpState::Configured, Colour::Orange},
+    {DpState::DataExchange, Colour::Green}, {DpState::Offline, Colour::Vermillion},
+};
+static_assert(RowsInKeyOrder(kStateColours, kDpStateCount));
 
 bool IsDpSlave(const StationStats& station) { return station.Listed && station.Dp.Active; }
 
@@ -58,7 +63,7 @@ LaneChart TimelineOf(const BusStats& stats) {
     chart.EndNs = std::max(stats.LastNs, stats.FirstNs + 1);
     for (std::size_t state = 1; state < kDpStateCount; ++state)
         chart.SpanKeys.push_back({std::string(dp::LookupName(kDpStateWords, static_cast<unsigned>(state))),
-                                  kStateColours[state]});
+                                  kStateColours[state].Fill});
     chart.MarkKeys = {{"new diagnosis", Colour::Purple}, {"drop-out (data exchange left)", Colour::Black}};
     chart.BandName = "a master in CLEAR (Global_Control Clear_Data)";
     std::array<std::size_t, kStationCount> laneOf{};
@@ -77,7 +82,7 @@ LaneChart TimelineOf(const BusStats& stats) {
         Lane& lane = chart.Lanes[laneOf[event.Address]];
         if (event.Kind == DpEventKind::Diag) lane.Marks.push_back({event.Ns, kDiagnosisMark});
         if (event.Kind != DpEventKind::State) continue;
-        lane.Spans.push_back({event.Ns, kStateColours[static_cast<std::size_t>(event.To)]});
+        lane.Spans.push_back({event.Ns, kStateColours[static_cast<std::size_t>(event.To)].Fill});
         if (event.From == DpState::DataExchange) lane.Marks.push_back({event.Ns, kDropOutMark});
     }
     // Past the last event kept, the states are not known.

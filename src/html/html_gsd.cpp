@@ -5,14 +5,11 @@
 // words come from the same functions as the text report's.
 #include <cassert>
 
-#include "html/html_gsd.h"
-
-#include "report/gsd_words.h"
-
-#include "report/key_path.h"
-
 #include "html/html_cells.h"
+#include "html/html_gsd.h"
 #include "html/html_text.h"
+#include "report/gsd_words.h"
+#include "report/key_path.h"
 
 namespace zelmot {
 void PutGsdTable(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches) {

@@ -5,15 +5,13 @@
 // decimals, absolute times as hh:mm:ss with nine decimals.
 #include <string>
 
-#include "html/html_tables.h"
-
-#include "report/key_path.h"
-#include "report/number_text.h"
-
 #include "capture/capture_format.h"
 #include "fdl/fdl_names.h"
 #include "html/html_cells.h"
+#include "html/html_tables.h"
 #include "html/html_text.h"
+#include "report/key_path.h"
+#include "report/number_text.h"
 
 namespace zelmot {
 

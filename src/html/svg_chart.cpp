@@ -6,15 +6,15 @@
 // from the looks below, each look written in one place.
 #include "html/svg_chart.h"
 
-#include "report/number_text.h"
-
 #include <algorithm>
 #include <cassert>
 #include <cmath>
 
+#include "common/keyed_rows.h"
 #include "html/chart_axis.h"
 #include "html/html_text.h"
 #include "html/svg_marks.h"
+#include "report/number_text.h"
 
 namespace zelmot {
 
@@ -369,19 +369,20 @@ void PutAddressGrid(TextOut& out, const std::string& title, const std::array<Add
         PutLabel(svg, kGridLeft + (column + 0.5) * kCellWidth, kGridTop - 8, "middle", kTickText,
                  "+" + std::to_string(column));
     struct RoleLook {
+        CellRole Key;
         Look Cell;    // fill and border
         Colour Text;  // of the address
         const char* Name;
     };
-    // ORDER CellRole
     static constexpr RoleLook kRoleLooks[] = {
-        {{.Fill = Colour::PaleGrey, .Stroke = Colour::SilverGrey}, Colour::MidGrey, "not seen"},
-        {{.Fill = Colour::Blue, .Stroke = Colour::White}, Colour::White, "master"},
-        {{.Fill = Colour::Green, .Stroke = Colour::White}, Colour::Black, "slave"},
-        {{.Fill = Colour::Purple, .Stroke = Colour::White}, Colour::Black, "master and slave"},
-        {{.Fill = Colour::White, .Stroke = Colour::SlateGrey, .Dash = "3 2"}, Colour::Black, "silent (only addressed)"},
+        {CellRole::NotSeen, {.Fill = Colour::PaleGrey, .Stroke = Colour::SilverGrey}, Colour::MidGrey, "not seen"},
+        {CellRole::Master, {.Fill = Colour::Blue, .Stroke = Colour::White}, Colour::White, "master"},
+        {CellRole::Slave, {.Fill = Colour::Green, .Stroke = Colour::White}, Colour::Black, "slave"},
+        {CellRole::Both, {.Fill = Colour::Purple, .Stroke = Colour::White}, Colour::Black, "master and slave"},
+        {CellRole::Silent, {.Fill = Colour::White, .Stroke = Colour::SlateGrey, .Dash = "3 2"}, Colour::Black,
+         "silent (only addressed)"},
     };
-    static_assert(std::size(kRoleLooks) == static_cast<std::size_t>(CellRole::Silent) + 1);
+    static_assert(RowsInKeyOrder(kRoleLooks, static_cast<std::size_t>(CellRole::Silent) + 1));
     for (int row = 0; row < 8; ++row) {
         const double y = kGridTop + row * kCellHeight;
         PutLabel(svg, kGridLeft - 8, y + kCellHeight / 2 + 4, "end", kTickText, std::to_string(row * 16));

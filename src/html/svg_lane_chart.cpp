@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "html/svg_lane_chart.h"
-
 #include "html/svg_marks.h"
 
 namespace zelmot {

@@ -3,11 +3,10 @@
 // fonts and colours.
 #include "html/svg_marks.h"
 
-#include "report/number_text.h"
-
 #include <cassert>
 
 #include "html/html_text.h"
+#include "report/number_text.h"
 
 namespace zelmot {
 

@@ -2,8 +2,8 @@
 // document, the header row first. Each column reads one figure of the
 // station by its key path; a figure that does not exist is an empty cell.
 #include <cassert>
-#include "report/csv_report.h"
 
+#include "report/csv_report.h"
 #include "report/key_path.h"
 #include "report/number_text.h"
 #include "report/report_document.h"

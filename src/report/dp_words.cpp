@@ -4,6 +4,7 @@
 #include "report/dp_words.h"
 
 #include <cstdio>
+#include <span>
 
 #include "dp/dp_codes.h"
 #include "dp/dp_diag.h"
@@ -16,6 +17,15 @@ constexpr dp::NameEntry One(Enum value, std::string_view name) {
     return dp::NameEntry{static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value), name};
 }
 
+// Whether entry i names value first + i alone, for count values: a table
+// with one row for every value of its enum, in order.
+constexpr bool NamesEveryValue(std::span<const dp::NameEntry> entries, unsigned first, std::size_t count) {
+    if (entries.size() != count) return false;
+    for (std::size_t i = 0; i < count; ++i)
+        if (entries[i].First != first + i || entries[i].Last != first + i) return false;
+    return true;
+}
+
 constexpr dp::NameEntry kStates[] = {
     One(DpState::Diagnosis, "diagnosis"),       One(DpState::Parameterised, "parameterised"),
     One(DpState::Configured, "configured"),     One(DpState::DataExchange, "data_exchange"),
@@ -26,7 +36,8 @@ constexpr dp::NameEntry kStateWords[] = {
     One(DpState::Configured, "configured"),     One(DpState::DataExchange, "data exchange"),
     One(DpState::Offline, "offline"),
 };
-static_assert(std::size(kStates) + 1 == kDpStateCount && std::size(kStateWords) + 1 == kDpStateCount);
+static_assert(NamesEveryValue(kStates, 1, kDpStateCount - 1) && NamesEveryValue(kStateWords, 1, kDpStateCount - 1),
+              "every state but None is named, in order");
 
 constexpr dp::NameEntry kEvents[] = {
     One(DpEventKind::State, "state"),
@@ -36,14 +47,14 @@ constexpr dp::NameEntry kEvents[] = {
     One(DpEventKind::Negative, "negative"),
     One(DpEventKind::Dpv1Error, "dpv1_error"),
 };
-static_assert(std::size(kEvents) == kDpEventKindCount);
+static_assert(NamesEveryValue(kEvents, 0, kDpEventKindCount));
 
 constexpr dp::NameEntry kNegatives[] = {
     One(dp::Negative::UserError, "UE"),
     One(dp::Negative::NoResource, "RR"),
     One(dp::Negative::SapNotEnabled, "RS"),
 };
-static_assert(std::size(kNegatives) == kNegativeKinds);
+static_assert(NamesEveryValue(kNegatives, 1, kNegativeKinds));
 
 std::string Number(unsigned value) { return std::to_string(value); }
 

@@ -5,9 +5,8 @@
 #include <cassert>
 #include <cstdio>
 
-#include "report/gsd_words.h"
-
 #include "dp/dp_cfg.h"
+#include "report/gsd_words.h"
 
 namespace zelmot {
 namespace {

@@ -4,9 +4,9 @@
 #include "report/number_text.h"
 
 #include <cassert>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <charconv>
 #include <system_error>
 
 namespace zelmot {

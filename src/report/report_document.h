@@ -13,7 +13,6 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
-
 #include <string>
 
 #include "analysis/bus_stats.h"

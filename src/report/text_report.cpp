@@ -7,13 +7,12 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "report/text_report.h"
-
 #include "fdl/fdl_names.h"
 #include "report/bus_words.h"
 #include "report/dp_text.h"
 #include "report/gsd_words.h"
 #include "report/number_text.h"
+#include "report/text_report.h"
 #include "report/text_table.h"
 
 namespace zelmot {
