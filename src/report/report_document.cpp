@@ -5,6 +5,7 @@
 
 #include "report/bus_words.h"
 #include "report/dp_json.h"
+#include "report/findings_json.h"
 #include "report/gsd_json.h"
 
 namespace zelmot {
@@ -127,6 +128,9 @@ ReportDocument BuildReportDocument(const BusStats& stats) { return BuildReportDo
 
 ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches) {
     Json doc;
+    const std::vector<Finding> findings = FindFindings(stats, matches);
+    doc["verdict"] = VerdictJson(VerdictOf(findings));
+    doc["findings"] = FindingsJson(findings, stats, matches);
     doc["capture"] = CaptureJson(stats);
     doc["errors"] = ErrorsJson(stats);
     Json stations = Json::array();

@@ -10,6 +10,7 @@
 #include "fdl/fdl_names.h"
 #include "report/bus_words.h"
 #include "report/dp_text.h"
+#include "report/findings_text.h"
 #include "report/gsd_words.h"
 #include "report/number_text.h"
 #include "report/text_report.h"
@@ -190,7 +191,7 @@ std::string TextReport(const BusStats& stats) { return TextReport(stats, GsdMatc
 std::string TextReport(const BusStats& stats, const GsdMatches& matches) {
     std::string devices = GsdSlavesSection(stats, matches);
     if (!devices.empty()) devices += "\n";
-    return SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
+    return FindingsSection(FindFindings(stats, matches), stats, matches) + "\n" + SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
            MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + DpSlavesSection(stats, matches) + "\n" +
            devices + GapSection(stats) +
            "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n\n" +
