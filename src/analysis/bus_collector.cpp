@@ -236,9 +236,13 @@ void StartBusCollection(BusCollector& collector, BusStats& stats, std::uint16_t 
     collector.Baud = baud;
     stats.BaudIndex = baudIndex;
     stats.Baud = BaudBitRate(baudIndex);
-    // The smallest gap of kShortestGapBits bit times: ns x bit rate >= 11 x 10^9.
-    collector.ShortGapNs =
-        stats.Baud == 0 ? 0 : static_cast<std::int64_t>((kShortestGapBits * kNsPerSecond + stats.Baud - 1) / stats.Baud);
+    // Gaps of up to kShortestGapBits - 1 whole bit times, rounded (a gap in
+    // ns is cut to the nanosecond: an exact 11 bit times may read 10.99):
+    // below 10.5 bit times, ns x 2 x bit rate < 21 x 10^9.
+    const std::uint64_t halfBits = 2 * kShortestGapBits - 1;
+    collector.ShortGapNs = stats.Baud == 0 ? 0
+                                           : static_cast<std::int64_t>((halfBits * kNsPerSecond + 2 * stats.Baud - 1) /
+                                                                       (2 * std::uint64_t{stats.Baud}));
     stats.TicksPerBit = baud.TicksPerBit;
 }
 

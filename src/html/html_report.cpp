@@ -5,6 +5,7 @@
 
 #include "html/html_charts.h"
 #include "html/html_dp.h"
+#include "html/html_findings.h"
 #include "html/html_gsd.h"
 #include "html/html_tables.h"
 #include "html/html_text.h"
@@ -30,6 +31,10 @@ td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowra
 tr.total td { font-weight: 600; }
 figure { margin: 10px 0 18px; }
 figcaption, p.caption { font-size: 13px; color: #444444; margin-top: 4px; }
+table.findings { width: 100%; }
+table.findings tr.fault td:first-child { color: #D55E00; font-weight: 700; }
+table.findings tr.warning td:first-child { color: #9a6700; font-weight: 700; }
+table.findings tr.detail td { border-top: none; font-size: 12px; color: #333333; }
 )";
 
 // After the charts' rules: the printed page.
@@ -62,7 +67,9 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutEscaped(out, settings.CaptureName);
     PutText(out, "</h1>\n");
     PutSummaryTable(out, settings, stats, document);
-    PutText(out, "</header>\n<section id=\"live-list\">\n<h2>Live list</h2>\n");
+    PutText(out, "</header>\n<section id=\"findings\">\n<h2>Findings</h2>\n");
+    PutFindingsSection(out, document);
+    PutSection(out, "live-list", "Live list");
     PutLiveListChart(out, stats);
     PutSection(out, "traffic", "Traffic over time");
     PutTrafficChart(out, stats);
@@ -76,7 +83,7 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutSection(out, "stations", "Station table");
     PutStationTables(out, document);
     PutSection(out, "dp-slaves", "DP slaves");
-    PutDpTimeline(out, stats);
+    PutDpTimeline(out, stats, document);
     PutDpTables(out, stats, document, matches);
     PutGsdTable(out, stats, document, matches);
     PutSection(out, "dp-events", "DP events");

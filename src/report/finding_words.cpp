@@ -61,6 +61,7 @@ std::string At(std::int64_t ns) { return ClockText(ns, 3); }
 // "62.4 ms", "50 ms", "1.23 s"
 std::string Duration(std::int64_t ns) {
     if (ns >= 10'000'000'000) return Format("%.1f s", static_cast<double>(ns) / 1e9);
+    if (ns >= 1'000'000'000 && ns % 1'000'000'000 == 0) return Format("%" PRId64 " s", ns / 1'000'000'000);
     if (ns >= 1'000'000'000) return Format("%.2f s", static_cast<double>(ns) / 1e9);
     if (ns % 1'000'000 == 0) return Format("%" PRId64 " ms", ns / 1'000'000);
     return Format("%.1f ms", static_cast<double>(ns) / 1e6);
