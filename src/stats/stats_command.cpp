@@ -5,10 +5,12 @@
 #include "stats/stats_command.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/analysis_run.h"
+#include "analysis/findings.h"
 #include "analysis/gsd_match.h"
 #include "common/ascii.h"
 #include "gsd/gsd_library.h"
@@ -33,7 +35,12 @@ constexpr const char kUsage[] =
     "    EndRef=<n>     End   Reference Number\n"
     "    Format=<f>     Report Format: text (default), json, csv or events\n"
     "    Html=<file>    Also write the report as an HTML page with charts\n"
-    "    Gsd=<path>     GSD file, or folder of them, naming the DP slaves (repeatable)\n";
+    "    Gsd=<path>     GSD file, or folder of them, naming the DP slaves (repeatable)\n"
+    "    FailOn=<s>     Exit with 4 when a finding is this bad or worse: fault or warning\n"
+    "                   (the report is written all the same)\n";
+
+// Exit status of FailOn= when a finding of its severity or worse exists.
+constexpr int kExitFindings = 4;
 
 // The device files of the Gsd= words, read in their order; a path that
 // cannot be read, and every line of a file that cannot, is a warning on err
@@ -77,6 +84,17 @@ std::string Render(const BusStats& stats, const GsdMatches& matches, const Repor
     return TextReport(stats, matches);
 }
 
+// FailOn=<severity>; false with a message for any other word.
+bool ParseFailOnWord(const char* value, std::optional<Severity>& failOn, std::FILE* err) {
+    if (ascii::EqualsNoCase(value, "fault")) failOn = Severity::Fault;
+    else if (ascii::EqualsNoCase(value, "warning")) failOn = Severity::Warning;
+    else {
+        std::fprintf(err, "Invalid FailOn - %s (fault or warning)\n", value);
+        return false;
+    }
+    return true;
+}
+
 bool ReadsDocument(ReportFormat format) { return format == ReportFormat::Json || format == ReportFormat::Csv; }
 
 }  // namespace
@@ -87,8 +105,13 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     ReportFormat format = ReportFormat::Text;
     std::string htmlPath;
     std::vector<std::string> gsdPaths;
+    std::optional<Severity> failOn;
     for (int i = 2; i < argc; ++i) {
         const char* word = argv[i];
+        if (ascii::StartsWithNoCase(word, "FailOn=")) {
+            if (!ParseFailOnWord(word + 7, failOn, err)) return ShowUsage(kUsage, err);
+            continue;
+        }
         if (ascii::StartsWithNoCase(word, "Gsd=")) {
             gsdPaths.emplace_back(word + 4);
             if (gsdPaths.back().empty()) {
@@ -147,6 +170,7 @@ int StatsMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
             return kExitFailure;
         }
     }
+    if (failOn && HasFindingAtLeast(FindFindings(*stats, matches), *failOn)) return kExitFindings;
     return kExitSuccess;
 }
 

@@ -125,6 +125,7 @@ TEST(StatsProgram, BadInputFailsWithAMessageNamingTheFile) {
         {"bad word", {}, {"Frames=3"}, 3, "Invalid Arg Frames=3\nuse: zelmot-stats"},
         {"bad format", {}, {"Format=xml"}, 3, "Invalid Format - xml (text, json, csv or events)\nuse: zelmot-stats"},
         {"NumMin=0", {}, {"NumMin=0"}, 3, "Invalid NumMin - 0 (1-65535)\nuse: zelmot-stats"},
+        {"bad FailOn", {}, {"FailOn=note"}, 3, "Invalid FailOn - note (fault or warning)\nuse: zelmot-stats"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -178,6 +179,31 @@ TEST(StatsProgram, AGeneratedCaptureShowsItsMastersSlavesAndErrorRate) {
     }
     EXPECT_EQ(masters, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(slaves, (std::vector<int>{5, 6, 7, 8, 9, 10}));
+}
+
+// FailOn= ends with 4 when a finding is that bad or worse, the report
+// written all the same; the bundled example has faults and warnings, a
+// token ring alone none.
+TEST(StatsProgram, FailOnEndsWithFourAfterTheReport) {
+    test::TempDir dir;
+    test::WriteCaptureRun(dir.Path("cap"), 12, 0,
+                          test::SplitIntoFiles(test::StreamOf({{0, test::Token(1, 1)}, {1000, test::Token(1, 1)},
+                                                               {2000, test::Token(1, 1)}}),
+                                               {}));
+    const std::string example = std::string(ZELMOT_SOURCE_DIR) + "/examples/demo1200";
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+    } cases[] = {
+        {{example, "NumMin=all", "FailOn=fault"}, 4},
+        {{example, "NumMin=all", "FailOn=Warning", "Format=json"}, 4},
+        {{dir.Path("cap1200"), "FailOn=warning"}, 0},
+    };
+    for (const auto& c : cases) {
+        test::StatsRun run = test::RunStats(c.Args, dir);
+        EXPECT_EQ(run.Status, c.Status) << c.Args[0] << " " << run.Err;
+        EXPECT_NE(run.Out.find("indings"), std::string::npos) << "the report is written";
+    }
 }
 
 }  // namespace
