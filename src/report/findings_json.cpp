@@ -2,9 +2,25 @@
 // nanoseconds, frames by the reference numbers zelmot2txt gives them.
 #include "report/findings_json.h"
 
+#include "report/dp_words.h"
 #include "report/finding_words.h"
 
 namespace zelmot {
+namespace {
+
+// What tells two findings of one kind at one station apart: the artefact of
+// a capture_gap, the bytes of a diagnosis; null for the other kinds.
+ReportDocument SubjectOf(const Finding& finding, const BusStats& stats) {
+    if (finding.Kind == FindingKind::CaptureGap) {
+        constexpr const char* kArtefacts[] = {"resync", "clock_step", "short_gap"};
+        return kArtefacts[static_cast<std::size_t>(finding.Artefact)];
+    }
+    if (finding.Kind != FindingKind::Diagnosis) return nullptr;
+    const DpDiagSeen& seen = stats.Stations[static_cast<std::size_t>(finding.Address)].Dp.Diagnoses[finding.Index];
+    return HexText(fdl::Bytes(stats.DiagnosisBytes.data() + seen.Offset, seen.Size));
+}
+
+}  // namespace
 
 ReportDocument VerdictJson(const Verdict& verdict) {
     return ReportDocument{{"faults", verdict.Faults}, {"warnings", verdict.Warnings}, {"notes", verdict.Notes}};
@@ -28,6 +44,7 @@ ReportDocument FindingsJson(const std::vector<Finding>& findings, const BusStats
         item["evidence"] = evidence;
         item["cause"] = words.Cause;
         item["check"] = words.Check;
+        item["subject"] = SubjectOf(finding, stats);
         list.push_back(item);
     }
     return list;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "stats_run_support.h"
@@ -203,6 +204,43 @@ TEST(StatsProgram, FailOnEndsWithFourAfterTheReport) {
         test::StatsRun run = test::RunStats(c.Args, dir);
         EXPECT_EQ(run.Status, c.Status) << c.Args[0] << " " << run.Err;
         EXPECT_NE(run.Out.find("indings"), std::string::npos) << "the report is written";
+    }
+}
+
+// Baseline=: a report compared with itself has no changes; a baseline that
+// cannot be used fails with one line and status 2 before any capture is
+// read (the capture named here does not exist).
+TEST(StatsProgram, BaselinesThatCannotBeUsedFailFirst) {
+    test::TempDir dir;
+    const std::string example = std::string(ZELMOT_SOURCE_DIR) + "/examples/demo1200";
+    test::StatsRun json = test::RunStats({example, "NumMin=all", "Format=json"}, dir);
+    ASSERT_EQ(json.Status, 0) << json.Err;
+    test::WriteText(dir.Path("same.json"), json.Out);
+    test::StatsRun same = test::RunStats({example, "NumMin=all", "Baseline=" + dir.Path("same.json")}, dir);
+    EXPECT_EQ(same.Status, 0) << same.Err;
+    EXPECT_NE(same.Out.find("\nChanges since the baseline: none\n  baseline:     demo1200, first frame 12:00:00.040"),
+              std::string::npos)
+        << same.Out.substr(0, 2000);
+    const struct {
+        const char* Name;
+        std::string Text;  // the file's text; none: a folder
+        std::string Message;
+    } cases[] = {
+        {"not JSON", "Report\n", "is not a zelmot-stats JSON report: not JSON, or cut short"},
+        {"cut in half", json.Out.substr(0, json.Out.size() / 2), "is not a zelmot-stats JSON report: not JSON, or cut short"},
+        {"another schema", "{\"schema\": 2}", "is a report of schema 2; this zelmot-stats reads schema 1"},
+        {"other JSON", "{\"schema\": 1, \"capture\": {}}", "is not a zelmot-stats JSON report: no \"stations\""},
+        {"empty", "", "is empty: not a zelmot-stats JSON report"},
+        {"a folder", {}, "is a folder, not a JSON report"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.Path(c.Name);
+        if (c.Message.find("folder") != std::string::npos) std::filesystem::create_directory(path);
+        else test::WriteText(path, c.Text);
+        test::StatsRun run = test::RunStats({dir.Path("none1200"), "Baseline=" + path}, dir);
+        EXPECT_EQ(run.Status, 2) << c.Name;
+        EXPECT_EQ(run.Err, "Baseline File " + path + " " + c.Message + "\n") << c.Name;
+        EXPECT_EQ(run.Out, "") << c.Name;
     }
 }
 
