@@ -3,11 +3,13 @@
 // parameter bytes take no part); a step from it is a module whose
 // identifier bytes stand at the Chk_Cfg offset and whose fixed parameter
 // bits fit at the user offset (or a lone 0x00 as an empty slot). One pass
-// forward gives the fewest and the most slots that reach each position,
-// one pass backward the fewest slots from each position to the end; a step
-// lies on a split with the fewest slots exactly when the slots before it,
-// itself and the slots after it add up to that number, and then its slot
-// is the number of slots before it. Memory: a few numbers per position.
+// backward gives the fewest slots from each position to the end, one pass
+// forward which positions the start reaches (and with how many slots at
+// most, to tell how far the parameter bytes fit). The slot boundaries are
+// those of one split with the fewest slots, the one taking the modules
+// listed first; two more passes over (slot, user offset) then keep the
+// steps that lie on a split with those boundaries, which are each slot's
+// candidates. Memory: a few numbers per position.
 #include "gsd/gsd_identify.h"
 
 #include <algorithm>
@@ -27,14 +29,6 @@ struct Step {
     std::size_t Module = kEmptySlot;
     std::size_t CfgLength = 1;
     std::size_t PrmLength = 0;
-};
-
-// A step on a split with the fewest slots.
-struct Found {
-    std::size_t Slot = 0;
-    Step Taken;
-    std::size_t CfgOffset = 0;
-    std::size_t PrmOffset = 0;
 };
 
 struct Search {
@@ -116,47 +110,69 @@ Passes Run(Search& s) {
     return p;
 }
 
-// The steps on the splits with the fewest slots, by slot.
-std::vector<Found> StepsOnBestSplits(Search& s, const Passes& p) {
-    const std::size_t best = p.Rest[0];
-    std::vector<Found> found;
-    for (std::size_t c = 0; c < s.Cfg.size(); ++c)
-        for (std::size_t w = 0; w < s.Width; ++w) {
-            const std::size_t i = s.Index(c, w);
-            if (p.Least[i] == kUnreached || p.Rest[i] == kUnreached || p.Least[i] + p.Rest[i] != best) continue;
-            for (const Step& step : s.Steps[c]) {
-                if (!Fits(s, step, w)) continue;
-                const std::size_t after = p.Rest[s.Index(c + step.CfgLength, w + step.PrmLength)];
-                if (after != kUnreached && p.Least[i] + 1 + after == best)
-                    found.push_back(Found{p.Least[i], step, c, s.DevicePart + w});
+// The slot boundaries of one split with the fewest slots: from the start,
+// at each position the first step (modules in file order, an empty slot
+// last) that keeps to such a split.
+std::vector<std::size_t> Boundaries(Search& s, const Passes& p) {
+    std::vector<std::size_t> bounds = {0};
+    for (std::size_t c = 0, w = 0; c < s.Cfg.size();) {
+        const std::size_t rest = p.Rest[s.Index(c, w)];
+        const Step* taken = nullptr;
+        for (const Step& step : s.Steps[c]) {
+            if (!Fits(s, step, w)) continue;
+            const std::size_t after = p.Rest[s.Index(c + step.CfgLength, w + step.PrmLength)];
+            if (after != kUnreached && after + 1 == rest) {
+                taken = &step;
+                break;
             }
         }
-    return found;
+        assert(taken != nullptr);  // a position on such a split has a step on to the end
+        if (taken == nullptr) break;
+        c += taken->CfgLength;
+        w += taken->PrmLength;
+        bounds.push_back(c);
+    }
+    return bounds;
 }
 
-std::vector<GsdSlotId> SlotsOf(const std::vector<Found>& found, std::size_t slots, bool byParameters) {
+// The slots of the splits with the fewest slots that have these
+// boundaries: by slot and user offset, which positions the start reaches
+// and which reach the end, and the steps between two such.
+std::vector<GsdSlotId> SlotsBetween(Search& s, const std::vector<std::size_t>& bounds) {
+    const std::size_t slots = bounds.size() - 1;
+    const auto at = [&s](std::size_t k, std::size_t w) { return k * s.Width + w; };
+    std::vector<std::vector<Step>> steps(slots);  // by slot, those of its length
+    for (std::size_t k = 0; k < slots; ++k)
+        for (const Step& step : s.Steps[bounds[k]])
+            if (step.CfgLength == bounds[k + 1] - bounds[k]) steps[k].push_back(step);
+    std::vector<bool> reached((slots + 1) * s.Width, false), ends(reached.size(), false);
+    reached[at(0, 0)] = true;
+    for (std::size_t k = 0; k < slots; ++k)
+        for (std::size_t w = 0; w < s.Width; ++w)
+            if (reached[at(k, w)])
+                for (const Step& step : steps[k])
+                    if (Fits(s, step, w)) reached[at(k + 1, w + step.PrmLength)] = true;
+    ends[at(slots, s.Width - 1)] = true;
     std::vector<GsdSlotId> result(slots);
-    std::vector<bool> placed(slots, false);
-    std::vector<bool> oneOffset(slots, true);  // every step of the slot left from the same user offset
-    for (const Found& f : found) {
-        GsdSlotId& slot = result[f.Slot];
-        if (!placed[f.Slot]) {
-            placed[f.Slot] = true;
-            slot.CfgOffset = f.CfgOffset;
-            slot.CfgCount = f.Taken.CfgLength;
-            slot.PrmOffset = f.PrmOffset;
-            slot.PrmCount = f.Taken.PrmLength;
-        } else if (slot.PrmOffset != f.PrmOffset) {
-            oneOffset[f.Slot] = false;
-        }
-        if (f.Taken.Module != kEmptySlot) slot.Modules.push_back(f.Taken.Module);
-    }
-    for (std::size_t k = 0; k < slots; ++k) {
+    for (std::size_t k = slots; k-- > 0;) {
         GsdSlotId& slot = result[k];
+        slot.CfgOffset = bounds[k];
+        slot.CfgCount = bounds[k + 1] - bounds[k];
+        bool oneOffset = true;
+        for (std::size_t w = 0; w < s.Width; ++w)
+            for (const Step& step : steps[k]) {
+                if (!Fits(s, step, w) || !ends[at(k + 1, w + step.PrmLength)]) continue;
+                ends[at(k, w)] = true;
+                if (!reached[at(k, w)]) continue;
+                if (step.Module != kEmptySlot) slot.Modules.push_back(step.Module);
+                oneOffset = oneOffset && (!slot.PrmOffset || *slot.PrmOffset == s.DevicePart + w);
+                slot.PrmOffset = s.DevicePart + w;
+                slot.PrmCount = step.PrmLength;
+            }
         std::sort(slot.Modules.begin(), slot.Modules.end());
         slot.Modules.erase(std::unique(slot.Modules.begin(), slot.Modules.end()), slot.Modules.end());
         slot.EmptySlot = slot.Modules.empty();
-        if (!byParameters || slot.Modules.size() != 1 || !oneOffset[k]) {
+        if (!s.User || slot.Modules.size() != 1 || !oneOffset) {
             slot.PrmOffset.reset();
             slot.PrmCount = 0;
         }
@@ -189,7 +205,7 @@ bool Identify(Search& s, GsdIdentification& result) {
         if (s.User) DiagnoseUnfit(s, passes, result);
         return false;
     }
-    result.Slots = SlotsOf(StepsOnBestSplits(s, passes), passes.Rest[0], s.User.has_value());
+    result.Slots = SlotsBetween(s, Boundaries(s, passes));
     return true;
 }
 

@@ -16,8 +16,10 @@
 // stand at the slot's place in the Chk_Cfg and its fixed parameter bits
 // (gsd_prm_image.h) stand in the slot's part. A split must use up the
 // Chk_Cfg and the user data exactly; of the splits, those with the fewest
-// slots count. A slot's candidates are the modules that fit it in any of
-// them: one names it, several leave it open ("one of N: A, B, C").
+// slots count, and where they bound the slots differently, those bounded
+// as the one that takes the modules listed first. A slot's candidates are
+// the modules that fit it in any of them: one names it, several leave it
+// open ("one of N: A, B, C").
 // Without a Set_Prm, or when no split fits its bytes, the identifier bytes
 // alone decide the same way; and when even they leave bytes that no module
 // matches, the slots are those of MatchGsdModules (gsd_config_match.h),
@@ -57,9 +59,7 @@ enum class GsdPrmFault : std::uint8_t {
     TooLong,          // Chk_Cfg or user data longer than kGsdMaxSearchBytes
 };
 
-// One slot: identifier bytes [CfgOffset, CfgOffset + CfgCount) of the
-// Chk_Cfg (where splits with the fewest slots place a slot differently, the
-// first place found).
+// One slot: identifier bytes [CfgOffset, CfgOffset + CfgCount) of the Chk_Cfg.
 struct GsdSlotId {
     std::size_t CfgOffset = 0;
     std::size_t CfgCount = 0;

@@ -62,6 +62,14 @@ const GsdDevice& LookAlikes() {
     return device;
 }
 
+// Modules of one and of three 0x00 identifiers: 00 00 00 00 splits into two
+// slots either way round.
+const GsdDevice& Zeros() {
+    static const GsdDevice device =
+        test::ReadGsdBody("Module = \"Triple\" 0x00,0x00,0x00\nEndModule\nModule = \"Single\" 0x00\nEndModule\n");
+    return device;
+}
+
 const Bytes kDevicePart = {0x80, 0x00, 0x00, 0x01};
 
 Bytes Join(std::initializer_list<Bytes> parts) {
@@ -145,6 +153,9 @@ INSTANTIATE_TEST_SUITE_P(
                "by configuration bytes only, with bytes no module matches | one of 2: 2DI 24V, 2DI 120V | ? | "
                "one of 2: Head, Power 24V"},
         IdCase{"NothingConfigured", Head, {}, kDevicePart, "by configuration and parameter bytes"},
+        // Splits bounded differently: the one taking the module listed first.
+        IdCase{"SlotsBoundedAsTheFirstListedModuleTakesThem", Zeros, {0x00, 0x00, 0x00, 0x00}, std::nullopt,
+               "by configuration bytes only | Triple | Single"},
         IdCase{"SixtyThreeSlotsOfLookAlikes", LookAlikes, Bytes(63, 0x10),
                [] {
                    Bytes user{0x00};
