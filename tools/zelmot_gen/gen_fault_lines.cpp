@@ -55,6 +55,7 @@ void AddSlaveNearMiss(FaultLines& lines, const RuleInput& in, FaultKind kind) {
             std::vector<const DropSeen*> drops = DropsOf(t, slaves);
             for (const DropSeen* d : drops) line.Evidence.push_back(Resolved(t.Book, d->Entry));
             if (drops.empty()) return;
+            line.Count = drops.size();
             if (kind == FaultKind::CommonCauseNear && drops.size() >= 2) {
                 AddNumberDetail(line.Words, "apart_ns",
                                 FrameNs(lines, *line.Evidence[1]) - FrameNs(lines, *line.Evidence[0]));

@@ -99,8 +99,7 @@ std::size_t MasterConfiguration(const SlaveState& s, std::uint8_t* to) {
 bool SlaveTransact(TrafficState& t, const MasterState& m, const GenFrame& request, const GenFrame& answer,
                    SlaveState& s) {
     SlaveFaults& f = s.Faults;
-    bool silent = f.Silent || s.Fault.SilentUntilDrop || s.Fault.SilentForGood;
-    bool answered = Transact(t, request, silent ? nullptr : &answer, s.ResponseBits, kRetries);
+    bool answered = Transact(t, request, IsSilent(s) ? nullptr : &answer, s.ResponseBits, kRetries);
     s.LastRequestNatural = t.LastTransaction.LastRequestStart;
     ObserveSlaveExchange(t, m, s);
     AfterFaultExchange(t, m, s);

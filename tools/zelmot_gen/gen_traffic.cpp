@@ -63,7 +63,8 @@ void PollStationStatus(TrafficState& t, MasterState& m) {
     if (type >= 0)
         BuildDataFrame(answer, m.Address, m.GapAddress, static_cast<std::uint8_t>(type), nullptr, 0);
     SlaveState* slave = type == kStationSlave ? &t.Slaves[m.GapAddress - kFirstSlaveAddress] : nullptr;
-    if (slave != nullptr && slave->Gone) t.Turns.DiscardAnswer = true;
+    // A slave gone or silent answers nothing; the draws of its answer are made all the same.
+    if (slave != nullptr && (slave->Gone || IsSilent(*slave))) t.Turns.DiscardAnswer = true;
     Transact(t, request, type >= 0 ? &answer : nullptr, t.Bus.MaxResponseBits / 2, 0);
     // A request of its master to a slave: its request interval starts anew.
     if (slave != nullptr && slave->MasterIndex == t.Holder) slave->LastRequestNatural = t.LastTransaction.LastRequestStart;

@@ -153,6 +153,11 @@ void NoteEvent(TrafficState& traffic, std::uint64_t frame, const MasterState& ma
 // The next frame on the bus; valid until the following call.
 const GenFrame& NextTrafficFrame(TrafficState& traffic);
 
+// Whether the slave answers nothing at present (a dropout, a slave lost).
+inline bool IsSilent(const SlaveState& slave) {
+    return slave.Faults.Silent || slave.Fault.SilentUntilDrop || slave.Fault.SilentForGood;
+}
+
 // Whether the frame after the last one taken is made already and takes no
 // spare time (an answer, or a frame after a timeout).
 bool NextFrameUnweighted(const TrafficState& traffic);
