@@ -134,6 +134,8 @@ void PlanSegment(TrafficState& t, FaultKind kind, const ScenarioWindow& w, Rng& 
         case FaultKind::ErrorsSpreadNear:
             t.Segment.DamageEvery = kind == FaultKind::ErrorsSpread ? 500 : 1250;
             t.Segment.DamageOffset = RandomBelow(rng, static_cast<std::uint32_t>(t.Segment.DamageEvery));
+            // The near miss stays under one in a thousand of the frames a reader gets.
+            if (kind == FaultKind::ErrorsSpreadNear) t.Segment.DamageLeft = (frames - 2) / 1000;
             break;
         default:
             break;
@@ -188,7 +190,8 @@ void PrepareSlave(TrafficState& t, SlaveState& s, Rng& rng) {
             f.DropAnswers = f.Kind == FaultKind::Retries ? 6 : 2;
             break;
         case FaultKind::SlowAnswers:
-            s.ResponseBits = static_cast<std::uint16_t>(t.Bus.SlotBits * 9 / 10);
+            // Just under the slot time with the answer's jitter of up to 7 bit times.
+            s.ResponseBits = static_cast<std::uint16_t>(t.Bus.SlotBits - 8);
             f.DropAnswers = 2;
             break;
         case FaultKind::NegativeAnswers:
@@ -202,10 +205,19 @@ void PrepareSlave(TrafficState& t, SlaveState& s, Rng& rng) {
     }
 }
 
+// Whether the drops of three neighbours would spread over more than 60 ms:
+// the second and third each come after two unanswered requests (a frame,
+// the slot time, the idle time) of the one before.
+bool SlowDrops(const BusProfile& bus) {
+    constexpr std::uint64_t kRequestBits = 12 * kBitsPerCharacter + kSyncBits + 42;
+    std::uint64_t bitsPerSecond = bus.TicksPerSecond / bus.TicksPerBit;
+    return 4 * (kRequestBits + bus.SlotBits) * 1000 / bitsPerSecond > 60;
+}
+
 Outcome PlanSlaves(TrafficState& t, FaultKind kind, const ScenarioWindow& w, Picker& p, Rng& rng) {
     std::vector<std::size_t> picked;
     if (kind == FaultKind::CommonCause || kind == FaultKind::CommonCauseNear) {
-        picked = PickNeighbours(t, p, FaultInfoOf(kind).Slaves);
+        picked = PickNeighbours(t, p, kind == FaultKind::CommonCause && SlowDrops(t.Bus) ? 2 : FaultInfoOf(kind).Slaves);
         if (picked.empty() && kind == FaultKind::CommonCause) picked = PickNeighbours(t, p, 2);
         if (picked.empty())
             return ErrorText("--fault %s needs two free slaves next to each other in one master's poll list",

@@ -62,6 +62,7 @@ struct SegmentFaults {
     std::size_t NextArtefact = 0;
     std::uint64_t DamageEvery = 0;           // errors_spread: every nth frame damaged; 0 none
     std::uint64_t DamageOffset = 0;
+    std::uint64_t DamageLeft = UINT64_MAX;   // how many more it may damage
     std::vector<std::uint64_t> Corrupt;      // frame numbers written with a wrong length byte
     Occurrences Placed;                      // the frames that got their artefact
 };

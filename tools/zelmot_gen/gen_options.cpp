@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/number_scan.h"
+#include "gen_bus.h"
 #include "gen_watchdog.h"
 
 namespace zelmot {
@@ -157,12 +158,17 @@ Outcome CheckCombination(const GenOptions& options) {
     if (masters > withSlaves)
         return ErrorText("the scenarios chosen put %u masters in CLEAR, but only %u have slaves", masters, withSlaves);
     if (WantsWatchdogFault(options) && options.WatchdogMs != 0) {
-        std::uint64_t rotationUs = ExpectedRotationUs(options.Masters, options.Slaves, options.FramesPerMinute);
+        std::uint64_t rotationUs = ExpectedRotationUs(options);
         if (std::uint64_t{options.WatchdogMs} * 1000 < rotationUs * kHeldWatchdogRotations)
             return ErrorText("the watchdog scenarios need a watchdog of at least %u token rotations (%llu ms here)",
                              kHeldWatchdogRotations,
                              static_cast<unsigned long long>((rotationUs * kHeldWatchdogRotations + 999) / 1000));
     }
+    // The slot time a master shows is its slot time and 33 bit times and
+    // more: an answer under the slot time comes after more than 80% of that
+    // only with a slot time of more than 200 bit times.
+    if (WantsFault(options, FaultKind::SlowAnswers) && BusProfileFor(options.BaudIndex).SlotBits <= 200)
+        return ErrorText("--fault slow_answers needs a slot time of more than 200 bit times: --baud 5 or more");
     return CheckChanges(options);
 }
 

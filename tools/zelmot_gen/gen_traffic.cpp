@@ -130,8 +130,7 @@ Outcome InitTraffic(TrafficState& t, const GenOptions& options, const BusProfile
     t.SideRng = SeedRng(options.Seed, 7);
     t.FrameLimit = std::uint64_t{options.Minutes} * options.FramesPerMinute - 1;
     t.FramesPerMinute = options.FramesPerMinute;
-    Watchdog watchdog = RunWatchdog(options.Masters, options.Slaves, options.FramesPerMinute,
-                                    WantsWatchdogFault(options) ? kHeldWatchdogRotations : kWatchdogRotations);
+    Watchdog watchdog = RunWatchdog(options);
     if (options.WatchdogMs != 0) EncodeWatchdog(options.WatchdogMs, false, watchdog);
     t.Masters.resize(options.Masters);
     for (std::size_t i = 0; i < t.Masters.size(); ++i) {

@@ -94,9 +94,12 @@ GenFrame& PushAnswer(TrafficState& t, std::uint32_t responseBits) {
 
 bool FinishFrame(TrafficState& t, GenFrame& frame) {
     if (!t.SideDraws && Happens(t.ErrorRng, t.ErrorChance)) ApplyReceiveError(frame, t.ErrorRng);
-    const SegmentFaults& s = t.Segment;
-    if (s.DamageEvery != 0 && frame.Status == 0 && (t.FramesMade - 1 + s.DamageOffset) % s.DamageEvery == 0)
+    SegmentFaults& s = t.Segment;
+    if (s.DamageEvery != 0 && s.DamageLeft != 0 && frame.Status == 0 &&
+        (t.FramesMade - 1 + s.DamageOffset) % s.DamageEvery == 0) {
         DamageKeepingAddresses(frame, t.ScenarioRng);
+        --s.DamageLeft;
+    }
     t.LastFrameStart = t.NaturalClock + frame.GapTicks;
     t.NaturalClock = t.LastFrameStart + FrameTicks(t.Bus, frame.Length);
     return frame.Status == 0;

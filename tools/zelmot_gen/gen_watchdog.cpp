@@ -2,6 +2,10 @@
 // watchdog from the expected token rotation.
 #include "gen_watchdog.h"
 
+#include <algorithm>
+
+#include "gen_bus.h"
+
 namespace zelmot {
 
 bool EncodeWatchdog(std::uint32_t ms, bool base1ms, Watchdog& watchdog) {
@@ -25,14 +29,20 @@ Watchdog WatchdogAtLeast(std::uint32_t ms, bool base1ms) {
     return Watchdog{255, 255, base1ms};
 }
 
-std::uint64_t ExpectedRotationUs(unsigned masters, unsigned slaves, std::uint32_t framesPerMinute) {
+std::uint64_t ExpectedRotationUs(const GenOptions& options) {
+    constexpr std::uint64_t kFrameBits = 250;
     // Frames per rotation, doubled: 2 per slave, 1 token and 1/2 status poll per master.
-    std::uint64_t twiceFrames = 4ull * slaves + 3ull * masters;
-    return twiceFrames * 60'000'000ull / 2 / framesPerMinute;
+    std::uint64_t twiceFrames = 4ull * options.Slaves + 3ull * options.Masters;
+    BusProfile bus = BusProfileFor(options.BaudIndex);
+    std::uint64_t bitsPerSecond = bus.TicksPerSecond / bus.TicksPerBit;
+    std::uint64_t spread = twiceFrames * 60'000'000ull / 2 / options.FramesPerMinute;
+    std::uint64_t packed = twiceFrames * kFrameBits * 1'000'000ull / 2 / bitsPerSecond;
+    return std::max(spread, packed);
 }
 
-Watchdog RunWatchdog(unsigned masters, unsigned slaves, std::uint32_t framesPerMinute, std::uint32_t rotations) {
-    std::uint64_t wantedMs = ExpectedRotationUs(masters, slaves, framesPerMinute) * rotations / 1000;
+Watchdog RunWatchdog(const GenOptions& options) {
+    std::uint32_t rotations = WantsWatchdogFault(options) ? kHeldWatchdogRotations : kWatchdogRotations;
+    std::uint64_t wantedMs = ExpectedRotationUs(options) * rotations / 1000;
     if (wantedMs <= kDefaultWatchdogMs) return Watchdog{};
     return WatchdogAtLeast(wantedMs > kMaxWatchdogMs ? kMaxWatchdogMs : static_cast<std::uint32_t>(wantedMs));
 }

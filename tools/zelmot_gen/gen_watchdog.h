@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "gen_options.h"
+
 namespace zelmot {
 
 struct Watchdog {
@@ -34,14 +36,16 @@ bool EncodeWatchdog(std::uint32_t ms, bool base1ms, Watchdog& watchdog);
 // can hold; the largest one when none does.
 Watchdog WatchdogAtLeast(std::uint32_t ms, bool base1ms = false);
 
-// The mean token rotation in microseconds that a run of framesPerMinute
-// frames spread over the minute gives: every master's hold polls each of
-// its slaves once (request and answer), passes the token and every fourth
-// hold polls a station for its FDL status.
-std::uint64_t ExpectedRotationUs(unsigned masters, unsigned slaves, std::uint32_t framesPerMinute);
+// The mean token rotation in microseconds of the run: every master's hold
+// polls each of its slaves once (request and answer), passes the token and
+// every fourth hold polls a station for its FDL status; the frames spread
+// over the minute, or, when they do not fit in it at the bit rate, take
+// about 250 bit times each.
+std::uint64_t ExpectedRotationUs(const GenOptions& options);
 
-// The run's watchdog: kDefaultWatchdogMs, or the given number of expected
-// rotations when that is longer.
-Watchdog RunWatchdog(unsigned masters, unsigned slaves, std::uint32_t framesPerMinute, std::uint32_t rotations);
+// The run's watchdog: kDefaultWatchdogMs, or kWatchdogRotations expected
+// rotations when that is longer (kHeldWatchdogRotations with a watchdog
+// scenario).
+Watchdog RunWatchdog(const GenOptions& options);
 
 }  // namespace zelmot
