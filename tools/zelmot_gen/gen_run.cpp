@@ -115,6 +115,7 @@ Outcome RunGenerator(const GenOptions& options) {
         std::uint64_t minuteStart = minuteEnd;
         minuteEnd += minuteTicks;
         CollectMinute(traffic, options.FramesPerMinute, minute);
+        if (m + 1 == options.Minutes) minute.Tail = true;  // no answer of the next minute to wait for
         Placement placement = PlaceMinute(minute, bus, cursor, minuteStart, minuteEnd);
         MinuteCounts counts = AppendMinuteRecords(stream, minute);
         if (traffic.Recording) {
