@@ -190,10 +190,10 @@ void TakeRequest(TrafficState& t, const MasterState& m, const SlaveState& s, std
 void ObserveSlaveExchange(TrafficState& t, const MasterState& m, const SlaveState& s) {
     const TransactionFrames& tr = t.LastTransaction;
     for (unsigned attempt = 0; attempt < tr.Requests; ++attempt) {
-        std::uint64_t number = attempt == 0 ? tr.FirstRequest : tr.LastRequest;
+        std::uint64_t number = AttemptFrame(tr, attempt);
         if (!Observed(t, number)) return;
         if (MadeFrame(t, number).Status != 0) continue;  // no request to a reader
-        bool answered = attempt + 1 == tr.Requests && tr.Answered && Observed(t, tr.Answer);
+        bool answered = AttemptAnswered(tr, attempt) && Observed(t, tr.Answer);
         TakeRequest(t, m, s, number, answered ? &MadeFrame(t, tr.Answer) : nullptr, tr.Answer);
     }
 }

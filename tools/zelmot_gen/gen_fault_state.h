@@ -47,8 +47,7 @@ struct SlaveFault {
     std::uint64_t DropNatural = 0;    // natural start of that request
 };
 
-// A damaged frame keeps its addresses: the check sum or the end delimiter
-// is wrong (a stop bit error for frames without them).
+// A recorder artefact put into the segment's traffic.
 enum class SegmentArtefact : std::uint8_t { ShortGap, NegativeGap, Resync };
 
 struct PlannedArtefact {

@@ -190,8 +190,8 @@ void AfterFaultExchange(TrafficState& t, const MasterState& m, SlaveState& s) {
     if (!f.Chosen) return;
     const TransactionFrames& tr = t.LastTransaction;
     for (unsigned attempt = 0; attempt < tr.Requests; ++attempt) {
-        if (MadeFrame(t, attempt == 0 ? tr.FirstRequest : tr.LastRequest).Status != 0) continue;
-        if (attempt + 1 == tr.Requests && tr.Answered) {
+        if (MadeFrame(t, AttemptFrame(tr, attempt)).Status != 0) continue;  // no request to a reader
+        if (AttemptAnswered(tr, attempt)) {
             f.Unanswered = 0;
         } else if (f.Unanswered < 3 && ++f.Unanswered == 3 && !f.Dropped) {
             f.Dropped = true;

@@ -69,8 +69,6 @@ struct MasterState {
     ScenarioWindow ClearWindow;
 };
 
-constexpr unsigned kMaxAttempts = 2;  // a request and one retry
-
 // The frames of the last Transact, by number in the run.
 struct TransactionFrames {
     std::uint64_t FirstRequest = 0;
@@ -95,6 +93,16 @@ struct ChangeNote {
     bool OnAnswer = false;
     std::size_t Entry = kNoEntry;
 };
+
+// The request frame of an attempt of the last Transact (a request, then a retry).
+inline std::uint64_t AttemptFrame(const TransactionFrames& tr, unsigned attempt) {
+    return attempt == 0 ? tr.FirstRequest : tr.LastRequest;
+}
+
+// Whether the attempt's request got its answer: only the last can have.
+inline bool AttemptAnswered(const TransactionFrames& tr, unsigned attempt) {
+    return attempt + 1 == tr.Requests && tr.Answered;
+}
 
 // One-shot turns of the next Transact, set by a scenario or a plant change.
 struct TransactTurns {
