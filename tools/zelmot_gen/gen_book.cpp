@@ -1,7 +1,7 @@
 // Entries are resolved in the minute pass; an occurrence list's latest
-// entry moves on to the newer frame while it waits, and a new one is
-// booked once the old one has been resolved (it may be one of the first
-// ten, which keep their frames).
+// entry moves on to the newer frame while it waits, and waits again for a
+// newer frame once it has been resolved; while the latest is one of the
+// first ten, which keep their frames, a newer one gets an entry of its own.
 #include "gen_book.h"
 
 #include <algorithm>
@@ -53,6 +53,9 @@ void AddOccurrence(FrameBook& book, Occurrences& o, std::uint64_t number) {
     } else if (LastMayMove(book, o)) {
         assert(book.Entries[o.Last].Number <= number);
         book.Entries[o.Last].Number = number;
+    } else if (o.Count > kEvidenceFrames + 1) {  // its own entry, resolved: it waits again
+        book.Entries[o.Last] = BookEntry{number, 0, {}, false};
+        book.Waiting.push_back(o.Last);
     } else {
         o.Last = BookFrame(book, number);
     }

@@ -2,7 +2,7 @@
 // in the run when it is made, and gets its time stamp and bytes once its
 // minute has been placed. An occurrence list books the first ten frames of
 // something that happens again and again, and its latest, and counts them
-// all; at most one further entry per minute, so the book stays small.
+// all, in eleven entries at most, so the book stays small.
 #pragma once
 
 #include <array>

@@ -17,7 +17,8 @@
 namespace zelmot {
 
 constexpr std::size_t kLogStations = 128;
-constexpr std::size_t kDiagsKept = 32;  // distinct diagnoses kept per slave
+constexpr std::size_t kDiagsKept = 32;      // distinct diagnoses kept per slave
+constexpr std::size_t kDropsKept = 10'000;  // drops kept in a run
 
 // ORDER kReaderStateNames in gen_dp_log.cpp.
 enum class ReaderState : std::uint8_t { None, Diagnosis, Parameterised, Configured, DataExchange, Offline };
@@ -94,7 +95,7 @@ struct MasterLog {
 struct DpLog {
     std::array<SlaveLog, kLogStations> Slaves;
     std::array<MasterLog, kLogStations> Masters;
-    std::vector<DropSeen> Drops;      // in frame order
+    std::vector<DropSeen> Drops;      // in frame order, the first kDropsKept
     std::size_t NextDropInterval = 0; // the minute pass's place in Drops
 };
 

@@ -39,6 +39,8 @@ void ChangeState(SlaveLog& log, ReaderState to, std::uint64_t frame) {
 void Drop(TrafficState& t, SlaveLog& log, std::uint8_t slave, DropCause cause, std::uint64_t frame,
           std::uint64_t request) {
     LeaveExchange(log, frame);
+    log.Left = true;
+    if (t.Log.Drops.size() >= kDropsKept) return;
     DropSeen drop;
     drop.Slave = slave;
     drop.Master = log.Master;
@@ -50,7 +52,6 @@ void Drop(TrafficState& t, SlaveLog& log, std::uint8_t slave, DropCause cause, s
     drop.WdOn = log.WdOn;
     t.Log.Drops.push_back(drop);
     log.OpenDrop = t.Log.Drops.size() - 1;
-    log.Left = true;
 }
 
 void EnterExchange(TrafficState& t, SlaveLog& log, std::uint64_t answer) {

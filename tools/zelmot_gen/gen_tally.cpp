@@ -100,6 +100,10 @@ void TakeInterval(CaptureTally& tally, DpLog& log, const ReadFrame& f, const Cla
     if (slave.Master != c.Sa || slave.Master == 0) return;
     while (slave.NextMark < slave.Marks.size() && slave.Marks[slave.NextMark].Frame <= f.Number)
         st.InExchange = slave.Marks[slave.NextMark++].In;
+    if (slave.NextMark > 64) {  // what is consumed goes
+        slave.Marks.erase(slave.Marks.begin(), slave.Marks.begin() + static_cast<std::ptrdiff_t>(slave.NextMark));
+        slave.NextMark = 0;
+    }
     std::int64_t interval = static_cast<std::int64_t>(f.Stamp - st.LastRequest.Stamp);
     if (st.HasRequest && st.InExchange && st.LastInExchange && interval > st.LongestInterval) {
         st.LongestInterval = interval;
