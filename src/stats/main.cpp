@@ -1,8 +1,8 @@
 // zelmot-stats: a bus health report from a run of capture files.
 #include <cstdio>
 
-#include "stats/stats_command.h"
 #include "run/platform_io.h"
+#include "stats/stats_command.h"
 
 int main(int argc, char** argv) {
     std::FILE* progress = zelmot::IsTerminal(stderr) ? stderr : nullptr;

@@ -18,6 +18,7 @@
 #include "dp/dp_diag.h"
 #include "dp/dp_service.h"
 #include "dp/dp_names.h"
+#include "fdl/fdl_names.h"
 #include "support/capture_builder.h"
 #include "support/format_text.h"
 
@@ -53,16 +54,47 @@ std::string CppNameTables() {
     return text;
 }
 
-TEST(Dissector, NameTablesAreThoseOfTheDpLibrary) {
+// The FDL names as zelmot2txt writes them (without its padding blanks, and
+// "Typ?(xx)" where it has no name), the station types by their two letters,
+// the status letters, and the DP service of every SAP.
+std::string CppFdlNames() {
+    auto trimmed = [](std::string_view name) { return std::string(name.substr(0, name.find(' '))); };
+    std::string text;
+    for (unsigned byte = 0; byte < 256; ++byte)
+        if (!DelimiterName(static_cast<std::uint8_t>(byte)).empty())
+            text += test::FormatText("delimiter %u %s\n", byte,
+                                     std::string(DelimiterName(static_cast<std::uint8_t>(byte))).c_str());
+    for (unsigned fc = 0; fc < 256; ++fc) {
+        const auto value = static_cast<std::uint8_t>(fc);
+        std::string name = trimmed(fc & 0x40 ? RequestFunctionName(value) : ResponseFunctionName(value));
+        if (name.empty()) name = test::FormatText("Typ?(%02x)", fc);
+        text += test::FormatText("function %u %s\n", fc, name.c_str());
+    }
+    for (unsigned bits = 0; bits < 4; ++bits)
+        text += test::FormatText("station_type %u %s\n", bits,
+                                 trimmed(StationTypeName(static_cast<std::uint8_t>(bits << 4))).c_str());
+    for (unsigned bit = 0; bit < kStatusBitCount; ++bit)
+        text += test::FormatText("status %u %c\n", bit, StatusLetter(bit));
+    for (unsigned sap = 0; sap < 256; ++sap)
+        text += test::FormatText("sap %u %u\n", sap,
+                                 static_cast<unsigned>(dp::ServiceOfSap(static_cast<std::uint8_t>(sap))));
+    return text;
+}
+
+// The dissector's tables, printed by the script in a plain Lua interpreter,
+// against the C++ ones: the DP names, and the FDL names and SAPs.
+TEST(Dissector, NameTablesAreThoseOfTheLibraries) {
     const std::string standin = std::string(ZELMOT_SOURCE_DIR) + "/tests/pcap/wireshark_standin.lua";
     int tried = 0;
     for (const std::string lua : {"lua5.2", "lua5.4"}) {
         if (!test::HaveProgram(lua)) continue;
         ++tried;
-        test::CommandResult r =
-            test::RunCommand(lua + " " + ShellQuote(standin) + " " + ShellQuote(ZELMOT_PCAP_LUA) + " names 2>&1");
-        EXPECT_EQ(r.Status, 0) << r.Output;
-        EXPECT_EQ(r.Output, CppNameTables()) << lua;
+        for (const auto& [what, expected] : {std::pair{"names", CppNameTables()}, std::pair{"fdl", CppFdlNames()}}) {
+            test::CommandResult r = test::RunCommand(lua + " " + ShellQuote(standin) + " " +
+                                                     ShellQuote(ZELMOT_PCAP_LUA) + " " + what + " 2>&1");
+            EXPECT_EQ(r.Status, 0) << r.Output;
+            EXPECT_EQ(r.Output, expected) << lua << " " << what;
+        }
     }
     if (tried == 0) GTEST_SKIP() << "no lua5.2 or lua5.4";
 }

@@ -49,6 +49,19 @@ std::string ReadText(const std::string& path);
 std::string ReadTextFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// A frame placed at a tick stamp, with its status byte.
+struct Placed {
+    std::uint64_t Ticks;
+    Bytes Frame;
+    std::uint8_t Status = 0;
+};
+
+inline Bytes StreamOf(const std::vector<Placed>& frames) {
+    Bytes stream;
+    for (const Placed& p : frames) Append(stream, RecordBytes(p.Ticks, p.Frame, p.Status));
+    return stream;
+}
+
 // Writes the files as <stem>HHMM.Zelmot from the start time on, one per minute.
 void WriteCaptureRun(const std::string& stem, unsigned hour, unsigned minute,
                      const std::vector<Bytes>& files);

@@ -1,0 +1,24 @@
+// The DP records' byte copies and the diagnosis bytes an event points to.
+#include "analysis/dp_stats.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace zelmot {
+
+void SetBytes(DpBytes& to, fdl::Bytes from) {
+    assert(from.size() <= kDpBytesMax);  // a data unit's count is one byte
+    to.Size = static_cast<std::uint8_t>(from.size());
+    std::copy(from.begin(), from.end(), to.Data.begin());
+}
+
+bool SameBytes(const DpBytes& kept, fdl::Bytes other) {
+    return kept.Size == other.size() && std::equal(other.begin(), other.end(), kept.Data.begin());
+}
+
+fdl::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event) {
+    assert(event.Kind == DpEventKind::Diag && event.DiagOffset + event.DiagSize <= events.Bytes.size());
+    return fdl::Bytes(events.Bytes.data() + event.DiagOffset, event.DiagSize);
+}
+
+}  // namespace zelmot
