@@ -7,13 +7,28 @@
 namespace zelmot::pcapfile {
 namespace {
 
+// Little-endian stores into a block's bytes already in place.
+void Store16(std::uint8_t* at, std::uint16_t v) {
+    at[0] = static_cast<std::uint8_t>(v);
+    at[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void Store32(std::uint8_t* at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Appends by one insert of the whole value, not byte by byte: a packet
+// block is several of them, and every frame exported is one block.
 void Put16(ByteString& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    std::uint8_t bytes[2];
+    Store16(bytes, v);
+    out.insert(out.end(), bytes, bytes + sizeof bytes);
 }
 
 void Put32(ByteString& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    std::uint8_t bytes[4];
+    Store32(bytes, v);
+    out.insert(out.end(), bytes, bytes + sizeof bytes);
 }
 
 void Put64(ByteString& out, std::uint64_t v) {
@@ -22,7 +37,9 @@ void Put64(ByteString& out, std::uint64_t v) {
 }
 
 void PadTo4(ByteString& out, std::size_t from) {
-    while ((out.size() - from) % 4 != 0) out.push_back(0);
+    static constexpr std::uint8_t kZeros[3] = {};
+    const std::size_t pad = (4 - (out.size() - from) % 4) % 4;
+    out.insert(out.end(), kZeros, kZeros + pad);
 }
 
 void PutOption(ByteString& out, std::uint16_t code, const std::uint8_t* value, std::size_t length) {
@@ -55,7 +72,7 @@ std::size_t BeginBlock(ByteString& out, std::uint32_t type) {
 void EndBlock(ByteString& out, std::size_t start) {
     PadTo4(out, start);
     std::uint32_t total = static_cast<std::uint32_t>(out.size() - start + 4);
-    for (int i = 0; i < 4; ++i) out[start + 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(total >> (8 * i));
+    Store32(out.data() + start + 4, total);
     Put32(out, total);
 }
 
@@ -92,12 +109,20 @@ void AppendInterfaceDescription(ByteString& out, const InterfaceInfo& interface)
 }
 
 void AppendEnhancedPacket(ByteString& out, const PacketInfo& packet) {
-    std::size_t start = BeginBlock(out, kEnhancedPacketType);
-    Put32(out, 0);  // interface id: the one interface
-    Put32(out, static_cast<std::uint32_t>(packet.TimeNs >> 32));
-    Put32(out, static_cast<std::uint32_t>(packet.TimeNs));
-    Put32(out, static_cast<std::uint32_t>(packet.Bytes.size()));  // captured
-    Put32(out, static_cast<std::uint32_t>(packet.Bytes.size()));  // original
+    // The block's type, its total length (set by EndBlock), the interface
+    // id (the one interface), the time stamp's high and low words, the
+    // captured and the original length, in one insert.
+    const std::size_t start = out.size();
+    const auto length = static_cast<std::uint32_t>(packet.Bytes.size());
+    std::uint8_t head[28];
+    Store32(head, kEnhancedPacketType);
+    Store32(head + 4, 0);
+    Store32(head + 8, 0);
+    Store32(head + 12, static_cast<std::uint32_t>(packet.TimeNs >> 32));
+    Store32(head + 16, static_cast<std::uint32_t>(packet.TimeNs));
+    Store32(head + 20, length);
+    Store32(head + 24, length);
+    out.insert(out.end(), head, head + sizeof head);
     std::size_t data = out.size();
     out.insert(out.end(), packet.Bytes.begin(), packet.Bytes.end());
     PadTo4(out, data);
@@ -107,9 +132,9 @@ void AppendEnhancedPacket(ByteString& out, const PacketInfo& packet) {
         options = true;
     }
     if (packet.Flags != 0) {
-        ByteString flags;
-        Put32(flags, packet.Flags);
-        PutOption(out, kEpbFlags, flags.data(), flags.size());
+        std::uint8_t flags[4];
+        Store32(flags, packet.Flags);
+        PutOption(out, kEpbFlags, flags, sizeof flags);
         options = true;
     }
     if (options) PutEndOfOptions(out);
