@@ -4,6 +4,8 @@
 // ends with an end-of-options option.
 #include "pcap/pcap_blocks.h"
 
+#include <cstring>
+
 namespace zelmot::pcapfile {
 namespace {
 
@@ -39,7 +41,7 @@ void Put64(ByteString& out, std::uint64_t v) {
 void PadTo4(ByteString& out, std::size_t from) {
     static constexpr std::uint8_t kZeros[3] = {};
     const std::size_t pad = (4 - (out.size() - from) % 4) % 4;
-    out.insert(out.end(), kZeros, kZeros + pad);
+    if (pad != 0) out.insert(out.end(), kZeros, kZeros + pad);
 }
 
 void PutOption(ByteString& out, std::uint16_t code, const std::uint8_t* value, std::size_t length) {
@@ -111,21 +113,21 @@ void AppendInterfaceDescription(ByteString& out, const InterfaceInfo& interface)
 void AppendEnhancedPacket(ByteString& out, const PacketInfo& packet) {
     // The block's type, its total length (set by EndBlock), the interface
     // id (the one interface), the time stamp's high and low words, the
-    // captured and the original length, in one insert.
+    // captured and the original length, then the data padded to four bytes:
+    // one resize, whose zeros are the padding.
+    constexpr std::size_t kFixedSize = 28;
     const std::size_t start = out.size();
-    const auto length = static_cast<std::uint32_t>(packet.Bytes.size());
-    std::uint8_t head[28];
-    Store32(head, kEnhancedPacketType);
-    Store32(head + 4, 0);
-    Store32(head + 8, 0);
-    Store32(head + 12, static_cast<std::uint32_t>(packet.TimeNs >> 32));
-    Store32(head + 16, static_cast<std::uint32_t>(packet.TimeNs));
-    Store32(head + 20, length);
-    Store32(head + 24, length);
-    out.insert(out.end(), head, head + sizeof head);
-    std::size_t data = out.size();
-    out.insert(out.end(), packet.Bytes.begin(), packet.Bytes.end());
-    PadTo4(out, data);
+    const std::size_t length = packet.Bytes.size();
+    out.resize(start + kFixedSize + (length + 3) / 4 * 4);
+    std::uint8_t* at = out.data() + start;
+    Store32(at, kEnhancedPacketType);
+    Store32(at + 4, 0);
+    Store32(at + 8, 0);
+    Store32(at + 12, static_cast<std::uint32_t>(packet.TimeNs >> 32));
+    Store32(at + 16, static_cast<std::uint32_t>(packet.TimeNs));
+    Store32(at + 20, static_cast<std::uint32_t>(length));
+    Store32(at + 24, static_cast<std::uint32_t>(length));
+    if (length != 0) std::memcpy(at + kFixedSize, packet.Bytes.data(), length);
     bool options = false;
     for (const std::string& comment : packet.Comments) {
         PutTextOption(out, kOptComment, comment);
