@@ -1,5 +1,5 @@
 // The run of a capture through a counting sink: what reaches the sink in
-// which order, how the window places frames, what the selection keeps, and
+// which order, how the window places frames, what the selection keeps,
 // how the run ends, and which of its times a frame gets.
 #include <gtest/gtest.h>
 
