@@ -17,7 +17,8 @@
 #   zelmot-stats  text, JSON, CSV, events and the HTML page, on the example,
 #                 on the generator's DP scenarios (with the test GSD files),
 #                 on a capture with damaged records, with a window
-#   zelmot2pcap   pcapng and pcap, both link types, with a filter and a window
+#   zelmot2pcap   pcapng and pcap, both link types, with a filter and a window,
+#                 with a filter that reads the gap after a frame
 #   zelmot-gen    the capture files and the record file of one scenario run
 # Console output and exit statuses are compared as well. The captures are
 # made by the new build's generator (the generator's own files are compared
@@ -79,6 +80,7 @@ done
 printf 'ShowFileOfs\nTmeAbs hr:mn:sc.ms,us,ns\nTmeDelta hr:mn:sc.ms,us,ns\nTmeGap hr:mn:sc.ms,us,ns\nTmeGapAft hr:mn:sc.ms,us,ns\nGrphDelta 20 1ms\nGrphGap 20 100us\nGrphGapAft 20 100us\nDetailSts\nShowFcbTyp\nShowFcs\n' >full.opt
 printf 'ShowOnly\nSA == 5\n#\n' >filter.opt
 printf 'ShowOnly\n(DA == CmdArg[0]) || (STS <> STSOK)\n#\n' >args.opt
+printf 'ShowOnly\nGapAft > 50\n#\n' >gaps.opt
 gsd="$top/tests/gsd/data"
 
 differ=0
@@ -156,6 +158,7 @@ case_ pcap-example "out.pcapng" zelmot2pcap demo1200 out.pcapng NumMin=all
 case_ pcap-dp "out.pcapng" zelmot2pcap dp1200 out.pcapng NumMin=all
 case_ pcap-plant-pcap "out.pcap" zelmot2pcap plant1200 out.pcap Format=pcap Link=user0
 case_ pcap-filter "out.pcapng" zelmot2pcap plant1200 out.pcapng Filter=filter StartRef=100 EndRef=50000
+case_ pcap-gaps "out.pcapng" zelmot2pcap plant1200 out.pcapng Filter=gaps
 case_ pcap-cut "out.pcapng" zelmot2pcap cut1200 out.pcapng NumMin=3
 case_ pcap-dense "out.pcapng" zelmot2pcap dense1200 out.pcapng NumMin=2
 case_ pcap-start "out.pcapng" zelmot2pcap three1200 out.pcapng NumMin=all Start=2026-03-02T08:00:00

@@ -57,6 +57,7 @@ Outcome AnalyseCapture(const RunSettings& settings, BusStats& stats, std::FILE* 
     analysis.Stats = &stats;
     RunSpec runSpec = RunSpecOf(settings);
     runSpec.NameFileInErrors = true;
+    runSpec.GapAfterWanted = false;  // no figure reads it
     runSpec.Progress = progress;
     RunSink sink = SinkOf(analysis, true);
     sink.Started = SinkCall<Start>::Call;

@@ -162,15 +162,15 @@ void CountRate(BusCollector& collector, BusStats& stats, std::uint64_t ticks, bo
         collector.CurrentSecondFrames = 0;
         collector.SecondFromTicks = FirstTicksOfSecond(collector.Baud, second);
         collector.SecondToTicks = FirstTicksOfSecond(collector.Baud, second + 1);
+        // The bins merge only here, so the second's bin holds until the next one.
+        RateSeries& rate = stats.Rate;
+        while (second / rate.BinSeconds >= kRateBinLimit) MergeRateBins(rate);
+        collector.CurrentBin = static_cast<std::size_t>(second / rate.BinSeconds);
+        if (collector.CurrentBin + 1 > rate.BinsUsed) rate.BinsUsed = static_cast<std::uint32_t>(collector.CurrentBin + 1);
     }
-    const std::uint64_t second = collector.CurrentSecond;
     ++collector.CurrentSecondFrames;
-    RateSeries& rate = stats.Rate;
-    while (second / rate.BinSeconds >= kRateBinLimit) MergeRateBins(rate);
-    std::size_t bin = static_cast<std::size_t>(second / rate.BinSeconds);
-    ++rate.Frames[bin];
-    if (damaged) ++rate.ErrorFrames[bin];
-    if (bin + 1 > rate.BinsUsed) rate.BinsUsed = static_cast<std::uint32_t>(bin + 1);
+    ++stats.Rate.Frames[collector.CurrentBin];
+    if (damaged) ++stats.Rate.ErrorFrames[collector.CurrentBin];
 }
 
 // The recorder's artefacts and the bus' longest silence, by the gap before

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "analysis/analysed_frame.h"
@@ -31,6 +32,7 @@ struct BusCollector {
     std::array<MasterLink, kStationCount> Masters{};
     bool SecondOpen = false;  // a one-second bin is being counted
     std::uint64_t CurrentSecond = 0;
+    std::size_t CurrentBin = 0;  // the rate bin CurrentSecond counts in
     std::uint64_t CurrentSecondFrames = 0;
     // The tick differences from the first frame that lie in CurrentSecond:
     // [SecondFromTicks, SecondToTicks).

@@ -43,6 +43,9 @@ struct TimingState {
     // Whether anything reads the four times (a time or graph column, the
     // filter); without a reader only the links to the previous frame move on.
     bool TimesWanted = true;
+    // Whether anything reads the gap after a frame (a column, the filter);
+    // without a reader it stays 0.
+    bool GapAfterWanted = true;
 };
 
 // The bit rate of a baud index in bit/s; 0 above 8.
@@ -94,7 +97,8 @@ inline std::uint64_t OnBusTicks(const BaudTiming& baud, std::uint8_t length) {
         now.AbsTime = TicksToNs(baud, static_cast<std::int64_t>(timeStamp));
         now.DeltaTime = timing.FirstLine ? 0 : TicksToNs(baud, TickDifference(timeStamp, timing.PrevLineStart));
         now.GapTime = TicksToNs(baud, TickDifference(timeStamp, timing.PrevFrameStart + OnBusTicks(baud, timing.PrevFrameLength)));
-        now.GapAfterTime = TicksToNs(baud, TickDifference(nextTimeStamp, timeStamp + OnBusTicks(baud, length)));
+        if (timing.GapAfterWanted)
+            now.GapAfterTime = TicksToNs(baud, TickDifference(nextTimeStamp, timeStamp + OnBusTicks(baud, length)));
     }
     timing.PrevFrameStart = timeStamp;
     timing.PrevFrameLength = length;

@@ -198,6 +198,7 @@ ExportResult Export(const ExportSettings& settings, ByteSink* given) {
     RunSpec runSpec = RunSpecOf(settings.Run);
     runSpec.Filter = run.FilterActive ? &run.Filter : nullptr;
     runSpec.NameFileInErrors = true;
+    runSpec.GapAfterWanted = false;  // a packet carries its time alone
     runSpec.Progress = settings.Progress;
     RunSink sink = SinkOf(run);
     sink.FileOpened = SinkCall<NoteFileOpened>::Call;

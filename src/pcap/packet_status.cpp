@@ -5,6 +5,7 @@
 namespace zelmot {
 
 std::uint32_t EpbFlagsOfStatus(std::uint8_t status) {
+    if (status == 0) return 0;  // a frame received well: most of them
     std::uint32_t flags = 0;
     for (const StatusBitName& bit : kStatusBits)
         if (status & bit.Mask) flags |= bit.EpbFlag;

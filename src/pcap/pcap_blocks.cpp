@@ -4,16 +4,33 @@
 // ends with an end-of-options option.
 #include "pcap/pcap_blocks.h"
 
+#include <cstring>
+
 namespace zelmot::pcapfile {
 namespace {
 
+// Little-endian stores into a block's bytes already in place.
+void Store16(std::uint8_t* at, std::uint16_t v) {
+    at[0] = static_cast<std::uint8_t>(v);
+    at[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void Store32(std::uint8_t* at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Appends by one insert of the whole value, not byte by byte: a packet
+// block is several of them, and every frame exported is one block.
 void Put16(ByteString& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    std::uint8_t bytes[2];
+    Store16(bytes, v);
+    out.insert(out.end(), bytes, bytes + sizeof bytes);
 }
 
 void Put32(ByteString& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    std::uint8_t bytes[4];
+    Store32(bytes, v);
+    out.insert(out.end(), bytes, bytes + sizeof bytes);
 }
 
 void Put64(ByteString& out, std::uint64_t v) {
@@ -22,7 +39,9 @@ void Put64(ByteString& out, std::uint64_t v) {
 }
 
 void PadTo4(ByteString& out, std::size_t from) {
-    while ((out.size() - from) % 4 != 0) out.push_back(0);
+    static constexpr std::uint8_t kZeros[3] = {};
+    const std::size_t pad = (4 - (out.size() - from) % 4) % 4;
+    if (pad != 0) out.insert(out.end(), kZeros, kZeros + pad);
 }
 
 void PutOption(ByteString& out, std::uint16_t code, const std::uint8_t* value, std::size_t length) {
@@ -55,7 +74,7 @@ std::size_t BeginBlock(ByteString& out, std::uint32_t type) {
 void EndBlock(ByteString& out, std::size_t start) {
     PadTo4(out, start);
     std::uint32_t total = static_cast<std::uint32_t>(out.size() - start + 4);
-    for (int i = 0; i < 4; ++i) out[start + 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(total >> (8 * i));
+    Store32(out.data() + start + 4, total);
     Put32(out, total);
 }
 
@@ -92,24 +111,32 @@ void AppendInterfaceDescription(ByteString& out, const InterfaceInfo& interface)
 }
 
 void AppendEnhancedPacket(ByteString& out, const PacketInfo& packet) {
-    std::size_t start = BeginBlock(out, kEnhancedPacketType);
-    Put32(out, 0);  // interface id: the one interface
-    Put32(out, static_cast<std::uint32_t>(packet.TimeNs >> 32));
-    Put32(out, static_cast<std::uint32_t>(packet.TimeNs));
-    Put32(out, static_cast<std::uint32_t>(packet.Bytes.size()));  // captured
-    Put32(out, static_cast<std::uint32_t>(packet.Bytes.size()));  // original
-    std::size_t data = out.size();
-    out.insert(out.end(), packet.Bytes.begin(), packet.Bytes.end());
-    PadTo4(out, data);
+    // The block's type, its total length (set by EndBlock), the interface
+    // id (the one interface), the time stamp's high and low words, the
+    // captured and the original length, then the data padded to four bytes:
+    // one resize, whose zeros are the padding.
+    constexpr std::size_t kFixedSize = 28;
+    const std::size_t start = out.size();
+    const std::size_t length = packet.Bytes.size();
+    out.resize(start + kFixedSize + (length + 3) / 4 * 4);
+    std::uint8_t* at = out.data() + start;
+    Store32(at, kEnhancedPacketType);
+    Store32(at + 4, 0);
+    Store32(at + 8, 0);
+    Store32(at + 12, static_cast<std::uint32_t>(packet.TimeNs >> 32));
+    Store32(at + 16, static_cast<std::uint32_t>(packet.TimeNs));
+    Store32(at + 20, static_cast<std::uint32_t>(length));
+    Store32(at + 24, static_cast<std::uint32_t>(length));
+    if (length != 0) std::memcpy(at + kFixedSize, packet.Bytes.data(), length);
     bool options = false;
     for (const std::string& comment : packet.Comments) {
         PutTextOption(out, kOptComment, comment);
         options = true;
     }
     if (packet.Flags != 0) {
-        ByteString flags;
-        Put32(flags, packet.Flags);
-        PutOption(out, kEpbFlags, flags.data(), flags.size());
+        std::uint8_t flags[4];
+        Store32(flags, packet.Flags);
+        PutOption(out, kEpbFlags, flags, sizeof flags);
         options = true;
     }
     if (options) PutEndOfOptions(out);

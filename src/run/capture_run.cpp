@@ -147,6 +147,7 @@ bool StartFrameSteps(FrameSteps& steps, const RunSpec& runSpec, std::uint16_t ba
     steps.DeltaWanted = runSpec.DeltaWanted;
     steps.Taken.Timing = &steps.Timing.Current;
     steps.Timing.TimesWanted = runSpec.TimesWanted;
+    steps.Timing.GapAfterWanted = runSpec.GapAfterWanted || (runSpec.Filter != nullptr && runSpec.Filter->ReadsGaps);
     if (runSpec.Filter != nullptr) PrepareFilter(*runSpec.Filter);
     return SelectBaudTiming(baudIndex, steps.Timing);
 }

@@ -89,6 +89,9 @@ struct RunSpec {
     // Whether anything reads a frame's four times; without a reader only
     // the links to the previous frame move on.
     bool TimesWanted = true;
+    // Whether the gap after a frame is read besides a filter that reads it
+    // (which always gets it); without a reader it stays 0.
+    bool GapAfterWanted = true;
     // Whether the delta is read: the time from the last frame selected, whose
     // line the delta column measures from. Without it the delta stays 0.
     bool DeltaWanted = false;

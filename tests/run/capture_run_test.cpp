@@ -1,8 +1,11 @@
 // The run of a capture through a counting sink: what reaches the sink in
-// which order, how the window places frames, what the selection keeps, and
-// how the run ends.
+// which order, how the window places frames, what the selection keeps,
+// how the run ends, and which of its times a frame gets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "filter/filter_test_support.h"
 #include "run/capture_run.h"
 #include "support/capture_builder.h"
 
@@ -147,6 +150,48 @@ TEST(CaptureRun, FaultsEndTheRunWithTheirMessage) {
         RunResult result = RunCapture(runSpec, CountingSink(tally, true));
         EXPECT_EQ(result.End, RunEnd::Failed) << c.What;
         EXPECT_EQ(result.Result.Text, c.Message) << c.What;
+    }
+}
+
+// The gap after a frame is computed for a program that reads it and, when
+// the program says it reads none, still for a filter that reads it: one SD1
+// frame at tick 48,000 with the next record at 49,000 (264 ticks on the bus)
+// has 736 ticks, 15,333 ns at 12 Mbit/s, after it.
+TEST(FrameSteps, TheGapAfterIsComputedWhereverItIsRead) {
+    struct Case {
+        const char* What;
+        bool GapAfterWanted;
+        const char* Equation;  // a ShowOnly filter, or null
+        std::int64_t GapAfter;
+        bool Selected;
+    };
+    const Case cases[] = {
+        {"wanted", true, nullptr, 15'333, true},
+        {"not wanted", false, nullptr, 0, true},
+        {"not wanted, read by the filter", false, "GapAft > 10#", 15'333, true},
+        {"not wanted, the filter's test fails on the real gap", false, "GapAft < 10#", 15'333, false},
+    };
+    const Bytes bytes = test::Sd1(5, 2, 0x49);
+    CaptureFrame frame;
+    std::copy(bytes.begin(), bytes.end(), frame.Bytes.begin());
+    frame.Length = static_cast<std::uint8_t>(bytes.size());
+    frame.Bytes[frame.Length] = 0;
+    frame.TimeStamp = 48'000;
+    frame.NextTimeStamp = 49'000;
+    LocateFrameFields(frame);
+    for (const Case& c : cases) {
+        FilterState filter;
+        RunSpec runSpec;
+        runSpec.GapAfterWanted = c.GapAfterWanted;
+        if (c.Equation != nullptr) {
+            ASSERT_TRUE(test::ReadEquation(c.Equation, filter).IsOk()) << c.What;
+            runSpec.Filter = &filter;
+        }
+        FrameSteps steps;
+        ASSERT_TRUE(StartFrameSteps(steps, runSpec, 8));
+        const RunFrame& taken = StepFrame(steps, frame);
+        EXPECT_EQ(taken.Timing->GapAfterTime, c.GapAfter) << c.What;
+        EXPECT_EQ(taken.Selected, c.Selected) << c.What;
     }
 }
 
