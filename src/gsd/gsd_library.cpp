@@ -35,7 +35,8 @@ void AddDevice(GsdLibrary& library, GsdDevice&& device) {
     }
     if (const GsdDevice* first = FindGsdDevice(library, *device.IdentNumber)) {
         AddGsdWarning(library.Warnings, device.SourceName + ": Ident_Number " + IdentText(*device.IdentNumber) +
-                                            " already read from " + first->SourceName + ": not used");
+                                            " read before from " + first->SourceName +
+                                            ": kept as another revision, used where its modules fit better");
         library.Revisions.push_back(std::move(device));
         return;
     }

@@ -216,8 +216,9 @@ TEST(ReadGsdLibrary, FolderInNameOrderFirstIdentKept) {
     for (const GsdDevice& d : library.Devices) idents.push_back(*d.IdentNumber);
     EXPECT_EQ(idents, (std::vector<std::uint16_t>{2, 1, 3}));
     EXPECT_EQ(library.Warnings.Texts, (std::vector<std::string>{
-                                          dir.Path("f.gsd") + ": Ident_Number 0x0001 already read from " +
-                                              dir.Path("b.GSD") + ": not used",
+                                          dir.Path("f.gsd") + ": Ident_Number 0x0001 read before from " +
+                                              dir.Path("b.GSD") +
+                                              ": kept as another revision, used where its modules fit better",
                                           dir.Path("g.gsd") + ": not a GSD file (no #Profibus_DP line)",
                                           dir.Path("h.gsd") + ": no Ident_Number: not used"}));
     ASSERT_NE(FindGsdDevice(library, 3), nullptr);
