@@ -25,8 +25,12 @@ std::vector<Finding> FindFindings(const BusStats& stats, const GsdMatches& match
     std::vector<Finding> findings;
     FindBusFindings(stats, matches, findings);
     FindDpFindings(stats, findings);
-    for (Finding& finding : findings)
+    for (Finding& finding : findings) {
+        // The evidence in the order of the frames.
+        std::sort(finding.Frames.Frames.begin(), finding.Frames.Frames.begin() + finding.Frames.Kept,
+                  [](const FrameRef& a, const FrameRef& b) { return a.Reference < b.Reference; });
         if (finding.Kind != FindingKind::CaptureGap) finding.NearArtefact = NearArtefact(finding, stats.Artefacts.Spans);
+    }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         return std::tuple(a.Level, a.FirstNs, a.Kind, a.Address) < std::tuple(b.Level, b.FirstNs, b.Kind, b.Address);
     });

@@ -81,7 +81,8 @@ struct Finding {
     std::int64_t LongestNs = 0;        // watchdog_expired: the longest interval seen, in exchange or at a drop
     std::int64_t WatchdogNs = 0;
     std::size_t Index = 0;             // diagnosis: which of the slave's Diagnoses
-    std::uint64_t Part = 0;            // errors_*: damaged frames; retries: retries; unknown_frames: unknown
+    std::uint64_t Part = 0;            // errors_*: damaged frames; retries: retries; unknown_frames: unknown;
+                                       // common_cause: the groups of drops (Count: the drops)
     std::uint64_t Whole = 0;           // errors_local: its frames; errors_spread: all frames; retries: requests
     std::uint64_t RestPart = 0;        // errors_local: damaged frames of the others
     std::uint64_t RestWhole = 0;       // errors_local: frames of the others

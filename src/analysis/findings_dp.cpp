@@ -75,8 +75,9 @@ std::vector<bool> FindCommonCause(const DpDrops& drops, std::vector<Finding>& fi
             clustered[order[k]] = true;
             Extend(finding, drops.Kept[order[k]].At.Ns);
             AddFrame(finding, drops.Kept[order[k]].At);
+            ++finding.Count;
         }
-        ++finding.Count;
+        ++finding.Part;
         i = end;
     }
     if (finding.Count > 0) findings.push_back(finding);

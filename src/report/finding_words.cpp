@@ -326,7 +326,7 @@ FindingText FindingWordsOf(const Finding& f, const BusStats& stats, const GsdMat
         case FindingKind::WatchdogExpired: return DropWords(f, slave);
         case FindingKind::CommonCause:
             return {"slaves " + AddressList(f.Slaves) + " dropped out within " + Duration(f.SpreadNs) + " at " +
-                        At(f.FirstNs) + (f.Count > 1 ? ", and " + Times(f.Count - 1) + " more until " + At(f.LastNs) : ""),
+                        At(f.FirstNs) + (f.Part > 1 ? ", and " + Times(f.Part - 1) + " more until " + At(f.LastNs) : ""),
                     "Something the slaves share: their segment or repeater, their power supply, or the master -- not "
                     "the slaves themselves.",
                     "Check what these slaves have in common: the repeater or coupler before them, their cabinet's "
