@@ -32,9 +32,10 @@ struct Slave {
 void MatchSlave(Slave& slave, const std::vector<std::uint8_t>& cfg) {
     ASSERT_TRUE(ReadGsdText(kDevice, "t.gsd", slave.Device).IsOk());
     SetBytes(slave.Cfg, cfg);
-    slave.Match.Device = &slave.Device;
+    const GsdDevice* const devices[] = {&slave.Device};
+    slave.Match.Choice = ChooseGsdDevice(devices, cfg, std::nullopt);
+    slave.Match.Device = slave.Match.Choice.Device;
     slave.Match.CfgSeen = true;
-    slave.Match.Slots = MatchGsdModules(slave.Device, cfg);
 }
 
 TEST(GsdWords, DiagnosisBlocksTakeTheDeviceNames) {
@@ -52,9 +53,10 @@ TEST(GsdWords, DiagnosisBlocksTakeTheDeviceNames) {
         {"channel", {0x82, 0x41, 0x21}, "module 2 '8 DI 24V' channel 1 input: short circuit"},
         {"manufacturer channel error", {0x81, 0x80, 0x30}, "module 1 '4 DO' channel 0 output: Fuse blown"},
         {"no text, no slot", {0x85, 0x80, 0x31}, "module 5 channel 0 output: manufacturer specific"},
-        {"bit and area", {0x03, 0x01, 0x03}, "device block 030103: Supply missing, bits 16-18 = 3"},
-        {"area value named", {0x03, 0x00, 0x01}, "device block 030001: Internal error"},
-        {"bits by place", {0x42, 0x01, 0x03, 0x01, 0x00}, "identifier: module 0 '8 DI 24V'; device block 030100: bits 16-18 = 3"},
+        {"bit and area", {0x04, 0x00, 0x01, 0x03}, "device block 04000103: Supply missing, bits 16-18 = 3"},
+        {"area value named", {0x04, 0x00, 0x00, 0x01}, "device block 04000001: Internal error"},
+        {"bits by place", {0x42, 0x01, 0x04, 0x00, 0x00, 0x03},
+         "identifier: module 0 '8 DI 24V'; device block 04000003: bits 16-18 = 3"},
         {"nothing applies", {0x03, 0x00, 0x00}, "device block 030000"},
         {"DP-V1 alarm: no unit texts", {0x05, 0x01, 0x03, 0x01, 0x07}, "diagnosis alarm slot 3 appears, sequence 0",
          true},
@@ -62,7 +64,7 @@ TEST(GsdWords, DiagnosisBlocksTakeTheDeviceNames) {
     for (const Case& c : cases) {
         std::vector<std::uint8_t> diag = standard;
         diag.insert(diag.end(), c.Ext.begin(), c.Ext.end());
-        EXPECT_EQ(DiagWords(diag, c.Dpv1, GsdDiagNames(slave.Match)), std::string("Ext_Diag, WD_On; ") + c.Words)
+        EXPECT_EQ(DiagWords(diag, c.Dpv1, std::nullopt, GsdDiagNames(slave.Match)), std::string("Ext_Diag, WD_On; ") + c.Words)
             << c.Name;
     }
 }
