@@ -72,7 +72,7 @@ Json BlockJson(const dp::DiagBlock& block, DpCfgSlots cfgSlots) {
             PutCode(j, "specifier", dp::kStatusSpecifierNames, block.Specifier);
             j["data_hex"] = HexText(block.Content);
             j["module_status"] = moduleStatus ? ModuleStatusJson(block.Content) : Json(nullptr);
-            j["dpv1_layout"] = block.Dpv0Layout;
+            j["dpv0_mode"] = block.Dpv0Layout;  // a DP-V0 slave's device block read in this layout
             Json summary = nullptr;
             if (moduleStatus) {
                 const std::optional<std::size_t> slots = cfgSlots ? std::optional<std::size_t>(*cfgSlots) : std::nullopt;

@@ -78,12 +78,18 @@ std::string ModuleWords(std::size_t m, const DiagNames& names) {
     return Number(static_cast<unsigned>(m)) + (name.empty() ? "" : " '" + name + "'");
 }
 
-// "modules 1 3", or with names "module 1 'a', module 3 'b'".
-std::string ModuleList(fdl::Bytes bits, const DiagNames& names) {
+std::optional<std::size_t> SlotCount(DpCfgSlots cfgSlots) {
+    return cfgSlots ? std::optional<std::size_t>(*cfgSlots) : std::nullopt;
+}
+
+// "modules 1 3", or with names "module 1 'a', module 3 'b'"; a module
+// beyond the slave's configured slots is marked so.
+std::string ModuleList(fdl::Bytes bits, DpCfgSlots cfgSlots, const DiagNames& names) {
     std::string text;
     const char* separator = names.Module ? ", module " : " ";
-    for (std::size_t m = dp::NextFlaggedModule(bits, 0); m != dp::kNoModule; m = dp::NextFlaggedModule(bits, m + 1))
-        text += (text.empty() ? "" : separator) + ModuleWords(m, names);
+    for (const dp::SlotState& flagged : dp::FlaggedModules(bits, SlotCount(cfgSlots)))
+        text += (text.empty() ? "" : separator) + ModuleWords(flagged.Slot, names) +
+                (flagged.Beyond ? " (beyond the configuration)" : "");
     if (text.empty()) return "no module";
     return (names.Module ? "module " : "modules ") + text;
 }
@@ -93,14 +99,10 @@ std::string ChannelErrorWords(std::uint8_t error, const DiagNames& names) {
     return text.empty() ? NameOr(dp::kChannelErrorNames, error, "error ") : text;
 }
 
-std::optional<std::size_t> SlotCount(DpCfgSlots cfgSlots) {
-    return cfgSlots ? std::optional<std::size_t>(*cfgSlots) : std::nullopt;
-}
-
 std::string BlockOwnWords(const dp::DiagBlock& block, DpCfgSlots cfgSlots, const DiagNames& names) {
     switch (block.Kind) {
         case dp::DiagBlockKind::Identifier:
-            return "identifier: " + ModuleList(block.Content, names);
+            return "identifier: " + ModuleList(block.Content, cfgSlots, names);
         case dp::DiagBlockKind::Channel:
             return "module " + ModuleWords(block.Module, names) + " channel " + Number(block.Channel) + " " +
                    NameOr(dp::kDirectionNames, static_cast<unsigned>(block.Dir), "direction ") + ": " +
