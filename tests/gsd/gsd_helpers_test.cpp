@@ -231,6 +231,10 @@ TEST(ReadGsdLibrary, FolderInNameOrderFirstIdentKept) {
     EXPECT_EQ(ones[1]->SourceName, dir.Path("f.gsd"));
     EXPECT_EQ(FindGsdDevices(library, 3).size(), 1u);
     EXPECT_TRUE(FindGsdDevices(library, 4).empty());
+    // A file named again, by itself or through its folder, is no further revision.
+    ASSERT_TRUE(AddGsdLibrary(dir.Path("f.gsd"), library).IsOk());
+    EXPECT_EQ(library.Warnings.Texts.back(), dir.Path("f.gsd") + ": read before: used once");
+    EXPECT_EQ(FindGsdDevices(library, 1).size(), 2u);
     // A folder given as a file is refused as a file that cannot be opened.
     GsdDevice folder;
     EXPECT_EQ(ReadGsdFile(dir.Path("i.gsd"), folder).Text, dir.Path("i.gsd") + ": cannot open the GSD file");
