@@ -972,7 +972,12 @@ local function block_text(d, block, slots)
     local kind = block.kind
     if kind == B_IDENTIFIER then
         local modules = flagged_modules(d, block.content, block.content_size)
-        return #modules > 0 and "identifier: modules " .. concat(modules, " ") or "identifier: no module"
+        if #modules == 0 then return "identifier: no module" end
+        local listed = {}
+        for i, module in ipairs(modules) do
+            listed[i] = module .. ((slots and module >= slots) and " (beyond the configuration)" or "")
+        end
+        return "identifier: modules " .. concat(listed, " ")
     elseif kind == B_CHANNEL then
         return "module " .. block.module .. " channel " .. block.channel .. " "
                .. name_of("directions", block.direction, "direction ") .. ": "

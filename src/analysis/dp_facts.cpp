@@ -49,6 +49,7 @@ void NoteExchangeDiagnosis(BusStats& stats, DpSlaveStats& slave, fdl::Bytes data
     seen.Offset = static_cast<std::uint32_t>(stats.DiagnosisBytes.size());
     seen.Size = static_cast<std::uint8_t>(std::min<std::size_t>(data.size(), kDpBytesMax));
     seen.Dpv1 = dpv1;
+    seen.CfgSlots = ConfiguredSlots(slave);
     stats.DiagnosisBytes.insert(stats.DiagnosisBytes.end(), data.begin(), data.begin() + seen.Size);
     NoteOccurrence(seen.Seen, at);
 }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "dp/dp_cfg.h"
+
 namespace zelmot {
 
 void SetBytes(DpBytes& to, fdl::Bytes from) {
@@ -19,6 +21,12 @@ bool SameBytes(const DpBytes& kept, fdl::Bytes other) {
 fdl::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event) {
     assert(event.Kind == DpEventKind::Diag && event.DiagOffset + event.DiagSize <= events.Bytes.size());
     return fdl::Bytes(events.Bytes.data() + event.DiagOffset, event.DiagSize);
+}
+
+DpCfgSlots ConfiguredSlots(const DpSlaveStats& slave) {
+    if (!slave.Cfg.Seen) return std::nullopt;
+    // At most one identifier per byte of a data unit, which holds at most 255.
+    return static_cast<std::uint8_t>(dp::CountCfgIdentifiers(BytesOf(slave.Cfg.Data)));
 }
 
 }  // namespace zelmot

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,11 @@ inline fdl::Bytes BytesOf(const DpBytes& bytes) { return fdl::Bytes(bytes.Data.d
 void SetBytes(DpBytes& to, fdl::Bytes from);
 bool SameBytes(const DpBytes& kept, fdl::Bytes other);
 
+// The slots (identifiers) of the Chk_Cfg a slave had answered positively
+// when a diagnosis came, by which its module status is summed up; none
+// before it answered one. A frame's data unit holds at most 255.
+using DpCfgSlots = std::optional<std::uint8_t>;
+
 // The last Set_Prm or Chk_Cfg a slave answered positively, and how many.
 struct DpCommandFigures {
     std::uint64_t Count = 0;  // in the window
@@ -56,6 +62,7 @@ struct DpDiagFigures {
     bool Seen = false;
     std::int64_t LastNs = 0;      // AbsTime of the last response
     bool Dpv1 = false;            // the slave ran in DP-V1 mode when it came
+    DpCfgSlots CfgSlots = std::nullopt;  // the slots of the slave's configuration when it came
     DpBytes Last;                 // its data unit
 };
 
@@ -95,6 +102,7 @@ struct DpDiagSeen {
     std::uint32_t Offset = 0;
     std::uint8_t Size = 0;
     bool Dpv1 = false;
+    DpCfgSlots CfgSlots = std::nullopt;
     Occurrences Seen;
 };
 constexpr std::size_t kDiagnosesKept = 4;  // distinct diagnoses kept per slave
@@ -216,6 +224,7 @@ struct DpEvent {
     DpState From = DpState::None;  // State
     DpState To = DpState::None;
     bool Dpv1 = false;              // Diag: decode device blocks as DP-V1 status and alarms
+    DpCfgSlots CfgSlots = std::nullopt;  // Diag: the slave's configured slots then
     std::uint32_t DiagOffset = 0;   // Diag: its data unit in DpEvents.Bytes
     std::uint8_t DiagSize = 0;
     std::uint16_t PrmIdent = 0;     // IdentMismatch
@@ -240,5 +249,9 @@ struct DpEvents {
 
 // The data unit of a Diag event.
 fdl::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event);
+
+// The slots of the slave's last Chk_Cfg answered positively (each
+// identifier a slot, as dp::CountCfgIdentifiers counts them); none before one.
+DpCfgSlots ConfiguredSlots(const DpSlaveStats& slave);
 
 }  // namespace zelmot

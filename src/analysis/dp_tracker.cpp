@@ -87,6 +87,7 @@ void TakeDiagResponse(BusStats& stats, std::uint8_t address, fdl::Bytes data, bo
     diag.Seen = true;
     diag.LastNs = ns;
     diag.Dpv1 = slave.Dpv1;
+    diag.CfgSlots = ConfiguredSlots(slave);
     if (data.size() >= dp::kDiagHeaderSize) {
         slave.HasIdent = true;
         slave.MasterAdd = data[3];
@@ -96,6 +97,7 @@ void TakeDiagResponse(BusStats& stats, std::uint8_t address, fdl::Bytes data, bo
     SetBytes(diag.Last, data);
     DpEvent event{.Ns = ns, .Address = address, .Kind = DpEventKind::Diag};
     event.Dpv1 = slave.Dpv1;
+    event.CfgSlots = diag.CfgSlots;
     event.DiagOffset = static_cast<std::uint32_t>(stats.Events.Bytes.size());
     event.DiagSize = static_cast<std::uint8_t>(data.size());
     if (AddEvent(stats.Events, event)) stats.Events.Bytes.insert(stats.Events.Bytes.end(), data.begin(), data.end());

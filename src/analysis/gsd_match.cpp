@@ -1,12 +1,14 @@
 // Matching the DP slaves of a finished run to their device files: the
-// ident, the module split of the last Chk_Cfg, the named user parameters
-// of the last Set_Prm (from its byte 7 on) and the response times against
-// MaxTsdr, which are read from the response-time buckets.
+// ident, the file whose modules fit the last Chk_Cfg and Set_Prm, the
+// modules identified in the slots, the named user parameters of the last
+// Set_Prm (from its byte 7 on) and the response times against MaxTsdr,
+// which are read from the response-time buckets.
 #include "analysis/gsd_match.h"
 
 #include <algorithm>
 #include <cassert>
 
+#include "dp/dp_codes.h"
 #include "dp/dp_commands.h"
 #include "fdl/fdl_bytes.h"
 #include "gsd/gsd_baud.h"
@@ -22,15 +24,17 @@ GsdSlaveMatch MatchSlave(const GsdLibrary& library, const StationStats& station,
     GsdSlaveMatch match;
     const std::optional<std::uint16_t> ident = SlaveIdent(station.Dp);
     if (!ident) return match;
-    match.Device = FindGsdDevice(library, *ident);
-    if (match.Device == nullptr) return match;
+    const std::vector<const GsdDevice*> devices = FindGsdDevices(library, *ident);
+    if (devices.empty()) return match;
     const DpSlaveStats& dp = station.Dp;
     match.CfgSeen = dp.Cfg.Seen;
-    if (match.CfgSeen) match.Slots = MatchGsdModules(*match.Device, BytesOf(dp.Cfg.Data));
     match.PrmSeen = dp.Prm.Seen;
-    if (match.PrmSeen)
-        match.Params =
-            NameGsdUserParameters(*match.Device, fdl::RestFrom(BytesOf(dp.Prm.Data), kPrmStandardBytes), match.Slots);
+    const fdl::Bytes cfg = match.CfgSeen ? BytesOf(dp.Cfg.Data) : fdl::Bytes();
+    std::optional<fdl::Bytes> userBytes;
+    if (match.PrmSeen) userBytes = fdl::RestFrom(BytesOf(dp.Prm.Data), kPrmStandardBytes);
+    match.Choice = ChooseGsdDevice(devices, cfg, userBytes);
+    match.Device = match.Choice.Device;
+    if (userBytes) match.Params = NameIdentifiedParameters(*match.Device, *userBytes, match.Choice.Identification);
     if (baudIndex <= UINT16_MAX) match.MaxTsdrBits = GsdMaxTsdr(*match.Device, static_cast<std::uint16_t>(baudIndex));
     if (match.MaxTsdrBits) match.SlowAnswers = SlowAnswerCount(station.Slave.Response, *match.MaxTsdrBits, baud);
     return match;
@@ -50,6 +54,7 @@ GsdMatches MatchGsdDevices(const GsdLibrary& library, bool given, const BusStats
     GsdMatches matches;
     matches.Given = given;
     matches.DevicesRead = library.Devices.size();
+    matches.RevisionsRead = library.Revisions.size();
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const StationStats& station = stats.Stations[a];
         if (station.Listed && station.Dp.Active)
@@ -58,21 +63,32 @@ GsdMatches MatchGsdDevices(const GsdLibrary& library, bool given, const BusStats
     return matches;
 }
 
+std::span<const GsdSlotId> GsdSlots(const GsdSlaveMatch& match) {
+    if (match.Device == nullptr || !match.CfgSeen) return {};
+    return match.Choice.Identification.Slots;
+}
+
 const GsdModule* GsdSlotModule(const GsdSlaveMatch& match, std::size_t slot) {
-    if (slot >= match.Slots.size() || !match.Slots[slot].Module) return nullptr;
-    return &match.Device->Modules[*match.Slots[slot].Module];
+    const std::span<const GsdSlotId> slots = GsdSlots(match);
+    if (slot >= slots.size() || slots[slot].Modules.size() != 1) return nullptr;
+    return &match.Device->Modules[slots[slot].Modules.front()];
 }
 
 std::vector<GsdDiagText> GsdBlockTexts(const GsdSlaveMatch& match, const dp::DiagBlock& block) {
-    assert(match.Device != nullptr && block.Offset >= dp::kDiagHeaderSize);
-    // A DP-V1 status or alarm block has a layout of its own.
-    if (block.Kind != dp::DiagBlockKind::Device) return {};
-    // The block's bytes at their place in the extended diagnosis, zeros before.
-    const std::size_t before = block.Offset - dp::kDiagHeaderSize;
-    std::vector<std::uint8_t> extended(before, 0);
-    extended.insert(extended.end(), block.Block.begin(), block.Block.end());
-    std::vector<GsdDiagText> texts = GsdUnitDiagTexts(*match.Device, extended);
-    std::erase_if(texts, [before](const GsdDiagText& text) { return text.FirstBit < 8 * before; });
+    assert(match.Device != nullptr);
+    // The bits of a status or alarm block's type, slot and specifier bytes.
+    constexpr std::uint32_t kDpv1HeaderBits = 24;
+    switch (block.Kind) {
+        case dp::DiagBlockKind::Device: return GsdDeviceBlockTexts(*match.Device, block.Block);
+        case dp::DiagBlockKind::Status:
+        case dp::DiagBlockKind::Alarm: break;
+        default: return {};
+    }
+    const bool moduleStatus = block.Kind == dp::DiagBlockKind::Status && block.Type == dp::kStatusTypeModuleStatus;
+    std::vector<GsdDiagText> texts = GsdDeviceBlockTexts(*match.Device, block.Block);
+    std::erase_if(texts, [moduleStatus](const GsdDiagText& text) {
+        return text.FirstBit < kDpv1HeaderBits || (moduleStatus && text.Value == 0);
+    });
     return texts;
 }
 

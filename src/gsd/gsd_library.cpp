@@ -22,7 +22,7 @@ std::string IdentText(std::uint16_t ident) {
 }
 
 // Keeps a read device (among the revisions when its ident is taken) unless
-// its ident is missing or the library is full.
+// its ident is missing, the same file was read before or the library is full.
 void AddDevice(GsdLibrary& library, GsdDevice&& device) {
     if (library.Devices.size() + library.Revisions.size() == kGsdMaxDevices) {
         AddGsdWarning(library.Warnings, device.SourceName + ": more than " + std::to_string(kGsdMaxDevices) +
@@ -33,9 +33,18 @@ void AddDevice(GsdLibrary& library, GsdDevice&& device) {
         AddGsdWarning(library.Warnings, device.SourceName + ": no Ident_Number: not used");
         return;
     }
+    // The same file named twice (a folder and a file in it, say) is one revision.
+    for (const GsdDevice* read : FindGsdDevices(library, *device.IdentNumber)) {
+        std::error_code error;
+        if (read->SourceName == device.SourceName || fs::equivalent(read->SourceName, device.SourceName, error)) {
+            AddGsdWarning(library.Warnings, device.SourceName + ": read before: used once");
+            return;
+        }
+    }
     if (const GsdDevice* first = FindGsdDevice(library, *device.IdentNumber)) {
         AddGsdWarning(library.Warnings, device.SourceName + ": Ident_Number " + IdentText(*device.IdentNumber) +
-                                            " already read from " + first->SourceName + ": not used");
+                                            " read before from " + first->SourceName +
+                                            ": kept as another revision, used where its modules fit better");
         library.Revisions.push_back(std::move(device));
         return;
     }

@@ -30,7 +30,8 @@ bool IsGsdFileName(std::string_view name);
 // Reads path into library, after the devices it holds: a device file, or a
 // folder whose device files (by name, not in subfolders) are read in name
 // order. A device whose Ident_Number was read before is kept among the
-// revisions (with a warning); one that has none is not used (a warning).
+// revisions (with a warning), unless it is the same file read again (used
+// once, a warning); one that has none is not used (a warning).
 // At most kGsdMaxDevices devices are kept, revisions included. Fails when path cannot be read, when a file given
 // by name is no device file, or when a folder holds no device file; the
 // library keeps what it held then.

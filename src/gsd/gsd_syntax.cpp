@@ -117,6 +117,9 @@ bool ScanGsdText(GsdCursor& cursor, std::string& text, bool& cut) {
         inside = inside.substr(0, utf8::FitLength(inside, kGsdMaxTextLength));
         cut = true;
     }
+    // Vendors pad texts with blanks to a fixed width: the padding is no part
+    // of a name or a value's text.
+    inside = inside.substr(0, inside.find_last_not_of(' ') + 1);
     text.assign(inside);
     cursor.Pos = close + 1;
     return true;

@@ -45,7 +45,7 @@ bool AtGsdEnd(GsdCursor& cursor);
 std::optional<std::int64_t> ScanGsdNumber(GsdCursor& cursor, std::int64_t min, std::int64_t max);
 
 // A quoted text, cut to kGsdMaxTextLength bytes without cutting a
-// character (Cut tells).
+// character (Cut tells), without the blanks that pad its end.
 bool ScanGsdText(GsdCursor& cursor, std::string& text, bool& cut);
 
 // Numbers within [min, max] separated by commas, at most kGsdMaxListLength.

@@ -1,6 +1,7 @@
 // The DP parts of the HTML page: the station timeline (a lane per DP slave
 // coloured by its state, marks for diagnoses and drop-outs, a master's
-// CLEAR shaded), the DP slave and DP service tables, and the first events
+// CLEAR shaded), the DP slave table (with the master's configuration held
+// against the slave's own) and the DP service table, and the first events
 // in words. The tables' figure cells read the report document by key
 // path; the words come from the same tables as the text report's.
 #include <algorithm>
@@ -142,9 +143,17 @@ void PutDpTimeline(TextOut& out, const BusStats& stats, const ReportDocument& do
 void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches) {
     const std::vector<ReportRow> rows = DpRows(document);
     if (rows.empty()) return;
+    // The configurations compared only where a slave answered a Get_Cfg.
+    const bool compared = std::any_of(rows.begin(), rows.end(), [&](const ReportRow& row) {
+        return FigureAt(row, "dp.cfg.matches").is_boolean();
+    });
     PutText(out, "<h3>DP slaves</h3>\n<table class=\"figures\">\n");
-    PutHeaderRow(out, {"Address", "Ident", "Master", "State", "Entries", "Drop-outs", "Watchdog (ms)",
-                       "Inputs (bytes)", "Outputs (bytes)", "Last diagnosis"});
+    if (compared)
+        PutHeaderRow(out, {"Address", "Ident", "Master", "State", "Entries", "Drop-outs", "Watchdog (ms)",
+                           "Inputs (bytes)", "Outputs (bytes)", "Chk_Cfg against Get_Cfg", "Last diagnosis"});
+    else
+        PutHeaderRow(out, {"Address", "Ident", "Master", "State", "Entries", "Drop-outs", "Watchdog (ms)",
+                           "Inputs (bytes)", "Outputs (bytes)", "Last diagnosis"});
     for (const ReportRow& row : rows) {
         const DpSlaveStats& slave = SlaveOfRow(stats, row);
         PutText(out, "<tr>");
@@ -154,7 +163,10 @@ void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& docu
                                    "dp.cfg.in_bytes", "dp.cfg.out_bytes"})
             PutFigureCell(out, row, figure);
         const GsdSlaveMatch& match = matches.Slaves[FigureAt(row, "address").get<std::size_t>()];
-        PutTextCell(out, slave.Diag.Seen ? DiagWords(BytesOf(slave.Diag.Last), slave.Diag.Dpv1, GsdDiagNames(match)) : "");
+        if (compared) PutTextCell(out, CfgAgainstSlaveWords(slave, match));
+        PutTextCell(out, slave.Diag.Seen ? DiagWords(BytesOf(slave.Diag.Last), slave.Diag.Dpv1, slave.Diag.CfgSlots,
+                                                     GsdDiagNames(match))
+                                         : "");
         PutText(out, "</tr>\n");
     }
     PutText(out, "</tbody>\n</table>\n<h3>DP services</h3>\n<table class=\"figures\">\n");

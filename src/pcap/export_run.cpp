@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/utf8_text.h"
 #include "common/version.h"
 #include "filter/filter_state.h"
 #include "options/option_file.h"
@@ -82,7 +83,8 @@ void StartFile(ExportRun& run, const CaptureHeader* header) {
     pcapfile::InterfaceInfo interface;
     interface.LinkType = linkType;
     if (header != nullptr) {
-        interface.Name = std::string(HeaderDeviceName(*header));
+        // pcapng texts are UTF-8; the header holds any bytes.
+        interface.Name = utf8::MakeValid(HeaderDeviceName(*header));
         interface.Description = DottedAddress(HeaderDeviceAddress(*header));
         interface.Speed = BaudBitRate(HeaderBaudIndex(*header));
     }

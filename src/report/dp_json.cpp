@@ -6,9 +6,11 @@
 #include "report/dp_json.h"
 
 #include "dp/dp_cfg.h"
+#include "dp/dp_cfg_compare.h"
 #include "dp/dp_codes.h"
 #include "dp/dp_commands.h"
 #include "dp/dp_diag.h"
+#include "dp/dp_status_summary.h"
 #include "report/dp_words.h"
 
 namespace zelmot {
@@ -44,7 +46,7 @@ Json ModuleStatusJson(fdl::Bytes states) {
     return modules;
 }
 
-Json BlockJson(const dp::DiagBlock& block) {
+Json BlockJson(const dp::DiagBlock& block, DpCfgSlots cfgSlots) {
     Json j;
     j["type"] = std::string(dp::LookupName(dp::kDiagBlockNames, static_cast<unsigned>(block.Kind)));
     switch (block.Kind) {
@@ -64,12 +66,19 @@ Json BlockJson(const dp::DiagBlock& block) {
             PutCode(j, "error", dp::kChannelErrorNames, block.Error);
             break;
         case dp::DiagBlockKind::Status: {
-            constexpr std::uint8_t kModuleStatusType = 2;
+            const bool moduleStatus = block.Type == dp::kStatusTypeModuleStatus;
             PutCode(j, "status_type", dp::kStatusTypeNames, block.Type);
             j["slot"] = block.Slot;
             PutCode(j, "specifier", dp::kStatusSpecifierNames, block.Specifier);
             j["data_hex"] = HexText(block.Content);
-            j["module_status"] = block.Type == kModuleStatusType ? ModuleStatusJson(block.Content) : Json(nullptr);
+            j["module_status"] = moduleStatus ? ModuleStatusJson(block.Content) : Json(nullptr);
+            j["dpv0_mode"] = block.Dpv0Layout;  // a DP-V0 slave's device block read in this layout
+            Json summary = nullptr;
+            if (moduleStatus) {
+                const std::optional<std::size_t> slots = cfgSlots ? std::optional<std::size_t>(*cfgSlots) : std::nullopt;
+                summary = dp::ModuleStatusSummaryWords(dp::SummariseModuleStatus(block.Content, slots));
+            }
+            j["summary"] = summary;
             break;
         }
         case dp::DiagBlockKind::Alarm:
@@ -95,7 +104,7 @@ Json BlockJson(const dp::DiagBlock& block) {
 
 // The status bits and the blocks; a diagnosis cut inside its six standard
 // bytes is one undecoded block, cut.
-void PutDiagContent(Json& j, fdl::Bytes diag, bool dpv1, const DiagBlockNotes& notes) {
+void PutDiagContent(Json& j, fdl::Bytes diag, bool dpv1, DpCfgSlots cfgSlots, const DiagBlockNotes& notes) {
     const dp::SlaveDiag standard = dp::DecodeSlaveDiag(diag);
     Json bits = Json::array();
     for (const StatusByte& status : StatusBytes(standard))
@@ -105,7 +114,7 @@ void PutDiagContent(Json& j, fdl::Bytes diag, bool dpv1, const DiagBlockNotes& n
     if (standard.Cut) ext.push_back(Json{{"type", "undecoded"}, {"cut", true}, {"hex", HexText(diag)}});
     for (std::size_t at = dp::kDiagHeaderSize; at < diag.size();) {
         const dp::DiagBlock block = dp::DecodeDiagBlock(diag, at, dpv1);
-        Json blockJson = BlockJson(block);
+        Json blockJson = BlockJson(block, cfgSlots);
         if (notes) notes(block, blockJson);
         ext.push_back(std::move(blockJson));
         at = block.Next;
@@ -118,7 +127,7 @@ Json LastDiagJson(const DpDiagFigures& diag, const DiagBlockNotes& notes) {
     const fdl::Bytes bytes = BytesOf(diag.Last);
     const bool whole = bytes.size() >= dp::kDiagHeaderSize;
     Json j;
-    PutDiagContent(j, bytes, diag.Dpv1, notes);
+    PutDiagContent(j, bytes, diag.Dpv1, diag.CfgSlots, notes);
     j["master"] = whole && bytes[3] != dp::kNoMaster ? Json(bytes[3]) : Json(nullptr);
     j["ident"] = whole ? Json(fdl::BigEndianAt(bytes, 4)) : Json(nullptr);
     j["hex"] = HexText(bytes);
@@ -159,7 +168,9 @@ Json CfgFaultJson(dp::CfgFault fault) {
     return nullptr;
 }
 
-Json CfgJson(const DpCommandFigures& figures) {
+// The master's configuration (its last Chk_Cfg answered positively) and,
+// when the slave answered a Get_Cfg, the slave's own held against it.
+Json CfgJson(const DpCommandFigures& figures, const DpCommandFigures& slaveCfg) {
     if (!figures.Seen) return nullptr;
     const fdl::Bytes cfg = BytesOf(figures.Data);
     Json modules = Json::array();
@@ -184,6 +195,15 @@ Json CfgJson(const DpCommandFigures& figures) {
     j["modules"] = modules;
     j["in_bytes"] = in;
     j["out_bytes"] = out;
+    j["slave_hex"] = nullptr;
+    j["matches"] = nullptr;
+    j["differs_from_slot"] = nullptr;
+    if (slaveCfg.Seen) {
+        const dp::CfgComparison compared = dp::CompareCfg(cfg, BytesOf(slaveCfg.Data));
+        j["slave_hex"] = HexText(BytesOf(slaveCfg.Data));
+        j["matches"] = compared.Matches;
+        if (!compared.Matches) j["differs_from_slot"] = compared.Slot;
+    }
     return j;
 }
 
@@ -198,7 +218,7 @@ Json EventJson(const DpEvents& events, const DpEvent& event, const DiagBlockNote
             j["to"] = NameJson(kDpStateNames, static_cast<unsigned>(event.To));
             break;
         case DpEventKind::Diag:
-            PutDiagContent(j, EventDiagBytes(events, event), event.Dpv1, notes);
+            PutDiagContent(j, EventDiagBytes(events, event), event.Dpv1, event.CfgSlots, notes);
             break;
         case DpEventKind::IdentMismatch:
             j["prm_ident"] = event.PrmIdent;
@@ -237,7 +257,7 @@ ReportDocument DpStationJson(const DpSlaveStats& s, const DiagBlockNotes& notes)
     j["entries"] = s.Entries;
     j["drop_outs"] = s.DropOuts;
     j["prm"] = PrmJson(s.Prm);
-    j["cfg"] = CfgJson(s.Cfg);
+    j["cfg"] = CfgJson(s.Cfg, s.GetCfg);
     j["data_exchange"] = Json{{"requests", s.ExchangeRequests}, {"answered", s.ExchangeAnswered},
                               {"diag_waiting", s.DiagWaiting}};
     j["diag"] = Json{{"responses", s.Diag.Responses},

@@ -1,7 +1,8 @@
 // The DP sections of the text report: the "DP slaves" table (ident,
 // master, state, entries and drop-outs, watchdog, each module's input and
-// output bytes, the last diagnosis in words) and the "Events" section, one
-// line per event with its time of day.
+// output bytes, the last diagnosis in words) with the master's
+// configuration held against each slave's own below it, and the "Events"
+// section, one line per event with its time of day.
 #include "report/dp_text.h"
 
 #include "dp/dp_cfg.h"
@@ -53,6 +54,7 @@ std::string StateCell(DpState state) {
 std::string DpSlavesSection(const BusStats& stats, const GsdMatches& matches) {
     TextTable t;
     t.TextColumns = {3, 7, 8};
+    std::string compared;
     AddRow(t, {"Addr", "Ident", "Master", "State", "Entries", "Drop-outs", "Watchdog (ms)", "Modules (in/out bytes)",
                "Last diagnosis"});
     for (std::size_t a = 0; a < kStationCount; ++a) {
@@ -61,10 +63,14 @@ std::string DpSlavesSection(const BusStats& stats, const GsdMatches& matches) {
         if (!st.Listed || !s.Active) continue;
         AddRow(t, {std::to_string(a), s.HasIdent ? IdentText(s.Ident) : "-", MasterCell(s), StateCell(s.State),
                    std::to_string(s.Entries), std::to_string(s.DropOuts), WatchdogCell(s), ModulesCell(s),
-                   s.Diag.Seen ? DiagWords(BytesOf(s.Diag.Last), s.Diag.Dpv1, GsdDiagNames(matches.Slaves[a])) : "-"});
+                   s.Diag.Seen ? DiagWords(BytesOf(s.Diag.Last), s.Diag.Dpv1, s.Diag.CfgSlots, GsdDiagNames(matches.Slaves[a]))
+                               : "-"});
+        const std::string words = CfgAgainstSlaveWords(s, matches.Slaves[a]);
+        if (!words.empty()) compared += "  slave " + std::to_string(a) + ": " + words + "\n";
     }
     if (t.Rows.size() == 1) return "DP slaves: none\n";
-    return "DP slaves (state, ident and master of the last diagnosis)\n" + RenderTable(t);
+    if (!compared.empty()) compared = "Configuration (Chk_Cfg) against the slave's own (Get_Cfg)\n" + compared;
+    return "DP slaves (state, ident and master of the last diagnosis)\n" + RenderTable(t) + compared;
 }
 
 std::string DpEventsSection(const BusStats& stats, const GsdMatches& matches) {

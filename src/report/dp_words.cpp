@@ -4,10 +4,12 @@
 #include "report/dp_words.h"
 
 #include <cstdio>
+#include <optional>
 #include <span>
 
 #include "dp/dp_codes.h"
 #include "dp/dp_diag.h"
+#include "dp/dp_status_summary.h"
 
 namespace zelmot {
 namespace {
@@ -76,22 +78,20 @@ std::string ModuleWords(std::size_t m, const DiagNames& names) {
     return Number(static_cast<unsigned>(m)) + (name.empty() ? "" : " '" + name + "'");
 }
 
-// "modules 1 3", or with names "module 1 'a', module 3 'b'".
-std::string ModuleList(fdl::Bytes bits, const DiagNames& names) {
-    std::string text;
-    const char* separator = names.Module ? ", module " : " ";
-    for (std::size_t m = dp::NextFlaggedModule(bits, 0); m != dp::kNoModule; m = dp::NextFlaggedModule(bits, m + 1))
-        text += (text.empty() ? "" : separator) + ModuleWords(m, names);
-    if (text.empty()) return "no module";
-    return (names.Module ? "module " : "modules ") + text;
+std::optional<std::size_t> SlotCount(DpCfgSlots cfgSlots) {
+    return cfgSlots ? std::optional<std::size_t>(*cfgSlots) : std::nullopt;
 }
 
-std::string ModuleStates(fdl::Bytes states) {
+// "modules 1 3", or with names "module 1 'a', module 3 'b'"; a module
+// beyond the slave's configured slots is marked so.
+std::string ModuleList(fdl::Bytes bits, DpCfgSlots cfgSlots, const DiagNames& names) {
     std::string text;
-    for (std::size_t m = 0; m < states.size() * dp::kModulesPerStatusByte; ++m)
-        text += (text.empty() ? ": module " : ", module ") + Number(static_cast<unsigned>(m)) + " " +
-                NameOr(dp::kModuleStatusNames, dp::ModuleStatusAt(states, m), "");
-    return text;
+    const char* separator = names.Module ? ", module " : " ";
+    for (const dp::SlotState& flagged : dp::FlaggedModules(bits, SlotCount(cfgSlots)))
+        text += (text.empty() ? "" : separator) + ModuleWords(flagged.Slot, names) +
+                (flagged.Beyond ? " (beyond the configuration)" : "");
+    if (text.empty()) return "no module";
+    return (names.Module ? "module " : "modules ") + text;
 }
 
 std::string ChannelErrorWords(std::uint8_t error, const DiagNames& names) {
@@ -99,21 +99,19 @@ std::string ChannelErrorWords(std::uint8_t error, const DiagNames& names) {
     return text.empty() ? NameOr(dp::kChannelErrorNames, error, "error ") : text;
 }
 
-std::string BlockOwnWords(const dp::DiagBlock& block, const DiagNames& names) {
+std::string BlockOwnWords(const dp::DiagBlock& block, DpCfgSlots cfgSlots, const DiagNames& names) {
     switch (block.Kind) {
         case dp::DiagBlockKind::Identifier:
-            return "identifier: " + ModuleList(block.Content, names);
+            return "identifier: " + ModuleList(block.Content, cfgSlots, names);
         case dp::DiagBlockKind::Channel:
             return "module " + ModuleWords(block.Module, names) + " channel " + Number(block.Channel) + " " +
                    NameOr(dp::kDirectionNames, static_cast<unsigned>(block.Dir), "direction ") + ": " +
                    ChannelErrorWords(block.Error, names);
-        case dp::DiagBlockKind::Status: {
-            std::string text = NameOr(dp::kStatusTypeNames, block.Type, "status type ") + " slot " +
-                               Number(block.Slot) + " " +
-                               NameOr(dp::kStatusSpecifierNames, block.Specifier, "specifier ");
-            constexpr std::uint8_t kModuleStatusType = 2;
-            return block.Type == kModuleStatusType ? text + ModuleStates(block.Content) : text;
-        }
+        case dp::DiagBlockKind::Status:
+            if (block.Type == dp::kStatusTypeModuleStatus)
+                return dp::ModuleStatusBlockWords(block, SlotCount(cfgSlots));
+            return NameOr(dp::kStatusTypeNames, block.Type, "status type ") + " slot " + Number(block.Slot) + " " +
+                   NameOr(dp::kStatusSpecifierNames, block.Specifier, "specifier ");
         case dp::DiagBlockKind::Alarm:
             return NameOr(dp::kAlarmTypeNames, block.Type, "type ") + " alarm slot " + Number(block.Slot) + " " +
                    NameOr(dp::kAlarmSpecifierNames, block.Specifier, "specifier ") + ", sequence " +
@@ -133,8 +131,8 @@ bool IsDeviceRelated(dp::DiagBlockKind kind) {
 }
 
 // The block's words, and after a device-related one the texts names give.
-std::string BlockWords(const dp::DiagBlock& block, const DiagNames& names) {
-    std::string text = BlockOwnWords(block, names);
+std::string BlockWords(const dp::DiagBlock& block, DpCfgSlots cfgSlots, const DiagNames& names) {
+    std::string text = BlockOwnWords(block, cfgSlots, names);
     if (!IsDeviceRelated(block.Kind)) return text;
     const std::string device = Ask(names.Device, block);
     return device.empty() ? text : text + ": " + device;
@@ -192,7 +190,7 @@ std::string HexText(fdl::Bytes bytes) {
     return text;
 }
 
-std::string DiagWords(fdl::Bytes diag, bool dpv1, const DiagNames& names) {
+std::string DiagWords(fdl::Bytes diag, bool dpv1, DpCfgSlots cfgSlots, const DiagNames& names) {
     const dp::SlaveDiag standard = dp::DecodeSlaveDiag(diag);
     std::string text;
     for (const StatusByte& status : StatusBytes(standard)) {
@@ -203,7 +201,7 @@ std::string DiagWords(fdl::Bytes diag, bool dpv1, const DiagNames& names) {
     if (standard.Cut) return text + "; cut after " + Number(static_cast<unsigned>(diag.size())) + " bytes";
     for (std::size_t at = dp::kDiagHeaderSize; at < diag.size();) {
         const dp::DiagBlock block = dp::DecodeDiagBlock(diag, at, dpv1);
-        text += "; " + BlockWords(block, names);
+        text += "; " + BlockWords(block, cfgSlots, names);
         at = block.Next;
     }
     return text;
@@ -216,7 +214,7 @@ std::string DpEventWords(const DpEvents& events, const DpEvent& event, const Dia
         case DpEventKind::State:
             return text + StateWords(event.From) + " -> " + StateWords(event.To);
         case DpEventKind::Diag:
-            return text + DiagWords(EventDiagBytes(events, event), event.Dpv1, names);
+            return text + DiagWords(EventDiagBytes(events, event), event.Dpv1, event.CfgSlots, names);
         case DpEventKind::IdentMismatch:
             return text + "Set_Prm ident " + IdentText(event.PrmIdent) + " differs from the Slave_Diag ident " +
                    IdentText(event.DiagIdent);

@@ -65,8 +65,10 @@ struct DiagNames {
 
 // A Slave_Diag response's data unit in words: the status bits, then each
 // block of the extended diagnosis, "; " between them. dpv1: device blocks
-// are DP-V1 status and alarm blocks.
-std::string DiagWords(fdl::Bytes diag, bool dpv1, const DiagNames& names = {});
+// are DP-V1 status and alarm blocks. cfgSlots: the slave's configured
+// slots when it came (DpCfgSlots), by which a module status block is
+// summed up ("all 3 modules OK", dp_status_summary.h).
+std::string DiagWords(fdl::Bytes diag, bool dpv1, DpCfgSlots cfgSlots, const DiagNames& names = {});
 
 // An event in words, after its station: "slave 7: ...", "master 1: ...";
 // slaveName, when not empty, follows a slave's address in parentheses.

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "common/keyed_rows.h"
-#include "dp/dp_cfg.h"
+#include "dp/dp_cfg_compare.h"
 #include "dp/dp_codes.h"
 #include "dp/dp_commands.h"
 #include "dp/dp_names.h"
@@ -177,32 +177,9 @@ FindingText TightWords(const Finding& f, const std::string& slave) {
                 "), or shorten the master's cycle."};
 }
 
-// The first slot where the master's configuration and the slave's own
-// differ: "slot 1: the master's 0x13, the slave's 0x23"; empty when equal.
-std::string FirstDifference(fdl::Bytes master, fdl::Bytes slave) {
-    std::size_t a = 0, b = 0;
-    for (std::size_t slot = 0;; ++slot) {
-        const dp::CfgModule m = dp::DecodeCfgModule(master, a);
-        const dp::CfgModule s = dp::DecodeCfgModule(slave, b);
-        if (m.Format == dp::CfgFormat::None && s.Format == dp::CfgFormat::None) return {};
-        const bool same = m.Format != dp::CfgFormat::None && s.Format != dp::CfgFormat::None &&
-                          std::equal(m.Identifier.begin(), m.Identifier.end(), s.Identifier.begin(), s.Identifier.end());
-        if (!same) {
-            auto bytes = [](const dp::CfgModule& module) {
-                if (module.Format == dp::CfgFormat::None) return std::string("nothing");
-                std::string text;
-                for (std::uint8_t byte : module.Identifier) text += (text.empty() ? "" : " ") + ByteText(byte);
-                return text;
-            };
-            return "slot " + std::to_string(slot) + ": the master's " + bytes(m) + ", the slave's " + bytes(s);
-        }
-        a = m.Next;
-        b = s.Next;
-    }
-}
-
-FindingText NotReadyWords(const Finding& f, const BusStats& stats, const std::string& slave) {
-    const DpSlaveStats& dp = stats.Stations[static_cast<std::size_t>(f.Address)].Dp;
+FindingText NotReadyWords(const Finding& f, const BusStats& stats, const GsdMatches& matches, const std::string& slave) {
+    const std::size_t address = static_cast<std::size_t>(f.Address);
+    const DpSlaveStats& dp = stats.Stations[address].Dp;
     std::string title = slave + " never reached data exchange: ";
     title += dp.State == DpState::None ? "it never answered" : "it stalls in " + std::string(dp::LookupName(kDpStateWords, static_cast<unsigned>(dp.State)));
     std::string cause = "The slave does not answer: it is not there, has no power or another address, or its "
@@ -229,10 +206,8 @@ FindingText NotReadyWords(const Finding& f, const BusStats& stats, const std::st
     } else if (status1 & dp::kCfgFault) {
         cause = "The master's configuration for the slave (Chk_Cfg) does not match the slave's modules.";
         check = "Compare the modules configured in the master with those plugged in the slave.";
-        if (dp.Cfg.Seen && dp.GetCfg.Seen) {
-            const std::string differs = FirstDifference(BytesOf(dp.Cfg.Data), BytesOf(dp.GetCfg.Data));
-            if (!differs.empty()) title += "; " + differs;
-        }
+        if (dp.Cfg.Seen && dp.GetCfg.Seen && !dp::CompareCfg(BytesOf(dp.Cfg.Data), BytesOf(dp.GetCfg.Data)).Matches)
+            title += "; " + CfgAgainstSlaveWords(dp, matches.Slaves[address]);
     } else if (status1 & dp::kPrmFault) {
         cause = "The slave refuses the parameters the master sends: a wrong GSD file or revision, or a wrong user "
                 "parameter.";
@@ -250,7 +225,7 @@ FindingText DiagnosisWords(const Finding& f, const BusStats& stats, const GsdMat
     const DpDiagSeen& seen = stats.Stations[address].Dp.Diagnoses[f.Index];
     const fdl::Bytes bytes(stats.DiagnosisBytes.data() + seen.Offset, seen.Size);
     return {slave + " reports a diagnosis in data exchange " + Times(f.Count) + " from " + At(f.FirstNs) + ": " +
-                DiagWords(bytes, seen.Dpv1, GsdDiagNames(matches.Slaves[address])),
+                DiagWords(bytes, seen.Dpv1, seen.CfgSlots, GsdDiagNames(matches.Slaves[address])),
             "The slave or one of its modules reports a fault of its own or of the process (a channel's short "
             "circuit or line break, a missing supply, a module pulled).",
             "Check the module and channel it names, their wiring and supply; the slave's manual explains its own "
@@ -357,7 +332,7 @@ FindingText FindingWordsOf(const Finding& f, const BusStats& stats, const GsdMat
                     "Check what these slaves have in common: the repeater or coupler before them, their cabinet's "
                     "power supply, the cable of that part of the segment, and the master's state at that time."};
         case FindingKind::WatchdogTight: return TightWords(f, slave);
-        case FindingKind::NotReady: return NotReadyWords(f, stats, slave);
+        case FindingKind::NotReady: return NotReadyWords(f, stats, matches, slave);
         case FindingKind::Diagnosis: return DiagnosisWords(f, stats, matches, slave);
         case FindingKind::ErrorsLocal:
         case FindingKind::ErrorsSpread: return ErrorWords(f);

@@ -1,10 +1,15 @@
 // The device files' keys of the report document, each spelled here only: a
-// station's "gsd" object beside its "dp" one, and the notes a device adds
-// to the blocks of a diagnosis. A name the device file does not give is
+// station's "gsd" object beside its "dp" one (the file and why it was
+// chosen, what its reader passed over, the modules with their candidates
+// and the basis of their identification, every parameter with its
+// default), and the notes a device adds to the blocks of a diagnosis. A
+// name the device file does not give, or does not give for certain, is
 // null.
 #include "report/gsd_json.h"
 
+#include "common/utf8_text.h"
 #include "fdl/fdl_bytes.h"
+#include "gsd/gsd_words.h"
 #include "report/gsd_words.h"
 
 namespace zelmot {
@@ -21,14 +26,35 @@ Json ModuleNameJson(const GsdSlaveMatch& match, std::size_t slot) {
 
 Json ModulesJson(const GsdSlaveMatch& match, const DpBytes& cfg) {
     if (!match.CfgSeen) return nullptr;
+    const std::span<const GsdSlotId> slots = GsdSlots(match);
     Json modules = Json::array();
-    for (std::size_t s = 0; s < match.Slots.size(); ++s) {
-        const GsdSlot& slot = match.Slots[s];
+    for (std::size_t s = 0; s < slots.size(); ++s) {
+        const GsdSlotId& slot = slots[s];
+        Json candidates = Json::array();
+        for (std::size_t m : slot.Modules) candidates.push_back(match.Device->Modules[m].Name);
         modules.push_back(Json{{"name", ModuleNameJson(match, s)},
                                {"slot", s},
-                               {"hex", HexText(fdl::Clip(BytesOf(cfg), slot.Offset, slot.Count))}});
+                               {"hex", HexText(fdl::Clip(BytesOf(cfg), slot.CfgOffset, slot.CfgCount))},
+                               {"candidates", candidates}});
     }
     return modules;
+}
+
+Json BasisJson(const GsdSlaveMatch& match) {
+    if (!match.CfgSeen) return nullptr;
+    switch (match.Choice.Identification.Basis) {
+        case GsdIdBasis::Parameters: return "parameters";
+        case GsdIdBasis::ConfigurationOnly: return "configuration_only";
+        case GsdIdBasis::ParametersUnfit: return "parameters_unfit";
+    }
+    return nullptr;
+}
+
+Json SkippedJson(const GsdDevice& device) {
+    Json keywords = Json::array();
+    for (const GsdSkipped& skipped : device.Skipped)
+        keywords.push_back(Json{{"keyword", skipped.Keyword}, {"lines", skipped.Lines}});
+    return keywords;
 }
 
 Json PrmJson(const GsdSlaveMatch& match) {
@@ -38,7 +64,8 @@ Json PrmJson(const GsdSlaveMatch& match) {
         prm.push_back(Json{{"name", value.Known ? Json(value.Name) : Json(nullptr)},
                            {"value", value.Present ? Json(value.Value) : Json(nullptr)},
                            {"text", value.Text ? Json(*value.Text) : Json(nullptr)},
-                           {"slot", value.Slot ? Json(*value.Slot) : Json(nullptr)}});
+                           {"slot", value.Slot ? Json(*value.Slot) : Json(nullptr)},
+                           {"default", value.Known ? Json(value.Default) : Json(nullptr)}});
     return prm;
 }
 
@@ -55,7 +82,7 @@ void NoteChannelBlock(const GsdSlaveMatch& match, const dp::DiagBlock& block, Js
     json["gsd_error_text"] = TextOrNull(std::string(GsdChannelDiagText(*match.Device, block.Error)));
 }
 
-// The unit diagnosis texts whose bits begin inside the block.
+// The unit diagnosis texts that apply to a device-related block (GsdBlockTexts).
 void NoteDeviceBlock(const GsdSlaveMatch& match, const dp::DiagBlock& block, Json& json) {
     Json texts = Json::array();
     for (const GsdDiagText& text : GsdBlockTexts(match, block)) {
@@ -73,9 +100,9 @@ DiagBlockNotes GsdBlockNotes(const GsdSlaveMatch& match) {
         switch (block.Kind) {
             case dp::DiagBlockKind::Identifier: NoteIdentifierBlock(match, block, json); break;
             case dp::DiagBlockKind::Channel: NoteChannelBlock(match, block, json); break;
-            case dp::DiagBlockKind::Device: NoteDeviceBlock(match, block, json); break;
+            case dp::DiagBlockKind::Device:
             case dp::DiagBlockKind::Status:
-            case dp::DiagBlockKind::Alarm:
+            case dp::DiagBlockKind::Alarm: NoteDeviceBlock(match, block, json); break;
             case dp::DiagBlockKind::Undecoded:
             case dp::DiagBlockKind::None: break;
         }
@@ -86,9 +113,15 @@ ReportDocument GsdStationJson(const GsdSlaveMatch& match, const StationStats& st
     if (match.Device == nullptr) return nullptr;
     const GsdDevice& device = *match.Device;
     Json j;
-    j["file"] = device.SourceName;
+    j["file"] = utf8::MakeValid(device.SourceName);  // a path is any bytes
     j["vendor"] = TextOrNull(device.VendorName);
     j["model"] = TextOrNull(device.ModelName);
+    j["files"] = match.Choice.Candidates;
+    j["choice"] = TextOrNull(GsdChoiceWords(match.Choice));
+    j["skipped_lines"] = device.SkippedLines;
+    j["skipped_keywords"] = SkippedJson(device);
+    j["basis"] = BasisJson(match);
+    j["basis_text"] = TextOrNull(GsdBasisOf(match));
     j["modules"] = ModulesJson(match, station.Dp.Cfg.Data);
     j["prm"] = PrmJson(match);
     j["max_tsdr_bits"] = match.MaxTsdrBits ? Json(*match.MaxTsdrBits) : Json(nullptr);

@@ -11,8 +11,8 @@ namespace zelmot {
 
 // The device's notes on a diagnosis block: "gsd_modules" beside an
 // identifier block's modules, "gsd_module" and "gsd_error_text" in a
-// channel block, "gsd_texts" in a DP-V0 device block; empty without a
-// device.
+// channel block, "gsd_texts" in a device-related block (a DP-V0 device
+// block, a status or an alarm block); empty without a device.
 DiagBlockNotes GsdBlockNotes(const GsdSlaveMatch& match);
 
 // A station's "gsd" object: null without a device.

@@ -1,11 +1,17 @@
-// The device files' part of the reports in words: a slot, a parameter, the
-// response time check, the device's name, and the names a diagnosis takes
-// from the device (module names by slot, Channel_Diag texts, unit
-// diagnosis texts); and the text report's section on the slaves' devices.
+// The device files' part of the reports in words: a slot, the basis of the
+// identification and the file used, a parameter and the parameters against
+// their defaults, the configuration against the slave's own, the response
+// time check, the device's name, and the names a diagnosis takes from the
+// device (module names by slot, Channel_Diag texts, unit diagnosis texts);
+// and the text report's section on the slaves' devices.
 #include <cassert>
 #include <cstdio>
+#include <vector>
 
+#include "common/utf8_text.h"
 #include "dp/dp_cfg.h"
+#include "dp/dp_cfg_compare.h"
+#include "gsd/gsd_words.h"
 #include "report/gsd_words.h"
 
 namespace zelmot {
@@ -29,9 +35,23 @@ std::string ValueWords(const GsdParamValue& value) {
     return std::to_string(value.Value) + (value.Text ? " (" + *value.Text + ")" : "");
 }
 
+// The name of the module the file names for certain in the slot that holds
+// the identifier at offset, or empty.
+std::string CertainModuleAt(const GsdDevice& device, const GsdIdentification& identification, std::size_t offset) {
+    const std::optional<std::size_t> slot = GsdSlotAt(identification, offset);
+    if (!slot || identification.Slots[*slot].Modules.size() != 1) return {};
+    return device.Modules[identification.Slots[*slot].Modules.front()].Name;
+}
+
 std::string SlaveLines(const GsdSlaveMatch& match, const StationStats& station, std::uint32_t baud) {
-    std::string text = " (" + match.Device->SourceName + ")\n";
-    text += "    modules: " + GsdModulesWords(match, station.Dp.Cfg.Data, ", ") + "\n";
+    std::string text = " (" + utf8::MakeValid(match.Device->SourceName) + ")\n";  // a path is any bytes
+    const std::string file = GsdFileWords(match);
+    if (!file.empty()) text += "    file: " + file + "\n";
+    const std::string basis = GsdBasisOf(match);
+    text += "    modules" + (basis.empty() ? "" : ", " + basis) + ": " +
+            GsdModulesWords(match, station.Dp.Cfg.Data, ", ") + "\n";
+    const std::string configuration = CfgAgainstSlaveWords(station.Dp, match);
+    if (!configuration.empty()) text += "    configuration: " + configuration + "\n";
     text += "    parameters: " + GsdParamsWords(match, ", ") + "\n";
     const std::string response = GsdResponseWords(match, station.Slave.Response, baud);
     if (!response.empty()) text += "    response: " + response + "\n";
@@ -40,16 +60,22 @@ std::string SlaveLines(const GsdSlaveMatch& match, const StationStats& station, 
 
 }  // namespace
 
-std::string GsdSlotWords(const GsdSlaveMatch& match, const DpBytes& cfg, const GsdSlot& slot) {
-    const fdl::Bytes bytes = fdl::Clip(BytesOf(cfg), slot.Offset, slot.Count);
+std::string GsdReadWords(const GsdMatches& matches) {
+    std::string text = Plural(matches.DevicesRead, "device", "devices") + " read";
+    if (matches.RevisionsRead > 0) text += ", " + Plural(matches.RevisionsRead, "more revision", "more revisions");
+    return text;
+}
+
+std::string GsdSlotWords(const GsdSlaveMatch& match, const DpBytes& cfg, const GsdSlotId& slot) {
+    const fdl::Bytes bytes = fdl::Clip(BytesOf(cfg), slot.CfgOffset, slot.CfgCount);
     if (slot.EmptySlot) return "empty slot";
-    if (!slot.Module) {
+    if (slot.Modules.empty()) {
         std::string hex;
         for (std::uint8_t b : bytes) hex += (hex.empty() ? "" : " ") + ByteText(b);
-        const std::size_t last = slot.Offset + bytes.size() - 1;
+        const std::size_t last = slot.CfgOffset + bytes.size() - 1;
         return "no GSD module matches " +
-               (bytes.size() == 1 ? "byte " + std::to_string(slot.Offset)
-                                  : "bytes " + std::to_string(slot.Offset) + "-" + std::to_string(last)) +
+               (bytes.size() == 1 ? "byte " + std::to_string(slot.CfgOffset)
+                                  : "bytes " + std::to_string(slot.CfgOffset) + "-" + std::to_string(last)) +
                " (" + hex + ")";
     }
     std::uint64_t in = 0, out = 0;
@@ -59,25 +85,62 @@ std::string GsdSlotWords(const GsdSlaveMatch& match, const DpBytes& cfg, const G
         out += module.Out.Bytes;
         at = module.Next;
     }
-    return "'" + match.Device->Modules[*slot.Module].Name + "' (" + std::to_string(in) + "/" + std::to_string(out) +
-           " bytes)";
+    const std::string sizes = " (" + std::to_string(in) + "/" + std::to_string(out) + " bytes)";
+    const std::string candidates = GsdCandidatesWords(*match.Device, slot);
+    return (slot.Modules.size() == 1 ? "'" + candidates + "'" : candidates) + sizes;
 }
 
 std::string GsdModulesWords(const GsdSlaveMatch& match, const DpBytes& cfg, std::string_view separator) {
     if (!match.CfgSeen) return "no Chk_Cfg";
+    const std::span<const GsdSlotId> slots = GsdSlots(match);
     std::string text;
-    for (std::size_t s = 0; s < match.Slots.size(); ++s)
+    for (std::size_t s = 0; s < slots.size(); ++s)
         text += (s == 0 ? "" : std::string(separator)) + "slot " + std::to_string(s) + ": " +
-                GsdSlotWords(match, cfg, match.Slots[s]);
+                GsdSlotWords(match, cfg, slots[s]);
     return text.empty() ? "none" : text;
+}
+
+std::string GsdBasisOf(const GsdSlaveMatch& match) {
+    if (match.Device == nullptr || !match.CfgSeen) return {};
+    return GsdBasisWords(match.Choice.Identification);
+}
+
+std::string GsdFileWords(const GsdSlaveMatch& match) {
+    if (match.Device == nullptr) return {};
+    const std::string choice = GsdChoiceWords(match.Choice);
+    const std::string skipped = GsdSkippedWords(*match.Device);
+    return choice + (choice.empty() || skipped.empty() ? "" : "; ") + skipped;
 }
 
 std::string GsdParamsWords(const GsdSlaveMatch& match, std::string_view separator) {
     if (!match.PrmSeen) return "no Set_Prm";
-    std::string text;
-    for (const GsdParamValue& value : match.Params)
-        text += (text.empty() ? "" : std::string(separator)) + GsdParamWords(value);
-    return text.empty() ? "none named" : text;
+    if (match.Params.empty()) return "none named";
+    const GsdParamSummary summary = SummariseGsdParams(match.Params);
+    // Those set otherwise and those not read, in the order of the parameters.
+    std::vector<bool> shown(match.Params.size(), false);
+    for (std::size_t i : summary.Set) shown[i] = true;
+    for (std::size_t i : summary.Unread) shown[i] = true;
+    std::string listed;
+    for (std::size_t i = 0; i < match.Params.size(); ++i)
+        if (shown[i]) listed += (listed.empty() ? "" : std::string(separator)) + GsdParamWords(match.Params[i]);
+    return GsdParamCountWords(summary) + (listed.empty() ? "" : ": " + listed);
+}
+
+std::string CfgAgainstSlaveWords(const DpSlaveStats& dp, const GsdSlaveMatch& match) {
+    if (!dp.Cfg.Seen || !dp.GetCfg.Seen) return {};
+    const fdl::Bytes master = BytesOf(dp.Cfg.Data);
+    const fdl::Bytes slave = BytesOf(dp.GetCfg.Data);
+    const dp::CfgComparison compared = dp::CompareCfg(master, slave);
+    std::string masterName, slaveName;
+    if (!compared.Matches && match.Device != nullptr && match.CfgSeen) {
+        if (compared.MasterCount > 0)
+            masterName = CertainModuleAt(*match.Device, match.Choice.Identification, compared.MasterOffset);
+        // The slave's own bytes identified by themselves: no parameter bytes go with them.
+        if (compared.SlaveCount > 0)
+            slaveName = CertainModuleAt(*match.Device, IdentifyGsdModules(*match.Device, slave, std::nullopt),
+                                        compared.SlaveOffset);
+    }
+    return dp::CfgComparisonWords(compared, master, slave, masterName, slaveName);
 }
 
 std::string GsdParamWords(const GsdParamValue& value) {
@@ -131,7 +194,7 @@ std::string GsdEventWords(const DpEvents& events, const DpEvent& event, const Gs
 
 std::string GsdSlavesSection(const BusStats& stats, const GsdMatches& matches) {
     if (!matches.Given) return {};
-    std::string text = "DP slaves by their GSD files (" + Plural(matches.DevicesRead, "device", "devices") + " read)\n";
+    std::string text = "DP slaves by their GSD files (" + GsdReadWords(matches) + ")\n";
     std::string unmatched;
     bool any = false;
     for (std::size_t a = 0; a < kStationCount; ++a) {

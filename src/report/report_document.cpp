@@ -3,6 +3,7 @@
 // not exist as null.
 #include "report/report_document.h"
 
+#include "common/utf8_text.h"
 #include "report/bus_words.h"
 #include "report/dp_json.h"
 #include "report/findings_json.h"
@@ -134,7 +135,8 @@ ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matc
     doc["verdict"] = VerdictJson(VerdictOf(findings));
     doc["findings"] = FindingsJson(findings, stats, matches);
     doc["capture"] = CaptureJson(stats);
-    doc["capture"]["name"] = captureName.empty() ? Json(nullptr) : Json(captureName);
+    // A file name is any bytes; the document holds valid UTF-8 only.
+    doc["capture"]["name"] = captureName.empty() ? Json(nullptr) : Json(utf8::MakeValid(captureName));
     doc["errors"] = ErrorsJson(stats);
     Json stations = Json::array();
     for (std::size_t a = 0; a < kStationCount; ++a)
@@ -153,7 +155,12 @@ ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matc
     return doc;
 }
 
-std::string JsonReport(const ReportDocument& document) { return document.dump(2) + "\n"; }
+// Every text of the document is valid UTF-8 (the device files' texts are
+// decoded when read, names made valid where they enter); should one not be,
+// it is written with U+FFFD rather than stop the report.
+std::string JsonReport(const ReportDocument& document) {
+    return document.dump(2, ' ', false, ReportDocument::error_handler_t::replace) + "\n";
+}
 
 std::string JsonReport(const BusStats& stats) { return JsonReport(BuildReportDocument(stats)); }
 

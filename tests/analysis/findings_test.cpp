@@ -128,7 +128,7 @@ const Case kCases[] = {
              t.Wait(10);
          }
      },
-     {"not_ready@5"}, "slot 1: the master's 0x21, the slave's 0x23"},
+     {"not_ready@5"}, "from slot 1 on: master 0x21, slave 0x23"},
     {"a new slave waiting at address 126",
      [](Timeline& t) {
          t = Running();

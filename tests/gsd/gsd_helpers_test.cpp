@@ -216,8 +216,9 @@ TEST(ReadGsdLibrary, FolderInNameOrderFirstIdentKept) {
     for (const GsdDevice& d : library.Devices) idents.push_back(*d.IdentNumber);
     EXPECT_EQ(idents, (std::vector<std::uint16_t>{2, 1, 3}));
     EXPECT_EQ(library.Warnings.Texts, (std::vector<std::string>{
-                                          dir.Path("f.gsd") + ": Ident_Number 0x0001 already read from " +
-                                              dir.Path("b.GSD") + ": not used",
+                                          dir.Path("f.gsd") + ": Ident_Number 0x0001 read before from " +
+                                              dir.Path("b.GSD") +
+                                              ": kept as another revision, used where its modules fit better",
                                           dir.Path("g.gsd") + ": not a GSD file (no #Profibus_DP line)",
                                           dir.Path("h.gsd") + ": no Ident_Number: not used"}));
     ASSERT_NE(FindGsdDevice(library, 3), nullptr);
@@ -230,6 +231,10 @@ TEST(ReadGsdLibrary, FolderInNameOrderFirstIdentKept) {
     EXPECT_EQ(ones[1]->SourceName, dir.Path("f.gsd"));
     EXPECT_EQ(FindGsdDevices(library, 3).size(), 1u);
     EXPECT_TRUE(FindGsdDevices(library, 4).empty());
+    // A file named again, by itself or through its folder, is no further revision.
+    ASSERT_TRUE(AddGsdLibrary(dir.Path("f.gsd"), library).IsOk());
+    EXPECT_EQ(library.Warnings.Texts.back(), dir.Path("f.gsd") + ": read before: used once");
+    EXPECT_EQ(FindGsdDevices(library, 1).size(), 2u);
     // A folder given as a file is refused as a file that cannot be opened.
     GsdDevice folder;
     EXPECT_EQ(ReadGsdFile(dir.Path("i.gsd"), folder).Text, dir.Path("i.gsd") + ": cannot open the GSD file");

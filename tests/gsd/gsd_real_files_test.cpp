@@ -1,8 +1,9 @@
 // Device files as vendors write them, in small files of our own: one table
 // of the quirks real files hold (continued quoted texts, keyword spelling,
 // missing text lists, overlapping constant blocks, long lines, line ends,
-// lines passed over by keyword, Latin-1 and UTF-8 texts), and every byte
-// value through every kind of text the reader hands out.
+// texts padded with blanks, lines passed over by keyword, Latin-1 and
+// UTF-8 texts), and every byte value through every kind of text the reader
+// hands out.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -96,6 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"LinesLongerThan255Characters", "#Profibus_DP\n" + kLongList + "\nModel_Name = \"" +
                                                      std::string(250, 'n') + "\"\n",
                  "model=" + std::string(250, 'n') + " user_prm_data=120 bytes"},
+        TextCase{"TextsPaddedToAFixedWidth",
+                 "#Profibus_DP\nVendor_Name = \"  v w   \"\nUnit_Diag_Bit(24) = \"Trip - Stalled Rotor      \"\n"
+                 "PrmText = 1\nText(0) = \"no        \"\nText(1) = \"   \"\nEndPrmText\n",
+                 "vendor=  v w text=no text= diag=Trip - Stalled Rotor"},
         TextCase{"CrLfAndLfMixedAndNoLastLineEnd",
                  "#Profibus_DP\r\nVendor_Name = \"v\"\nModel_Name = \"m\"\r\nIdent_Number = 3", "vendor=v model=m ident=3"},
         TextCase{"CarriageReturnAloneEndsALine", "#Profibus_DP\rVendor_Name = \"v\"\rIdent_Number = 3\r",

@@ -2,7 +2,8 @@
 // block decoder and words run in a plain Lua interpreter (through
 // tests/pcap/module_status_check.lua) on a table of diagnoses, and tshark
 // on a capture in which a DP-V0 head with three configured modules answers
-// with an all-OK module status block and then with two bad slots, and a
+// with an all-OK module status block and then with two bad slots (flagged
+// in its identifier block too, one beyond the configuration), and a
 // slave whose configuration was not seen answers too. Each test is skipped
 // where its program is not installed.
 #include <gtest/gtest.h>
@@ -130,7 +131,10 @@ Bytes Answer(std::uint8_t slave, std::uint8_t sap, const Bytes& data) {
 TEST(DissectorSummaries, InfoColumnSumsUpWhatTheTreeLists) {
     if (!test::HaveProgram("tshark")) GTEST_SKIP() << "tshark is not installed";
     const Bytes allOk = Diagnosis({kNoFlags, ModuleStatus({})});
-    const Bytes twoBad = Diagnosis({kNoFlags, ModuleStatus({{1, 2}, {40, 3}})});
+    Bytes flagged = kNoFlags;  // modules 1 and 40
+    flagged[1] = 0x02;
+    flagged[6] = 0x01;
+    const Bytes twoBad = Diagnosis({flagged, ModuleStatus({{1, 2}, {40, 3}})});
     const std::vector<Bytes> frames = {
         Request(5, 61, {0x88, 0x0A, 0x0A, 0x0B, 0x80, 0x1E, 0x00}), test::ShortAck(),  // Set_Prm, DP-V0
         Request(5, 62, {0x00, 0x10, 0x10}), test::ShortAck(),                          // Chk_Cfg: 3 slots
@@ -157,7 +161,8 @@ TEST(DissectorSummaries, InfoColumnSumsUpWhatTheTreeLists) {
     const std::string diag = "Slave_Diag res: Ext_Diag, WD_On; identifier: no module; module status, DP-V1 layout, slot 0 none: ";
     const std::vector<std::string> want = {
         diag + "all 3 modules OK",
-        diag + "slot 1: wrong module, slot 40: no module (beyond the configuration); the other 2 OK",
+        "Slave_Diag res: Ext_Diag, WD_On; identifier: modules 1 40 (beyond the configuration); module status, DP-V1 "
+        "layout, slot 0 none: slot 1: wrong module, slot 40: no module (beyond the configuration); the other 2 OK",
         diag + "all 64 modules OK",
     };
     // One pass finds the configured slots, two passes recall them.

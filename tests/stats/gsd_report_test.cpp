@@ -87,11 +87,11 @@ TEST(GsdReport, TheDefaultRunsSlavesAreNamedByTheirDeviceFiles) {
     for (int address : {6, 8, 11}) EXPECT_TRUE(StationOf(doc, address)["gsd"].is_null()) << address;
     // The parameters of the compact block and their texts.
     EXPECT_EQ(StationOf(doc, 5)["gsd"]["prm"][1], (Json{{"name", "Input filter"}, {"value", 0}, {"text", "3 ms"},
-                                                        {"slot", nullptr}}));
+                                                        {"slot", nullptr}, {"default", 1}}));
     // The unit diagnosis texts in the device block of slave 9's diagnosis.
     const Json& block = StationOf(doc, 9)["dp"]["diag"]["last"]["ext"][0];
     ASSERT_EQ(block["gsd_texts"].size(), 3u);
-    EXPECT_EQ(block["gsd_texts"][2], (Json{{"first_bit", 16}, {"last_bit", 19}, {"value", 13},
+    EXPECT_EQ(block["gsd_texts"][2], (Json{{"first_bit", 8}, {"last_bit", 11}, {"value", 13},
                                            {"text", "Temperature sensor fault"}}));
 
     args[2] = "Format=text";
@@ -99,8 +99,9 @@ TEST(GsdReport, TheDefaultRunsSlavesAreNamedByTheirDeviceFiles) {
     ASSERT_EQ(text.Status, 0) << text.Err;
     for (const char* part : {"DP slaves by their GSD files (5 devices read)\n",
                              "  slave 5: Brandlmeier Feldtechnik IO-Block 1/2; compact (",
-                             "    parameters: Input inversion = 0 (off), Input filter = 0 (3 ms), Output hold time = 0\n",
-                             "    parameters: Warning limit: not in the Set_Prm\n",
+                             "    parameters: 1 set, 2 at their default: Input filter = 0 (3 ms)\n",
+                             "    parameters: 0 set, 0 at their default, 1 not read: Warning limit: not in the Set_Prm\n",
+                             "    modules, by configuration and parameter bytes: slot 0: '1 byte in, 2 bytes out' (1/2 bytes)\n",
                              "slot 1: no GSD module matches byte 1 (0x21)\n",
                              "    response: answers in up to 154.7 bit times, GSD allows 150 (",
                              "  no GSD file for slave 6 (0xB308), slave 8 (0xA1F9), slave 11 (0x4576)\n",
