@@ -41,6 +41,20 @@ constexpr Route kRoutes[] = {
     {"/metrics", "text/plain; version=0.0.4; charset=utf-8", &HttpRoutes::Metrics},
 };
 
+// The library's own options let a second server bind the same port on
+// Linux (SO_REUSEPORT), so that two watchers given one port would share its
+// requests without a word. Here a port is one server's: SO_REUSEADDR only
+// lets it be bound again at once after a stop (POSIX); Windows gets the
+// port for itself alone.
+void ListenOptions(socket_t sock) {
+    int yes = 1;
+#ifdef _WIN32
+    ::setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes), sizeof yes);
+#else
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#endif
+}
+
 void Refuse(httplib::Response& res, int status, const char* text) {
     res.status = status;
     res.set_content(text, "text/plain; charset=utf-8");
@@ -96,6 +110,7 @@ Outcome StartHttpServer(const HostPort& address, HttpRoutes routes, HttpServer& 
     http.set_read_timeout(5);
     http.set_write_timeout(5);
     http.set_payload_max_length(4096);
+    http.set_socket_options(ListenOptions);
     http.set_pre_routing_handler(Screen);
     for (const Route& route : kRoutes) {
         const std::function<std::string()>* body = &(state->Routes.*route.Body);
