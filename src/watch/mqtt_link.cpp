@@ -34,6 +34,7 @@ struct MqttLinkState {
     std::array<bool, kStationCount> StateWaiting{}; // not handed to the library since it changed or reconnected
     bool Connected = false;
     bool Stopping = false;
+    bool UnreachableNoted = false;  // since the last connection
     std::uint64_t Inflight = 0;
     std::uint64_t Sent = 0;
     std::uint64_t Dropped = 0;
@@ -107,6 +108,7 @@ void OnConnect(mosquitto*, void* user, int rc) {
         return;
     }
     state.Connected = true;
+    state.UnreachableNoted = false;
     ++state.Connects;
     // Retained states again: the broker may have lost them.
     for (std::size_t address = 0; address < kStationCount; ++address)
@@ -122,6 +124,10 @@ void OnDisconnect(mosquitto*, void* user, int rc) {
     state.Connected = false;
     if (was && !state.Stopping && rc != 0)
         Note(state, "connection to " + HostPortText(state.Settings.Broker) + " lost; reconnecting");
+    if (!was && !state.Stopping && !state.UnreachableNoted) {
+        Note(state, "cannot reach " + HostPortText(state.Settings.Broker) + "; trying again");
+        state.UnreachableNoted = true;
+    }
     state.Changed.notify_all();
 }
 
@@ -174,16 +180,20 @@ Outcome StartMqtt(MqttSettings settings, MqttLink& link) {
     mosquitto_publish_callback_set(state->Client, OnPublish);
     mosquitto_reconnect_delay_set(state->Client, 1, 30, true);
     mosquitto_max_inflight_messages_set(state->Client, s.InflightLimit);
-    int rc = mosquitto_connect_async(state->Client, s.Broker.Host.c_str(), s.Broker.Port,
-                                     static_cast<int>(s.KeepAliveSeconds));
-    if (rc != MOSQ_ERR_SUCCESS)
-        Note(*state, "cannot reach " + HostPortText(s.Broker) + " yet (" + mosquitto_strerror(rc) + "); trying again");
-    rc = mosquitto_loop_start(state->Client);
+    // The thread first: a first connection that fails before the thread
+    // runs is never tried again by the library.
+    int rc = mosquitto_loop_start(state->Client);
     if (rc != MOSQ_ERR_SUCCESS) {
         mosquitto_destroy(state->Client);
         return ErrorText("Cannot start the MQTT network thread: %s", mosquitto_strerror(rc));
     }
     state->LoopRunning = true;
+    rc = mosquitto_connect_async(state->Client, s.Broker.Host.c_str(), s.Broker.Port,
+                                 static_cast<int>(s.KeepAliveSeconds));
+    if (rc != MOSQ_ERR_SUCCESS) {
+        Note(*state, "cannot reach " + HostPortText(s.Broker) + " (" + mosquitto_strerror(rc) + "); trying again");
+        state->UnreachableNoted = true;
+    }
     link.State = std::move(state);
     return Success();
 }
