@@ -7,7 +7,7 @@
 // each DP slave's state is kept (one per address, never dropped) and
 // published retained under <topic>/slave/<address>/state, again after every
 // reconnect, so that a subscriber who comes later sees the plant as it is.
-// The library reconnects on its own (1 s, doubling to 30 s). StopMqtt
+// The library reconnects on its own (after 1, 4, 9 ... at most 30 s). StopMqtt
 // flushes within a time limit, then disconnects and joins the thread.
 //
 // Built where libmosquitto builds (ZELMOT_WATCH_MQTT); elsewhere StartMqtt
