@@ -7,31 +7,13 @@
 
 #include <windows.h>
 
+#include "common/windows_arguments.h"
 #include "watch/alert_process.h"
 
 namespace zelmot {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// One argument as the C runtime's command-line splitting gives it back:
-// inside double quotes, backslashes count only before a quote.
-std::string QuoteArgument(const std::string& arg) {
-    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, '\\');
-    return quoted + "\"";
-}
 
 std::string LastErrorText() {
     char text[256] = {};
@@ -66,8 +48,7 @@ AlertProcessResult RunAlertProcess(const std::vector<std::string>& command, std:
         return result;
     }
     const Clock::time_point deadline = Clock::now() + limit;
-    std::string commandLine;
-    for (const std::string& word : command) commandLine += (commandLine.empty() ? "" : " ") + QuoteArgument(word);
+    std::string commandLine = WindowsCommandLine(command);
 
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE readEnd = nullptr;
