@@ -77,7 +77,7 @@ void PutDpSlaves(TextOut& out, const BusStats& stats) {
         if (!dp.Active) continue;
         const std::string cssClass =
             "state-" + (dp.State == DpState::None ? std::string("none") : std::string(DpStateName(dp.State)));
-        PutFormat(out, "<tr data-address=\"%zu\">", address);
+        PutText(out, "<tr data-address=\"" + std::to_string(address) + "\">");
         PutCell(out, std::to_string(address), "n");
         PutCell(out, StateText(dp.State), cssClass.c_str());
         PutCell(out, dp.HasIdent ? IdentText(dp.Ident) : "-", "n");

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <thread>
 
-// The Windows build compiles the library from its single header: its own
-// backlog is set here. The Linux build links Debian's shared library, whose
+// The Windows build compiles the library from its single header, with our
+// backlog (CPPHTTPLIB_LISTEN_BACKLOG, defined for every user of the header
+// by CMakeLists.txt). The Linux build links Debian's shared library, whose
 // backlog was fixed when it was built; RaiseBacklog sets ours on the socket.
-#define CPPHTTPLIB_LISTEN_BACKLOG 511  // kHttpBacklog
 #include <httplib.h>
 
 #ifndef _WIN32
@@ -18,6 +18,8 @@
 
 namespace zelmot {
 namespace {
+
+static_assert(CPPHTTPLIB_LISTEN_BACKLOG == kHttpBacklog);
 
 // The server's listening socket is the library's own; a second listen() on
 // it sets the backlog (Linux; Windows keeps the first, set above).

@@ -2,6 +2,7 @@
 // findings and the health of the watcher's parts.
 #include "watch/watch_metrics.h"
 
+#include <algorithm>
 #include <array>
 
 #include "common/version.h"
@@ -147,10 +148,18 @@ std::vector<MetricFamily> WatchMetricFamilies(const BusStats& stats, std::span<c
                               "Every frame read with receive errors."));
     families.back().Series.push_back(Single(static_cast<double>(stats.ErrorFrames)));
     AddStationFamilies(families, stats);
+    // Rows of the same kind and severity are one series (the format allows
+    // no two with the same labels).
     families.push_back(Family("zelmot_findings", MetricType::Gauge, "Findings now open, by kind and severity."));
-    for (const FindingCount& row : findings)
-        families.back().Series.push_back(
-            {{{"kind", row.Kind}, {"severity", row.Severity}}, static_cast<double>(row.Count), {}, 0, 0});
+    std::vector<MetricSeries>& open = families.back().Series;
+    for (const FindingCount& row : findings) {
+        auto at = std::find_if(open.begin(), open.end(), [&](const MetricSeries& s) {
+            return s.Labels[0].Value == row.Kind && s.Labels[1].Value == row.Severity;
+        });
+        if (at != open.end()) at->Value += static_cast<double>(row.Count);
+        else
+            open.push_back({{{"kind", row.Kind}, {"severity", row.Severity}}, static_cast<double>(row.Count), {}, 0, 0});
+    }
     AddHealthFamilies(families, health);
     return families;
 }

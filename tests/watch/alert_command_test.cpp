@@ -187,7 +187,8 @@ TEST(AlertRunner, AFullQueueDropsAndAStopKillsTheCommandRunning) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Alert dropped: 2 alerts wait already");
     EXPECT_EQ(lines[1], "2 alerts not run: the watcher is stopping");
-    EXPECT_EQ(lines[2], "Alert command " + std::string(ZELMOT_ALERT_PROBE_EXE) + " hang was killed: the watcher is stopping");
+    EXPECT_EQ(lines[2],
+              "Alert command " + std::string(ZELMOT_ALERT_PROBE_EXE) + " hang was killed: the watcher is stopping");
 }
 
 }  // namespace

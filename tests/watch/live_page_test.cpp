@@ -122,7 +122,8 @@ TEST(LivePage, HeadlessChromiumShowsEachSlavesState) {
     }
     test::ProcessRun run = test::RunProcess(
         Browser(), {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-                    "--disable-component-update", "--disable-extensions", "--user-data-dir=" + (dir / "profile").string(),
+                    "--disable-component-update", "--disable-extensions",
+                    "--user-data-dir=" + (dir / "profile").string(),
                     "--dump-dom", "file://" + page.string()},
         {"", false});
     fs::remove_all(dir);

@@ -34,7 +34,9 @@ WatchHealth SomeHealth() {
     return health;
 }
 
-const std::vector<FindingCount> kFindings = {{"drop_out", "fault", 1}, {"slow_answers", "warning", 3}};
+// Two rows of one kind and severity make one series.
+const std::vector<FindingCount> kFindings = {
+    {"drop_out", "fault", 1}, {"slow_answers", "warning", 1}, {"slow_answers", "warning", 2}};
 
 TEST(WatchMetrics, StationFiguresAreTheAnalysisFigures) {
     auto stats = test::ExampleStats();
