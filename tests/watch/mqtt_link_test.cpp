@@ -41,15 +41,20 @@ struct Broker {
     fs::path Dir;
     std::uint16_t Port = 0;
     test::ServerProcess Process;
+    int Starts = 0;  // each run logs into broker<n>.log
 
     bool Start() {
         std::ofstream config(Dir / "mosquitto.conf");
         config << "listener " << Port << " 127.0.0.1\nallow_anonymous true\npersistence true\n"
                << "persistence_location " << (Dir / "store").string() << "/\nlog_type error\nlog_type warning\n";
         config.close();
+        // Started as root, mosquitto runs as its own user, which must be
+        // able to save the store (the sessions) when it is stopped.
         fs::create_directories(Dir / "store");
+        fs::permissions(Dir / "store", fs::perms::all);
+        ++Starts;
         return test::StartServerProcess(MosquittoProgram(), {"-c", (Dir / "mosquitto.conf").string()},
-                                        (Dir / "broker.log").string(), Process) &&
+                                        (Dir / ("broker" + std::to_string(Starts) + ".log")).string(), Process) &&
                test::WaitForPort(Port, 10s);
     }
     void Stop() { test::StopServerProcess(Process); }
@@ -140,6 +145,12 @@ struct MqttTest : ::testing::Test {
     }
     std::mutex NotesLock;
     std::vector<std::string> Notes;
+    std::string NotesText() {
+        std::lock_guard<std::mutex> lock(NotesLock);
+        std::string all;
+        for (const std::string& note : Notes) all += note + "\n";
+        return all;
+    }
 };
 
 std::set<std::string> EventPayloads(const std::vector<Received>& got) {
@@ -150,6 +161,15 @@ std::set<std::string> EventPayloads(const std::vector<Received>& got) {
 }
 
 std::string Event(int n) { return "{\"n\":" + std::to_string(n) + "}"; }
+
+// The events from .. to - 1 not received, as "12 31".
+std::string MissingEvents(const std::vector<Received>& got, int from, int to) {
+    std::set<std::string> payloads = EventPayloads(got);
+    std::string missing;
+    for (int n = from; n < to; ++n)
+        if (payloads.count(Event(n)) == 0) missing += std::to_string(n) + " ";
+    return missing;
+}
 
 bool HasEvents(const std::vector<Received>& got, int from, int to) {
     std::set<std::string> payloads = EventPayloads(got);
@@ -167,8 +187,8 @@ std::string LastOn(const std::vector<Received>& got, const std::string& topic) {
 }
 
 TEST_F(MqttTest, MessagesAndStatesArriveAndABrokerRestartLosesNothingAndBlocksNothing) {
-    Broker broker{Dir, test::FreeLoopbackPort(), {}};
-    ASSERT_TRUE(broker.Start()) << test::FileText((Dir / "broker.log").string());
+    Broker broker{Dir, test::FreeLoopbackPort(), {}, 0};
+    ASSERT_TRUE(broker.Start()) << test::FileText((Dir / "broker1.log").string()) << test::FileText((Dir / "broker2.log").string());
     Subscriber subscriber;
     ASSERT_TRUE(subscriber.Start(broker.Port, "zelmot-test-dashboard", true, "zelmot/test/#"));
 
@@ -191,7 +211,9 @@ TEST_F(MqttTest, MessagesAndStatesArriveAndABrokerRestartLosesNothingAndBlocksNo
     ASSERT_TRUE(broker.Start());
     for (int n = 30; n < 40; ++n) PublishMessage(link, "event", Event(n));
     EXPECT_TRUE(subscriber.WaitFor([](const auto& got) { return HasEvents(got, 0, 40); }, 30s))
-        << EventPayloads(subscriber.Messages()).size() << " of 40 events";
+        << "missing " << MissingEvents(subscriber.Messages(), 0, 40) << "; " << NotesText() << "queued "
+        << MqttStatusOf(link).Queued << ", in flight " << MqttStatusOf(link).Inflight << "\n"
+        << test::FileText((Dir / "broker1.log").string()) << test::FileText((Dir / "broker2.log").string());
     EXPECT_TRUE(subscriber.WaitFor(
         [](const auto& got) { return LastOn(got, "zelmot/test/slave/5/state") == "{\"state\":\"offline\"}"; }, 10s));
     EXPECT_GE(MqttStatusOf(link).Connects, 2u);
@@ -209,7 +231,7 @@ TEST_F(MqttTest, MessagesAndStatesArriveAndABrokerRestartLosesNothingAndBlocksNo
 }
 
 TEST_F(MqttTest, ABrokerThatComesLaterGetsTheStatesAndTheQueue) {
-    Broker broker{Dir, test::FreeLoopbackPort(), {}};
+    Broker broker{Dir, test::FreeLoopbackPort(), {}, 0};
     MqttLink link;
     ASSERT_TRUE(StartMqtt(Settings(broker.Port), link).IsOk());
     PublishSlaveState(link, 9, "{\"state\":\"diagnosis\"}");
