@@ -137,5 +137,5 @@ elseif(ZELMOT_TESTS AND NOT ZELMOT_SANITIZE)
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/packaging/install_test.sh
                    ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${PROJECT_VERSION}
                    ${ZELMOT_WIRESHARK_PLUGIN_DIR})
-  set_tests_properties(packaging_install PROPERTIES TIMEOUT 120)
+  set_tests_properties(packaging_install PROPERTIES TIMEOUT 300)
 endif()

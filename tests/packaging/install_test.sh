@@ -101,13 +101,16 @@ echo "package unpacked into a temporary root: ok"
 if command -v tshark >/dev/null; then
     folder=$(tshark -G folders 2>/dev/null | awk -F'\t' '/^Global Lua Plugins:/ {print $2}')
     [ -n "$folder" ] || fail "tshark -G folders names no global Lua plugin folder"
-    awk '{print $NF}' "$work/contents.txt" | grep -qx -- ".$folder/pbfdl.lua" ||
+    # grep reads all its input (no -q): an early exit would fail the
+    # pipeline under pipefail when the writer is still writing.
+    awk '{print $NF}' "$work/contents.txt" | grep -x -- ".$folder/pbfdl.lua" >/dev/null ||
         fail "the package does not put pbfdl.lua into $folder, where tshark reads Lua plugins"
     mkdir -p "$work/home/.local/lib/wireshark/plugins"
     cp "$work/root$folder/pbfdl.lua" "$work/home/.local/lib/wireshark/plugins/"
     protocols=$(HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" tshark -G protocols 2>/dev/null)
     for p in pbfdl pbdp; do
-        printf '%s\n' "$protocols" | awk -F'\t' '{print $3}' | grep -qx "$p" || fail "tshark does not load $p from the packaged pbfdl.lua"
+        printf '%s\n' "$protocols" | awk -F'\t' '{print $3}' | grep -x "$p" >/dev/null ||
+            fail "tshark does not load $p from the packaged pbfdl.lua"
     done
     echo "dissector in $folder (tshark's global Lua plugin folder), loads as a plugin: ok"
 fi
