@@ -26,6 +26,7 @@
 namespace {
 
 using namespace zelmot::dp;
+using zelmot::fdl::Bytes;
 
 [[noreturn]] void Breach(const char* what) {
     std::fprintf(stderr, "zelmot fuzz: %s\n", what);

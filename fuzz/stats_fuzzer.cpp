@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_run.h"
 #include "fuzz_input.h"
-#include "report/text_report.h"
 #include "report/csv_report.h"
 #include "report/events_report.h"
-#include "analysis/bus_collector.h"
+#include "report/text_report.h"
 
 namespace {
 
@@ -166,13 +166,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (baudIndex > 8) Breach("baud index above 8 accepted", baudIndex);
-    StatsCollector collector;
-    StartStatsCollection(collector, *stats, baudIndex, steps.Timing.Baud);
+    Analysis analysis;
+    analysis.Stats = stats.get();
+    StartAnalysis(analysis, baudIndex, steps.Timing.Baud);
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        if (frames[i].Resync) CollectResync(collector, *stats, static_cast<std::uint32_t>(i));
-        if (!CollectFrame(collector, *stats, StepFrame(steps, frames[i].Frame))) break;
+        if (frames[i].Resync) AnalyseResync(analysis, static_cast<std::uint32_t>(i));
+        if (!AnalyseFrame(analysis, StepFrame(steps, frames[i].Frame))) break;
     }
-    FinishBusStats(collector, *stats);
+    FinishAnalysis(analysis);
     CheckStats(*stats);
     CheckDp(*stats, inOrder);
 

@@ -361,9 +361,12 @@ end
 
 -- The extended-diagnosis block whose header lies at offset of diagnosis d;
 -- kind 0 when offset is at or past the end. dpv1: the slave runs in DP-V1
--- mode, so device-related blocks carry status and alarms. A block cut short
--- by the end, a length that cannot be true and the reserved type leave the
--- rest undecoded.
+-- mode, so device-related blocks carry status and alarms; without it a
+-- device-related block laid out as a module status block (byte 1 0x82, a
+-- specifier byte below 4, at least one byte of states) is read as one all
+-- the same, marked dpv0_layout (real heads send it in either mode). A block
+-- cut short by the end, a length that cannot be true and the reserved type
+-- leave the rest undecoded.
 local function decode_diag_block(d, offset, dpv1)
     local left = #d - offset
     if left <= 0 then return { kind = 0, offset = offset, next = offset, size = 0 } end
@@ -388,6 +391,11 @@ local function decode_diag_block(d, offset, dpv1)
         local block = whole_block(status and B_STATUS or B_ALARM, offset, size, 4)
         block.type, block.slot, block.specifier = kind % 128, u8(d, offset + 2), specifier % 4
         if not status then block.add_ack, block.sequence = has(specifier, 0x04), floor(specifier / 8) end
+        return block
+    end
+    if size > 4 and u8(d, offset + 1) == 0x82 and u8(d, offset + 3) < 4 then
+        local block = whole_block(B_STATUS, offset, size, 4)
+        block.type, block.slot, block.specifier, block.dpv0_layout = 2, u8(d, offset + 2), u8(d, offset + 3), true
         return block
     end
     return whole_block(B_DEVICE, offset, size, 1)
@@ -459,6 +467,17 @@ local function decode_cfg_module(d, offset)
     return m
 end
 
+-- The identifiers of a configuration, each a slot; a faulty one (which
+-- ends the decoding) counts as one, as CountCfgIdentifiers counts them.
+local function count_cfg_slots(d)
+    local count, at = 0, 0
+    while at < #d do
+        count = count + 1
+        at = decode_cfg_module(d, at).next
+    end
+    return count
+end
+
 -- Alarms a DP-V1 slave may hold open, by the alarm count code of DPV1_Status_3.
 local ALARM_COUNTS = { [0] = 1, 2, 4, 8, 12, 16, 24, 32 }
 
@@ -528,13 +547,15 @@ end
 ---------------------------------------------------------------------------
 
 -- The state of one pass over a capture: the request waiting for the next
--- frame, the DP-V1 mode each slave took with its last parameters, and per
--- frame number what the first pass found, kept for later passes and clicks:
--- links[n] of a request is the frame answering it; of a response, a negative
--- number made by response_entry.
+-- frame, the DP-V1 mode each slave took with its last parameters and the
+-- slots of the last configuration it acknowledged, and per frame number
+-- what the first pass found, kept for later passes and clicks: links[n] of
+-- a request is the frame answering it; of a response, a negative number
+-- made by response_entry; slots[n] of a diagnosis, the slave's configured
+-- slots then.
 local function new_pairing()
-    return { pending = false, p_number = 0, p_da = 0, p_sa = 0, p_service = 0, p_dpv1 = false, dpv1 = {},
-             links = {} }
+    return { pending = false, p_number = 0, p_da = 0, p_sa = 0, p_service = 0, p_dpv1 = false, p_slots = nil,
+             dpv1 = {}, cfg_slots = {}, links = {}, slots = {} }
 end
 
 local SERVICE_CODE_UNKNOWN = 15  -- S_UNKNOWN in an entry
@@ -580,9 +601,11 @@ end
 -- frame_info: where the frame's number and the seconds since the frame
 -- before it are read (.number, .delta_ts: Wireshark's pinfo), and only when
 -- needed; service: the DP service of a request; dpv1_prm: for a Set_Prm,
--- whether it asks for DP-V1 mode. Returns, for a response, the service of
--- the request it answers (0 when none) and the slave's DP-V1 mode.
-local function pair_frame(pairing, kind, da, sa, fn, frame_info, service, dpv1_prm)
+-- whether it asks for DP-V1 mode; cfg_slots: for a Chk_Cfg, its slots.
+-- Returns, for a response, the service of the request it answers (0 when
+-- none), the slave's DP-V1 mode and, for a diagnosis, its configured slots
+-- (nil when not known).
+local function pair_frame(pairing, kind, da, sa, fn, frame_info, service, dpv1_prm, cfg_slots)
     local n
     local answered = 0
     local delay = -1
@@ -595,26 +618,30 @@ local function pair_frame(pairing, kind, da, sa, fn, frame_info, service, dpv1_p
             pairing.links[n - 1] = n
             -- A slave takes the DP-V1 mode of the parameters it acknowledged.
             if answered == S_SET_PRM and (fn < 1 or fn > 3) then pairing.dpv1[pairing.p_da] = pairing.p_dpv1 end
+            if answered == S_CHK_CFG and (fn < 1 or fn > 3) then pairing.cfg_slots[pairing.p_da] = pairing.p_slots end
         end
     end
     local dpv1 = kind == K_RESPONSE and pairing.dpv1[sa] == true
+    local slots = answered == S_SLAVE_DIAG and kind == K_RESPONSE and pairing.cfg_slots[sa] or nil
     if n or dpv1 then
         n = n or frame_info.number
         pairing.links[n] = response_entry(answered, dpv1, delay)
     end
+    if slots then pairing.slots[n] = slots end
     if kind == K_REQUEST then
         pairing.pending, pairing.p_number = true, n or frame_info.number
         pairing.p_da, pairing.p_sa, pairing.p_service, pairing.p_dpv1 = da, sa, service, dpv1_prm == true
+        pairing.p_slots = cfg_slots
     end
-    return answered, dpv1
+    return answered, dpv1, slots
 end
 
 -- What the first pass found for a response frame: as pair_frame returns.
 local function recall_response(pairing, number)
     local entry = pairing.links[number]
-    if entry == nil or entry > 0 then return 0, false end
+    if entry == nil or entry > 0 then return 0, false, nil end
     local service, dpv1 = read_response_entry(entry)
-    return service, dpv1
+    return service, dpv1, pairing.slots[number]
 end
 
 ---------------------------------------------------------------------------
@@ -904,8 +931,44 @@ local function cut_text(what, have, want)
     return format("%s cut short: %d of %d bytes", what, have, want)
 end
 
--- A block in the words the statistics write for it (src/stats/dp_words.cpp).
-local function block_text(d, block)
+-- A module status block's states summed up in the words of
+-- src/dp/dp_status_summary.cpp: "all 3 modules OK", or the slots not OK and
+-- the count of the rest. slots: the slave's configured slots (its last
+-- Chk_Cfg acknowledged), or nil; entries beyond them count only when not OK.
+local function module_status_summary(d, content, size, slots)
+    local entries = size * 4
+    local total = slots or entries
+    local ok, listed, within_bad = 0, {}, false
+    for module = 0, entries - 1 do
+        local state = module_status_at(d, content, size, module)
+        local beyond = module >= total
+        if state ~= 0 then
+            listed[#listed + 1] = "slot " .. module .. ": " .. V.module_status[state]
+                                  .. (beyond and " (beyond the configuration)" or "")
+            within_bad = within_bad or not beyond
+        elseif not beyond then
+            ok = ok + 1
+        end
+    end
+    local list, text = concat(listed, ", ")
+    if within_bad then
+        text = list .. (ok == 0 and "" or "; the other " .. ok .. " OK")
+    else
+        text = (ok == 0 and "no module" or ok == 1 and "1 module OK" or "all " .. ok .. " modules OK")
+               .. (#listed > 0 and "; " .. list or "")
+    end
+    if total == entries + 1 then
+        text = text .. "; slot " .. entries .. " not in the block"
+    elseif total > entries + 1 then
+        text = text .. "; slots " .. entries .. "-" .. (total - 1) .. " not in the block"
+    end
+    return text
+end
+
+-- A block in the words the statistics write for it (src/stats/dp_words.cpp;
+-- a module status block as src/dp/dp_status_summary.cpp words it). slots:
+-- the slave's configured slots, or nil.
+local function block_text(d, block, slots)
     local kind = block.kind
     if kind == B_IDENTIFIER then
         local modules = flagged_modules(d, block.content, block.content_size)
@@ -915,15 +978,10 @@ local function block_text(d, block)
                .. name_of("directions", block.direction, "direction ") .. ": "
                .. name_of("channel_errors", block.error, "error ")
     elseif kind == B_STATUS then
-        local words = { name_of("status_types", block.type, "status type "), " slot ", block.slot, " ",
-                        name_of("status_specifiers", block.specifier, "specifier ") }
-        if block.type == 2 then
-            for module = 0, block.content_size * 4 - 1 do
-                words[#words + 1] = (module == 0 and ": module " or ", module ") .. module .. " "
-                                    .. V.module_status[module_status_at(d, block.content, block.content_size, module)]
-            end
-        end
-        return concat(words)
+        local head = name_of("status_types", block.type, "status type ") .. (block.dpv0_layout and ", DP-V1 layout," or "")
+                     .. " slot " .. block.slot .. " " .. name_of("status_specifiers", block.specifier, "specifier ")
+        if block.type ~= 2 then return head end
+        return head .. ": " .. module_status_summary(d, block.content, block.content_size, slots)
     elseif kind == B_ALARM then
         return name_of("alarm_types", block.type, "type ") .. " alarm slot " .. block.slot .. " "
                .. name_of("alarm_specifiers", block.specifier, "specifier ") .. ", sequence " .. block.sequence
@@ -1026,7 +1084,7 @@ local function dissect_slave_diag(ctx)
     local at = 6
     while at < #d do
         local block = decode_diag_block(d, at, ctx.dpv1)
-        local block_words = block_text(d, block)
+        local block_words = block_text(d, block, ctx.slots)
         text = text .. "; " .. block_words
         if tree then add_block_tree(ctx, block, block_words) end
         at = block.next
@@ -1355,8 +1413,9 @@ end
 pbfdl.init = init
 
 -- The DP layer's part of the Info column, and its tree under root when
--- frame_tvb is given.
-local function dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dpv1)
+-- frame_tvb is given. dpv1, slots: the slave's DP-V1 mode and configured
+-- slots, for its diagnosis.
+local function dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dpv1, slots)
     local dp_tree
     local data_at, data_len = r.data_at or 0, r.data_len or 0
     if frame_tvb then dp_tree = root:add(pbdp, data_len > 0 and frame_tvb(data_at, data_len) or frame_tvb()) end
@@ -1379,7 +1438,7 @@ local function dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dp
             dp_tree:add(D.service, frame_tvb(service_at, 1), service):set_generated()
         end
         local ctx = { d = sub(packet, hdrlen + data_at + 1, hdrlen + data_at + data_len), tvb = frame_tvb, base = data_at,
-                      tree = dp_tree, response = not request, dpv1 = dpv1, fc_at = fc_at }
+                      tree = dp_tree, response = not request, dpv1 = dpv1, slots = slots, fc_at = fc_at }
         text = dissect_dp(ctx, service, negative)
     end
     if dp_tree then dp_tree:append_text(", " .. text) end
@@ -1451,15 +1510,15 @@ local function quick_columns(packet, pinfo, cols)
         service = SAP_SERVICE[ssap] or S_UNKNOWN
         if service == S_UNKNOWN or not plain_service(service, true, data_len) then return false end
     end
-    local answered, dpv1 = pair_frame(pairing, request and K_REQUEST or K_RESPONSE, da, sa, fn, pinfo, service,
-                                      dpv1_prm)
+    local answered, dpv1, slots = pair_frame(pairing, request and K_REQUEST or K_RESPONSE, da, sa, fn, pinfo, service,
+                                             dpv1_prm)
     cols.dst, cols.src = ADDRESS_TEXT[da], ADDRESS_TEXT[sa]
     if not request and not ssap then
         service = answered
         if not plain_service(service, true, data_len) then
             -- Answers a request whose response is decoded (a diagnosis without SAPs).
             local r = decode_fdl(packet, 4, scratch)
-            cols.info = info_text(r, dp_layer(nil, nil, packet, 4, r, service, false, dpv1), 0)
+            cols.info = info_text(r, dp_layer(nil, nil, packet, 4, r, service, false, dpv1, slots), 0)
             return true
         end
     end
@@ -1500,13 +1559,15 @@ local function dissect(buf, pinfo, root)
     local dp_frame = (r.body and not r.sap_short) or (r.sd == SC and r.n == 1)
     local request = r.body and r.request
     local service = (dp_frame and request) and request_service(r) or 0
-    local answered, dpv1 = 0, false
+    local answered, dpv1, slots = 0, false, nil
     if not pinfo.visited then
         local dpv1_prm = service == S_SET_PRM and r.data_len > 7 and has(byte(packet, hdrlen + r.data_at + 8), 0x80)
-        answered, dpv1 = pair_frame(pairing, pairing_kind(r, status), da, sa, r.fc and FUNCTION_BITS[r.fc] or 0,
-                                    pinfo, service, dpv1_prm)
+        local cfg_slots = service == S_CHK_CFG
+                          and count_cfg_slots(sub(packet, hdrlen + r.data_at + 1, hdrlen + r.data_at + r.data_len)) or nil
+        answered, dpv1, slots = pair_frame(pairing, pairing_kind(r, status), da, sa, r.fc and FUNCTION_BITS[r.fc] or 0,
+                                           pinfo, service, dpv1_prm, cfg_slots)
     elseif dp_frame and not request then
-        answered, dpv1 = recall_response(pairing, pinfo.number)
+        answered, dpv1, slots = recall_response(pairing, pinfo.number)
     end
     if dp_frame and not request then service = response_service(r, answered) end
 
@@ -1521,7 +1582,7 @@ local function dissect(buf, pinfo, root)
             tree:add_proto_expert_info(E.malformed, r.problem)
         end
     end
-    local dp_text = service ~= 0 and dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dpv1) or nil
+    local dp_text = service ~= 0 and dp_layer(root, frame_tvb, packet, hdrlen, r, service, request, dpv1, slots) or nil
     cols.info = info_text(r, dp_text, status)
     return total
 end
@@ -1544,10 +1605,12 @@ return {
     decode_slave_diag = decode_slave_diag,
     decode_diag_block = decode_diag_block,
     decode_cfg_module = decode_cfg_module,
+    count_cfg_slots = count_cfg_slots,
     decode_set_prm = decode_set_prm,
     decode_global_control = decode_global_control,
     decode_set_slave_add = decode_set_slave_add,
     decode_dpv1_pdu = decode_dpv1_pdu,
+    block_text = block_text,
     new_pairing = new_pairing,
     pair_frame = pair_frame,
     recall_response = recall_response,

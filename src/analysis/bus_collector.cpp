@@ -44,10 +44,12 @@ void CountSettled(BusStats& stats, const PendingRequest& request, bool answered,
 }
 
 void TakeToken(BusCollector& collector, BusStats& stats, const FrameClass& c, std::uint64_t ticks,
-               bool inWindow, std::int64_t ns) {
+               bool inWindow, FrameRef at) {
+    const std::int64_t ns = at.Ns;
     MasterLink& link = collector.Masters[c.Sa];
     if (inWindow) {
         StationStats& station = Station(stats, c.Sa);
+        station.Master.RecentTokens = {at, station.Master.RecentTokens[0]};
         station.SentToken = true;
         NoteHeard(station, ns);
         ++station.Master.Tokens;
@@ -60,7 +62,23 @@ void TakeToken(BusCollector& collector, BusStats& stats, const FrameClass& c, st
     link.LastTokenTicks = ticks;
 }
 
-void TakeRequest(BusCollector& collector, BusStats& stats, const FrameClass& c, bool inWindow, std::int64_t ns) {
+// A retry that follows the unanswered request itself, nothing between
+// them, shows the master's slot time: the gap before the retry.
+void NoteSlotTime(MasterFigures& master, const Exchange* settled, const FrameClass& c, std::int64_t gapNs, FrameRef at) {
+    if (settled == nullptr || settled->Answered || settled->Request->Sa != c.Sa || settled->Request->Da != c.Da)
+        return;
+    if (gapNs < 0) return;
+    if (master.SlotSamples == 0 || gapNs < master.SlotNs) {
+        master.SlotNs = gapNs;
+        master.SlotRetry = at;
+    }
+    ++master.SlotSamples;
+}
+
+void TakeRequest(BusCollector& collector, BusStats& stats, const AnalysedFrame& taken, const Exchange* settled) {
+    const FrameClass& c = taken.Class;
+    const bool inWindow = taken.InWindow;
+    const std::int64_t ns = taken.Ns;
     MasterLink& link = collector.Masters[c.Sa];
     bool retry = link.HasRequest && !link.LastAnswered && link.LastDa == c.Da && link.LastFc == c.Fc;
     link.HasRequest = true;
@@ -79,6 +97,9 @@ void TakeRequest(BusCollector& collector, BusStats& stats, const FrameClass& c, 
     if (retry) {
         ++master.Master.Retries;
         ++slave.Slave.Retries;
+        const FrameRef at{taken.ReferenceNumber, ns};
+        NoteOccurrence(slave.Slave.Retried, at);
+        NoteSlotTime(master.Master, settled, c, taken.Timing->GapTime, at);
     }
 }
 
@@ -152,8 +173,39 @@ void CountRate(BusCollector& collector, BusStats& stats, std::uint64_t ticks, bo
     if (bin + 1 > rate.BinsUsed) rate.BinsUsed = static_cast<std::uint32_t>(bin + 1);
 }
 
-void CountSummary(BusCollector& collector, BusStats& stats, const CaptureFrame& frame, const FrameTiming& times,
-                  const FrameClass& c) {
+// The recorder's artefacts and the bus' longest silence, by the gap before
+// a frame in the window. The first frame read has no gap; the frame after a
+// lost record boundary stands for that boundary.
+void CheckGap(BusCollector& collector, BusStats& stats, const AnalysedFrame& taken, std::int64_t previousNs) {
+    const FrameRef at{taken.ReferenceNumber, taken.Ns};
+    CaptureArtefacts& artefacts = stats.Artefacts;
+    if (collector.ResyncsUnseen > 0) {
+        NoteOccurrence(artefacts.Resyncs, at);
+        artefacts.Resyncs.Count += collector.ResyncsUnseen - 1;
+        collector.ResyncsUnseen = 0;
+        AddMoment(artefacts.Spans, at.Ns, kArtefactMergeNs);
+        return;
+    }
+    if (stats.FramesRead == 1) return;
+    const std::int64_t gap = taken.Timing->GapTime;
+    if (gap < 0) {
+        NoteOccurrence(artefacts.ClockSteps, at);
+        AddMoment(artefacts.Spans, at.Ns, kArtefactMergeNs);
+    } else if (gap < collector.ShortGapNs) {
+        NoteOccurrence(artefacts.ShortGaps, at);
+        AddMoment(artefacts.Spans, at.Ns, kArtefactMergeNs);
+    }
+    if (gap > stats.LongestSilence.Ns) {
+        stats.LongestSilence.Ns = gap;
+        stats.LongestSilence.Before = FrameRef{taken.ReferenceNumber - 1, previousNs};
+        stats.LongestSilence.After = at;
+    }
+}
+
+void CountSummary(BusCollector& collector, BusStats& stats, const AnalysedFrame& taken) {
+    const CaptureFrame& frame = *taken.Frame;
+    const FrameTiming& times = *taken.Timing;
+    const FrameClass& c = taken.Class;
     if (stats.Frames == 0) {
         stats.FirstTicks = frame.TimeStamp;
         stats.FirstNs = times.AbsTime;
@@ -165,11 +217,17 @@ void CountSummary(BusCollector& collector, BusStats& stats, const CaptureFrame& 
     stats.BusBytes += frame.Length;
     ++stats.GapBuckets[GapBucketOf(times.GapTime, stats.Baud)];
     CountRate(collector, stats, frame.TimeStamp, c.Damaged);
+    if (c.SaReadable) ++Station(stats, c.Sa).FramesSent;
     if (!c.Damaged) return;
     ++stats.ErrorFrames;
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit)
         if (frame.Status & (1u << bit)) ++stats.ErrorsByBit[bit];
-    if (c.SaReadable) ++Station(stats, c.Sa).ErrorFrames;
+    const FrameRef at{taken.ReferenceNumber, taken.Ns};
+    NoteOccurrence(stats.Damaged, at);
+    if (!c.SaReadable) return;
+    StationStats& station = Station(stats, c.Sa);
+    ++station.ErrorFrames;
+    NoteOccurrence(station.Damaged, at);
 }
 
 }  // namespace
@@ -178,6 +236,13 @@ void StartBusCollection(BusCollector& collector, BusStats& stats, std::uint16_t 
     collector.Baud = baud;
     stats.BaudIndex = baudIndex;
     stats.Baud = BaudBitRate(baudIndex);
+    // Gaps of up to kShortestGapBits - 1 whole bit times, rounded (a gap in
+    // ns is cut to the nanosecond: an exact 11 bit times may read 10.99):
+    // below 10.5 bit times, ns x 2 x bit rate < 21 x 10^9.
+    const std::uint64_t halfBits = 2 * kShortestGapBits - 1;
+    collector.ShortGapNs = stats.Baud == 0 ? 0
+                                           : static_cast<std::int64_t>((halfBits * kNsPerSecond + 2 * stats.Baud - 1) /
+                                                                       (2 * std::uint64_t{stats.Baud}));
     stats.TicksPerBit = baud.TicksPerBit;
 }
 
@@ -189,7 +254,12 @@ void CollectExchange(BusCollector& collector, BusStats& stats, const Exchange& e
         return;
     }
     const AnalysedFrame& answer = *exchange.After;
-    if (request.InWindow) CountSettled(stats, request, true, answer.Timing->GapTime);
+    if (request.InWindow) {
+        const SlaveFigures& figures = Station(stats, request.Da).Slave;
+        if (figures.Response.Count == 0 || answer.Timing->GapTime > figures.Response.Max)
+            Station(stats, request.Da).Slave.SlowestAnswer = FrameRef{answer.ReferenceNumber, answer.Ns};
+        CountSettled(stats, request, true, answer.Timing->GapTime);
+    }
     if (answer.InWindow && answer.Class.Kind == FrameKind::ShortAck) {
         StationStats& slave = Station(stats, request.Da);
         slave.AnsweredBySc = true;
@@ -203,6 +273,7 @@ void CollectFrame(BusCollector& collector, BusStats& stats, const AnalysedFrame&
     const FrameClass& c = taken.Class;
     const std::int64_t ns = taken.Ns;
     ++stats.FramesRead;
+    const std::int64_t previousNs = collector.LastAbsNs;
     collector.LastAbsNs = ns;
     std::size_t timed = stats.Resyncs < kResyncTimesKept ? static_cast<std::size_t>(stats.Resyncs) : kResyncTimesKept;
     for (; collector.ResyncsUntimed < timed; ++collector.ResyncsUntimed)
@@ -210,16 +281,24 @@ void CollectFrame(BusCollector& collector, BusStats& stats, const AnalysedFrame&
     if (taken.PastEnd) return;
 
     const bool inWindow = taken.InWindow;
-    if (c.Kind == FrameKind::Token && !c.Damaged) TakeToken(collector, stats, c, frame.TimeStamp, inWindow, ns);
-    if (c.Request) TakeRequest(collector, stats, c, inWindow, ns);
-    if (!inWindow) return;
+    if (c.Kind == FrameKind::Token && !c.Damaged)
+        TakeToken(collector, stats, c, frame.TimeStamp, inWindow, FrameRef{taken.ReferenceNumber, ns});
+    if (c.Request) TakeRequest(collector, stats, taken, settled);
+    if (!inWindow) {
+        collector.ResyncsUnseen = 0;
+        return;
+    }
     if (c.Response) TakeResponse(stats, c, ns);
-    if (!c.Damaged && c.Kind == FrameKind::Unknown) ++stats.UnknownFrames;
-    CountSummary(collector, stats, frame, *taken.Timing, c);
+    if (!c.Damaged && c.Kind == FrameKind::Unknown) {
+        ++stats.UnknownFrames;
+        NoteOccurrence(stats.Unknown, FrameRef{taken.ReferenceNumber, ns});
+    }
+    CheckGap(collector, stats, taken, previousNs);
+    CountSummary(collector, stats, taken);
 }
 
 void CollectResync(BusCollector& collector, BusStats& stats, std::uint32_t referenceNumber) {
-    (void)collector;
+    ++collector.ResyncsUnseen;
     if (stats.Resyncs < kResyncTimesKept) stats.ResyncTimes[stats.Resyncs].ReferenceNumber = referenceNumber;
     ++stats.Resyncs;
 }

@@ -37,12 +37,21 @@ struct BusCollector {
     std::int64_t SecondFromTicks = 0;
     std::int64_t SecondToTicks = 0;
     std::size_t ResyncsUntimed = 0;  // ResyncTimes from here on wait for the next frame's time
+    std::uint64_t ResyncsUnseen = 0; // lost boundaries whose next frame has not come
     std::int64_t LastAbsNs = 0;      // AbsTime of the frame read last
+    std::int64_t ShortGapNs = 0;     // a gap below this lasts less than 11 bit times
 };
 
 // Sets the collection up for a run whose first header gave this baud index
 // and timing.
 void StartBusCollection(BusCollector& collector, BusStats& stats, std::uint16_t baudIndex, const BaudTiming& baud);
+
+// Gaps shorter than this many bit times are no bus traffic: the bus needs
+// at least 11 between frames, so a shorter one comes from the recorder.
+constexpr std::int64_t kShortestGapBits = 11;
+
+// Artefacts within this time of each other form one span.
+constexpr std::int64_t kArtefactMergeNs = 10'000'000;
 
 // Takes the next frame read, and first the request it settled (null: none
 // was waiting). The frame past EndRef is only read: it counts in nothing but

@@ -11,6 +11,8 @@
 
 #include "analysis/dp_stats.h"
 #include "analysis/duration_stats.h"
+#include "analysis/evidence.h"
+#include "analysis/time_spans.h"
 #include "analysis/gap_buckets.h"
 #include "fdl/fdl_names.h"  // kStatusBitCount
 
@@ -31,6 +33,12 @@ struct MasterFigures {
     std::uint64_t NoAnswerExpected = 0;  // not answered: send-data-no-acknowledge or to DA 127
     std::uint64_t FdlStatusUnanswered = 0;  // not answered: FDL-status requests
     std::uint64_t Retries = 0;
+    // Its slot time as the bus shows it: the smallest time from the end of an
+    // unanswered request to the master's retry of it, no frame between them.
+    std::uint64_t SlotSamples = 0;
+    std::int64_t SlotNs = 0;     // valid when SlotSamples > 0
+    FrameRef SlotRetry;          // the retry that showed it
+    std::array<FrameRef, 2> RecentTokens{};  // its last two tokens, the latest first
 };
 
 struct SlaveFigures {
@@ -42,6 +50,8 @@ struct SlaveFigures {
     std::uint64_t Retries = 0;         // retries received
     std::uint64_t Responses = 0;       // SD1/SD2/SD3 responses sent, matched or not
     DurationStats Response;            // the answering frame's gap, ns
+    FrameRef SlowestAnswer;            // the answer that took Response.Max
+    Occurrences Retried;               // the retries it received
 };
 
 struct StationStats {
@@ -58,9 +68,29 @@ struct StationStats {
     std::int64_t FirstHeardNs = 0;  // AbsTime; valid when Heard
     std::int64_t LastHeardNs = 0;
     std::uint64_t ErrorFrames = 0;  // frames with a non-zero status naming it as SA
+    std::uint64_t FramesSent = 0;   // frames naming it as SA, damaged or not
+    Occurrences Damaged;            // the damaged ones of them
     MasterFigures Master;
     SlaveFigures Slave;
     DpSlaveStats Dp;               // Dp.Active: it got a DP request
+    DpMasterStats DpMaster;        // its Global_Control commands
+};
+
+// Where the recorder lost data or its clock misbehaved: the frame after each
+// lost record boundary, frames whose gap is negative (the clock stepped
+// back) or shorter than the bus allows, and the spans of time they lie in.
+struct CaptureArtefacts {
+    Occurrences Resyncs;
+    Occurrences ClockSteps;
+    Occurrences ShortGaps;    // from 0 up to 10 bit times
+    TimeSpans Spans;
+};
+
+// The longest time the bus carried no frame: the gap before a frame.
+struct Silence {
+    std::int64_t Ns = 0;
+    FrameRef Before;  // the frames on each side of it
+    FrameRef After;
 };
 
 // Frames and error frames per time bin from the first frame in the window.
@@ -110,6 +140,14 @@ struct BusStats {
     std::uint64_t Responses = 0;     // SC or SD1/SD2/SD3 responses
     std::uint64_t Tokens = 0;
     std::uint64_t UnknownFrames = 0; // status 0 but no known kind
+
+    // What the findings cite beyond the figures.
+    CaptureArtefacts Artefacts;
+    Occurrences Damaged;             // every damaged frame
+    Occurrences Unknown;             // the unknown frames
+    Silence LongestSilence;
+    DpDrops Drops;
+    std::vector<std::uint8_t> DiagnosisBytes;  // of every slave's DpDiagSeen
 
     std::vector<StationStats> Stations = std::vector<StationStats>(kStationCount);
     std::array<std::uint64_t, kGapBucketCount> GapBuckets{};

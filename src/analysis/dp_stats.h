@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/evidence.h"
 #include "dp/dp_service.h"
 
 namespace zelmot {
@@ -61,6 +62,51 @@ struct DpDiagFigures {
 // The negative FDL answers, by dp::Negative less one.
 constexpr std::size_t kNegativeKinds = 3;
 
+// The request intervals of a slave: the time between two consecutive
+// requests from its master (the SA of its last Set_Prm answered positively)
+// addressed to it.
+struct DpRequestIntervals {
+    bool HasLast = false;
+    FrameRef Last;               // the master's last request to it
+    std::int64_t LatestNs = -1;  // the interval that ended at Last; -1: none
+    FrameRef LatestFrom;         // the request it began with
+    std::int64_t LongestInExchange = -1;  // the longest that ended in data exchange
+    FrameRef LongestFrom;
+    FrameRef LongestTo;
+};
+
+// The idents a slave's diagnoses carried, in the order they came: a change
+// that stays (another device), or two that alternate (two devices on one
+// address). A Set_Slave_Add to the address starts it afresh.
+struct DpIdentTrack {
+    bool Has = false;
+    std::uint16_t First = 0;
+    std::uint16_t Current = 0;
+    std::uint16_t Previous = 0;   // the one before Current, after a change
+    std::uint64_t Changes = 0;
+    bool Returned = false;        // an ident came back after another
+    FrameRef FirstChange;         // the first response with another ident
+    Evidence Responses;           // responses at the changes
+};
+
+// A distinct diagnosis a slave reported while in data exchange with
+// Ext_Diag or Stat_Diag, its bytes in BusStats.DiagnosisBytes.
+struct DpDiagSeen {
+    std::uint32_t Offset = 0;
+    std::uint8_t Size = 0;
+    bool Dpv1 = false;
+    Occurrences Seen;
+};
+constexpr std::size_t kDiagnosesKept = 4;  // distinct diagnoses kept per slave
+
+// A negative FDL answer to a DP request by the request's service, and the
+// DP-V1 negative responses; not those that were a drop's first sign.
+struct DpRefusals {
+    std::array<std::array<std::uint32_t, dp::kServiceCount>, kNegativeKinds> ByService{};
+    std::uint64_t Dpv1 = 0;
+    Occurrences All;
+};
+
 struct DpSlaveStats {
     bool Active = false;  // it got a DP request (read anywhere in the run)
     DpState State = DpState::None;
@@ -80,6 +126,74 @@ struct DpSlaveStats {
     std::uint64_t Dpv1Reads = 0;   // read requests; a poll repeating the pending one counts once
     std::uint64_t Dpv1Writes = 0;
     std::uint64_t Dpv1Errors = 0;  // DP-V1 negative responses
+
+    // What the findings read.
+    bool EverExchanged = false;     // reached data exchange somewhere in the run
+    bool InExchange = false;        // in data exchange, and no drop since
+    bool AddressChanged = false;    // a Set_Slave_Add gave it another address
+    std::uint8_t PrmMaster = 0xFF;  // SA of its last Set_Prm answered positively
+    bool WdOn = false;              // that Set_Prm switched its watchdog on
+    std::int64_t WatchdogNs = 0;
+    DpRequestIntervals Intervals;
+    std::int32_t LastDrop = -1;     // its last drop in DpDrops.Kept, or -1
+    DpCommandFigures GetCfg;        // the slave's own configuration: its last Get_Cfg answer
+    FrameRef FirstRequest;          // its first and last DP request
+    FrameRef LastRequest;
+    FrameRef LastCfgRequest;        // the last Chk_Cfg answered positively
+    FrameRef GetCfgAnswer;          // the frame of GetCfg
+    FrameRef LastDiagFrame;         // the last Slave_Diag response
+    DpIdentTrack Idents;
+    std::uint8_t DiagnosesKept = 0;
+    std::uint64_t DiagnosesMore = 0;  // distinct diagnoses beyond those kept
+    std::array<DpDiagSeen, kDiagnosesKept> Diagnoses{};
+    DpRefusals Refusals;
+};
+
+// How a slave in data exchange first showed it had left it.
+enum class DropSign : std::uint8_t {
+    Unanswered = 0,  // its third unanswered DP request in a row
+    Refused = 1,     // a Data_Exchange answered with RS or UE
+    PrmReq = 2,      // a Slave_Diag response with Prm_Req set
+};
+
+struct DpDrop {
+    std::uint8_t Address = 0;
+    DropSign Sign = DropSign::Unanswered;
+    dp::Negative Answer = dp::Negative::None;  // Refused: RS or UE
+    FrameRef At;                  // the frame that showed it
+    FrameRef Request;             // the request of the drop (Unanswered: the third)
+    std::array<FrameRef, 2> EarlierUnanswered{};  // Unanswered: the two before it
+    std::uint8_t Master = 0xFF;   // the slave's master then
+    bool WdOn = false;
+    std::int64_t WatchdogNs = 0;
+    std::int64_t IntervalNs = -1;  // the request interval that ended at Request; -1: unknown
+    FrameRef IntervalFrom;
+    std::array<FrameRef, 2> MasterTokens{};  // the master's last two tokens before it
+    bool Back = false;            // it came back to data exchange
+    FrameRef BackAt;
+};
+
+constexpr std::size_t kDropsKept = 4096;
+
+// The drops of every slave in the window, in the order they came.
+struct DpDrops {
+    std::vector<DpDrop> Kept;
+    std::uint64_t NotKept = 0;
+};
+
+// A master's Global_Control with Clear_Data: the periods its controller held
+// the outputs in their safe state, and the slaves it addressed meanwhile.
+struct DpClearPeriod {
+    FrameRef From;  // the Global_Control that set Clear_Data
+    FrameRef To;    // the one that cleared it; Reference 0: to the end
+};
+constexpr std::size_t kClearPeriodsKept = 8;
+
+struct DpMasterStats {
+    bool InClear = false;
+    std::uint64_t ClearPeriods = 0;
+    std::array<DpClearPeriod, kClearPeriodsKept> Clear{};  // the first ones
+    std::array<std::uint64_t, 2> AddressedInClear{};        // a bit per address
 };
 
 // The numbers are the keys of the event kind names (dp_words.cpp checks

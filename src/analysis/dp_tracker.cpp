@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "analysis/dp_facts.h"
 #include "dp/dp_codes.h"
 #include "dp/dp_commands.h"
 #include "dp/dp_dpv1.h"
@@ -46,8 +47,11 @@ void ChangeState(BusStats& stats, std::uint8_t address, DpState to, std::int64_t
     slave.State = to;
 }
 
-void NoteGlobalControl(DpTracker& tracker, BusStats& stats, fdl::Bytes data, std::uint8_t master, std::int64_t ns) {
+void NoteGlobalControl(DpTracker& tracker, BusStats& stats, fdl::Bytes data, const AnalysedFrame& frame) {
+    const std::uint8_t master = frame.Class.Sa;
+    const std::int64_t ns = frame.Ns;
     const dp::GlobalControl control = dp::DecodeGlobalControl(data);
+    NoteClearControl(stats, master, control.Control, RefOf(frame), frame.InWindow);
     DpMasterLink& link = tracker.Masters[master];
     if (!link.HasControl || link.LastControl != control.Control) {
         DpEvent event{.Ns = ns, .Address = master, .Kind = DpEventKind::GlobalControl};
@@ -126,11 +130,15 @@ void TakeConfiguration(DpSlaveStats& slave, const PendingDpRequest& request, boo
 // A DP-V1 reply (a frame, not the SC of a reply not yet ready) ends the
 // request waiting; a negative one is an event.
 void TakeDpv1Reply(DpSlaveLink& link, BusStats& stats, std::uint8_t address, fdl::Bytes data, bool inWindow,
-                   std::int64_t ns) {
+                   FrameRef at) {
+    const std::int64_t ns = at.Ns;
     link.Dpv1.Active = false;
     const dp::Dpv1Pdu pdu = dp::DecodeDpv1Pdu(data, dp::PduSide::Response);
     if (!pdu.Negative) return;
-    if (inWindow) ++SlaveOf(stats, address).Dpv1Errors;
+    if (inWindow) {
+        ++SlaveOf(stats, address).Dpv1Errors;
+        NoteDpv1Refusal(stats, address, at);
+    }
     DpEvent event{.Ns = ns, .Address = address, .Kind = DpEventKind::Dpv1Error};
     event.Function = pdu.Function;
     event.ErrorDecode = pdu.ErrorDecode;
@@ -144,8 +152,18 @@ bool IsDpv1(dp::Service service) {
            service == dp::Service::Dpv1Initiate || service == dp::Service::Dpv1Class2;
 }
 
+void TakeGetCfg(DpSlaveStats& slave, fdl::Bytes data, const PendingDpRequest& request, bool inWindow) {
+    if (inWindow) ++slave.GetCfg.Count;
+    slave.GetCfg.Seen = true;
+    slave.GetCfg.LastNs = request.RequestNs;
+    SetBytes(slave.GetCfg.Data, data);
+}
+
 void TakePositiveAnswer(DpTracker& tracker, BusStats& stats, std::uint8_t address, const PendingDpRequest& request,
-                        const CaptureFrame& answer, bool inWindow, std::int64_t ns) {
+                        const AnalysedFrame& answered, bool inWindow) {
+    const CaptureFrame& answer = *answered.Frame;
+    const std::int64_t ns = answered.Ns;
+    const FrameRef at = RefOf(answered);
     const bool shortAck = answer.Bytes[0] == fdl::SC;
     const fdl::Bytes data = shortAck ? fdl::Bytes() : dp::FrameData(FrameBytes(answer), answer.Fields);
     DpSlaveStats& slave = SlaveOf(stats, address);
@@ -153,22 +171,42 @@ void TakePositiveAnswer(DpTracker& tracker, BusStats& stats, std::uint8_t addres
         case dp::Service::SlaveDiag:
             if (slave.State == DpState::None || slave.State == DpState::Offline)
                 ChangeState(stats, address, DpState::Diagnosis, ns, inWindow);
-            if (!shortAck) TakeDiagResponse(stats, address, data, inWindow, ns);
+            if (shortAck) return;
+            if (slave.InExchange && data.size() >= dp::kDiagHeaderSize && (data[1] & dp::kPrmReq))
+                NoteDrop(stats, address, DropSign::PrmReq, dp::Negative::None, request.Request, at, nullptr, inWindow);
+            TakeDiagResponse(stats, address, data, inWindow, ns);
+            NoteDiagnosis(stats, address, data, slave.Dpv1, at, inWindow);
+            slave.LastDiagFrame = at;
             return;
-        case dp::Service::SetPrm:
+        case dp::Service::SetPrm: {
             TakeParameters(stats, address, request, inWindow);
+            const dp::SetPrm prm = dp::DecodeSetPrm(BytesOf(request.Data));
+            constexpr std::int64_t kNsPerMs = 1'000'000;
+            NoteParameters(stats, address, request.Master, (prm.StationStatus & dp::kPrmWdOn) != 0,
+                           std::int64_t{prm.WatchdogMs} * kNsPerMs);
             ChangeState(stats, address, DpState::Parameterised, ns, inWindow);
             return;
+        }
         case dp::Service::ChkCfg:
             TakeConfiguration(slave, request, inWindow);
+            slave.LastCfgRequest = request.Request;
             ChangeState(stats, address, DpState::Configured, ns, inWindow);
             return;
         case dp::Service::DataExchange:
             ChangeState(stats, address, DpState::DataExchange, ns, inWindow);
+            EnterExchange(stats, address, at);
+            return;
+        case dp::Service::GetCfg:
+            if (shortAck) return;
+            TakeGetCfg(slave, data, request, inWindow);
+            slave.GetCfgAnswer = at;
+            return;
+        case dp::Service::SetSlaveAdd:
+            NoteAddressChange(stats, address, dp::DecodeSetSlaveAdd(BytesOf(request.Data)).NewAddress);
             return;
         default:
             if (IsDpv1(request.Service) && !shortAck)
-                TakeDpv1Reply(tracker.Slaves[address], stats, address, data, inWindow, ns);
+                TakeDpv1Reply(tracker.Slaves[address], stats, address, data, inWindow, at);
             return;
     }
 }
@@ -184,15 +222,20 @@ void TakeRequest(DpTracker& tracker, BusStats& stats, const AnalysedFrame& taken
     const dp::Service service = dp::RequestService(bytes, frame.Fields);
     if (service == dp::Service::None) return;
     const fdl::Bytes data = dp::FrameData(bytes, frame.Fields);
-    if (service == dp::Service::GlobalControl) NoteGlobalControl(tracker, stats, data, c.Sa, ns);
+    if (service == dp::Service::GlobalControl) NoteGlobalControl(tracker, stats, data, taken);
     if (c.Da == fdl::BroadcastAddress) return;  // a broadcast gives no station a DP state
     DpSlaveStats& slave = SlaveOf(stats, c.Da);
     slave.Active = true;
     pending.Service = service;
     pending.RequestNs = ns;
+    pending.Request = RefOf(taken);
+    pending.Master = c.Sa;
+    if (slave.FirstRequest.Reference == 0) slave.FirstRequest = pending.Request;
+    slave.LastRequest = pending.Request;
     switch (service) {
         case dp::Service::SetPrm:
         case dp::Service::ChkCfg:
+        case dp::Service::SetSlaveAdd:
             SetBytes(pending.Data, data);
             break;
         case dp::Service::DataExchange:
@@ -221,14 +264,20 @@ void TrackExchange(DpTracker& tracker, BusStats& stats, const Exchange& exchange
     DpSlaveLink& link = tracker.Slaves[da];
     if (answered) link.UnansweredInRow = 0;
     if (request.Service == dp::Service::None) return;
+    DpSlaveStats& slave = SlaveOf(stats, da);
     if (!answered) {
         if (ExpectsNoAnswer(da, fc)) return;
         if (link.UnansweredInRow < kUnansweredForOffline) ++link.UnansweredInRow;
-        if (link.UnansweredInRow == kUnansweredForOffline)
+        std::rotate(link.Unanswered.begin(), link.Unanswered.begin() + 1, link.Unanswered.end());
+        link.Unanswered.back() = request.Request;
+        if (link.UnansweredInRow == kUnansweredForOffline) {
+            if (slave.InExchange)
+                NoteDrop(stats, da, DropSign::Unanswered, dp::Negative::None, request.Request, request.Request,
+                         link.Unanswered.data(), inWindow);
             ChangeState(stats, da, DpState::Offline, request.RequestNs, inWindow);
+        }
         return;
     }
-    DpSlaveStats& slave = SlaveOf(stats, da);
     const dp::Negative negative = dp::NegativeResponse(FrameBytes(*answer), answer->Fields);
     if (request.Service == dp::Service::DataExchange && inWindow) {
         ++slave.ExchangeAnswered;
@@ -237,7 +286,7 @@ void TrackExchange(DpTracker& tracker, BusStats& stats, const Exchange& exchange
         if (function == fdl::FcDh || function == fdl::FcRdh) ++slave.DiagWaiting;
     }
     if (negative == dp::Negative::None) {
-        TakePositiveAnswer(tracker, stats, da, request, *answer, inWindow, answerNs);
+        TakePositiveAnswer(tracker, stats, da, request, *exchange.After, inWindow);
         return;
     }
     if (inWindow) ++slave.Negative[static_cast<std::size_t>(negative) - 1];
@@ -245,11 +294,20 @@ void TrackExchange(DpTracker& tracker, BusStats& stats, const Exchange& exchange
     event.Response = negative;
     event.Service = request.Service;
     AddEvent(stats.Events, event);
+    // RS or UE to a Data_Exchange of a slave in data exchange: it has left it.
+    const bool drop = request.Service == dp::Service::DataExchange && slave.InExchange &&
+                      (negative == dp::Negative::SapNotEnabled || negative == dp::Negative::UserError);
+    if (drop)
+        NoteDrop(stats, da, DropSign::Refused, negative, request.Request, RefOf(*exchange.After), nullptr, inWindow);
+    else if (inWindow)
+        NoteRefusal(stats, da, request.Service, negative, RefOf(*exchange.After));
 }
 
 void TrackFrame(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame, const Exchange* settled) {
     if (settled != nullptr) TrackExchange(tracker, stats, *settled);
-    if (frame.Class.Request) TakeRequest(tracker, stats, frame);
+    if (!frame.Class.Request) return;
+    NoteRequestTo(stats, frame);
+    TakeRequest(tracker, stats, frame);
 }
 
 void FinishDpEvents(DpEvents& events) {

@@ -21,7 +21,9 @@ namespace zelmot {
 struct PendingDpRequest {
     dp::Service Service = dp::Service::None;  // None: the request waiting is no DP request
     std::int64_t RequestNs = 0;
-    DpBytes Data;  // Set_Prm and Chk_Cfg: the data unit, for the report
+    FrameRef Request;
+    std::uint8_t Master = 0;  // its SA
+    DpBytes Data;  // Set_Prm, Chk_Cfg and Set_Slave_Add: the data unit
 };
 
 // A slave's DP-V1 read or write whose reply has not come: a poll repeats it.
@@ -36,6 +38,7 @@ struct Dpv1Waiting {
 
 struct DpSlaveLink {
     std::uint8_t UnansweredInRow = 0;  // saturates at kUnansweredForOffline
+    std::array<FrameRef, kUnansweredForOffline> Unanswered{};  // the last ones, the latest last
     Dpv1Waiting Dpv1;
 };
 

@@ -65,4 +65,10 @@ CfgModule DecodeCfgModule(fdl::Bytes cfg, std::size_t offset) {
     return module;
 }
 
+std::size_t CountCfgIdentifiers(fdl::Bytes cfg) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < cfg.size(); at = DecodeCfgModule(cfg, at).Next) ++count;
+    return count;
+}
+
 }  // namespace zelmot::dp

@@ -51,4 +51,8 @@ struct CfgModule {
 // or past its end.
 CfgModule DecodeCfgModule(fdl::Bytes cfg, std::size_t offset);
 
+// The identifiers of a configuration, each a slot; a faulty one (the rest
+// undecoded) counts as one.
+std::size_t CountCfgIdentifiers(fdl::Bytes cfg);
+
 }  // namespace zelmot::dp

@@ -67,6 +67,7 @@ constexpr std::uint8_t kChannelErrorMask = 0x1F;  // type byte: bits 7-5 width, 
 constexpr unsigned kChannelWidthShift = 5;
 constexpr std::uint8_t kDpv1StatusBlock = 0x80;  // DP-V1 device block byte 1: status, else alarm
 constexpr std::uint8_t kDpv1TypeMask = 0x7F;
+constexpr std::uint8_t kStatusTypeModuleStatus = 2;  // a status block of 2 bits per module
 constexpr std::size_t kDpv1BlockHeaderSize = 4;  // header, type, slot, specifier
 constexpr std::uint8_t kSpecifierMask = 0x03;
 constexpr std::uint8_t kAddAck = 0x04;

@@ -99,7 +99,17 @@ DiagBlock DecodeDiagBlock(fdl::Bytes diag, std::size_t offset, bool dpv1) {
     if (size > left) return Undecoded(diag, offset, true);
     if (type == kBlockIdentifier) return Whole(diag, offset, size, DiagBlockKind::Identifier, 1);
     if (dpv1 && size >= kDpv1BlockHeaderSize) return Dpv1Block(diag, offset, size);
+    if (HasModuleStatusLayout(diag.subspan(offset, size))) {
+        DiagBlock block = Dpv1Block(diag, offset, size);
+        block.Dpv0Layout = true;
+        return block;
+    }
     return Whole(diag, offset, size, DiagBlockKind::Device, 1);
+}
+
+bool HasModuleStatusLayout(fdl::Bytes block) {
+    return block.size() > kDpv1BlockHeaderSize && (block[0] & kBlockTypeMask) == kBlockDevice &&
+           block[1] == (kDpv1StatusBlock | kStatusTypeModuleStatus) && (block[3] & ~kSpecifierMask) == 0;
 }
 
 std::size_t NextFlaggedModule(fdl::Bytes bits, std::size_t from) {

@@ -63,6 +63,9 @@ struct DiagBlock {
     std::uint8_t Error = 0;  // channel_errors key
 
     // Status and alarm: the type (bits 6-0 of byte 1), slot and specifier byte.
+    // Dpv0Layout: a DP-V0 slave's device-related block laid out as a DP-V1
+    // module status block (real heads send it in either mode), read as one.
+    bool Dpv0Layout = false;
     std::uint8_t Type = 0;
     std::uint8_t Slot = 0;
     std::uint8_t Specifier = 0;  // bits 1-0 of byte 3
@@ -76,7 +79,15 @@ SlaveDiag DecodeSlaveDiag(fdl::Bytes data);
 // The block whose header lies at offset of diagnosis `diag`; Kind None when
 // offset is at or past its end. dpv1: the slave runs in DP-V1 mode (its last
 // Set_Prm had kDpv1Mode), so device-related blocks carry status and alarms.
+// Without it a device-related block is a Status block all the same (marked
+// Dpv0Layout) when it is laid out as a module status block: byte 1 0x82
+// (status, Module_Status), a specifier byte with only bits 1-0 used, and at
+// least one byte of module states.
 DiagBlock DecodeDiagBlock(fdl::Bytes diag, std::size_t offset, bool dpv1);
+
+// Whether a device-related block (header byte first) is laid out as a
+// module status block, as DecodeDiagBlock reads it without DP-V1 mode.
+bool HasModuleStatusLayout(fdl::Bytes block);
 
 // The first module at or after `from` whose bit is set in an identifier
 // block's Content (module 0 = bit 0 of the first byte); kNoModule when none.

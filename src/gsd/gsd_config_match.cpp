@@ -23,18 +23,13 @@ bool Better(std::size_t unmatched, std::size_t slots, const Choice& than) {
     return unmatched < than.Unmatched || (unmatched == than.Unmatched && slots < than.Slots);
 }
 
-bool MatchesAt(std::span<const std::uint8_t> bytes, std::size_t at, const std::vector<std::uint8_t>& module) {
-    return !module.empty() && module.size() <= bytes.size() - at &&
-           std::equal(module.begin(), module.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-}
-
 // The best choice at position at, the choices after it known.
 Choice ChooseAt(const GsdDevice& device, std::span<const std::uint8_t> bytes, std::size_t at,
                 const std::vector<Choice>& best) {
     Choice choice{best[at + 1].Unmatched + 1, best[at + 1].Slots + 1, Step::Unmatched, 0, 1};
     for (std::size_t m = 0; m < device.Modules.size(); ++m) {
         const std::vector<std::uint8_t>& module = device.Modules[m].Identifiers;
-        if (!MatchesAt(bytes, at, module)) continue;
+        if (!GsdIdentifiersAt(bytes, at, module)) continue;
         const Choice& after = best[at + module.size()];
         if (Better(after.Unmatched, after.Slots + 1, choice))
             choice = Choice{after.Unmatched, after.Slots + 1, Step::Module, m, module.size()};
@@ -45,6 +40,11 @@ Choice ChooseAt(const GsdDevice& device, std::span<const std::uint8_t> bytes, st
 }
 
 }  // namespace
+
+bool GsdIdentifiersAt(std::span<const std::uint8_t> bytes, std::size_t at, std::span<const std::uint8_t> module) {
+    return !module.empty() && at <= bytes.size() && module.size() <= bytes.size() - at &&
+           std::equal(module.begin(), module.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+}
 
 std::vector<GsdSlot> MatchGsdModules(const GsdDevice& device, std::span<const std::uint8_t> identifiers) {
     const std::size_t count = identifiers.size();

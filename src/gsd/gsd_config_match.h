@@ -28,4 +28,7 @@ struct GsdSlot {
 // station's one module list is matched the same way.
 std::vector<GsdSlot> MatchGsdModules(const GsdDevice& device, std::span<const std::uint8_t> identifiers);
 
+// True when a module's identifier bytes (at least one) stand in bytes from at on.
+bool GsdIdentifiersAt(std::span<const std::uint8_t> bytes, std::size_t at, std::span<const std::uint8_t> module);
+
 }  // namespace zelmot

@@ -1,10 +1,11 @@
 // What a device file tells about one DP slave, as plain records: identity,
 // timing, the modules and their configuration identifier bytes, the user
 // parameters (constant bytes, references to named definitions, value texts)
-// and the diagnosis texts, with the warnings the reading gave. Every list is
-// bounded by the limits below, so a hostile file cannot make it grow
-// without end. Every record compares by value, so that two readings can be
-// compared.
+// and the diagnosis texts, with the warnings the reading gave and the
+// lines it passed over. Every text is valid UTF-8 (gsd_encoding.h). Every
+// list is bounded by the limits below, so a hostile file cannot make it
+// grow without end. Every record compares by value, so that two readings
+// can be compared.
 #pragma once
 
 #include <array>
@@ -30,6 +31,8 @@ constexpr std::size_t kGsdMaxDiagBits = 2048;
 constexpr std::size_t kGsdMaxDiagAreas = 256;
 constexpr std::size_t kGsdMaxChannelDiags = 64;
 constexpr std::size_t kGsdMaxWarnings = 32;
+constexpr std::size_t kGsdMaxSkippedKeywords = 256;  // keywords counted one by one
+constexpr std::size_t kGsdMaxKeywordSpelling = 64;   // bytes kept of a skipped keyword
 
 // Warnings kept in the order they arose, each "<file>:<line>: <what>", and
 // the count of those beyond the first kGsdMaxWarnings.
@@ -119,6 +122,14 @@ struct GsdChannelDiag {
     bool operator==(const GsdChannelDiag&) const = default;
 };
 
+// The lines of one keyword the reader passed over, the keyword as first
+// spelled in the file (keywords compare without regard to case).
+struct GsdSkipped {
+    std::string Keyword;
+    std::uint32_t Lines = 0;
+    bool operator==(const GsdSkipped&) const = default;
+};
+
 // Module = "Name" Identifiers ... EndModule.
 struct GsdModule {
     std::string Name;
@@ -152,7 +163,9 @@ struct GsdDevice {
     std::vector<GsdDiagArea> DiagAreas;
     std::vector<GsdChannelDiag> ChannelDiags;
     std::vector<GsdModule> Modules;
-    std::uint32_t SkippedLines = 0;  // keyword lines of keywords not read
+    std::uint32_t SkippedLines = 0;  // lines passed over: of keywords not read, and inside unreadable blocks
+    std::vector<GsdSkipped> Skipped;  // those lines by keyword, in order of first appearance; at most
+                                      // kGsdMaxSkippedKeywords (the lines of more still count above)
     GsdWarnings Warnings;
     bool operator==(const GsdDevice&) const = default;
 };

@@ -36,6 +36,10 @@ std::vector<GsdDiagText> GsdUnitDiagTexts(const GsdDevice& device, std::span<con
     return texts;
 }
 
+std::vector<GsdDiagText> GsdDeviceBlockTexts(const GsdDevice& device, std::span<const std::uint8_t> block) {
+    return block.empty() ? std::vector<GsdDiagText>{} : GsdUnitDiagTexts(device, block.subspan(1));
+}
+
 std::string_view GsdChannelDiagText(const GsdDevice& device, std::uint8_t errorType) {
     for (const GsdChannelDiag& entry : device.ChannelDiags)
         if (entry.ErrorType == errorType) return entry.Text;

@@ -30,6 +30,13 @@ struct GsdDiagText {
 // first, in file order, then the areas.
 std::vector<GsdDiagText> GsdUnitDiagTexts(const GsdDevice& device, std::span<const std::uint8_t> extended);
 
+// The texts of one device-related block (header byte first), its bits
+// counted as device files count them: bit 0 is bit 0 of the byte after the
+// header. So a DP-V1 status or alarm block's type, slot and specifier are
+// bits 0-23 and its data begins at bit 24, where files begin their texts;
+// a module status block whose modules are all OK sets no bit from there.
+std::vector<GsdDiagText> GsdDeviceBlockTexts(const GsdDevice& device, std::span<const std::uint8_t> block);
+
 // The Channel_Diag text of an error type, or empty.
 std::string_view GsdChannelDiagText(const GsdDevice& device, std::uint8_t errorType);
 

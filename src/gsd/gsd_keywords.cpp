@@ -202,6 +202,7 @@ bool ReadDefinition(GsdReadState& s, const GsdStatement& st, std::uint8_t) {
         return false;
     definition.Number = static_cast<std::uint32_t>(*number);
     s.Device->Definitions.push_back(std::move(definition));
+    s.TextRefLines.push_back(0);
     OpenBlock(s, GsdBlock::Definition);
     s.DefinitionTyped = false;
     return true;
@@ -274,7 +275,9 @@ bool ReadPrmType(GsdReadState& s, const GsdStatement& st, std::uint8_t type) {
 }
 
 bool ReadPrmTextRef(GsdReadState& s, const GsdStatement& st, std::uint8_t) {
-    return StoreNumber(s, st, 0xFFFF, s.Device->Definitions.back().TextRef);
+    if (!StoreNumber(s, st, 0xFFFF, s.Device->Definitions.back().TextRef)) return false;
+    s.TextRefLines.back() = s.Line;
+    return true;
 }
 
 bool ReadTextList(GsdReadState& s, const GsdStatement& st, std::uint8_t) {
@@ -446,6 +449,7 @@ void CloseGsdBlock(GsdReadState& state) {
                            " has no type line: not kept");
         state.Line = line;
         state.Device->Definitions.pop_back();
+        state.TextRefLines.pop_back();
     }
     state.Open = GsdBlock::None;
     state.Ignoring = false;

@@ -21,10 +21,10 @@ std::string IdentText(std::uint16_t ident) {
     return text;
 }
 
-// Keeps a read device unless its ident is missing or taken, or the library
-// is full.
+// Keeps a read device (among the revisions when its ident is taken) unless
+// its ident is missing or the library is full.
 void AddDevice(GsdLibrary& library, GsdDevice&& device) {
-    if (library.Devices.size() == kGsdMaxDevices) {
+    if (library.Devices.size() + library.Revisions.size() == kGsdMaxDevices) {
         AddGsdWarning(library.Warnings, device.SourceName + ": more than " + std::to_string(kGsdMaxDevices) +
                                             " devices: not used");
         return;
@@ -36,6 +36,7 @@ void AddDevice(GsdLibrary& library, GsdDevice&& device) {
     if (const GsdDevice* first = FindGsdDevice(library, *device.IdentNumber)) {
         AddGsdWarning(library.Warnings, device.SourceName + ": Ident_Number " + IdentText(*device.IdentNumber) +
                                             " already read from " + first->SourceName + ": not used");
+        library.Revisions.push_back(std::move(device));
         return;
     }
     library.Devices.push_back(std::move(device));
@@ -107,6 +108,14 @@ const GsdDevice* FindGsdDevice(const GsdLibrary& library, std::uint16_t ident) {
     for (const GsdDevice& device : library.Devices)
         if (device.IdentNumber == ident) return &device;
     return nullptr;
+}
+
+std::vector<const GsdDevice*> FindGsdDevices(const GsdLibrary& library, std::uint16_t ident) {
+    std::vector<const GsdDevice*> found;
+    if (const GsdDevice* first = FindGsdDevice(library, ident)) found.push_back(first);
+    for (const GsdDevice& device : library.Revisions)
+        if (device.IdentNumber == ident) found.push_back(&device);
+    return found;
 }
 
 }  // namespace zelmot

@@ -1,5 +1,7 @@
 // A set of device files read at start-up: one file, or the device files of
-// a folder, keyed by Ident_Number.
+// a folder, keyed by Ident_Number; later files with an ident read before
+// are kept as its revisions, for the module identification to choose from
+// (gsd_identify.h).
 #pragma once
 
 #include <cstddef>
@@ -16,8 +18,9 @@ namespace zelmot {
 constexpr std::size_t kGsdMaxDevices = 1024;
 
 struct GsdLibrary {
-    std::vector<GsdDevice> Devices;  // in reading order, one per Ident_Number
-    GsdWarnings Warnings;            // files refused or not used; each device keeps its own
+    std::vector<GsdDevice> Devices;    // in reading order, the first one read per Ident_Number
+    std::vector<GsdDevice> Revisions;  // in reading order, those with an Ident_Number read before
+    GsdWarnings Warnings;              // files refused or not used; each device keeps its own
 };
 
 // True for a name ending in ".gs" and one more character (.gsd, .gse,
@@ -26,8 +29,9 @@ bool IsGsdFileName(std::string_view name);
 
 // Reads path into library, after the devices it holds: a device file, or a
 // folder whose device files (by name, not in subfolders) are read in name
-// order. A device whose Ident_Number was read before, or that has none, is
-// not used (a warning). Fails when path cannot be read, when a file given
+// order. A device whose Ident_Number was read before is kept among the
+// revisions (with a warning); one that has none is not used (a warning).
+// At most kGsdMaxDevices devices are kept, revisions included. Fails when path cannot be read, when a file given
 // by name is no device file, or when a folder holds no device file; the
 // library keeps what it held then.
 Outcome AddGsdLibrary(const std::string& path, GsdLibrary& library);
@@ -35,7 +39,10 @@ Outcome AddGsdLibrary(const std::string& path, GsdLibrary& library);
 // Resets library and reads path as AddGsdLibrary does.
 Outcome ReadGsdLibrary(const std::string& path, GsdLibrary& library);
 
-// The device with this Ident_Number, or null.
+// The device with this Ident_Number read first, or null.
 const GsdDevice* FindGsdDevice(const GsdLibrary& library, std::uint16_t ident);
+
+// Every device with this Ident_Number, in reading order.
+std::vector<const GsdDevice*> FindGsdDevices(const GsdLibrary& library, std::uint16_t ident);
 
 }  // namespace zelmot

@@ -1,5 +1,5 @@
 // Joining physical lines into the lines of a device file, comments cut and
-// the length bounded; the line feed and CR LF fold in the text source.
+// the length bounded; line ends fold in the text source and the decoder.
 #include "gsd/gsd_lines.h"
 
 #include "common/ascii.h"
@@ -25,15 +25,18 @@ bool ReadGsdLine(GsdLineSource& source, GsdLine& line) {
     line = GsdLine{};
     line.Number = source.NextLine;
     bool readAny = false;
+    bool inQuote = false;  // a quoted text runs on over a continuation
     for (;;) {
-        bool inQuote = false;
         bool inComment = false;
         char last = '\0';  // the last character before the comment that is not white space
-        int c = NextTextChar(source.Source);
-        if (c == kEndOfText) return readAny;
+        int c = NextGsdChar(source.Source, source.Decoder);
+        if (c == kEndOfText) {
+            line.OpenQuote = inQuote;
+            return readAny;
+        }
         readAny = true;
         ++source.NextLine;
-        for (; c != kEndOfText && c != '\n'; c = NextTextChar(source.Source)) {
+        for (; c != kEndOfText && c != '\n'; c = NextGsdChar(source.Source, source.Decoder)) {
             const char ch = static_cast<char>(c);
             if (inComment) continue;
             if (ch == ';' && !inQuote) {
@@ -44,15 +47,18 @@ bool ReadGsdLine(GsdLineSource& source, GsdLine& line) {
             if (!ascii::IsSpace(ch)) last = ch;
             Keep(line, ch);
         }
-        if (inQuote) {
-            line.OpenQuote = true;
+        if (last != '\\') {
+            line.OpenQuote = inQuote;
+            if (!inQuote) TrimEnd(line.Text);
             return true;
         }
         TrimEnd(line.Text);
-        if (last != '\\') return true;
         if (!line.TooLong && !line.Text.empty()) line.Text.pop_back();
-        if (c == kEndOfText) return true;
-        Keep(line, ' ');
+        if (c == kEndOfText) {
+            line.OpenQuote = inQuote;
+            return true;
+        }
+        if (!inQuote) Keep(line, ' ');
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "gsd/gsd_device.h"
 #include "gsd/gsd_syntax.h"
@@ -31,6 +32,7 @@ struct GsdReadState {
     std::size_t PrmEntries = 0;      // constant blocks and references kept, device and modules
     std::size_t ValueTexts = 0;      // Text and Value lines kept
     std::uint32_t LimitsWarned = 0;  // a bit per GsdLimit
+    std::vector<std::uint32_t> TextRefLines;  // per definition kept, the line of its Prm_Text_Ref (0: none)
 };
 
 // Adds "<file>:<line>: what" to the device's warnings.

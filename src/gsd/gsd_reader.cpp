@@ -1,14 +1,17 @@
-// The line loop of the device file reader: the #Profibus_DP check, the
-// lines that cannot be read, the block rules of the keyword table, the
-// module reference after a Module line, and the blocks left open at the end.
+// The line loop of the device file reader: the encoding found before the
+// first line, the #Profibus_DP check, the lines that cannot be read, the
+// block rules of the keyword table, the module reference after a Module
+// line, the lines passed over counted by keyword, and at the end the blocks
+// left open and the PrmText lists named but missing.
 #include "gsd/gsd_reader.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "common/ascii.h"
+#include "common/text_file.h"
 #include "gsd/gsd_lines.h"
 #include "gsd/gsd_read_state.h"
+#include "gsd/gsd_user_params.h"
 
 namespace zelmot {
 namespace {
@@ -42,9 +45,22 @@ bool ReadModuleReference(GsdReadState& state, const GsdStatement& statement) {
     return true;
 }
 
+// Counts a line passed over, under its keyword when it has one.
+void CountSkipped(GsdDevice& device, std::string_view keyword) {
+    ++device.SkippedLines;
+    if (keyword.empty()) return;
+    keyword = keyword.substr(0, utf8::FitLength(keyword, kGsdMaxKeywordSpelling));
+    for (GsdSkipped& skipped : device.Skipped) {
+        if (!ascii::EqualsNoCase(skipped.Keyword, keyword)) continue;
+        ++skipped.Lines;
+        return;
+    }
+    if (device.Skipped.size() < kGsdMaxSkippedKeywords) device.Skipped.push_back(GsdSkipped{std::string(keyword), 1});
+}
+
 // Lines of a block whose first line could not be read are passed over up to
 // its end, or up to the next block's first line.
-bool PassedOver(GsdReadState& state, const GsdKeyword* keyword) {
+bool PassedOver(GsdReadState& state, const GsdKeyword* keyword, std::string_view spelled) {
     if (!state.Ignoring) return false;
     if (keyword != nullptr && keyword->Ends == state.Open) {
         CloseGsdBlock(state);
@@ -54,7 +70,7 @@ bool PassedOver(GsdReadState& state, const GsdKeyword* keyword) {
         CloseGsdBlock(state);
         return false;
     }
-    ++state.Device->SkippedLines;
+    CountSkipped(*state.Device, spelled);
     return true;
 }
 
@@ -99,7 +115,7 @@ void ReadLine(GsdReadState& state, const GsdLine& line) {
         !line.OpenQuote)
         return;  // a blank line or only a comment
     const GsdKeyword* keyword = FindGsdKeyword(statement.Keyword);
-    if (PassedOver(state, keyword)) return;
+    if (PassedOver(state, keyword, statement.Keyword)) return;
     const std::string fault = LineFault(line, closed);
     if (!fault.empty()) {
         WarnGsd(state, fault);
@@ -108,7 +124,7 @@ void ReadLine(GsdReadState& state, const GsdLine& line) {
         if (statement.Keyword.empty())
             WarnGsd(state, "line without a keyword");
         else
-            ++state.Device->SkippedLines;
+            CountSkipped(*state.Device, statement.Keyword);
         return;
     }
     if (keyword == nullptr || !FitsBlocks(state, *keyword)) return;
@@ -117,6 +133,19 @@ void ReadLine(GsdReadState& state, const GsdLine& line) {
         state.Open = keyword->Opens;
         state.OpenLine = state.Line;
         state.Ignoring = true;
+    }
+}
+
+// A definition's values are shown as numbers when its PrmText is missing;
+// the text lists are sorted, the definitions still in file order.
+void WarnMissingTextLists(GsdReadState& state) {
+    const GsdDevice& device = *state.Device;
+    for (std::size_t i = 0; i < device.Definitions.size(); ++i) {
+        const GsdPrmDefinition& definition = device.Definitions[i];
+        if (!definition.TextRef || FindGsdTextList(device, *definition.TextRef) != nullptr) continue;
+        state.Line = state.TextRefLines[i];
+        WarnGsd(state, "ExtUserPrmData " + std::to_string(definition.Number) + ": Prm_Text_Ref " +
+                           std::to_string(*definition.TextRef) + " names no PrmText, values shown as numbers");
     }
 }
 
@@ -135,8 +164,9 @@ Outcome ReadGsdSource(GsdLineSource& source, const std::string& name, GsdDevice&
     }
     // Sorted for the look-ups by number; the first of equal numbers counts.
     const auto byNumber = [](const auto& a, const auto& b) { return a.Number < b.Number; };
-    std::stable_sort(device.Definitions.begin(), device.Definitions.end(), byNumber);
     std::stable_sort(device.TextLists.begin(), device.TextLists.end(), byNumber);
+    WarnMissingTextLists(state);
+    std::stable_sort(device.Definitions.begin(), device.Definitions.end(), byNumber);
     return Success();
 }
 
@@ -145,25 +175,20 @@ Outcome ReadGsdSource(GsdLineSource& source, const std::string& name, GsdDevice&
 Outcome ReadGsdText(std::string_view text, const std::string& name, GsdDevice& device) {
     GsdLineSource source;
     source.Source.Text = text;
+    source.Decoder.Encoding = DetectGsdEncoding(source.Source);
+    RewindTextSource(source.Source);
     return ReadGsdSource(source, name, device);
 }
 
 Outcome ReadGsdFile(const std::string& path, GsdDevice& device) {
     device = GsdDevice{};
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return ErrorText("%s: cannot open the GSD file", path.c_str());
-    // A folder opens but cannot be read: the first read tells.
-    const int first = std::getc(file);
-    if (first == EOF && std::ferror(file) != 0) {
-        std::fclose(file);
-        return ErrorText("%s: cannot read the GSD file", path.c_str());
-    }
+    TextFile file;
+    if (!OpenTextFile(path, file)) return ErrorText("%s: cannot open the GSD file", path.c_str());
     GsdLineSource source;
-    source.Source.File = file;
-    source.Source.PushedBack = first == EOF ? kEndOfText : first;
-    Outcome result = ReadGsdSource(source, path, device);
-    std::fclose(file);
-    return result;
+    source.Decoder.Encoding = DetectGsdEncoding(file.Source);
+    if (!RewindTextSource(file.Source)) return ErrorText("%s: cannot read the GSD file", path.c_str());
+    source.Source = file.Source;  // reads the file; the record closes it
+    return ReadGsdSource(source, path, device);
 }
 
 }  // namespace zelmot

@@ -3,6 +3,7 @@
 #include "gsd/gsd_syntax.h"
 
 #include "common/ascii.h"
+#include "common/utf8_text.h"
 #include "gsd/gsd_device.h"
 
 namespace zelmot {
@@ -19,13 +20,13 @@ bool Fail(GsdCursor& cursor, std::string why) {
     return false;
 }
 
-// The word at the cursor, for a message: up to white space or a comma.
+// The word at the cursor, for a message: up to white space or a comma, at
+// most kExcerptMax bytes and no character cut.
 std::string Excerpt(const GsdCursor& cursor) {
     std::size_t end = cursor.Pos;
-    while (end < cursor.Text.size() && end - cursor.Pos < kExcerptMax && !ascii::IsSpace(cursor.Text[end]) &&
-           cursor.Text[end] != ',')
-        ++end;
-    return std::string(cursor.Text.substr(cursor.Pos, end - cursor.Pos));
+    while (end < cursor.Text.size() && !ascii::IsSpace(cursor.Text[end]) && cursor.Text[end] != ',') ++end;
+    const std::string_view word = cursor.Text.substr(cursor.Pos, end - cursor.Pos);
+    return std::string(word.substr(0, utf8::FitLength(word, kExcerptMax)));
 }
 
 bool IsWordChar(char c) { return ascii::IsAlnum(c) || c == '_' || c == '.'; }
@@ -113,7 +114,7 @@ bool ScanGsdText(GsdCursor& cursor, std::string& text, bool& cut) {
     if (close == std::string_view::npos) return Fail(cursor, "unterminated quoted text");
     std::string_view inside = cursor.Text.substr(cursor.Pos + 1, close - cursor.Pos - 1);
     if (inside.size() > kGsdMaxTextLength) {
-        inside = inside.substr(0, kGsdMaxTextLength);
+        inside = inside.substr(0, utf8::FitLength(inside, kGsdMaxTextLength));
         cut = true;
     }
     text.assign(inside);

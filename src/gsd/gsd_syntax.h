@@ -44,7 +44,8 @@ bool AtGsdEnd(GsdCursor& cursor);
 // A number within [min, max].
 std::optional<std::int64_t> ScanGsdNumber(GsdCursor& cursor, std::int64_t min, std::int64_t max);
 
-// A quoted text, cut to kGsdMaxTextLength characters (Cut tells).
+// A quoted text, cut to kGsdMaxTextLength bytes without cutting a
+// character (Cut tells).
 bool ScanGsdText(GsdCursor& cursor, std::string& text, bool& cut);
 
 // Numbers within [min, max] separated by commas, at most kGsdMaxListLength.

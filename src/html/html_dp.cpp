@@ -26,6 +26,7 @@ namespace {
 constexpr std::size_t kEventsShown = 1000;
 constexpr std::size_t kDiagnosisMark = 0;
 constexpr std::size_t kDropOutMark = 1;
+constexpr std::size_t kFindingMark = 2;
 
 struct StateColour {
     DpState Key;
@@ -56,7 +57,7 @@ void TakeGlobalControl(ClearBands& clear, LaneChart& chart, const DpEvent& event
     else chart.Bands.push_back({clear.FromNs[event.Address], event.Ns, "CLEAR (master " + std::to_string(event.Address) + ")"});
 }
 
-LaneChart TimelineOf(const BusStats& stats) {
+LaneChart TimelineOf(const BusStats& stats, const ReportDocument& document) {
     LaneChart chart;
     chart.Title = "DP slaves over time: state, diagnoses, drop-outs and CLEAR";
     chart.StartNs = stats.FirstNs;
@@ -64,7 +65,9 @@ LaneChart TimelineOf(const BusStats& stats) {
     for (std::size_t state = 1; state < kDpStateCount; ++state)
         chart.SpanKeys.push_back({std::string(dp::LookupName(kDpStateWords, static_cast<unsigned>(state))),
                                   kStateColours[state].Fill});
-    chart.MarkKeys = {{"new diagnosis", Colour::Purple}, {"drop-out (data exchange left)", Colour::Black}};
+    chart.MarkKeys = {{"new diagnosis", Colour::Purple},
+                      {"drop-out (data exchange left)", Colour::Black},
+                      {"finding (see Findings)", Colour::Vermillion}};
     chart.BandName = "a master in CLEAR (Global_Control Clear_Data)";
     std::array<std::size_t, kStationCount> laneOf{};
     for (std::size_t a = 0; a < kStationCount; ++a) {
@@ -85,6 +88,15 @@ LaneChart TimelineOf(const BusStats& stats) {
         lane.Spans.push_back({event.Ns, kStateColours[static_cast<std::size_t>(event.To)].Fill});
         if (event.From == DpState::DataExchange) lane.Marks.push_back({event.Ns, kDropOutMark});
     }
+    for (const ReportDocument& finding : document["findings"]) {
+        if (!finding["address"].is_number()) continue;
+        const std::size_t address = finding["address"].get<std::size_t>();
+        if (address < kStationCount && IsDpSlave(stats.Stations[address]))
+            chart.Lanes[laneOf[address]].Marks.push_back({finding["first_ns"].get<std::int64_t>(), kFindingMark});
+    }
+    for (Lane& lane : chart.Lanes)
+        std::stable_sort(lane.Marks.begin(), lane.Marks.end(),
+                         [](const LaneMark& a, const LaneMark& b) { return a.Ns < b.Ns; });
     // Past the last event kept, the states are not known.
     if (stats.Events.Dropped > 0)
         for (Lane& lane : chart.Lanes) lane.Spans.push_back({stats.Events.Kept.back().Ns, Colour::None});
@@ -109,18 +121,18 @@ const DpSlaveStats& SlaveOfRow(const BusStats& stats, const ReportRow& row) {
 
 }  // namespace
 
-void PutDpTimeline(TextOut& out, const BusStats& stats) {
+void PutDpTimeline(TextOut& out, const BusStats& stats, const ReportDocument& document) {
     const bool any = std::any_of(stats.Stations.begin(), stats.Stations.end(), IsDpSlave);
     if (!any || stats.Frames == 0) {
         PutText(out, "<p>No DP request to a slave: no DP state.</p>\n");
         return;
     }
     OpenFigure(out);
-    PutLaneChart(out, TimelineOf(stats));
+    PutLaneChart(out, TimelineOf(stats, document));
     std::string caption = "One lane per DP slave over the window's time axis, coloured by its state from the "
                           "answer that set it (offline: from the third DP request in a row left unanswered); "
                           "grey before the first state. Marks: a diagnosis that differs from the slave's last, "
-                          "a change out of data exchange.";
+                          "a change out of data exchange, the beginning of a finding at the slave.";
     if (stats.Events.Dropped > 0)
         caption += " Only the first " + GroupedUnsigned(kDpEventsKept) + " events are kept: the lanes end at " +
                    ClockText(stats.Events.Kept.back().Ns, 3) + ".";

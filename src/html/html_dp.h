@@ -12,7 +12,8 @@
 
 namespace zelmot {
 
-void PutDpTimeline(TextOut& out, const BusStats& stats);
+// The timeline marks where each finding of the document at a slave began.
+void PutDpTimeline(TextOut& out, const BusStats& stats, const ReportDocument& document);
 void PutDpTables(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches);
 void PutDpEventTable(TextOut& out, const BusStats& stats, const ReportDocument& document, const GsdMatches& matches);
 

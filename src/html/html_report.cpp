@@ -3,8 +3,10 @@
 // Nothing on the page is fetched or scripted: it opens offline and mailed.
 #include "html/html_report.h"
 
+#include "html/html_changes.h"
 #include "html/html_charts.h"
 #include "html/html_dp.h"
+#include "html/html_findings.h"
 #include "html/html_gsd.h"
 #include "html/html_tables.h"
 #include "html/html_text.h"
@@ -30,6 +32,12 @@ td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowra
 tr.total td { font-weight: 600; }
 figure { margin: 10px 0 18px; }
 figcaption, p.caption { font-size: 13px; color: #444444; margin-top: 4px; }
+table.findings { width: 100%; }
+table.findings tr.fault td:first-child { color: #D55E00; font-weight: 700; }
+table.findings tr.warning td:first-child { color: #9a6700; font-weight: 700; }
+table.findings tr.detail td { border-top: none; font-size: 12px; color: #333333; }
+table.changes tr.worse td:first-child { color: #D55E00; font-weight: 700; }
+table.changes tr.better td:first-child { color: #009E73; font-weight: 700; }
 )";
 
 // After the charts' rules: the printed page.
@@ -50,7 +58,7 @@ void PutSection(TextOut& out, const char* id, const char* heading) {
 }  // namespace
 
 void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document,
-                   const GsdMatches& matches) {
+                   const GsdMatches& matches, const ReportChanges* changes) {
     PutText(out, "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Bus health report: ");
     PutEscaped(out, settings.CaptureName);
@@ -62,7 +70,13 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutEscaped(out, settings.CaptureName);
     PutText(out, "</h1>\n");
     PutSummaryTable(out, settings, stats, document);
-    PutText(out, "</header>\n<section id=\"live-list\">\n<h2>Live list</h2>\n");
+    PutText(out, "</header>\n<section id=\"findings\">\n<h2>Findings</h2>\n");
+    PutFindingsSection(out, document);
+    if (changes != nullptr) {
+        PutSection(out, "changes", "Changes since the baseline");
+        PutChangesSection(out, *changes);
+    }
+    PutSection(out, "live-list", "Live list");
     PutLiveListChart(out, stats);
     PutSection(out, "traffic", "Traffic over time");
     PutTrafficChart(out, stats);
@@ -76,7 +90,7 @@ void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& st
     PutSection(out, "stations", "Station table");
     PutStationTables(out, document);
     PutSection(out, "dp-slaves", "DP slaves");
-    PutDpTimeline(out, stats);
+    PutDpTimeline(out, stats, document);
     PutDpTables(out, stats, document, matches);
     PutGsdTable(out, stats, document, matches);
     PutSection(out, "dp-events", "DP events");
@@ -98,10 +112,10 @@ Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, co
 }
 
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats,
-                        const ReportDocument& document, const GsdMatches& matches) {
+                        const ReportDocument& document, const GsdMatches& matches, const ReportChanges* changes) {
     TextOut out;
     if (!OpenTextOutFile(out, path)) return ErrorText("Cannot create the HTML file %s", path.c_str());
-    PutHtmlReport(out, settings, stats, document, matches);
+    PutHtmlReport(out, settings, stats, document, matches, changes);
     if (!CloseTextOut(out)) return ErrorText("Cannot write the HTML file %s", path.c_str());
     return Success();
 }

@@ -11,6 +11,7 @@
 #include "common/outcome.h"
 #include "common/text_out.h"
 #include "report/report_document.h"
+#include "report/text_report.h"
 #include "run/command_line.h"
 
 namespace zelmot {
@@ -19,13 +20,14 @@ namespace zelmot {
 // the report document of stats and matches (the slaves' device files,
 // report_gsd.h). Without them both are built here, without device files.
 void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats, const ReportDocument& document,
-                   const GsdMatches& matches);
+                   const GsdMatches& matches, const ReportChanges* changes = nullptr);
 void PutHtmlReport(TextOut& out, const RunSettings& settings, const BusStats& stats);
 
 // Creates (or empties) the file at path and writes the page into it;
 // the message names the file when it cannot be written.
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats,
-                        const ReportDocument& document, const GsdMatches& matches);
+                        const ReportDocument& document, const GsdMatches& matches,
+                        const ReportChanges* changes = nullptr);
 Outcome WriteHtmlReport(const std::string& path, const RunSettings& settings, const BusStats& stats);
 
 }  // namespace zelmot

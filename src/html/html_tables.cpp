@@ -79,7 +79,7 @@ void PutStationTables(TextOut& out, const ReportDocument& document) {
     PutText(out, "<h3>Stations</h3>\n<table class=\"figures\">\n");
     PutHeaderRow(out, {"Address", "Role", "First heard (hh:mm:ss)", "Last heard (hh:mm:ss)", "Error frames"});
     for (const ReportRow& station : stations) {
-        PutText(out, "<tr>");
+        PutFormat(out, "<tr id=\"station-%d\">", FigureAt(station, "address").get<int>());
         PutFigureCell(out, station, "address");
         PutFigureCell(out, station, "role");
         PutFigureCell(out, station, "first_ns", CellUnit::Clock);

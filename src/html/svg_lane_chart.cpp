@@ -29,15 +29,20 @@ double XOf(const AxisScale& scale, std::int64_t startNs, std::int64_t ns) {
 
 Look MarkLook(Colour colour) { return {.Fill = colour, .Stroke = Colour::Black, .StrokeWidth = 0.5}; }
 
-// A diamond (shape 0) or a downward triangle (shape 1) with its top at y.
+// A diamond (shape 0), a downward triangle (shape 1) or a square (shape 2)
+// with its top at y.
 void PutMark(SvgWriter& svg, double x, double y, std::size_t shape, const Look& look) {
     if (shape == 0)
         PutPath(svg, {"M", Px(x), " ", Px(y), "l", Px(kMarkSize), " ", Px(kMarkSize), "l-", Px(kMarkSize), " ",
                       Px(kMarkSize), "l-", Px(kMarkSize), " -", Px(kMarkSize), "Z"},
                 look);
-    else
+    else if (shape == 1)
         PutPath(svg, {"M", Px(x - kMarkSize), " ", Px(y), "h", Px(2 * kMarkSize), "l-", Px(kMarkSize), " ",
                       Px(1.6 * kMarkSize), "Z"},
+                look);
+    else
+        PutPath(svg, {"M", Px(x - 0.8 * kMarkSize), " ", Px(y), "h", Px(1.6 * kMarkSize), "v", Px(1.6 * kMarkSize),
+                      "h-", Px(1.6 * kMarkSize), "Z"},
                 look);
 }
 
@@ -58,9 +63,9 @@ void PutSpans(SvgWriter& svg, const Lane& lane, const AxisScale& scale, const La
 }
 
 void PutMarks(SvgWriter& svg, const Lane& lane, const AxisScale& scale, const LaneChart& chart, double y) {
-    double lastX[2] = {-1, -1};
+    double lastX[kMarkShapes] = {-1, -1, -1};
     for (const LaneMark& mark : lane.Marks) {
-        assert(mark.Key < chart.MarkKeys.size() && mark.Key < 2);
+        assert(mark.Key < chart.MarkKeys.size() && mark.Key < kMarkShapes);
         const double x = XOf(scale, chart.StartNs, mark.Ns);
         if (x == lastX[mark.Key] || x < scale.PixelLo || x > scale.PixelHi) continue;
         lastX[mark.Key] = x;
@@ -90,7 +95,7 @@ void PutLegend(SvgWriter& svg, const LaneChart& chart) {
 }  // namespace
 
 void PutLaneChart(TextOut& out, const LaneChart& chart) {
-    assert(chart.EndNs > chart.StartNs && chart.MarkKeys.size() <= 2);
+    assert(chart.EndNs > chart.StartNs && chart.MarkKeys.size() <= kMarkShapes);
     const double lanes = static_cast<double>(std::max<std::size_t>(chart.Lanes.size(), 1));
     const PlotArea area{kChartLeft, kTop, kChartWidth - kChartLeft - kChartRight, lanes * kLaneHeight};
     SvgWriter svg{&out};

@@ -18,13 +18,15 @@ namespace zelmot {
 // across all lanes. A lane's spans and marks are in time order; those
 // closer than half a pixel merge, so a lane of any length draws in
 // bounded size.
+constexpr std::size_t kMarkShapes = 3;
+
 struct LaneSpan {
     std::int64_t FromNs = 0;
     zelmot::Colour Fill = zelmot::Colour::None;
 };
 struct LaneMark {
     std::int64_t Ns = 0;
-    std::size_t Key = 0;  // index into MarkKeys: a diamond for 0, a triangle for 1
+    std::size_t Key = 0;  // index into MarkKeys: a diamond for 0, a triangle for 1, a square for 2
 };
 struct LaneKey {
     std::string Name;
@@ -45,7 +47,7 @@ struct LaneChart {
     std::int64_t StartNs = 0;
     std::int64_t EndNs = 1;
     std::vector<LaneKey> SpanKeys;  // legend of the span colours
-    std::vector<LaneKey> MarkKeys;  // at most two
+    std::vector<LaneKey> MarkKeys;  // at most kMarkShapes
     std::string BandName;           // legend of the bands
     std::vector<Lane> Lanes;
     std::vector<LaneBand> Bands;

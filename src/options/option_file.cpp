@@ -3,11 +3,11 @@
 // and the line feed stripped, ';' comments dropped, ShowOnly handed to the
 // equation reader on the same source, and every other line parsed as an
 // option. The first error ends the reading.
-#include <cstdio>
 #include <cstring>
 
 #include "options/option_file.h"
 #include "common/ascii.h"
+#include "common/text_file.h"
 
 namespace zelmot {
 namespace {
@@ -82,20 +82,9 @@ Outcome ReadOptionLines(TextSource& source, DisplayOptions& options, FilterState
 Outcome ReadOptionFile(const std::string& path, DisplayOptions& options, FilterState& filter) {
     options = DisplayOptions{};
     if (path.empty()) return Success();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return ErrorText("Unable to Open Option File %s", path.c_str());
-    // A directory opens but cannot be read: the first read tells.
-    const int first = std::getc(file);
-    if (first == EOF && std::ferror(file) != 0) {
-        std::fclose(file);
-        return ErrorText("Unable to Open Option File %s", path.c_str());
-    }
-    TextSource source;
-    source.File = file;
-    source.PushedBack = first == EOF ? kEndOfText : first;
-    Outcome result = ReadOptionLines(source, options, filter);
-    std::fclose(file);
-    return result;
+    TextFile file;
+    if (!OpenTextFile(path, file)) return ErrorText("Unable to Open Option File %s", path.c_str());
+    return ReadOptionLines(file.Source, options, filter);
 }
 
 }  // namespace zelmot

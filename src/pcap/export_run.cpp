@@ -14,6 +14,7 @@
 #include "common/version.h"
 #include "filter/filter_state.h"
 #include "options/option_file.h"
+#include "pcap/finding_comments.h"
 #include "pcap/link_layer.h"
 #include "pcap/packet_status.h"
 #include "pcap/pcap_blocks.h"
@@ -40,6 +41,7 @@ struct ExportRun {
     std::uint8_t NoteBits = 0;  // kNoteSyncLost, kNoteNewFile
     ByteString Block;           // the block being built, reused
     PacketBuffer Packet{};
+    FindingComments Findings;   // Findings=yes: the comments of the frames findings cite
     ExportResult Counts;
 };
 
@@ -99,7 +101,7 @@ std::uint64_t PacketTime(ExportRun& run, std::int64_t absTime) {
     return time < 0 ? 0 : static_cast<std::uint64_t>(time);
 }
 
-void WritePacket(ExportRun& run, const CaptureFrame& frame, std::int64_t absTime) {
+void WritePacket(ExportRun& run, const CaptureFrame& frame, std::uint32_t reference, std::int64_t absTime) {
     StartFile(run, nullptr);
     std::span<const std::uint8_t> bytes =
         AssemblePacket(run.Packet, run.Settings->Link, frame.Bytes.data(), frame.Length, frame.Status, run.NoteBits);
@@ -110,6 +112,8 @@ void WritePacket(ExportRun& run, const CaptureFrame& frame, std::int64_t absTime
         if (run.NotesLeftOut > 0)
             run.Notes.push_back("(" + std::to_string(run.NotesLeftOut) + " more notes left out)");
         if (frame.Status != 0) run.Notes.push_back(StatusComment(frame.Status));
+        const auto [first, last] = CommentsOf(run.Findings, reference);
+        for (std::size_t i = first; i < last; ++i) run.Notes.push_back(run.Findings.ByFrame[i].second);
         pcapfile::PacketInfo packet;
         packet.TimeNs = time;
         packet.Bytes = bytes;
@@ -126,7 +130,7 @@ void WritePacket(ExportRun& run, const CaptureFrame& frame, std::int64_t absTime
 
 // The sink's side of the run. A failed write stops it; Finish reports it.
 bool TakePacket(ExportRun& run, const RunFrame& frame) {
-    WritePacket(run, *frame.Frame, frame.Timing->AbsTime);
+    WritePacket(run, *frame.Frame, frame.ReferenceNumber, frame.Timing->AbsTime);
     return !run.Sink->WriteFailed;
 }
 
@@ -169,6 +173,15 @@ ExportResult Export(const ExportSettings& settings, ByteSink* given) {
             return run.Counts;
         }
         run.FilterActive = run.Options.ShowOnlyActive;
+    }
+    if (settings.Findings) {
+        // A pass of its own before the output exists: a capture that cannot be read leaves no file.
+        Outcome findings = CollectFindingComments(settings.Run, run.Findings);
+        if (!findings.IsOk()) {
+            if (given != nullptr) CloseByteSink(*given);
+            run.Counts.Result = findings;
+            return run.Counts;
+        }
     }
     ByteSink own;
     if (given != nullptr) {

@@ -54,6 +54,16 @@ bool ParseFilter(const char* value, ExportSettings& settings, std::FILE* console
     return true;
 }
 
+bool ParseFindings(const char* value, ExportSettings& settings, std::FILE* console) {
+    if (EqualsNoCase(value, "yes")) settings.Findings = true;
+    else if (EqualsNoCase(value, "no")) settings.Findings = false;
+    else {
+        std::fprintf(console, "Invalid Findings - %s (yes or no)\n", value);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string OutputLabel(const ExportSettings& settings) {
@@ -65,7 +75,16 @@ bool ParseExportOption(const char* word, ExportSettings& settings, std::FILE* co
     if (StartsWithNoCase(word, "Link=")) return ParseLink(word + 5, settings, console);
     if (StartsWithNoCase(word, "Start=")) return ParseStart(word + 6, settings, console);
     if (StartsWithNoCase(word, "Filter=")) return ParseFilter(word + 7, settings, console);
+    if (StartsWithNoCase(word, "Findings=")) return ParseFindings(word + 9, settings, console);
     return ParseSharedOption(word, settings.Run, console);
+}
+
+bool CheckExportOptions(const ExportSettings& settings, std::FILE* console) {
+    if (settings.Findings && settings.Format == FileFormat::Pcap) {
+        std::fputs("Invalid Findings - pcap files hold no comments: use Format=pcapng\n", console);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace zelmot

@@ -22,6 +22,7 @@ struct ExportSettings {
     bool StartGiven = false;
     std::int64_t StartNs = 0;   // Start=: the first exported frame's time
     std::string FilterName;     // Filter=: option file without ".opt"; empty for none
+    bool Findings = false;      // Findings=yes: the findings as comments on their frames (pcapng)
     std::FILE* Progress = nullptr;  // where the progress line goes, or nowhere
 };
 
@@ -32,8 +33,12 @@ constexpr const char* kStdoutName = "-";
 std::string OutputLabel(const ExportSettings& settings);
 
 // Applies one word after the two file names: Format=, Link=, Start=,
-// Filter= here, every other through the shared parser. False (with its
+// Filter=, Findings= here, every other through the shared parser. False (with its
 // message on console) if rejected.
 bool ParseExportOption(const char* word, ExportSettings& settings, std::FILE* console);
+
+// The words that do not go together: Findings=yes with Format=pcap, which
+// has no comments. False with the message on console.
+bool CheckExportOptions(const ExportSettings& settings, std::FILE* console);
 
 }  // namespace zelmot

@@ -24,6 +24,7 @@ constexpr const char kUsage[] =
     "                   a pseudo-header with the receive status before each frame)\n"
     "    Start=<t>      YYYY-MM-DDTHH:MM:SS (UTC): time of the first exported frame\n"
     "    Filter=<opt>   export only the frames the ShowOnly equation of <opt>.opt passes\n"
+    "    Findings=yes   the findings of zelmot-stats as comments on the frames they cite\n"
     "    Arg0=<n>       Arg 0 for Opt file 0x for hex\n"
     "    Arg1=<n>       Arg 1 for Opt file 0x for hex\n"
     "    Arg2=<n>       Arg 2 for Opt file 0x for hex\n"
@@ -36,7 +37,7 @@ int PcapToolMain(int argc, const char* const* argv, std::FILE* console, std::FIL
     ExportSettings settings;
     for (int i = 3; i < argc; ++i)
         if (!ParseExportOption(argv[i], settings, console)) return ShowUsage(kUsage, console);
-    if (!CheckNumMin(settings.Run, console)) return ShowUsage(kUsage, console);
+    if (!CheckNumMin(settings.Run, console) || !CheckExportOptions(settings, console)) return ShowUsage(kUsage, console);
     const std::string captureName = argv[1];
     if (!CheckCaptureName(captureName, console)) return ShowUsage(kUsage, console);
     DeriveCaptureNames(captureName, settings.Run);

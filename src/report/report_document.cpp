@@ -5,6 +5,7 @@
 
 #include "report/bus_words.h"
 #include "report/dp_json.h"
+#include "report/findings_json.h"
 #include "report/gsd_json.h"
 
 namespace zelmot {
@@ -71,6 +72,7 @@ Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud,
     j["first_ns"] = OrNull(s.Heard, s.FirstHeardNs);
     j["last_ns"] = OrNull(s.Heard, s.LastHeardNs);
     j["error_frames"] = s.ErrorFrames;
+    j["frames"] = s.FramesSent;
     j["master"] = s.HasMaster ? MasterJson(s.Master) : Json(nullptr);
     j["slave"] = s.HasSlave ? SlaveJson(s.Slave, baud) : Json(nullptr);
     j["dp"] = DpStationJson(s.Dp, GsdBlockNotes(match));
@@ -125,9 +127,14 @@ Json RateJson(const RateSeries& rate) {
 
 ReportDocument BuildReportDocument(const BusStats& stats) { return BuildReportDocument(stats, GsdMatches{}); }
 
-ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches) {
+ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches, std::string_view captureName) {
     Json doc;
+    doc["schema"] = kReportSchema;
+    const std::vector<Finding> findings = FindFindings(stats, matches);
+    doc["verdict"] = VerdictJson(VerdictOf(findings));
+    doc["findings"] = FindingsJson(findings, stats, matches);
     doc["capture"] = CaptureJson(stats);
+    doc["capture"]["name"] = captureName.empty() ? Json(nullptr) : Json(captureName);
     doc["errors"] = ErrorsJson(stats);
     Json stations = Json::array();
     for (std::size_t a = 0; a < kStationCount; ++a)

@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 
 #include "analysis/bus_stats.h"
 #include "analysis/gsd_match.h"
@@ -22,9 +23,16 @@ namespace zelmot {
 
 using ReportDocument = nlohmann::ordered_json;
 
+// The report's schema: raised whenever a key changes its meaning, so that a
+// baseline (Baseline=) written by another version is read only when it
+// means what this one means. Adding keys keeps the number.
+constexpr int kReportSchema = 1;
+
 // matches: the run's slaves matched to their device files (gsd_match.h);
-// without them every station's "gsd" is null.
-ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches);
+// without them every station's "gsd" is null. captureName: the first
+// capture file's name without folder and extension ("line1230"), null when
+// empty.
+ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches, std::string_view captureName = {});
 ReportDocument BuildReportDocument(const BusStats& stats);
 
 // The JSON report: the document, indented by two.

@@ -9,7 +9,9 @@
 
 #include "fdl/fdl_names.h"
 #include "report/bus_words.h"
+#include "report/changes_text.h"
 #include "report/dp_text.h"
+#include "report/findings_text.h"
 #include "report/gsd_words.h"
 #include "report/number_text.h"
 #include "report/text_report.h"
@@ -187,10 +189,12 @@ std::string GapSection(const BusStats& s) {
 
 std::string TextReport(const BusStats& stats) { return TextReport(stats, GsdMatches{}); }
 
-std::string TextReport(const BusStats& stats, const GsdMatches& matches) {
+std::string TextReport(const BusStats& stats, const GsdMatches& matches, const ReportChanges* changes) {
     std::string devices = GsdSlavesSection(stats, matches);
     if (!devices.empty()) devices += "\n";
-    return SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
+    std::string compared;
+    if (changes != nullptr) compared = ChangesSection(*changes->Baseline, *changes->Now, *changes->List) + "\n";
+    return FindingsSection(FindFindings(stats, matches), stats, matches) + "\n" + compared + SummarySection(stats) + "\n" + ErrorSection(stats) + "\n" + LiveListSection(stats) + "\n" +
            MasterSection(stats) + "\n" + SlaveSection(stats) + "\n" + DpSlavesSection(stats, matches) + "\n" +
            devices + GapSection(stats) +
            "\nPercentiles: nearest rank, read from log-spaced buckets (within 1%).\n\n" +

@@ -19,7 +19,8 @@ namespace zelmot::test {
 // The frames of a capture at baudIndex, through the same steps as a run of
 // its files with these option words (StartRef=, EndRef=). As in a capture,
 // each frame is delivered with the stamp of the record after it, so the
-// last one placed only ends the one before it.
+// last one placed only ends the one before it. A placed frame of no bytes
+// stands for a lost record boundary.
 inline std::unique_ptr<BusStats> AnalyseFrames(const std::vector<Placed>& frames,
                                                const std::vector<std::string>& words = {},
                                                std::uint16_t baudIndex = 8) {
@@ -34,9 +35,17 @@ inline std::unique_ptr<BusStats> AnalyseFrames(const std::vector<Placed>& frames
     Analysis analysis;
     analysis.Stats = stats.get();
     StartAnalysis(analysis, baudIndex, steps.Timing.Baud);
+    std::vector<const Placed*> real;
+    for (const Placed& placed : frames)
+        if (!placed.Frame.empty()) real.push_back(&placed);
     CaptureFrame frame;
-    for (std::size_t i = 0; i + 1 < frames.size(); ++i) {
-        const Placed& placed = frames[i];
+    std::size_t next = 0;  // the real frame after the one taken
+    for (const Placed& placed : frames) {
+        if (placed.Frame.empty()) {
+            AnalyseResync(analysis, steps.Taken.ReferenceNumber);
+            continue;
+        }
+        if (++next == real.size()) break;
         EXPECT_LT(placed.Frame.size(), kFrameBufferSize);
         frame.Bytes.fill(0);
         std::copy(placed.Frame.begin(), placed.Frame.end(), frame.Bytes.begin());
@@ -44,7 +53,7 @@ inline std::unique_ptr<BusStats> AnalyseFrames(const std::vector<Placed>& frames
         frame.Bytes[frame.Length] = placed.Status;
         frame.Status = placed.Status;
         frame.TimeStamp = placed.Ticks;
-        frame.NextTimeStamp = frames[i + 1].Ticks;
+        frame.NextTimeStamp = real[next]->Ticks;
         LocateFrameFields(frame);
         if (!AnalyseFrame(analysis, StepFrame(steps, frame))) break;
     }

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis_support.h"
+#include "dp_traffic.h"
 #include "report/dp_words.h"
 #include "report/key_path.h"
 #include "report/report_document.h"
@@ -21,25 +22,19 @@ using Json = nlohmann::json;
 
 constexpr std::uint8_t kMaster = 1;
 constexpr std::uint8_t kSlave = 5;
-constexpr std::uint8_t kMasterSap = 62;
-constexpr std::uint8_t kExt = 0x80;
 
-// A master's SRD request to a slave's SAP, and the slave's answer from it.
 Bytes Request(std::uint8_t sap, const Bytes& data, std::uint8_t slave = kSlave) {
-    Bytes units{sap, kMasterSap};
-    units.insert(units.end(), data.begin(), data.end());
-    return test::Sd2(slave | kExt, kMaster | kExt, 0x5D, units);
+    return test::SapRequest(kMaster, slave, sap, data);
 }
 Bytes Answer(std::uint8_t sap, const Bytes& data, std::uint8_t slave = kSlave) {
-    Bytes units{kMasterSap, sap};
-    units.insert(units.end(), data.begin(), data.end());
-    return test::Sd2(kMaster | kExt, slave | kExt, 0x08, units);
+    return test::SapAnswer(kMaster, slave, sap, data);
 }
-Bytes Exchange() { return test::Sd2(kSlave, kMaster, 0x5D, {0x01}); }
+Bytes Exchange() { return test::ExchangeRequest(kMaster, kSlave); }
 Bytes Inputs(std::uint8_t fc) { return test::Sd2(kMaster, kSlave, fc, {0x42}); }
 // Sent with no acknowledge (SDN), to 127 unless to is given.
 Bytes GlobalControl(std::uint8_t command, std::uint8_t master = kMaster, std::uint8_t to = 127) {
-    return test::Sd2(to | kExt, master | kExt, 0x46, {58, kMasterSap, command, 0x00});
+    return to == 127 ? test::GlobalControlFrame(master, command)
+                     : test::Sd2(to | test::kExt, master | test::kExt, 0x46, {58, test::kMasterSap, command, 0x00});
 }
 Bytes Token() { return test::Token(kMaster, kMaster); }
 

@@ -80,11 +80,17 @@ const Case kCases[] = {
      "Slave_Diag s1=Ext_Diag s2=- s3=- master=2 ident=0x1234 | status module status slot 0 status appears: "
      "OK,fault,wrong module,no module,no module,wrong module,fault,OK | alarm diagnosis slot 3 appears seq 3 "
      "add_ack data DE AD BE"},
+    // A module status block is one in either mode (real heads send it so);
+    // an alarm block of a DP-V0 slave stays manufacturer bytes.
     {"DiagDpv1BlocksOfADpv0Slave",
      Response(kSapSlaveDiag, {0x08, 0x04, 0x00, 0x02, 0x12, 0x34, 0x06, 0x82, 0x00, 0x01, 0xE4, 0x1B, 0x07, 0x01,
                               0x03, 0x1D, 0xDE, 0xAD, 0xBE}),
      kNone, false,
-     "Slave_Diag s1=Ext_Diag s2=- s3=- master=2 ident=0x1234 | device 82 00 01 E4 1B | device 01 03 1D DE AD BE"},
+     "Slave_Diag s1=Ext_Diag s2=- s3=- master=2 ident=0x1234 | status dpv0 module status slot 0 status appears: "
+     "OK,fault,wrong module,no module,no module,wrong module,fault,OK | device 01 03 1D DE AD BE"},
+    {"DiagDpv0BlocksNotQuiteModuleStatus",
+     Diag({0x04, 0x82, 0x00, 0x00, 0x05, 0x82, 0x00, 0x04, 0x00, 0x05, 0x81, 0x00, 0x00, 0x00}), kNone, false,
+     "Slave_Diag s1=- s2=- s3=- master=none ident=0x0001 | device 82 00 00 | device 82 00 04 00 | device 81 00 00 00"},
     {"DiagDpv1BlockTooShortForStatus", Diag({0x03, 0x81, 0x00, 0x05, 0x20, 0x02, 0x00, 0x00}), kNone, true,
      "Slave_Diag s1=- s2=- s3=- master=none ident=0x0001 | device 81 00 | alarm manufacturer specific slot 2 none "
      "seq 0 data 00"},

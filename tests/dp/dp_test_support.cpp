@@ -75,7 +75,7 @@ std::string DescribeBlock(const DiagBlock& block) {
                     Name(kChannelWidthNames, block.Width) + " " + Name(kChannelErrorNames, block.Error);
             break;
         case DiagBlockKind::Status:
-            text += " " + Name(kStatusTypeNames, block.Type) + " slot " + Number(block.Slot) + " " +
+            text += Flag(block.Dpv0Layout, "dpv0") + " " + Name(kStatusTypeNames, block.Type) + " slot " + Number(block.Slot) + " " +
                     Name(kStatusSpecifierNames, block.Specifier) + ":";
             for (std::size_t m = 0; m < block.Content.size() * kModulesPerStatusByte; ++m)
                 text += (m ? "," : " ") + Name(kModuleStatusNames, ModuleStatusAt(block.Content, m));

@@ -73,7 +73,7 @@ TEST(GeneratedCapture, NoResynchronisationDeliversAGarbageFrame) {
     // a negative gap after it. The first 140000 frames hold it.
     test::TempDir dir;
     ASSERT_EQ(Generate(dir, "--start 2358 --minutes 1 --frames 600000 --error-rate 0.002 "
-                            "--corrupt-rate 0.0005 --slaves 20"),
+                            "--corrupt-rate 0.0005 --slaves 20 --timeout-rate 0.0005 --diag-rate 0.00025"),
               0);
     test::WriteText(dir.Path("neg.opt"), "ShowOnly\n  GapTme < 0 OR GapAft < 0\n#\n");
     test::ToolResult r = test::RunTool({dir.Path("gen2358"), dir.Path("neg"), "EndRef=140000"});

@@ -167,6 +167,24 @@ TEST(GsdUnitDiagTexts, BitsAndAreasInsideTheBytes) {
     EXPECT_EQ(GsdChannelDiagText(Modular(), 20), "Calibration lost");
 }
 
+// A real head's module status block, sent as a DP-V0 device-related block:
+// bits count from the byte after the header, so the file's areas over the
+// module states (from bit 24, after type, slot and specifier) stay quiet
+// while every module is OK, and name the one that is not.
+TEST(GsdDeviceBlockTexts, CountBitsAfterTheHeader) {
+    const GsdDevice head = test::ReadGsdBody(
+        "Unit_Diag_Area = 24-25\nValue(1) = \"Slot 0: Module error\"\nUnit_Diag_Area_End\n"
+        "Unit_Diag_Area = 26-27\nValue(1) = \"Slot 1: Module error\"\nUnit_Diag_Area_End\n"
+        "Unit_Diag_Area = 28-29\nValue(1) = \"Slot 2: Module error\"\nUnit_Diag_Area_End\n"
+        "Unit_Diag_Bit(7) = \"Status block\"\n");
+    Bytes block = {0x14, 0x82, 0x00, 0x00};
+    block.resize(20, 0x00);
+    EXPECT_EQ(DescribeDiag(GsdDeviceBlockTexts(head, block)), "bit 7 Status block");
+    block[4] = 0x04;  // slot 1: fault
+    EXPECT_EQ(DescribeDiag(GsdDeviceBlockTexts(head, block)), "bit 7 Status block; bits 26-27=1 Slot 1: Module error");
+    EXPECT_EQ(DescribeDiag(GsdDeviceBlockTexts(head, {})), "");
+}
+
 TEST(GsdMaxTsdr, ByCaptureBaudIndex) {
     for (std::uint16_t index = 0; index < 9; ++index)
         EXPECT_EQ(GsdBaudBitRate(*GsdBaudOfCaptureIndex(index)), BaudBitRate(index)) << "index " << index;
@@ -205,6 +223,16 @@ TEST(ReadGsdLibrary, FolderInNameOrderFirstIdentKept) {
     ASSERT_NE(FindGsdDevice(library, 3), nullptr);
     EXPECT_EQ(FindGsdDevice(library, 3)->SourceName, dir.Path("c.gsx"));
     EXPECT_EQ(FindGsdDevice(library, 4), nullptr);
+    // The later file of ident 1 is kept as a revision of the first.
+    const std::vector<const GsdDevice*> ones = FindGsdDevices(library, 1);
+    ASSERT_EQ(ones.size(), 2u);
+    EXPECT_EQ(ones[0]->SourceName, dir.Path("b.GSD"));
+    EXPECT_EQ(ones[1]->SourceName, dir.Path("f.gsd"));
+    EXPECT_EQ(FindGsdDevices(library, 3).size(), 1u);
+    EXPECT_TRUE(FindGsdDevices(library, 4).empty());
+    // A folder given as a file is refused as a file that cannot be opened.
+    GsdDevice folder;
+    EXPECT_EQ(ReadGsdFile(dir.Path("i.gsd"), folder).Text, dir.Path("i.gsd") + ": cannot open the GSD file");
 
     EXPECT_EQ(ReadGsdLibrary(dir.Path("g.gsd"), library).Text, dir.Path("g.gsd") + ": not a GSD file (no #Profibus_DP line)");
     EXPECT_EQ(ReadGsdLibrary(dir.Path("i.gsd"), library).Text,

@@ -99,7 +99,7 @@ TEST(ReadGsdText, ValuesAndContinuations) {
         "Signed8 -5 -100--50\n"
         "EndExtUserPrmData\n");
     EXPECT_TRUE(d.Warnings.Texts.empty()) << d.Warnings.Texts.front();
-    EXPECT_EQ(d.VendorName, "Z\xF6lmer \xC3\xA9");
+    EXPECT_EQ(d.VendorName, "Z\xC3\xB6lmer \xC3\x83\xC2\xA9");  // the file is Latin-1: \xF6 is no UTF-8
     EXPECT_EQ(d.Consts, (std::vector<GsdPrmConst>{{2, {1, 10, 255}}}));
     EXPECT_EQ(d.IdentNumber, 0xFF);
     ASSERT_EQ(d.Definitions.size(), 1u);

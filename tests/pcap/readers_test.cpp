@@ -6,8 +6,11 @@
 // installed.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -232,6 +235,26 @@ TEST(RealReaders, TsharkShowsABadCheckSumAndAMalformedFrame) {
             << format;
         EXPECT_EQ(Tshark(file, "-Y 'pbfdl.fcs.bad || pbfdl.malformed' -T fields -e frame.number"), "2\n4\n5\n6\n");
     }
+}
+
+// Findings=yes: tshark finds the findings' comments exactly on the frames
+// that zelmot-stats' JSON report cites as their evidence.
+TEST(RealReaders, FindingsAreCommentsOnTheFramesTheyCite) {
+    if (!test::HaveProgram("tshark")) GTEST_SKIP() << "tshark is not installed";
+    Example ex;
+    const std::string file = ex.Export("findings.pcapng", {"Findings=yes"});
+    const std::string found = Tshark(file, "-Y 'frame.comment matches \"^(fault|warning|note) [a-z_]+: \"' "
+                                           "-T fields -e frame.number");
+    std::set<std::uint32_t> commented;
+    for (const std::string& line : Lines(found)) commented.insert(static_cast<std::uint32_t>(std::stoul(line)));
+    test::CommandResult stats = test::RunCommand(test::ShellQuote(ZELMOT_STATS_EXE) + " " + test::ShellQuote(ex.cap) +
+                                                 " NumMin=3 Format=json");
+    const nlohmann::json report = nlohmann::json::parse(stats.Output);
+    std::set<std::uint32_t> cited;
+    for (const auto& finding : report["findings"])
+        for (const auto& frame : finding["evidence"]) cited.insert(frame["reference"].get<std::uint32_t>());
+    ASSERT_FALSE(cited.empty());
+    EXPECT_EQ(commented, cited);
 }
 
 }  // namespace

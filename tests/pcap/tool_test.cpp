@@ -47,6 +47,8 @@ TEST(PcapTool, BadCommandLinesShowTheirMessageAndTheUsage) {
         {{cap, out, "Start=2023-02-29T00:00:00"},
          "Invalid Start - 2023-02-29T00:00:00 (YYYY-MM-DDTHH:MM:SS, UTC, years 1970-2199)\n"},
         {{cap, out, "Filter="}, "Invalid Filter - no option file named\n"},
+        {{cap, out, "Findings=maybe"}, "Invalid Findings - maybe (yes or no)\n"},
+        {{cap, out, "Format=pcap", "Findings=yes"}, "Invalid Findings - pcap files hold no comments: use Format=pcapng\n"},
         {{cap, out, "NumMin=0"}, "Invalid NumMin - 0 (1-65535)\n"},
         {{cap, out, "Arg7=1"}, "Invalid Arg Num - 7 (0-3)\n"},
         {{cap, out, "Bogus"}, "Invalid Arg Bogus"},

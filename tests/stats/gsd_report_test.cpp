@@ -21,7 +21,9 @@ const std::string kStatsGsdFolder = std::string(ZELMOT_SOURCE_DIR) + "/tests/sta
 
 // The generator's default run (seed 1) as <dir>/gen1200.
 std::string GenerateDefaultRun(const test::TempDir& dir) {
-    test::ProcessRun gen = test::RunProcess(ZELMOT_GEN_EXE, {dir.Path("gen")});
+    // The traffic of the generator's earlier default: a diagnosis and timeouts now and then.
+    test::ProcessRun gen = test::RunProcess(ZELMOT_GEN_EXE, {dir.Path("gen"), "--diag-rate", "0.00025", "--timeout-rate",
+                                                             "0.0005", "--watchdog", "1000"});
     EXPECT_EQ(gen.ExitCode, 0) << gen.Output;
     return dir.Path("gen1200");
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "stats_run_support.h"
@@ -125,6 +126,7 @@ TEST(StatsProgram, BadInputFailsWithAMessageNamingTheFile) {
         {"bad word", {}, {"Frames=3"}, 3, "Invalid Arg Frames=3\nuse: zelmot-stats"},
         {"bad format", {}, {"Format=xml"}, 3, "Invalid Format - xml (text, json, csv or events)\nuse: zelmot-stats"},
         {"NumMin=0", {}, {"NumMin=0"}, 3, "Invalid NumMin - 0 (1-65535)\nuse: zelmot-stats"},
+        {"bad FailOn", {}, {"FailOn=note"}, 3, "Invalid FailOn - note (fault or warning)\nuse: zelmot-stats"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -178,6 +180,68 @@ TEST(StatsProgram, AGeneratedCaptureShowsItsMastersSlavesAndErrorRate) {
     }
     EXPECT_EQ(masters, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(slaves, (std::vector<int>{5, 6, 7, 8, 9, 10}));
+}
+
+// FailOn= ends with 4 when a finding is that bad or worse, the report
+// written all the same; the bundled example has faults and warnings, a
+// token ring alone none.
+TEST(StatsProgram, FailOnEndsWithFourAfterTheReport) {
+    test::TempDir dir;
+    test::WriteCaptureRun(dir.Path("cap"), 12, 0,
+                          test::SplitIntoFiles(test::StreamOf({{0, test::Token(1, 1)}, {1000, test::Token(1, 1)},
+                                                               {2000, test::Token(1, 1)}}),
+                                               {}));
+    const std::string example = std::string(ZELMOT_SOURCE_DIR) + "/examples/demo1200";
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+    } cases[] = {
+        {{example, "NumMin=all", "FailOn=fault"}, 4},
+        {{example, "NumMin=all", "FailOn=Warning", "Format=json"}, 4},
+        {{dir.Path("cap1200"), "FailOn=warning"}, 0},
+    };
+    for (const auto& c : cases) {
+        test::StatsRun run = test::RunStats(c.Args, dir);
+        EXPECT_EQ(run.Status, c.Status) << c.Args[0] << " " << run.Err;
+        EXPECT_NE(run.Out.find("indings"), std::string::npos) << "the report is written";
+    }
+}
+
+// Baseline=: a report compared with itself has no changes; a baseline that
+// cannot be used fails with one line and status 2 before any capture is
+// read (the capture named here does not exist).
+TEST(StatsProgram, BaselinesThatCannotBeUsedFailFirst) {
+    test::TempDir dir;
+    const std::string example = std::string(ZELMOT_SOURCE_DIR) + "/examples/demo1200";
+    test::StatsRun json = test::RunStats({example, "NumMin=all", "Format=json"}, dir);
+    ASSERT_EQ(json.Status, 0) << json.Err;
+    test::WriteText(dir.Path("same.json"), json.Out);
+    test::StatsRun same = test::RunStats({example, "NumMin=all", "Baseline=" + dir.Path("same.json")}, dir);
+    EXPECT_EQ(same.Status, 0) << same.Err;
+    EXPECT_NE(same.Out.find("\nChanges since the baseline: none\n  baseline:     demo1200, first frame 12:00:00.040"),
+              std::string::npos)
+        << same.Out.substr(0, 2000);
+    const struct {
+        const char* Name;
+        std::string Text;  // the file's text; none: a folder
+        std::string Message;
+    } cases[] = {
+        {"not JSON", "Report\n", "is not a zelmot-stats JSON report: not JSON, or cut short"},
+        {"cut in half", json.Out.substr(0, json.Out.size() / 2), "is not a zelmot-stats JSON report: not JSON, or cut short"},
+        {"another schema", "{\"schema\": 2}", "is a report of schema 2; this zelmot-stats reads schema 1"},
+        {"other JSON", "{\"schema\": 1, \"capture\": {}}", "is not a zelmot-stats JSON report: no \"stations\""},
+        {"empty", "", "is empty: not a zelmot-stats JSON report"},
+        {"a folder", {}, "is a folder, not a JSON report"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.Path(c.Name);
+        if (c.Message.find("folder") != std::string::npos) std::filesystem::create_directory(path);
+        else test::WriteText(path, c.Text);
+        test::StatsRun run = test::RunStats({dir.Path("none1200"), "Baseline=" + path}, dir);
+        EXPECT_EQ(run.Status, 2) << c.Name;
+        EXPECT_EQ(run.Err, "Baseline File " + path + " " + c.Message + "\n") << c.Name;
+        EXPECT_EQ(run.Out, "") << c.Name;
+    }
 }
 
 }  // namespace

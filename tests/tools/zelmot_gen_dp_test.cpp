@@ -1,7 +1,8 @@
 // Tests of the generator's DP fault scenarios and its record file: each
 // scenario's run is read back with the project's capture reader and frame
-// timing, and every line of the record must name a frame the capture holds
-// at that time with those bytes, showing what the line says.
+// timing, and every event line of the record must name a frame the capture
+// holds at that time with those bytes, showing what the line says. The fault
+// lines that follow the events are the fault tests' (zelmot_gen_fault_test).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,10 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "capture/frame_reader.h"
-#include "capture/frame_timing.h"
+#include "gen_capture.h"
 #include "support/capture_builder.h"
-#include "support/format_text.h"
 #include "support/gen_record.h"
 #include "support/process_runner.h"
 
@@ -25,63 +24,11 @@ namespace test = zelmot::test;
 using namespace zelmot;
 
 using RecordLine = test::GenRecordLine;
-
-// A frame of the capture, as hex, and what its FDL fields say.
-struct Seen {
-    std::int64_t ns = 0;
-    std::string hex;
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t status = 0;
-};
-
-// Every frame of a one-minute run with its AbsTime, as a reader gives them.
-std::vector<Seen> ReadCapture(const fs::path& stem) {
-    std::vector<Seen> frames;
-    CaptureReader reader;
-    StartCaptureReader(reader, CaptureRunFiles{stem.string(), 12, 0, 1, false});
-    TimingState timing;
-    for (RecordKind kind; (kind = PullRecord(reader)) != RecordKind::EndOfCapture;) {
-        EXPECT_NE(kind, RecordKind::Error) << reader.Event.Text;
-        if (kind == RecordKind::Error) break;
-        if (kind == RecordKind::HeaderRead) {
-            EXPECT_TRUE(SelectBaudTiming(HeaderBaudIndex(reader.Event.Header), timing));
-        }
-        if (kind != RecordKind::Frame) continue;
-        const CaptureFrame& f = reader.Frame;
-        ComputeFrameTiming(timing, frames.empty(), f.TimeStamp, f.NextTimeStamp, f.Length);
-        Seen seen{timing.Current.AbsTime, "", std::vector<std::uint8_t>(f.Bytes.begin(), f.Bytes.begin() + f.Length),
-                  f.Status};
-        for (std::uint8_t b : seen.bytes) seen.hex += test::FormatText("%02x", b);
-        frames.push_back(std::move(seen));
-    }
-    CloseCaptureReader(reader);
-    return frames;
-}
-
-// FDL fields of a frame: -1 where the frame has none.
-struct Fields {
-    int da = -1, sa = -1, fc = -1, dsap = -1, ssap = -1;
-    std::vector<std::uint8_t> data;  // after the SAPs
-};
-
-Fields FieldsOf(const std::vector<std::uint8_t>& b) {
-    Fields f;
-    std::size_t at = b[0] == 0x68 ? 4 : 1;
-    if (b[0] != 0x10 && b[0] != 0x68 && b[0] != 0xA2) return f;
-    f.da = b[at];
-    f.sa = b[at + 1];
-    f.fc = b[at + 2];
-    std::size_t data = at + 3;
-    std::size_t end = b.size() - 2;
-    if ((f.da & 0x80) != 0 && data < end) f.dsap = b[data++];
-    if ((f.sa & 0x80) != 0 && data < end) f.ssap = b[data++];
-    f.data.assign(b.begin() + static_cast<std::ptrdiff_t>(data), b.begin() + static_cast<std::ptrdiff_t>(end));
-    return f;
-}
-
-bool IsRequest(const Fields& f) { return f.fc >= 0 && (f.fc & 0x40) != 0; }
-
-std::uint32_t Number(const std::string& text) { return static_cast<std::uint32_t>(std::stoul(text, nullptr, 0)); }
+using test::Fields;
+using test::FieldsOf;
+using test::IsRequest;
+using test::Number;
+using Seen = test::SeenFrame;
 
 // What the frame an event names must hold: a request or an answer, its
 // SAPs (-1 any), and data bytes: a fixed value, or the detail word's value.
@@ -213,7 +160,7 @@ TEST_P(GenScenarioTest, RecordNamesFramesThatShowItsEvents) {
     ASSERT_TRUE(run.Started);
     ASSERT_EQ(run.ExitCode, 0) << run.Errors;
     std::vector<RecordLine> record = test::ReadGenRecord((dir_ / "rec.csv").string());
-    std::vector<Seen> frames = ReadCapture(dir_ / "sc");
+    std::vector<Seen> frames = test::ReadGenCapture(dir_ / "sc");
     ASSERT_GT(frames.size(), 19000u);
 
     std::map<std::int64_t, std::size_t> byTime;
@@ -223,8 +170,13 @@ TEST_P(GenScenarioTest, RecordNamesFramesThatShowItsEvents) {
     std::map<int, bool> exchanges;              // stations with a data exchange
     std::map<int, std::int64_t> dropoutStart;
     std::int64_t previous = 0;
+    bool faultPart = false;
     for (const RecordLine& r : record) {
         SCOPED_TRACE(r.Event + " at " + std::to_string(r.Ns));
+        bool faultLine = r.Event == "fault" || r.Event == "near_miss" || r.Event == "change";
+        EXPECT_TRUE(faultLine || !faultPart) << "an event after the fault lines";
+        faultPart = faultPart || faultLine;
+        if (faultLine) continue;
         ++counts[r.Event];
         stationOf[r.Event] = r.Station;
         EXPECT_GE(r.Ns, previous) << "lines in frame order";

@@ -226,11 +226,13 @@ TEST_F(GenTest, SameSeedSameBytesOtherSeedOtherBytes) {
     }
 }
 
-// The bundled example capture was written by the generator: the same command
-// must still write the same bytes, so that options added later leave the
-// traffic of a run without them as it was.
+// The bundled example capture was written by the generator when its traffic
+// had timeouts, random diagnoses and a watchdog of 1000 ms built in: with
+// the options that ask for them, it must still write the same bytes, so
+// that options added later leave the traffic of a run without them as it was.
 TEST_F(GenTest, BundledExampleIsWrittenAgainByteForByte) {
-    GenRun run = Run("demo --minutes 3 --frames 1200 --error-rate 0.01 --corrupt-rate 0.001 --seed 7");
+    GenRun run = Run("demo --minutes 3 --frames 1200 --error-rate 0.01 --corrupt-rate 0.001 --seed 7"
+                     " --timeout-rate 0.0005 --diag-rate 0.00025 --watchdog 1000");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     for (const std::string& name : FileNames("demo", {"1200", "1201", "1202"})) {
         auto bundled = ReadBytes(fs::path(ZELMOT_SOURCE_DIR) / "examples" / name);
@@ -390,7 +392,7 @@ TEST_F(GenTest, CorruptedRecordsLoseSyncAndTheStreamRecovers) {
 }
 
 TEST_F(GenTest, MastersPollSlavesLikeABus) {
-    ASSERT_EQ(Run("p --frames 40000 --masters 3 --slaves 12 --seed 9").exitCode, 0);
+    ASSERT_EQ(Run("p --frames 40000 --masters 3 --slaves 12 --seed 9 --timeout-rate 0.0005").exitCode, 0);
     ParsedStream parsed = ParseRecords(Join(FileNames("p", {"1200"})).stream);
     const auto& rs = parsed.records;
     ASSERT_EQ(rs.size(), 40000u);
@@ -466,6 +468,24 @@ TEST_F(GenTest, BadArgumentsExitWithTwoAndWriteNothing) {
                            "s --dp-scenario all --slaves 5",
                            "s --record",
                            "s --record missing/r.csv",
+                           "s --fault bogus",
+                           "s --fault slave_lost,",
+                           "s --fault all",
+                           "s --fault common_cause --slaves 2",
+                           "s --fault master_clear,master_clear_to_end --dp-scenario clear",
+                           "s --fault watchdog_tight --watchdog 100",
+                           "s --change ident",
+                           "s --change ident=4",
+                           "s --change ident=13",
+                           "s --change bogus=5",
+                           "s --change ident=5,ident=5",
+                           "s --change gone=5,slow=5",
+                           "s --change ident=5 --fault retries",
+                           "s --watchdog 15",
+                           "s --watchdog 2570",
+                           "s --watchdog 650260",
+                           "s --timeout-rate 2",
+                           "s --diag-rate x",
                            "s t"};
     for (const char* args : cases) {
         GenRun run = Run(args);
@@ -483,7 +503,8 @@ TEST_F(GenTest, HelpListsTheOptions) {
     GenRun run = Run("--help");
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option : {"--baud", "--start", "--minutes", "--frames", "--seed", "--error-rate",
-                               "--corrupt-rate", "--masters", "--slaves", "--dp-scenario", "--record"})
+                               "--corrupt-rate", "--masters", "--slaves", "--dp-scenario", "--record", "--fault",
+                               "--change", "--timeout-rate", "--diag-rate", "--watchdog"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 

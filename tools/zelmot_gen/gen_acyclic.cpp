@@ -20,19 +20,6 @@ constexpr std::uint8_t kNegative = 0x80;
 constexpr std::uint8_t kErrorDecodeDpv1 = 0x80;
 constexpr std::uint8_t kInvalidIndex = 0xB0;
 
-struct ServiceName {
-    std::uint8_t Dsap;
-    const char* Name;
-};
-
-constexpr ServiceName kServiceNames[] = {{kSapReadInputs, "Rd_Inp"}, {kSapGetConfiguration, "Get_Cfg"}};
-
-const char* ServiceNameOf(std::uint8_t dsap) {
-    for (const ServiceName& s : kServiceNames)
-        if (s.Dsap == dsap) return s.Name;
-    return "unknown";
-}
-
 void NoteReply(TrafficState& t, const MasterState& m, const SlaveState& s) {
     const AcyclicJob& j = s.Faults.Job;
     std::string detail;
@@ -136,7 +123,7 @@ void AskMissingService(TrafficState& t, const MasterState& m, SlaveState& s) {
     BuildDataFrame(answer, m.Address, s.Address, fdl::FcRs, nullptr, 0);
     if (!SlaveTransact(t, m, request, answer, s)) return;  // asked again after the start-up
     std::string detail;
-    AddTextDetail(detail, "service", ServiceNameOf(f.AskDsap));
+    AddTextDetail(detail, "service", ServiceOfSap(f.AskDsap));
     AddNumberDetail(detail, "dsap", f.AskDsap);
     NoteEvent(t, t.LastTransaction.Answer, m, s.Address, EventKind::RsAnswer, std::move(detail));
     f.AskDsap = 0;

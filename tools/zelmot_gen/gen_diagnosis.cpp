@@ -4,7 +4,10 @@
 // Set_Prm. Extended diagnosis: the device-related bytes of a random DH, and
 // a scenario's identifier-related and channel-related blocks and DP-V1
 // diagnosis alarm (header, type 1, slot, specifier), which the master
-// acknowledges.
+// acknowledges. A fault scenario may show a restart (the start-up bits
+// during data exchange: the master parameterises the slave anew), Stat_Diag
+// (the master asks again), another device's ident, or have the master ask
+// for the configuration after a Cfg_Fault.
 #include "gen_diagnosis.h"
 
 #include "gen_acyclic.h"
@@ -15,6 +18,7 @@ namespace {
 
 constexpr std::uint8_t kExtDiag = 0x08;
 constexpr std::uint8_t kNotReady = 0x02;
+constexpr std::uint8_t kStatDiag = 0x02;        // Station_status_2
 constexpr std::uint8_t kRunningStatus2 = 0x0C;  // WD_On, always 1
 constexpr std::uint8_t kStartStatus2 = 0x05;    // Prm_Req, always 1
 constexpr std::uint8_t kNoMaster = 0xFF;
@@ -68,15 +72,19 @@ void NoteFault(TrafficState& t, const MasterState& m, const SlaveState& s) {
 
 void RequestDiagnosis(TrafficState& t, const MasterState& m, SlaveState& s) {
     SlaveFaults& f = s.Faults;
-    bool running = s.Phase == SlavePhase::Exchange || s.Phase == SlavePhase::SecondDiagnosis;
+    SlaveFault& fault = s.Fault;
+    bool restarted = fault.RestartShown && s.Phase == SlavePhase::Exchange;
+    bool running = !restarted && (s.Phase == SlavePhase::Exchange || s.Phase == SlavePhase::SecondDiagnosis);
     bool faultShown = f.ShownFault != 0 && s.Phase == SlavePhase::SecondDiagnosis;
+    bool statDiag = running && fault.StatDiagLeft > 0;
+    std::uint16_t ident = fault.ShowOtherIdent ? fault.OtherIdent : s.Ident;
     std::uint8_t data[kMaxDiagnosis];
     data[0] = s.DiagnosisPending ? kExtDiag : running ? 0x00 : kNotReady;
-    data[1] = running ? kRunningStatus2 : kStartStatus2;
+    data[1] = static_cast<std::uint8_t>((running ? kRunningStatus2 : kStartStatus2) | (statDiag ? kStatDiag : 0));
     data[2] = 0x00;
     data[3] = running ? m.Address : kNoMaster;
-    data[4] = static_cast<std::uint8_t>(s.Ident >> 8);
-    data[5] = static_cast<std::uint8_t>(s.Ident);
+    data[4] = static_cast<std::uint8_t>(ident >> 8);
+    data[5] = static_cast<std::uint8_t>(ident);
     if (faultShown) {
         data[0] = f.ShownFault;
         data[1] = kStartStatus2;
@@ -106,10 +114,20 @@ void RequestDiagnosis(TrafficState& t, const MasterState& m, SlaveState& s) {
     }
     s.DiagnosisPending = false;
     f.DiagWanted = false;
+    if (statDiag) {  // Stat_Diag: the master asks again
+        --fault.StatDiagLeft;
+        f.DiagWanted = true;
+    }
+    if (restarted) {
+        fault.RestartShown = false;
+        s.Phase = SlavePhase::Parameters;
+        return;
+    }
     if (faultShown) {
         NoteFault(t, m, s);
         f.ShownFault = 0;
         s.Phase = SlavePhase::Parameters;
+        fault.AskConfiguration = fault.Chosen && fault.Kind == FaultKind::NotReady;
         return;
     }
     if (s.Phase == SlavePhase::FirstDiagnosis) s.Phase = SlavePhase::Parameters;

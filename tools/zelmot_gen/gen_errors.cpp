@@ -29,6 +29,17 @@ void BreakEndDelimiter(GenFrame& frame, Rng& rng) {
 
 }  // namespace
 
+void DamageKeepingAddresses(GenFrame& frame, Rng& rng) {
+    std::size_t fcs = CheckSumIndex(frame);
+    if (fcs == 0) {
+        frame.Status |= fdl::StsStopBit;
+    } else if (RandomBelow(rng, 2) == 0) {
+        BreakCheckSum(frame, fcs, rng);
+    } else {
+        BreakEndDelimiter(frame, rng);
+    }
+}
+
 void ApplyReceiveError(GenFrame& frame, Rng& rng) {
     if (frame.Length == 1) {  // SC: nothing to flip but the delimiter itself
         frame.Status |= fdl::StsStopBit;

@@ -12,4 +12,8 @@ namespace zelmot {
 // Damages the frame in one of the ways above and sets its status bits.
 void ApplyReceiveError(GenFrame& frame, Rng& rng);
 
+// Damages the frame so that its addresses and FC stay readable: a wrong
+// check sum or end delimiter, or a stop bit error where it has neither.
+void DamageKeepingAddresses(GenFrame& frame, Rng& rng);
+
 }  // namespace zelmot

@@ -28,7 +28,7 @@ const char* EventName(EventKind kind) {
     return kEventNames[static_cast<std::size_t>(kind)];
 }
 
-void AddNumberDetail(std::string& detail, const char* key, std::uint32_t value) {
+void AddNumberDetail(std::string& detail, const char* key, std::int64_t value) {
     StartWord(detail, key);
     detail += std::to_string(value);
 }
@@ -40,13 +40,19 @@ void AddHexDetail(std::string& detail, const char* key, std::uint32_t value, uns
     detail += text;
 }
 
-void AddBytesDetail(std::string& detail, const char* key, const std::uint8_t* bytes, std::size_t count) {
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
     static constexpr char kDigits[] = "0123456789abcdef";
-    StartWord(detail, key);
+    std::string text;
     for (std::size_t i = 0; i < count; ++i) {
-        detail += kDigits[bytes[i] >> 4];
-        detail += kDigits[bytes[i] & 15];
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 15];
     }
+    return text;
+}
+
+void AddBytesDetail(std::string& detail, const char* key, const std::uint8_t* bytes, std::size_t count) {
+    StartWord(detail, key);
+    detail += HexBytes(bytes, count);
 }
 
 void AddTextDetail(std::string& detail, const char* key, const char* text) {

@@ -39,8 +39,11 @@ struct TrafficEvent {
 
 const char* EventName(EventKind kind);
 
+// Bytes as plain lower-case hex.
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count);
+
 // Detail words, each appended with a blank before it when detail is not empty.
-void AddNumberDetail(std::string& detail, const char* key, std::uint32_t value);
+void AddNumberDetail(std::string& detail, const char* key, std::int64_t value);
 void AddHexDetail(std::string& detail, const char* key, std::uint32_t value, unsigned digits);
 void AddBytesDetail(std::string& detail, const char* key, const std::uint8_t* bytes, std::size_t count);
 void AddTextDetail(std::string& detail, const char* key, const char* text);

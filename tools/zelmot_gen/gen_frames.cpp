@@ -51,6 +51,26 @@ void BuildShortAck(GenFrame& frame) {
     frame.Status = 0;
 }
 
+FrameView ViewFrame(const std::uint8_t* b, std::size_t length) {
+    FrameView v;
+    if (length < 6 || (b[0] != fdl::SD1 && b[0] != fdl::SD2 && b[0] != fdl::SD3)) return v;
+    std::size_t at = b[0] == fdl::SD2 ? 4 : 1;
+    if (b[0] == fdl::SD2 && (length < 9 || b[1] + 6u != length || b[2] != b[1] || b[3] != fdl::SD2)) return v;
+    if (b[0] == fdl::SD3 && length != 14) return v;
+    if (b[0] == fdl::SD1 && length != 6) return v;
+    v.Valid = true;
+    v.Da = b[at];
+    v.Sa = b[at + 1];
+    v.Fc = b[at + 2];
+    std::size_t data = at + 3;
+    std::size_t end = length - 2;
+    if ((v.Da & fdl::SapExtBit) != 0 && data < end) v.Dsap = b[data++];
+    if ((v.Sa & fdl::SapExtBit) != 0 && data < end) v.Ssap = b[data++];
+    v.Data = b + data;
+    v.Count = end - data;
+    return v;
+}
+
 std::size_t CheckSumIndex(const GenFrame& frame) {
     std::uint8_t sd = frame.Bytes[0];
     if (sd == fdl::SD1 || sd == fdl::SD2 || sd == fdl::SD3) return frame.Length - 2u;

@@ -21,6 +21,8 @@ struct GenFrame {
     std::uint8_t Status = 0;        // receive error bits, 0 when clean
     std::uint32_t GapTicks = 0;     // bus idle before the frame, at least
     std::uint16_t IdleWeight = 0;   // share of spare minute time this gap takes
+    std::uint32_t StepBackTicks = 0;  // a recorder's clock stepping back: the frame starts this long
+                                      // before the one before it ends
 };
 
 // Sum of the bytes modulo 256.
@@ -34,6 +36,22 @@ void BuildDataFrame(GenFrame& frame, std::uint8_t da, std::uint8_t sa, std::uint
 void BuildToken(GenFrame& frame, std::uint8_t da, std::uint8_t sa);
 // Short acknowledgement SC.
 void BuildShortAck(GenFrame& frame);
+
+// The fields of an SD1, SD2 or SD3 frame of the given bytes: addresses
+// (with their SAP bits), FC and the data units after the SAP bytes a
+// frame's address bits announce. Valid is false for SD4, SC and frames too
+// short for their shape.
+struct FrameView {
+    bool Valid = false;
+    std::uint8_t Da = 0;
+    std::uint8_t Sa = 0;
+    std::uint8_t Fc = 0;
+    int Dsap = -1;  // -1: no SAP byte
+    int Ssap = -1;
+    const std::uint8_t* Data = nullptr;
+    std::size_t Count = 0;
+};
+FrameView ViewFrame(const std::uint8_t* bytes, std::size_t length);
 
 // Where the FCS of a frame lies: 0 for frames without one (SD4, SC).
 std::size_t CheckSumIndex(const GenFrame& frame);

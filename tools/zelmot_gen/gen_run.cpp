@@ -1,7 +1,8 @@
 // The minute loop. The clock starts at the start hour and minute as a time
 // of day in ticks; minute k of the run ends at start + (k+1) minutes unless
 // a dense minute before it pushed its frames later. With --record, each
-// minute's events follow once its frames are stamped.
+// minute's events follow once its frames are stamped, the minute is counted
+// as a reader counts it, and the fault lines close the record.
 #include "gen_run.h"
 
 #include <cstdio>
@@ -10,10 +11,12 @@
 #include "capture/capture_format.h"
 #include "common/text_out.h"
 #include "gen_bus.h"
+#include "gen_fault_lines.h"
 #include "gen_files.h"
 #include "gen_minute.h"
 #include "gen_record.h"
 #include "gen_stream.h"
+#include "gen_tally.h"
 #include "gen_traffic.h"
 
 namespace zelmot {
@@ -86,11 +89,15 @@ void WarnDense(unsigned hour, unsigned minuteOfHour, const MinuteCounts& counts,
 Outcome RunGenerator(const GenOptions& options) {
     BusProfile bus = BusProfileFor(options.BaudIndex);
     TrafficState traffic;
-    InitTraffic(traffic, options, bus);
+    Outcome init = InitTraffic(traffic, options, bus);
+    if (!init.IsOk()) return init;
     RecordStream stream;
     stream.CorruptRng = SeedRng(options.Seed, 3);
     stream.CorruptChance = ChanceOf(options.CorruptRate);
     stream.CutRng = SeedRng(options.Seed, 4);
+    stream.Planned = traffic.Segment.Corrupt;
+    stream.PlanRng = SeedRng(options.Seed, 9);
+    CaptureTally tally;
     CaptureHeaderBytes header = MakeCaptureHeader(options);
     RecordFile record;
     if (traffic.Recording) {
@@ -108,9 +115,16 @@ Outcome RunGenerator(const GenOptions& options) {
         std::uint64_t minuteStart = minuteEnd;
         minuteEnd += minuteTicks;
         CollectMinute(traffic, options.FramesPerMinute, minute);
+        if (m + 1 == options.Minutes) minute.Tail = true;  // no answer of the next minute to wait for
         Placement placement = PlaceMinute(minute, bus, cursor, minuteStart, minuteEnd);
         MinuteCounts counts = AppendMinuteRecords(stream, minute);
-        if (traffic.Recording) WriteRecordMinute(record, traffic.Events, minute);
+        if (traffic.Recording) {
+            std::uint64_t first = record.FramesTaken;
+            WriteRecordMinute(record, traffic.Events, minute);
+            TallyMinute(tally, traffic.Log, traffic.Book, minute, first, counts.CorruptedRecords, traffic.FrameLimit,
+                        bus);
+            ResolveBook(traffic.Book, minute, first);
+        }
         if (placement.Dense) WarnDense(hour, minuteOfHour, counts, placement, bus);
         bool last = m + 1 == options.Minutes;
         std::size_t cut = last ? stream.Bytes.size() : ChooseCut(stream, counts);
@@ -124,8 +138,9 @@ Outcome RunGenerator(const GenOptions& options) {
         PrintSummary(name, counts, kCaptureHeaderSize + cut, minute, bus);
         AdvanceCaptureMinute(hour, minuteOfHour);
     }
-    if (traffic.Recording) return CloseRecordFile(record);
-    return Success();
+    if (!traffic.Recording) return Success();
+    WriteFaultLines(record.Out, record.Baud, traffic, tally, options);
+    return CloseRecordFile(record);
 }
 
 }  // namespace zelmot

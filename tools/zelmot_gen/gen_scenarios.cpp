@@ -26,13 +26,6 @@ constexpr std::uint8_t kReads = 3;
 // one byte of both.
 constexpr std::uint8_t kExtraModules[] = {0x10, 0x11, 0x20, 0x21, 0x30};
 
-ScenarioWindow PlanWindow(Rng& rng, std::uint64_t frames) {
-    ScenarioWindow w;
-    w.Start = frames * RandomIn(rng, 15, 40) / 100;
-    w.End = w.Start + frames * RandomIn(rng, 15, 30) / 100 + 1;
-    return w;
-}
-
 void PrepareSlave(Rng& rng, SlaveState& s) {
     SlaveFaults& f = s.Faults;
     switch (f.Scenario) {
@@ -46,7 +39,7 @@ void PrepareSlave(Rng& rng, SlaveState& s) {
             f.RefusedJob = static_cast<std::uint8_t>(RandomBelow(rng, kReads));
             break;
         case DpScenario::CfgFault:
-            f.ExtraModule = kExtraModules[RandomBelow(rng, sizeof kExtraModules)];
+            f.ExtraModule = ChooseExtraModule(rng);
             f.Window.Start = 0;
             break;
         case DpScenario::WrongIdent:
@@ -62,19 +55,6 @@ void PrepareSlave(Rng& rng, SlaveState& s) {
     }
 }
 
-// A fault on one channel of a module, and the alarm that reports it.
-void ChooseChannelFault(Rng& rng, SlaveState& s) {
-    SlaveFaults& f = s.Faults;
-    std::uint8_t modules[kMaxConfiguration];
-    std::size_t count = SlaveConfiguration(s, modules);
-    assert(count > 0);
-    f.FaultModule = static_cast<std::uint8_t>(RandomBelow(rng, static_cast<std::uint32_t>(count)));
-    std::uint8_t direction = (modules[f.FaultModule] & 0x30) == 0x10 ? 0x40 : 0x80;
-    f.FaultChannel = static_cast<std::uint8_t>(direction | RandomBelow(rng, 8));
-    f.FaultType = static_cast<std::uint8_t>(1u << 5 | RandomIn(rng, 1, 9));  // one bit wide
-    f.ChannelFault = true;
-}
-
 void RaiseAlarm(SlaveFaults& f, std::uint8_t appearance) {
     f.AlarmPresent = true;
     f.AlarmSpecifier = static_cast<std::uint8_t>(f.AlarmSequence << 3 | appearance);
@@ -87,6 +67,27 @@ std::uint8_t OtherService(std::uint8_t dsap) {
 }
 
 }  // namespace
+
+std::uint8_t ChooseExtraModule(Rng& rng) { return kExtraModules[RandomBelow(rng, sizeof kExtraModules)]; }
+
+ScenarioWindow PlanWindow(Rng& rng, std::uint64_t frames) {
+    ScenarioWindow w;
+    w.Start = frames * RandomIn(rng, 15, 40) / 100;
+    w.End = w.Start + frames * RandomIn(rng, 15, 30) / 100 + 1;
+    return w;
+}
+
+void ChooseChannelFault(Rng& rng, SlaveState& s) {
+    SlaveFaults& f = s.Faults;
+    std::uint8_t modules[kMaxConfiguration];
+    std::size_t count = SlaveConfiguration(s, modules);
+    assert(count > 0);
+    f.FaultModule = static_cast<std::uint8_t>(RandomBelow(rng, static_cast<std::uint32_t>(count)));
+    std::uint8_t direction = (modules[f.FaultModule] & 0x30) == 0x10 ? 0x40 : 0x80;
+    f.FaultChannel = static_cast<std::uint8_t>(direction | RandomBelow(rng, 8));
+    f.FaultType = static_cast<std::uint8_t>(1u << 5 | RandomIn(rng, 1, 9));  // one bit wide
+    f.ChannelFault = true;
+}
 
 void PlanScenarios(TrafficState& t, const GenOptions& options) {
     t.ScenarioRng = SeedRng(options.Seed, 5);
@@ -106,6 +107,7 @@ void PlanScenarios(TrafficState& t, const GenOptions& options) {
             std::size_t withSlaves = std::min(t.Masters.size(), t.Slaves.size());
             MasterState& m = t.Masters[RandomBelow(rng, static_cast<std::uint32_t>(withSlaves))];
             m.ClearChosen = true;
+            m.ClearScenario = ScenarioName(DpScenario::Clear);
             m.ClearWindow = window;
             continue;
         }

@@ -13,6 +13,17 @@ namespace zelmot {
 // set up.
 void PlanScenarios(TrafficState& traffic, const GenOptions& options);
 
+// A window of the run's frames: beginning between 15 and 40 per cent of
+// them, lasting 15 to 30 per cent.
+ScenarioWindow PlanWindow(Rng& rng, std::uint64_t frames);
+
+// A module a master may wrongly expect of a slave (its identifier).
+std::uint8_t ChooseExtraModule(Rng& rng);
+
+// A fault on one channel of one of the slave's modules, shown in its
+// diagnosis by an identifier-related and a channel-related block.
+void ChooseChannelFault(Rng& rng, SlaveState& slave);
+
 // Before the master polls the slave: begins or ends the slave's scenario.
 void AdvanceSlaveScenario(TrafficState& traffic, const MasterState& master, SlaveState& slave);
 

@@ -6,6 +6,9 @@
 
 #include <cassert>
 
+#include "gen_changes.h"
+#include "gen_dp_observe.h"
+#include "gen_fault_steps.h"
 #include "gen_transact.h"
 
 namespace zelmot {
@@ -19,16 +22,6 @@ std::uint8_t Extended(std::uint8_t address) { return static_cast<std::uint8_t>(a
 void Answered(SlaveState& s) {
     s.Fcb = !s.Fcb;
     s.Fcv = true;
-}
-
-// The master gave up on the slave: it starts up again.
-void Lost(SlaveState& s) {
-    s.Phase = SlavePhase::FirstDiagnosis;
-    s.Fcb = true;
-    s.Fcv = false;
-    s.ExchangeNoted = false;
-    s.Faults.Job.Sent = false;
-    s.Faults.Job.Polls = 0;
 }
 
 void BuildSapFrame(GenFrame& frame, std::uint8_t da, std::uint8_t sa, std::uint8_t fc, std::uint8_t dsap,
@@ -50,7 +43,33 @@ std::size_t AppendIdentifiers(std::uint8_t* to, std::uint8_t kind, std::size_t b
     return count;
 }
 
+struct ServiceName {
+    int Dsap;
+    const char* Name;
+};
+
+constexpr ServiceName kServiceNames[] = {
+    {-1, "Data_Exchange"}, {55, "Set_Slave_Add"},  {kSapReadInputs, "Rd_Inp"},   {kSapReadOutputs, "Rd_Outp"},
+    {58, "Global_Control"}, {kSapGetConfiguration, "Get_Cfg"}, {kSapDiagnosis, "Slave_Diag"},
+    {kSapParameters, "Set_Prm"}, {kSapConfiguration, "Chk_Cfg"}, {kSapDpv1, "DPV1_Read_Write"},
+    {kSapAlarmAck, "DPV1_Alarm_Ack"}, {49, "DPV1_Initiate"}};
+
 }  // namespace
+
+void StartOver(SlaveState& s) {
+    s.Phase = SlavePhase::FirstDiagnosis;
+    s.Fcb = true;
+    s.Fcv = false;
+    s.ExchangeNoted = false;
+    s.Faults.Job.Sent = false;
+    s.Faults.Job.Polls = 0;
+}
+
+const char* ServiceOfSap(int dsap) {
+    for (const ServiceName& s : kServiceNames)
+        if (s.Dsap == dsap) return s.Name;
+    return dsap >= 0 && dsap <= 48 ? "DPV1_Class2" : "unknown";
+}
 
 std::uint8_t RequestFc(const SlaveState& s) {
     return static_cast<std::uint8_t>(kFcSrdHigh | (s.Fcb ? fdl::FcFcbBit : 0) | (s.Fcv ? fdl::FcFcvBit : 0));
@@ -80,7 +99,12 @@ std::size_t MasterConfiguration(const SlaveState& s, std::uint8_t* to) {
 bool SlaveTransact(TrafficState& t, const MasterState& m, const GenFrame& request, const GenFrame& answer,
                    SlaveState& s) {
     SlaveFaults& f = s.Faults;
-    if (Transact(t, request, f.Silent ? nullptr : &answer, s.ResponseBits, kRetries)) {
+    bool answered = Transact(t, request, IsSilent(s) ? nullptr : &answer, s.ResponseBits, kRetries);
+    s.LastRequestNatural = t.LastTransaction.LastRequestStart;
+    ObserveSlaveExchange(t, m, s);
+    AfterFaultExchange(t, m, s);
+    NoteChangeShown(t, s);
+    if (answered) {
         Answered(s);
         if (f.Returning) {
             std::string detail;
@@ -96,7 +120,7 @@ bool SlaveTransact(TrafficState& t, const MasterState& m, const GenFrame& reques
         AddNumberDetail(detail, "requests", t.LastTransaction.Requests);
         NoteEvent(t, t.LastTransaction.LastRequest, m, s.Address, EventKind::Lost, std::move(detail));
     }
-    Lost(s);
+    StartOver(s);  // the master gave up on the slave
     return false;
 }
 

@@ -19,11 +19,16 @@ constexpr std::uint8_t kSapDiagnosis = 60;
 constexpr std::uint8_t kSapParameters = 61;
 constexpr std::uint8_t kSapConfiguration = 62;
 constexpr std::uint8_t kSapReadInputs = 56;
+constexpr std::uint8_t kSapReadOutputs = 57;
 constexpr std::uint8_t kSapGetConfiguration = 59;
 constexpr std::size_t kMaxConfiguration = 8;
 constexpr std::uint8_t kClearData = 0x02;  // Global_Control command of a master in CLEAR
 constexpr std::uint8_t kCfgFault = 0x04;   // Station_status_1 bits
 constexpr std::uint8_t kPrmFault = 0x40;
+
+// The DP service a request's DSAP asks for ("Data_Exchange" for none, -1),
+// as zelmot-stats names it.
+const char* ServiceOfSap(int dsap);
 
 // Send and request data with the slave's FCB and FCV.
 std::uint8_t RequestFc(const SlaveState& slave);
@@ -42,6 +47,9 @@ std::size_t SlaveConfiguration(const SlaveState& slave, std::uint8_t* to);
 // What the master sends in Chk_Cfg: the slave's configuration and, in the
 // configuration fault scenario, one module more.
 std::size_t MasterConfiguration(const SlaveState& slave, std::uint8_t* to);
+
+// The master starts the slave up again from its first diagnosis.
+void StartOver(SlaveState& slave);
 
 // Sends request and answer (none while the slave is dropped out) with one
 // retry; on success the FCB toggles, on failure the master gives the slave

@@ -4,11 +4,14 @@
 // the diagnosis (60) in its own file. A slave's scenario changes what the
 // master sends (DP-V1 mode, a wrong ident, a module too many) and what
 // follows a data exchange (a DP-V1 service, a service the slave lacks).
-// In CLEAR a master sends zero outputs.
+// In CLEAR a master sends zero outputs. A fault scenario may have the slave
+// answer a Data_Exchange with RS (it lost its parameters), and the master
+// ask with Get_Cfg what configuration the slave has.
 #include "gen_slave_services.h"
 
 #include "gen_acyclic.h"
 #include "gen_diagnosis.h"
+#include "gen_fault_steps.h"
 #include "gen_scenarios.h"
 #include "gen_slave_link.h"
 
@@ -16,23 +19,26 @@ namespace zelmot {
 namespace {
 
 constexpr std::uint8_t kDpv1Mode = 0x80;
-// A slave reports new diagnosis (DH) about once in 4000 exchanges.
-constexpr Chance kDiagnosisChance{static_cast<std::uint64_t>(kChanceScale / 4000)};
+constexpr std::uint8_t kWdBase1ms = 0x04;
 constexpr std::array<std::uint8_t, kMaxIoBytes> kSafeOutputs{};
 
+// Lock_Req and WD_On, the watchdog, min_Tsdr 11, the ident, no group, then
+// DPV1_Status_1 to _3 for a DP-V1 slave, three user parameter bytes for
+// another (zeros, the last one UserPrm).
 void SendParameters(TrafficState& t, const MasterState& m, SlaveState& s) {
     SlaveFaults& f = s.Faults;
     std::uint16_t ident = f.WrongIdent ? f.PrmIdent : s.Ident;
+    std::uint8_t status1 = static_cast<std::uint8_t>((f.Dpv1 ? kDpv1Mode : 0) | (s.Wd.Base1ms ? kWdBase1ms : 0));
     const std::uint8_t data[10] = {0x88,
-                                   10,
-                                   10,
+                                   s.Wd.Fact1,
+                                   s.Wd.Fact2,
                                    11,
                                    static_cast<std::uint8_t>(ident >> 8),
                                    static_cast<std::uint8_t>(ident),
                                    0x00,
-                                   f.Dpv1 ? kDpv1Mode : std::uint8_t{0},
+                                   status1,
                                    f.Dpv1Status2,
-                                   0x00};
+                                   f.Dpv1 ? std::uint8_t{0} : s.UserPrm};
     GenFrame request;
     BuildSapRequest(request, m, s, kSapParameters, kSapMaster, data, sizeof data);
     GenFrame answer;
@@ -60,6 +66,17 @@ void CheckConfiguration(TrafficState& t, const MasterState& m, SlaveState& s) {
     if (s.Faults.ExtraModule != 0) s.Faults.ShownFault |= kCfgFault;
 }
 
+// Get_Cfg: the slave answers with its own configuration.
+void GetConfiguration(TrafficState& t, const MasterState& m, SlaveState& s) {
+    std::uint8_t data[kMaxConfiguration];
+    std::size_t count = SlaveConfiguration(s, data);
+    GenFrame request;
+    BuildSapRequest(request, m, s, kSapGetConfiguration, kSapMaster, nullptr, 0);
+    GenFrame answer;
+    BuildSapAnswer(answer, m, s, fdl::FcDl, kSapMaster, kSapGetConfiguration, data, count);
+    if (SlaveTransact(t, m, request, answer, s)) s.Fault.AskConfiguration = false;
+}
+
 // Inputs move a little between exchanges: a counter and a wandering value.
 void DriftInputs(TrafficState& t, SlaveState& s) {
     ++s.Inputs[0];
@@ -83,12 +100,21 @@ void ExchangeData(TrafficState& t, const MasterState& m, SlaveState& s) {
     } else {
         DriftInputs(t, s);
         // A DP-V1 slave of a scenario reports only the scenario's diagnosis.
-        wantsDiagnosis = !s.Faults.Dpv1 && Happens(t.TrafficRng, kDiagnosisChance);
+        wantsDiagnosis = !s.Faults.Dpv1 && Happens(t.TrafficRng, t.DiagChance);
         forced = s.Faults.ForceDh;
         BuildDataFrame(answer, m.Address, s.Address, wantsDiagnosis || forced ? fdl::FcDh : fdl::FcDl,
                        s.Inputs.data(), s.InputLength);
     }
+    bool restarted = s.Fault.AnswerRs;
+    if (restarted) BuildDataFrame(answer, m.Address, s.Address, fdl::FcRs, nullptr, 0);
+    if (s.DamageEvery != 0 && ++s.ExchangePolls % s.DamageEvery == 0)
+        t.Turns.DamageAnswer = t.Turns.SideRetry = true;
     if (!SlaveTransact(t, m, request, answer, s)) return;
+    if (restarted) {  // the slave lost its parameters: the master starts it up again
+        s.Fault.AnswerRs = false;
+        StartOver(s);
+        return;
+    }
     if (!s.ExchangeNoted) {
         NoteEvent(t, t.LastTransaction.Answer, m, s.Address, EventKind::DataExchange);
         s.ExchangeNoted = true;
@@ -105,6 +131,11 @@ void ExchangeData(TrafficState& t, const MasterState& m, SlaveState& s) {
 
 void PollSlave(TrafficState& t, const MasterState& m, SlaveState& s) {
     AdvanceSlaveScenario(t, m, s);
+    AdvanceFault(t, m, s);
+    if (s.Fault.AskConfiguration) {
+        GetConfiguration(t, m, s);
+        return;
+    }
     switch (s.Phase) {
         case SlavePhase::FirstDiagnosis:
         case SlavePhase::SecondDiagnosis:

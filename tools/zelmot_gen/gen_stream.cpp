@@ -22,6 +22,16 @@ bool MayCorrupt(std::size_t index, std::size_t count, std::size_t lastCorrupted)
            index >= lastCorrupted + kCorruptSpacing;
 }
 
+// Whether the planned record at frame number is this one; a planned record
+// keeps the rate's records kCorruptSpacing away before it too.
+bool IsPlanned(const RecordStream& stream, std::uint64_t number) {
+    return stream.NextPlanned < stream.Planned.size() && stream.Planned[stream.NextPlanned] == number;
+}
+
+bool NearPlanned(const RecordStream& stream, std::uint64_t number) {
+    return stream.NextPlanned < stream.Planned.size() && stream.Planned[stream.NextPlanned] < number + kCorruptSpacing;
+}
+
 }  // namespace
 
 MinuteCounts AppendMinuteRecords(RecordStream& stream, const MinuteFrames& minute) {
@@ -41,17 +51,25 @@ MinuteCounts AppendMinuteRecords(RecordStream& stream, const MinuteFrames& minut
         p[0] = kSyncMark;
         for (int b = 0; b < 6; ++b) p[1 + b] = static_cast<std::uint8_t>(stamp >> (8 * b));
         p[7] = slot.Length;
-        if (slot.Length > 0 && MayCorrupt(i, count, lastCorrupted) &&
-            Happens(stream.CorruptRng, stream.CorruptChance)) {
+        std::uint64_t number = stream.FramesTaken + i;
+        if (IsPlanned(stream, number)) {
+            ++stream.NextPlanned;
+            p[7] = WrongLength(stream.PlanRng, frame, slot.Length, slot.Status);
+        } else if (slot.Length > 0 && MayCorrupt(i, count, lastCorrupted) &&
+                   Happens(stream.CorruptRng, stream.CorruptChance) && !NearPlanned(stream, number)) {
             p[7] = WrongLength(stream.CorruptRng, frame, slot.Length, slot.Status);
+        }
+        if (p[7] != slot.Length) {
             lastCorrupted = i;
             ++counts.Corrupted;
+            counts.CorruptedRecords.push_back(CorruptedRecord{static_cast<std::uint32_t>(i), p[7]});
         }
         std::memcpy(p + kRecordHeaderSize, frame, slot.Length);
         p[kRecordHeaderSize + slot.Length] = slot.Status;
         p += counts.LastRecordSize;
         if (slot.Status != 0) ++counts.ReceiveErrors;
     }
+    stream.FramesTaken += count;
     return counts;
 }
 

@@ -26,6 +26,20 @@ struct RecordStream {
     Chance CorruptChance;
     Rng CutRng;
     std::uint64_t Cuts = 0;           // file cuts made so far
+    // Records a scenario wants written with a wrong length byte, by frame
+    // number in the run, in order; they keep the spacing above.
+    std::vector<std::uint64_t> Planned;
+    std::size_t NextPlanned = 0;
+    Rng PlanRng;
+    std::uint64_t FramesTaken = 0;    // frames of the minutes appended so far
+};
+
+// A record written with a wrong length byte: a reader takes Length bytes of
+// the frame and the byte after them as its status, and finds the next
+// record again.
+struct CorruptedRecord {
+    std::uint32_t Slot = 0;
+    std::uint8_t Length = 0;
 };
 
 struct MinuteCounts {
@@ -34,6 +48,7 @@ struct MinuteCounts {
     std::uint32_t Corrupted = 0;       // records with a wrong length byte
     std::size_t LastRecordStart = 0;   // in RecordStream::bytes
     std::size_t LastRecordSize = 0;
+    std::vector<CorruptedRecord> CorruptedRecords;  // in slot order
 };
 
 // Appends the minute's records to the stream.

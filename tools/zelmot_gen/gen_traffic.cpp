@@ -3,9 +3,16 @@
 // list, then every fourth hold an FDL status poll of the next station
 // address, every 64th hold a global control broadcast (at once when the
 // master's command changes), then the token pass. Frames are made a step at
-// a time and handed out one by one.
+// a time and handed out one by one. A slave gone from the plant (--change)
+// is polled in the shadow: its poll is made, so that the plant's draws stay
+// as they were, and thrown away.
 #include "gen_traffic.h"
 
+#include <cassert>
+
+#include "gen_changes.h"
+#include "gen_dp_observe.h"
+#include "gen_fault_plan.h"
 #include "gen_scenarios.h"
 #include "gen_slave_services.h"
 #include "gen_transact.h"
@@ -13,7 +20,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::uint8_t kFirstSlaveAddress = 5;
 constexpr std::uint8_t kHighestStation = 125;
 constexpr std::uint8_t kBroadcast = 127;
 constexpr std::uint8_t kFcFdlStatus = fdl::FcRequestBit | fdl::FcFdlStatus;
@@ -56,7 +62,12 @@ void PollStationStatus(TrafficState& t, MasterState& m) {
     GenFrame answer;
     if (type >= 0)
         BuildDataFrame(answer, m.Address, m.GapAddress, static_cast<std::uint8_t>(type), nullptr, 0);
+    SlaveState* slave = type == kStationSlave ? &t.Slaves[m.GapAddress - kFirstSlaveAddress] : nullptr;
+    // A slave gone or silent answers nothing; the draws of its answer are made all the same.
+    if (slave != nullptr && (slave->Gone || IsSilent(*slave))) t.Turns.DiscardAnswer = true;
     Transact(t, request, type >= 0 ? &answer : nullptr, t.Bus.MaxResponseBits / 2, 0);
+    // A request of its master to a slave: its request interval starts anew.
+    if (slave != nullptr && slave->MasterIndex == t.Holder) slave->LastRequestNatural = t.LastTransaction.LastRequestStart;
 }
 
 // Command byte, then group select 0 (all slaves). A new command counts as
@@ -67,7 +78,9 @@ void SendGlobalControl(TrafficState& t, MasterState& m) {
     std::uint64_t number = t.FramesMade - 1;
     BuildDataFrame(frame, kBroadcast | fdl::SapExtBit, m.Address | fdl::SapExtBit, kFcSdnHigh, units,
                    sizeof units);
-    if (!FinishFrame(t, frame) || !m.ControlChanged) return;
+    bool clean = FinishFrame(t, frame);
+    ObserveGlobalControl(t, m, number, clean);
+    if (!clean || !m.ControlChanged) return;
     m.ControlChanged = false;
     std::string detail;
     AddHexDetail(detail, "command", m.Control, 2);
@@ -89,7 +102,12 @@ void PassToken(TrafficState& t) {
 void Step(TrafficState& t) {
     MasterState& m = t.Masters[t.Holder];
     if (t.Step < m.Slaves.size()) {
-        PollSlave(t, m, t.Slaves[m.Slaves[t.Step++]]);
+        SlaveState& s = t.Slaves[m.Slaves[t.Step++]];
+        if (s.Gone) {
+            PollInShadow(t, m, s);
+        } else {
+            PollSlave(t, m, s);
+        }
         return;
     }
     ++m.Holds;
@@ -101,12 +119,19 @@ void Step(TrafficState& t) {
 
 }  // namespace
 
-void InitTraffic(TrafficState& t, const GenOptions& options, const BusProfile& bus) {
+Outcome InitTraffic(TrafficState& t, const GenOptions& options, const BusProfile& bus) {
     t = TrafficState{};
     t.Bus = bus;
     t.TrafficRng = SeedRng(options.Seed, 1);
     t.ErrorRng = SeedRng(options.Seed, 2);
     t.ErrorChance = ChanceOf(options.ErrorRate);
+    t.TimeoutChance = ChanceOf(options.TimeoutRate);
+    t.DiagChance = ChanceOf(options.DiagRate);
+    t.SideRng = SeedRng(options.Seed, 7);
+    t.FrameLimit = std::uint64_t{options.Minutes} * options.FramesPerMinute - 1;
+    t.FramesPerMinute = options.FramesPerMinute;
+    Watchdog watchdog = RunWatchdog(options);
+    if (options.WatchdogMs != 0) EncodeWatchdog(options.WatchdogMs, false, watchdog);
     t.Masters.resize(options.Masters);
     for (std::size_t i = 0; i < t.Masters.size(); ++i) {
         t.Masters[i].Address = static_cast<std::uint8_t>(1 + i);
@@ -115,16 +140,29 @@ void InitTraffic(TrafficState& t, const GenOptions& options, const BusProfile& b
     t.Slaves.resize(options.Slaves);
     for (std::size_t i = 0; i < t.Slaves.size(); ++i) {
         InitSlave(t.Slaves[i], static_cast<std::uint8_t>(kFirstSlaveAddress + i), t.TrafficRng, bus);
+        t.Slaves[i].Wd = watchdog;
+        t.Slaves[i].MasterIndex = static_cast<std::uint8_t>(i % t.Masters.size());
         t.Masters[i % t.Masters.size()].Slaves.push_back(i);
     }
     t.Recording = !options.RecordPath.empty();
     PlanScenarios(t, options);
+    Outcome planned = PlanFaults(t, options);
+    if (!planned.IsOk()) return planned;
+    return ApplyChanges(t, options);
 }
 
 void NoteEvent(TrafficState& t, std::uint64_t frame, const MasterState& m, std::uint8_t station, EventKind kind,
                std::string detail) {
-    if (!t.Recording) return;
+    if (!t.Recording || t.Shadow) return;
     t.Events.push_back(TrafficEvent{frame, m.Address, station, kind, std::move(detail)});
+}
+
+bool NextFrameUnweighted(const TrafficState& t) { return t.Next < t.Queue.size() && t.Queue[t.Next].IdleWeight == 0; }
+
+const GenFrame& MadeFrame(const TrafficState& t, std::uint64_t number) {
+    std::uint64_t first = t.FramesMade - t.Queue.size();
+    assert(number >= first && number < t.FramesMade);  // a frame of the current step
+    return t.Queue[static_cast<std::size_t>(number - first)];
 }
 
 const GenFrame& NextTrafficFrame(TrafficState& t) {
