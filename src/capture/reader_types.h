@@ -19,6 +19,7 @@ enum class RecordKind : std::uint8_t {
     SyncLost,      // a record boundary was lost: event.SyncLost; the search goes on
     EndOfCapture,  // the run's files are used up: the regular end
     Error,         // event.Text is the message; nothing follows
+    Waiting,       // following: the next record has not been written yet; pull again later
 };
 
 struct SyncLostNote {
@@ -43,6 +44,11 @@ struct CaptureRunFiles {
     // A missing file after the first ends the run regularly instead of
     // failing it (for reading "all" minutes until the sequence stops).
     bool MissingFileEnds = false;
+    // Following a recording as it is written: data not there yet is a wait
+    // (RecordKind::Waiting), never damage or the end; NumMin does not count,
+    // and the reader goes on to the next file only when told that the one
+    // open is complete (FollowOnTo in frame_reader.h).
+    bool Follow = false;
 };
 
 }  // namespace zelmot

@@ -1,0 +1,61 @@
+// What the HTTP server shows, shared between the watcher's thread (which
+// replaces it after every analysis copy) and the server's workers (which
+// render it when asked): the last copy of the analysis, the findings and
+// events in words, the watcher's notes (recording gaps, files read afresh),
+// the figures of the last minute and the parts' health. The view is
+// replaced whole under a lock and never changed, so a worker renders from a
+// shared pointer without holding the lock.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "watch/live_analysis.h"
+#include "watch/live_page.h"
+#include "watch/watch_metrics.h"
+
+namespace zelmot {
+
+inline constexpr std::size_t kNotesKept = 100;
+
+// Frames and damaged frames since the start, at one moment.
+struct FigureMark {
+    std::chrono::steady_clock::time_point At;
+    std::uint64_t Frames = 0;
+    std::uint64_t DamagedFrames = 0;
+};
+
+struct WatchView {
+    std::shared_ptr<const AnalysisSnapshot> Snapshot;
+    std::string Name;                      // the capture's stem without folder
+    std::string Following;                 // the file read now
+    std::vector<LiveFinding> Findings;     // newest first
+    std::vector<std::string> Events;       // newest first
+    std::deque<ReportDocument> Notes;      // {"kind","text", ...}, oldest first, kNotesKept
+    FigureMark LastMinute;                 // the difference over the last minute (At: unused)
+    bool HasLastMinute = false;
+    std::chrono::steady_clock::time_point LastRecord;  // when frames last arrived
+    std::chrono::system_clock::time_point Started;
+    WatchHealth Health;                    // the parts' (age filled when rendered)
+};
+
+struct SharedView {
+    std::mutex Lock;
+    std::shared_ptr<const WatchView> View;
+};
+
+void PublishView(SharedView& shared, std::shared_ptr<const WatchView> view);
+std::shared_ptr<const WatchView> CurrentView(SharedView& shared);
+
+// The three renderings: the live page, zelmot-stats' JSON report with the
+// watcher's own key "watch" beside its keys, the Prometheus text.
+std::string ViewPage(const WatchView& view);
+std::string ViewReport(const WatchView& view);
+std::string ViewMetrics(const WatchView& view);
+
+}  // namespace zelmot
