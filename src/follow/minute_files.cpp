@@ -66,12 +66,10 @@ std::optional<MinuteFile> NewestMinuteFile(const MinuteFiles& files) {
     return newest;
 }
 
-bool IsFreshFile(const MinuteFile& file, FileTime reference) { return file.Written >= reference; }
-
 std::optional<MinuteFile> NextFreshFile(const MinuteFiles& files, unsigned hour, unsigned minute, FileTime reference) {
     for (std::uint32_t step = 0; step < kMinutesPerDay; ++step) {
         const std::optional<MinuteFile>& file = files.ByMinute[(hour * 60 + minute + step) % kMinutesPerDay];
-        if (file && IsFreshFile(*file, reference)) return file;
+        if (file && (file->Written > reference || (step == 0 && file->Written == reference))) return file;
     }
     return std::nullopt;
 }

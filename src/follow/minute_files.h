@@ -1,8 +1,9 @@
 // The minute files of a capture in its folder, as a follower sees them:
 // which of the day's 1440 names exist, when each was last written and how
 // long it is. The recorder writes one file a minute and the names repeat
-// after a day, so a file counts as new only when it was written no earlier
-// than the file read before it was last written.
+// after a day, so a file counts as new only when it was written after the
+// file read before it was last written (file times are coarse: the next
+// minute's file may carry the same time, a later one may not).
 #pragma once
 
 #include <array>
@@ -40,11 +41,9 @@ std::optional<MinuteFile> StatMinuteFile(const std::string& stem, unsigned hour,
 // The file written last; nullopt with none.
 std::optional<MinuteFile> NewestMinuteFile(const MinuteFiles& files);
 
-// Whether file was written no earlier than reference.
-bool IsFreshFile(const MinuteFile& file, FileTime reference);
-
 // The first file at or after hour:minute (in the order of the day, round
-// midnight) that is fresh against reference; nullopt with none.
+// midnight) written after reference -- the one at hour:minute itself also
+// when written at the same time; nullopt with none.
 std::optional<MinuteFile> NextFreshFile(const MinuteFiles& files, unsigned hour, unsigned minute, FileTime reference);
 
 // "03:12"

@@ -110,6 +110,7 @@ std::string Browser() {
 }
 
 TEST(LivePage, HeadlessChromiumShowsEachSlavesState) {
+    if (const char* why = test::RealServersSkipped()) GTEST_SKIP() << why;
     if (test::kWindows || Browser().empty()) GTEST_SKIP() << "no headless Chromium";
     auto stats = test::ExampleStats();
     ASSERT_NE(stats, nullptr);

@@ -21,108 +21,23 @@
 #include <set>
 
 #include "support/process_runner.h"
+#include "watch/mqtt_test_support.h"
 
 namespace zelmot {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Broker;
+using test::MosquittoProgram;
+using test::Received;
+using test::Subscriber;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-std::string MosquittoProgram() {
-    for (const char* candidate : {"mosquitto", "/usr/sbin/mosquitto"})
-        if (test::ProgramAvailable(candidate)) return candidate;
-    return {};
-}
-
-// A broker of the test's own: its folder (configuration, store, log) and
-// its port.
-struct Broker {
-    fs::path Dir;
-    std::uint16_t Port = 0;
-    test::ServerProcess Process;
-    int Starts = 0;  // each run logs into broker<n>.log
-
-    bool Start() {
-        std::ofstream config(Dir / "mosquitto.conf");
-        config << "listener " << Port << " 127.0.0.1\nallow_anonymous true\npersistence true\n"
-               << "persistence_location " << (Dir / "store").string() << "/\nlog_type error\nlog_type warning\n";
-        config.close();
-        // Started as root, mosquitto runs as its own user, which must be
-        // able to save the store (the sessions) when it is stopped.
-        fs::create_directories(Dir / "store");
-        fs::permissions(Dir / "store", fs::perms::all);
-        ++Starts;
-        return test::StartServerProcess(MosquittoProgram(), {"-c", (Dir / "mosquitto.conf").string()},
-                                        (Dir / ("broker" + std::to_string(Starts) + ".log")).string(), Process) &&
-               test::WaitForPort(Port, 10s);
-    }
-    void Stop() { test::StopServerProcess(Process); }
-};
-
-struct Received {
-    std::string Topic;
-    std::string Payload;
-    bool Retained = false;
-};
-
-// A subscriber on libmosquitto with its own network thread; with a fixed
-// id and a kept session the broker holds its QoS 1 messages while it is
-// away, across a restart too.
-struct Subscriber {
-    mosquitto* Client = nullptr;
-    std::string Filter;
-    std::mutex Lock;
-    std::condition_variable Changed;
-    std::vector<Received> Got;
-    bool Subscribed = false;
-
-    bool Start(std::uint16_t port, const std::string& id, bool keepSession, const std::string& filter) {
-        mosquitto_lib_init();
-        Filter = filter;
-        Client = mosquitto_new(id.c_str(), !keepSession, this);
-        mosquitto_connect_callback_set(Client, [](mosquitto* m, void* self, int rc) {
-            if (rc == 0) mosquitto_subscribe(m, nullptr, static_cast<Subscriber*>(self)->Filter.c_str(), 1);
-        });
-        mosquitto_subscribe_callback_set(Client, [](mosquitto*, void* self, int, int, const int*) {
-            auto& s = *static_cast<Subscriber*>(self);
-            std::lock_guard<std::mutex> lock(s.Lock);
-            s.Subscribed = true;
-            s.Changed.notify_all();
-        });
-        mosquitto_message_callback_set(Client, [](mosquitto*, void* self, const mosquitto_message* m) {
-            auto& s = *static_cast<Subscriber*>(self);
-            std::lock_guard<std::mutex> lock(s.Lock);
-            s.Got.push_back({m->topic, std::string(static_cast<const char*>(m->payload),
-                                                   static_cast<std::size_t>(m->payloadlen)),
-                             m->retain});
-            s.Changed.notify_all();
-        });
-        mosquitto_reconnect_delay_set(Client, 1, 1, false);
-        if (mosquitto_connect(Client, "127.0.0.1", port, 30) != MOSQ_ERR_SUCCESS) return false;
-        if (mosquitto_loop_start(Client) != MOSQ_ERR_SUCCESS) return false;
-        std::unique_lock<std::mutex> lock(Lock);
-        return Changed.wait_for(lock, 10s, [&] { return Subscribed; });
-    }
-    bool WaitFor(const std::function<bool(const std::vector<Received>&)>& done, std::chrono::milliseconds limit) {
-        std::unique_lock<std::mutex> lock(Lock);
-        return Changed.wait_for(lock, limit, [&] { return done(Got); });
-    }
-    std::vector<Received> Messages() {
-        std::lock_guard<std::mutex> lock(Lock);
-        return Got;
-    }
-    ~Subscriber() {
-        if (Client == nullptr) return;
-        mosquitto_disconnect(Client);
-        mosquitto_loop_stop(Client, false);
-        mosquitto_destroy(Client);
-    }
-};
 
 struct MqttTest : ::testing::Test {
     fs::path Dir;
     void SetUp() override {
+        if (const char* why = test::RealServersSkipped()) GTEST_SKIP() << why;
         if (MosquittoProgram().empty()) GTEST_SKIP() << "mosquitto is not installed";
         Dir = fs::temp_directory_path() /
               ("zelmot-mqtt-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));

@@ -37,6 +37,7 @@ std::optional<double> QueryValue(httplib::Client& client, const std::string& que
 }
 
 TEST(PrometheusScrape, TheQueryApiReturnsTheDamagedFrameCounterAndTheStateGauge) {
+    if (const char* why = test::RealServersSkipped()) GTEST_SKIP() << why;
     if (test::kWindows || !test::ProgramAvailable("prometheus")) GTEST_SKIP() << "prometheus is not installed";
     auto stats = test::ExampleStats();
     ASSERT_NE(stats, nullptr);

@@ -211,6 +211,7 @@ void StopServerProcess(ServerProcess& server) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    server.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     server.Pid = -1;
 }
 
@@ -224,6 +225,37 @@ void StopServerProcess(ServerProcess&) {}
 
 #endif
 
+
+namespace {
+
+void CompareReports(const ReportDocument& want, const ReportDocument& got, const std::string& path, std::string& out) {
+    if (want.is_object() && got.is_object()) {
+        for (auto it = want.begin(); it != want.end(); ++it) {
+            if (!got.contains(it.key())) out += path + "." + it.key() + " missing\n";
+            else CompareReports(it.value(), got[it.key()], path + "." + it.key(), out);
+        }
+        return;
+    }
+    if (want.is_array() && got.is_array() && want.size() == got.size()) {
+        for (std::size_t i = 0; i < want.size(); ++i)
+            CompareReports(want[i], got[i], path + "[" + std::to_string(i) + "]", out);
+        return;
+    }
+    if (want != got) out += path + ": " + want.dump().substr(0, 80) + " != " + got.dump().substr(0, 80) + "\n";
+}
+
+}  // namespace
+
+std::string ReportDifferences(const ReportDocument& want, const ReportDocument& got) {
+    std::string out;
+    CompareReports(want, got, "", out);
+    return out;
+}
+
+std::string HttpBodyOf(const std::string& answer) {
+    const std::size_t at = answer.find("\r\n\r\n");
+    return at == std::string::npos ? std::string() : answer.substr(at + 4);
+}
 
 std::unique_ptr<BusStats> ExampleStats() {
     RunSettings settings;

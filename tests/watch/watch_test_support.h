@@ -13,8 +13,21 @@
 #include <vector>
 
 #include "analysis/bus_stats.h"
+#include "report/report_document.h"
 
 namespace zelmot::test {
+
+// Why the tests with real servers (mosquitto, prometheus, Chromium, the
+// watcher run end to end) are skipped in this build; null where they run:
+// the Release build (the sanitizer and debug builds leave them out for
+// time).
+inline const char* RealServersSkipped() {
+#ifdef ZELMOT_REAL_SERVER_TESTS
+    return nullptr;
+#else
+    return "tests with real servers run in the Release build only";
+#endif
+}
 
 // A port on 127.0.0.1 that nothing listens on just now.
 std::uint16_t FreeLoopbackPort();
@@ -38,6 +51,7 @@ std::vector<int> ManyConnections(std::uint16_t port, std::size_t count, const st
 struct ServerProcess {
     int Pid = -1;
     std::string LogPath;  // its standard output and error
+    int ExitStatus = -1;  // after StopServerProcess: its exit status when it exited by itself
     ServerProcess() = default;
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -60,6 +74,13 @@ std::string FileText(const std::string& path);
 // as zelmot-stats analyses it: a finished BusStats with masters, slaves,
 // damaged frames and DP slaves.
 std::unique_ptr<BusStats> ExampleStats();
+
+// Where want's values differ from got's or are missing there, one line
+// each ("" when none); got may hold keys of its own.
+std::string ReportDifferences(const ReportDocument& want, const ReportDocument& got);
+
+// The body of an HTTP answer ("" without one).
+std::string HttpBodyOf(const std::string& answer);
 
 // The samples of a Prometheus text: "name{labels}" as written -> value.
 std::map<std::string, double> MetricSamples(const std::string& text);
