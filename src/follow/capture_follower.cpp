@@ -117,16 +117,21 @@ FileCheck CheckFiles(CaptureFollower& follower) {
         StartReaderAt(follower, follower.OpenHour, follower.OpenMinute);
         return FileCheck::ReadOn;
     }
+    follower.OpenWritten = now->Written;
+    if (RefreshCaptureReader(reader) > follower.OpenSize) {
+        follower.OpenSize = reader.CaptureFileSize;
+        return FileCheck::ReadOn;
+    }
     // Told already: the reader waits for the next file's first bytes.
     if (follower.NextGiven) return FileCheck::Wait;
-    // The next file is looked for before the open one's size, so that a
-    // file found complete was complete when its successor was there.
-    const MinuteFiles files = ListMinuteFiles(stem);
-    const std::optional<MinuteFile> next = NextFreshFile(files, follower.NextHour, follower.NextMinute, now->Written);
-    const std::uint64_t size = RefreshCaptureReader(reader);
-    follower.OpenWritten = now->Written;
-    if (size > follower.OpenSize) {
-        follower.OpenSize = size;
+    // The next file is looked for before the open one's size is read again,
+    // so that a file found complete was complete when its successor was
+    // there. The folder is read only when the next minute's file is not.
+    std::optional<MinuteFile> next = StatMinuteFile(stem, follower.NextHour, follower.NextMinute);
+    if (!next || next->Written < now->Written)
+        next = NextFreshFile(ListMinuteFiles(stem), follower.NextHour, follower.NextMinute, now->Written);
+    if (RefreshCaptureReader(reader) > follower.OpenSize) {
+        follower.OpenSize = reader.CaptureFileSize;
         return FileCheck::ReadOn;
     }
     if (!next || (next->Hour == follower.OpenHour && next->Minute == follower.OpenMinute)) return FileCheck::Wait;

@@ -72,12 +72,16 @@ std::shared_ptr<AnalysisSnapshot> SnapshotAnalysis(const LiveAnalysis& live) {
     }
     snapshot->Matches = MatchGsdDevices(GsdLibrary{}, false, *snapshot->Stats);
     snapshot->Findings = FindFindings(*snapshot->Stats, snapshot->Matches);
-    snapshot->Document = BuildReportDocument(*snapshot->Stats, snapshot->Matches, live.FirstFile);
+    snapshot->CaptureName = live.FirstFile;
     return snapshot;
 }
 
-void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot, std::vector<WatchChange>& changes,
-                 std::vector<SlaveState>& states) {
+ReportDocument SnapshotDocument(const AnalysisSnapshot& snapshot) {
+    return BuildReportDocument(*snapshot.Stats, snapshot.Matches, snapshot.CaptureName);
+}
+
+void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot,
+                 const std::function<void(const WatchChange&)>& tell, std::vector<SlaveState>& states) {
     const BusStats& stats = *snapshot.Stats;
     // The events kept since (in time order once finished; a new one is never
     // earlier than those told, the analysis keeps them as they happen).
@@ -92,7 +96,7 @@ void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot, std::
                                      {"text", change.Text}};
         tracker.LastEvents.push_front(TimeOfDayText(change.Ns) + " " + change.Text);
         if (tracker.LastEvents.size() > kLastEventsKept) tracker.LastEvents.pop_back();
-        changes.push_back(std::move(change));
+        tell(change);
     }
     tracker.EventsTold = std::max(tracker.EventsTold, events.size());
 
@@ -100,12 +104,12 @@ void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot, std::
     for (const ReportDocument& item : now) {
         const bool known = std::any_of(tracker.OpenFindings.begin(), tracker.OpenFindings.end(),
                                        [&](const ReportDocument& open) { return SameFinding(open, item); });
-        if (!known) changes.push_back(FindingChange(item, true, stats.LastNs));
+        if (!known) tell(FindingChange(item, true, stats.LastNs));
     }
     for (const ReportDocument& open : tracker.OpenFindings) {
         const bool still =
             std::any_of(now.begin(), now.end(), [&](const ReportDocument& item) { return SameFinding(open, item); });
-        if (!still) changes.push_back(FindingChange(open, false, stats.LastNs));
+        if (!still) tell(FindingChange(open, false, stats.LastNs));
     }
     tracker.OpenFindings.assign(now.begin(), now.end());
 

@@ -1,8 +1,8 @@
 // zelmot-stats' analysis fed as the recording is read (analysis_run.h's
 // steps, nothing of its own), and what it says now: a finished copy made
-// when asked -- the live analysis goes on unfinished -- with the findings,
-// the report document zelmot-stats writes, and what changed since the copy
-// before (new DP events, findings new and ended, slaves' states).
+// when asked -- the live analysis goes on unfinished -- with the findings
+// and the report document zelmot-stats writes, and what changed since the
+// copy before (new DP events, findings new and ended, slaves' states).
 //
 // Memory stays bounded however long it runs: the analysis keeps its own
 // bounded figures; the watcher keeps the last events in a ring and one
@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,10 +40,14 @@ struct AnalysisSnapshot {
     std::unique_ptr<BusStats> Stats;
     GsdMatches Matches;
     std::vector<Finding> Findings;  // point into Stats
-    ReportDocument Document;        // zelmot-stats' JSON report of the copy
+    std::string CaptureName;        // the first file's name without folder and extension
 };
 
 std::shared_ptr<AnalysisSnapshot> SnapshotAnalysis(const LiveAnalysis& live);
+
+// zelmot-stats' JSON report of the copy, made when asked for (a document
+// of a long run is large; the copy is not).
+ReportDocument SnapshotDocument(const AnalysisSnapshot& snapshot);
 
 // One change the watcher tells: a DP event, a finding new or ended.
 struct WatchChange {
@@ -69,8 +74,10 @@ struct SlaveState {
     std::string State;
     std::int64_t Ns = 0;
 };
-void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot, std::vector<WatchChange>& changes,
-                 std::vector<SlaveState>& states);
+// Each change goes to tell as it is found (a burst of events is never held
+// at once).
+void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot,
+                 const std::function<void(const WatchChange&)>& tell, std::vector<SlaveState>& states);
 
 // "12:00:03.125 400 new fault: slave 7 dropped out ..."
 std::string ConsoleLine(const WatchChange& change);

@@ -1,7 +1,6 @@
 // zelmot-watch's run. One thread reads: the follower pumps what the
-// recorder wrote into the live analysis, and every kSnapshotEvery (when
-// frames came, else every second for the ages) the analysis is finished on
-// a copy, its changes told -- a console line each, MQTT messages, the alert
+// recorder wrote into the live analysis, and at most every kSnapshotEvery,
+// when frames came, the analysis is finished on a copy, its changes told -- a console line each, MQTT messages, the alert
 // command for new findings at AlertAt or worse -- and the copy becomes the
 // view the HTTP server renders. Between pumps the thread sleeps until the
 // folder changes (follow_wait.h). SIGINT/SIGTERM end the loop; the outputs
@@ -33,7 +32,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds kSnapshotEvery{500};
-constexpr std::chrono::milliseconds kIdleSnapshotEvery{1000};
+constexpr std::chrono::milliseconds kIdleWait{60'000};  // nothing to do but wait for the folder
 constexpr std::chrono::milliseconds kMqttFlush{5000};
 constexpr std::chrono::milliseconds kAlertDrain{2000};
 constexpr std::size_t kFramesPerPump = 200'000;  // then a copy is due again
@@ -127,7 +126,9 @@ struct Watcher {
     std::vector<LiveFinding> Findings;
     Clock::time_point LastRecord = Clock::now();
     std::chrono::system_clock::time_point Started = std::chrono::system_clock::now();
+    std::uint64_t FramesRead = 0;  // by the follower, when last looked at
     std::uint64_t FramesSeen = 0;  // at the last copy
+    std::size_t NotesSeen = 0;
     bool HasMqtt = false;
     MqttLink Mqtt;
     bool HasAlert = false;
@@ -196,10 +197,8 @@ void Tell(Watcher& watcher, const WatchChange& change) {
 // Finishes a copy of the analysis, tells its changes and shows it.
 void TakeSnapshot(Watcher& watcher) {
     std::shared_ptr<AnalysisSnapshot> snapshot = SnapshotAnalysis(watcher.Live);
-    std::vector<WatchChange> changes;
     std::vector<SlaveState> states;
-    TakeChanges(watcher.Changes, *snapshot, changes, states);
-    for (const WatchChange& change : changes) Tell(watcher, change);
+    TakeChanges(watcher.Changes, *snapshot, [&watcher](const WatchChange& change) { Tell(watcher, change); }, states);
     if (watcher.HasMqtt)
         for (const SlaveState& state : states)
             PublishSlaveState(watcher.Mqtt, state.Address,
@@ -223,8 +222,6 @@ void TakeSnapshot(Watcher& watcher) {
     view->Events.assign(watcher.Changes.LastEvents.begin(), watcher.Changes.LastEvents.end());
     view->Notes = watcher.Notes;
     view->LastRecord = watcher.LastRecord;
-    view->Started = watcher.Started;
-    view->Health = HealthOf(watcher);
     PublishView(watcher.Shared, std::move(view));
 }
 
@@ -260,7 +257,8 @@ bool StartOutputs(Watcher& watcher) {
         HttpRoutes routes;
         routes.Page = [shared] { return ViewPage(*CurrentView(*shared)); };
         routes.Report = [shared] { return ViewReport(*CurrentView(*shared)); };
-        routes.Metrics = [shared] { return ViewMetrics(*CurrentView(*shared)); };
+        Watcher* self = &watcher;
+        routes.Metrics = [shared, self] { return ViewMetrics(*CurrentView(*shared), [self] { return HealthOf(*self); }); };
         const Outcome started = StartHttpServer(options.Http, std::move(routes), watcher.Http);
         if (!started.IsOk()) return std::fprintf(watcher.Err, "%s\n", started.Text.c_str()), false;
         std::fprintf(watcher.Err, "HTTP on %s\n",
@@ -308,18 +306,21 @@ int Run(Watcher& watcher) {
         }
         if (state == FollowState::Ended) reading = false;
         const Clock::time_point now = Clock::now();
-        const bool framesCame = watcher.Follower.FramesRead != watcher.FramesSeen;
-        if (framesCame) watcher.LastRecord = now;
-        if ((framesCame && now - lastCopy >= kSnapshotEvery) || now - lastCopy >= kIdleSnapshotEvery ||
-            state == FollowState::Ended) {
-            watcher.FramesSeen = watcher.Follower.FramesRead;
+        if (watcher.Follower.FramesRead != watcher.FramesRead) {
+            watcher.FramesRead = watcher.Follower.FramesRead;
+            watcher.LastRecord = now;
+        }
+        bool due = watcher.FramesRead != watcher.FramesSeen || watcher.Notes.size() != watcher.NotesSeen;
+        if (due && now - lastCopy >= kSnapshotEvery) {
+            watcher.FramesSeen = watcher.FramesRead;
+            watcher.NotesSeen = watcher.Notes.size();
             TakeSnapshot(watcher);
             lastCopy = now;
+            due = false;
         }
         if (state == FollowState::More) continue;
-        const auto untilCopy = std::chrono::duration_cast<std::chrono::milliseconds>(
-            (watcher.Follower.FramesRead != watcher.FramesSeen ? kSnapshotEvery : kIdleSnapshotEvery) -
-            (Clock::now() - lastCopy));
+        const auto untilCopy =
+            due ? std::chrono::duration_cast<std::chrono::milliseconds>(kSnapshotEvery - (now - lastCopy)) : kIdleWait;
         WaitForChange(folder, std::max(untilCopy, std::chrono::milliseconds(1)));
     }
     TakeSnapshot(watcher);

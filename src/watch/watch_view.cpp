@@ -41,7 +41,7 @@ std::string ViewPage(const WatchView& view) {
 }
 
 std::string ViewReport(const WatchView& view) {
-    ReportDocument document = view.Snapshot->Document;
+    ReportDocument document = SnapshotDocument(*view.Snapshot);
     ReportDocument watch;
     watch["following"] = view.Following;
     ReportDocument gaps = ReportDocument::array();
@@ -59,7 +59,7 @@ std::string ViewReport(const WatchView& view) {
     return JsonReport(document);
 }
 
-std::string ViewMetrics(const WatchView& view) {
+std::string ViewMetrics(const WatchView& view, const HealthSource& source) {
     std::vector<FindingCount> counts;
     for (const Finding& finding : view.Snapshot->Findings) {
         const std::string kind(FindingKindName(finding.Kind));
@@ -69,7 +69,7 @@ std::string ViewMetrics(const WatchView& view) {
         if (row == counts.end()) counts.push_back(FindingCount{kind, severity, 1});
         else ++row->Count;
     }
-    WatchHealth health = view.Health;
+    WatchHealth health = source();
     health.LastRecordAgeSeconds = SecondsSince(view.LastRecord);
     return WatchMetricsText(*view.Snapshot->Stats, counts, health);
 }

@@ -2,7 +2,7 @@
 // replaces it after every analysis copy) and the server's workers (which
 // render it when asked): the last copy of the analysis, the findings and
 // events in words, the watcher's notes (recording gaps, files read afresh),
-// the figures of the last minute and the parts' health. The view is
+// and the figures of the last minute. The view is
 // replaced whole under a lock and never changed, so a worker renders from a
 // shared pointer without holding the lock.
 #pragma once
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,14 +41,16 @@ struct WatchView {
     FigureMark LastMinute;                 // the difference over the last minute (At: unused)
     bool HasLastMinute = false;
     std::chrono::steady_clock::time_point LastRecord;  // when frames last arrived
-    std::chrono::system_clock::time_point Started;
-    WatchHealth Health;                    // the parts' (age filled when rendered)
 };
 
 struct SharedView {
     std::mutex Lock;
     std::shared_ptr<const WatchView> View;
 };
+
+// The parts' health as it is when /metrics is asked for (safe to call from
+// the server's workers); its LastRecordAgeSeconds is the view's to fill.
+using HealthSource = std::function<WatchHealth()>;
 
 void PublishView(SharedView& shared, std::shared_ptr<const WatchView> view);
 std::shared_ptr<const WatchView> CurrentView(SharedView& shared);
@@ -56,6 +59,6 @@ std::shared_ptr<const WatchView> CurrentView(SharedView& shared);
 // watcher's own key "watch" beside its keys, the Prometheus text.
 std::string ViewPage(const WatchView& view);
 std::string ViewReport(const WatchView& view);
-std::string ViewMetrics(const WatchView& view);
+std::string ViewMetrics(const WatchView& view, const HealthSource& health);
 
 }  // namespace zelmot

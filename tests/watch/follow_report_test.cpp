@@ -114,7 +114,7 @@ struct Watch {
             Pump();
         }
     }
-    ReportDocument Report() { return SnapshotAnalysis(Live)->Document; }
+    ReportDocument Report() { return SnapshotDocument(*SnapshotAnalysis(Live)); }
     std::string NotesText() const {
         std::string all;
         for (const std::string& note : Notes) all += note + "\n";
