@@ -11,6 +11,7 @@
 #include <chrono>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -196,6 +197,7 @@ void Tell(Watcher& watcher, const WatchChange& change) {
 
 // Finishes a copy of the analysis, tells its changes and shows it.
 void TakeSnapshot(Watcher& watcher) {
+    ClearView(watcher.Shared);
     std::shared_ptr<AnalysisSnapshot> snapshot = SnapshotAnalysis(watcher.Live);
     std::vector<SlaveState> states;
     TakeChanges(watcher.Changes, *snapshot, [&watcher](const WatchChange& change) { Tell(watcher, change); }, states);
@@ -225,6 +227,14 @@ void TakeSnapshot(Watcher& watcher) {
     PublishView(watcher.Shared, std::move(view));
 }
 
+// A part's notes, a line each on err (from any thread).
+std::function<void(const std::string&)> LogTo(std::FILE* err) {
+    return [err](const std::string& text) {
+        std::fprintf(err, "%s\n", text.c_str());
+        std::fflush(err);
+    };
+}
+
 bool StartOutputs(Watcher& watcher) {
     const WatchOptions& options = watcher.Words.Options;
     if (options.HasMqtt) {
@@ -232,11 +242,7 @@ bool StartOutputs(Watcher& watcher) {
         settings.Broker = options.Mqtt;
         settings.Topic = options.MqttTopic.empty() ? DefaultMqttTopic(watcher.Words.Settings.CaptureBaseName)
                                                    : options.MqttTopic;
-        std::FILE* err = watcher.Err;
-        settings.Log = [err](const std::string& text) {
-            std::fprintf(err, "%s\n", text.c_str());
-            std::fflush(err);
-        };
+        settings.Log = LogTo(watcher.Err);
         const Outcome started = StartMqtt(std::move(settings), watcher.Mqtt);
         if (!started.IsOk()) return std::fprintf(watcher.Err, "%s\n", started.Text.c_str()), false;
         watcher.HasMqtt = true;
@@ -244,11 +250,7 @@ bool StartOutputs(Watcher& watcher) {
     if (!options.AlertCommand.empty()) {
         AlertSettings settings;
         settings.Command = options.AlertCommand;
-        std::FILE* err = watcher.Err;
-        settings.Log = [err](const std::string& text) {
-            std::fprintf(err, "%s\n", text.c_str());
-            std::fflush(err);
-        };
+        settings.Log = LogTo(watcher.Err);
         StartAlertRunner(std::move(settings), watcher.Alert);
         watcher.HasAlert = true;
     }

@@ -18,12 +18,22 @@ double SecondsSince(std::chrono::steady_clock::time_point at) {
 }  // namespace
 
 void PublishView(SharedView& shared, std::shared_ptr<const WatchView> view) {
+    {
+        std::lock_guard<std::mutex> hold(shared.Lock);
+        shared.View = std::move(view);
+    }
+    shared.Published.notify_all();
+}
+
+void ClearView(SharedView& shared) {
+    std::shared_ptr<const WatchView> old;
     std::lock_guard<std::mutex> hold(shared.Lock);
-    shared.View = std::move(view);
+    old.swap(shared.View);  // freed here unless a request still renders it
 }
 
 std::shared_ptr<const WatchView> CurrentView(SharedView& shared) {
-    std::lock_guard<std::mutex> hold(shared.Lock);
+    std::unique_lock<std::mutex> hold(shared.Lock);
+    shared.Published.wait(hold, [&] { return shared.View != nullptr; });
     return shared.View;
 }
 

@@ -4,10 +4,14 @@
 // events in words, the watcher's notes (recording gaps, files read afresh),
 // and the figures of the last minute. The view is
 // replaced whole under a lock and never changed, so a worker renders from a
-// shared pointer without holding the lock.
+// shared pointer without holding the lock. The watcher lets go of the view
+// before it makes the next copy (ClearView), so that no more than two
+// copies of the analysis are held (the live one and the copy); a request
+// in between waits the milliseconds until the next view is there.
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -45,6 +49,7 @@ struct WatchView {
 
 struct SharedView {
     std::mutex Lock;
+    std::condition_variable Published;
     std::shared_ptr<const WatchView> View;
 };
 
@@ -53,6 +58,8 @@ struct SharedView {
 using HealthSource = std::function<WatchHealth()>;
 
 void PublishView(SharedView& shared, std::shared_ptr<const WatchView> view);
+void ClearView(SharedView& shared);
+// The view; waits while there is none.
 std::shared_ptr<const WatchView> CurrentView(SharedView& shared);
 
 // The three renderings: the live page, zelmot-stats' JSON report with the

@@ -154,6 +154,8 @@ TEST(FollowReport, AMissingMinuteIsARecordingGapAndEveryFrameIsCounted) {
 }
 
 TEST(FollowReport, AFileReplacedOrCutShortIsReadAfresh) {
+    // Windows renames over or cuts no file another program holds open.
+    if (test::kWindows) GTEST_SKIP() << "a file held open is not replaced on Windows";
     std::uint64_t rest = 0;
     StatsReport(Source("a", "2359"), 2, &rest);
     const std::string second = Bytes(Source("a", "2359"));
