@@ -124,7 +124,6 @@ struct Watcher {
     SharedView Shared;
     std::deque<ReportDocument> Notes;
     std::deque<FigureMark> Marks;  // one a copy, for the last minute
-    std::vector<LiveFinding> Findings;
     Clock::time_point LastRecord = Clock::now();
     std::chrono::system_clock::time_point Started = std::chrono::system_clock::now();
     std::uint64_t FramesRead = 0;  // by the follower, when last looked at
@@ -183,16 +182,9 @@ void Tell(Watcher& watcher, const WatchChange& change) {
     Say(watcher, ConsoleLine(change));
     const bool finding = change.What != WatchChange::Kind::Event;
     if (watcher.HasMqtt) PublishMessage(watcher.Mqtt, finding ? "finding" : "event", change.Json.dump());
-    if (change.What == WatchChange::Kind::NewFinding) {
-        watcher.Findings.insert(watcher.Findings.begin(),
-                                LiveFinding{change.Severity, change.Ns, change.Json["title"].get<std::string>()});
-        if (watcher.HasAlert && ReachesAlertLevel(change.Severity, watcher.Words.Options.AlertAt))
-            QueueAlert(watcher.Alert, change.Json.dump());
-    }
-    if (change.What == WatchChange::Kind::EndedFinding) {
-        const std::string title = change.Json["title"].get<std::string>();
-        std::erase_if(watcher.Findings, [&](const LiveFinding& f) { return f.Title == title; });
-    }
+    if (change.What == WatchChange::Kind::NewFinding && watcher.HasAlert &&
+        ReachesAlertLevel(change.Severity, watcher.Words.Options.AlertAt))
+        QueueAlert(watcher.Alert, change.Json.dump());
 }
 
 // Finishes a copy of the analysis, tells its changes and shows it.
@@ -220,7 +212,12 @@ void TakeSnapshot(Watcher& watcher) {
     view->Snapshot = std::move(snapshot);
     view->Name = std::filesystem::path(watcher.Words.Settings.CaptureBaseName).filename().string();
     view->Following = FollowedFileName(watcher.Follower);
-    view->Findings = watcher.Findings;
+    // The findings open now, in their words of now, the newest first.
+    for (const ReportDocument& item : watcher.Changes.OpenFindings)
+        view->Findings.push_back(LiveFinding{item["severity"].get<std::string>(), item["first_ns"].get<std::int64_t>(),
+                                             item["title"].get<std::string>()});
+    std::stable_sort(view->Findings.begin(), view->Findings.end(),
+                     [](const LiveFinding& a, const LiveFinding& b) { return a.Ns > b.Ns; });
     view->Events.assign(watcher.Changes.LastEvents.begin(), watcher.Changes.LastEvents.end());
     view->Notes = watcher.Notes;
     view->LastRecord = watcher.LastRecord;
