@@ -6,7 +6,8 @@
 # the same every run, so a change of a few percent shows. The outputs of the
 # two builds are compared byte for byte as well. The programs run pinned to
 # one core (taskset), so that zelmot2txt takes its one-core path, where the
-# run's thread writes every line itself.
+# run's thread writes every line itself. The last two columns are the counts
+# per frame read (99,999), start-up and the report's writing included.
 #
 # Usage: bench/instructions.sh OLD_BUILD_DIR NEW_BUILD_DIR
 set -euo pipefail
@@ -28,14 +29,16 @@ count() {  # build, output file, command words...
     $pin valgrind --tool=callgrind --callgrind-out-file=cg.out "$build/$@" >"$out.console" 2>cg.log
     awk '/^summary:/ { print $2 }' cg.out
 }
-printf '%-8s %15s %15s %8s\n' profile before after change
+frames=99999  # the capture's 100,000 records less the last, which no frame follows
+printf '%-8s %15s %15s %8s %11s %10s\n' profile before after change "before/frm" "after/frm"
 row() {  # profile, output produced (a file name, or - for standard output), command words...
     local profile=$1 produced=$2; shift 2
     local b a
     b=$(count "$old" old "$@"); [ "$produced" = - ] && mv old.console old.out || mv "$produced" old.out
     a=$(count "$new" new "$@"); [ "$produced" = - ] && mv new.console new.out || mv "$produced" new.out
     cmp -s old.out new.out || echo "outputs differ: $profile" >&2
-    awk -v p="$profile" -v b="$b" -v a="$a" 'BEGIN { printf "%-8s %15d %15d %+7.2f%%\n", p, b, a, (a - b) / b * 100 }'
+    awk -v p="$profile" -v b="$b" -v a="$a" -v n="$frames" \
+        'BEGIN { printf "%-8s %15d %15d %+7.2f%% %11.0f %10.0f\n", p, b, a, (a - b) / b * 100, b / n, a / n }'
 }
 for profile in decode full filter; do row "$profile" "cap1200_$profile.txt" zelmot2txt cap1200 "$profile"; done
 row stats - zelmot-stats cap1200 Format=json

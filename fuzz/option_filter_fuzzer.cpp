@@ -3,7 +3,8 @@
 // against arbitrary frames. Checked after every input: the stored options lie
 // within the limits the columns rely on, a message fits its 499 characters,
 // a compiled program is well formed (every operator finds its operands, one
-// value remains), and evaluating a frame twice gives the same result.
+// value remains), and evaluating a frame twice gives the same result, the
+// one the previous word-by-word evaluator (tests/filter) gives.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "capture/capture_frame.h"
 #include "filter/filter_state.h"
 #include "filter/opcodes.h"
+#include "filter/previous_evaluator.h"
 #include "fuzz_input.h"
 #include "options/option_file.h"
 
@@ -91,6 +93,8 @@ void EvaluateFrame(ByteReader& in, FilterState& filter) {
     fields.GapAftUs = static_cast<std::int32_t>(in.Number(4));
     const std::int32_t once = EvaluateFilter(filter, fields);
     if (EvaluateFilter(filter, fields) != once) Breach("evaluation not repeatable");
+    if (previous::EvaluateWords(filter.FilterProgram, filter.FilterArgs, fields) != once)
+        Breach("evaluation differs from the previous evaluator's");
 }
 
 }  // namespace

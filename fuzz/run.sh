@@ -6,7 +6,7 @@
 #   fuzz/run.sh SECONDS [TARGET...]
 #
 # TARGET is one of conversion, conversion_options, option_filter,
-# frame_columns, time_columns, pcap, stats, dp, gsd (all when none is named). Environment:
+# frame_columns, time_columns, pcap, stats, dp, gsd, reader (all when none is named). Environment:
 #   FUZZ_BUILD_DIR   build folder (default build-fuzz)
 #   FUZZ_CORPUS_DIR  keep the grown corpora in FOLDER/<target>/ (default: a
 #                    scratch folder, removed at the end); the committed seeds
@@ -23,7 +23,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats dp gsd)
+[ ${#targets[@]} -gt 0 ] || targets=(conversion conversion_options option_filter frame_columns time_columns pcap stats dp gsd reader)
 
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-2}
@@ -47,7 +47,7 @@ mkdir -p "$findings"
 # than one line may be.
 max_len() {
     case $1 in
-        conversion|conversion_options|option_filter|pcap|stats) echo 8192 ;;
+        conversion|conversion_options|option_filter|pcap|stats|reader) echo 8192 ;;
         frame_columns|dp) echo 300 ;;
         *) echo 1024 ;;
     esac
@@ -56,9 +56,9 @@ max_len() {
 run_target() {
     local target=$1
     local corpus="$corpora/$target"
-    # The export reads the conversion targets' input layout and seeds.
+    # The export and the reader read the conversion targets' input layout and seeds.
     local seeds="fuzz/corpus/$target"
-    [ "$target" = pcap ] && seeds=fuzz/corpus/conversion
+    case $target in pcap|reader) seeds=fuzz/corpus/conversion ;; esac
     mkdir -p "$corpus"
     "$build/fuzz/fuzz_$target" "$corpus" "$seeds" \
         -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len="$(max_len "$target")" \

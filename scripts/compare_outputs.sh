@@ -7,7 +7,13 @@
 #                 benchmark's decode, full and filter profiles on a generated
 #                 minute with receive errors and damaged records; windows
 #                 (StartRef/EndRef), ShowOnly with Arg words, and a run that
-#                 fails part way (a minute file cut in the middle of a record)
+#                 fails part way (a minute file cut in the middle of a record);
+#                 a capture with dense damage; a minute split in two at every
+#                 offset of two records (a record crossing the file end in
+#                 its header, its frame or its status byte); stray bytes
+#                 inserted at every offset of two records around the end of
+#                 the reader's first 256 KiB buffer (a lost boundary that
+#                 crosses the buffer's end)
 #   zelmot-stats  text, JSON, CSV, events and the HTML page, on the example,
 #                 on the generator's DP scenarios (with the test GSD files),
 #                 on a capture with damaged records, with a window
@@ -56,6 +62,19 @@ done
 cp plant1200.Zelmot cut1200.Zelmot
 head -c 700001 plant1200.Zelmot >cut1201.Zelmot  # the second minute ends inside a record
 cp plant1200.Zelmot cut1202.Zelmot
+"$gen" dense --minutes 2 --frames 100000 --seed 21 --error-rate 0.05 --corrupt-rate 0.008 >/dev/null
+# Offsets 300,000 .. 300,039 of the minute: every offset of at least two records.
+splits=$(seq 300000 300039)
+for at in $splits; do
+    head -c "$at" plant1200.Zelmot >"split$at"1200.Zelmot
+    { head -c 40 plant1200.Zelmot; tail -c +$((at + 1)) plant1200.Zelmot; } >"split$at"1201.Zelmot
+done
+# Three stray bytes at file offsets 262,124 .. 262,163, around the end of the
+# first 256 KiB the reader reads.
+strays=$(seq 262124 262163)
+for at in $strays; do
+    { head -c "$at" plant1200.Zelmot; printf 'UUU'; tail -c +$((at + 1)) plant1200.Zelmot; } >"stray$at"1200.Zelmot
+done
 : >decode.opt
 printf 'ShowFileOfs\nTmeAbs hr:mn:sc.ms,us,ns\nTmeDelta hr:mn:sc.ms,us,ns\nTmeGap hr:mn:sc.ms,us,ns\nTmeGapAft hr:mn:sc.ms,us,ns\nGrphDelta 20 1ms\nGrphGap 20 100us\nGrphGapAft 20 100us\nDetailSts\nShowFcbTyp\nShowFcs\n' >full.opt
 printf 'ShowOnly\nSA == 5\n#\n' >filter.opt
@@ -105,6 +124,15 @@ case_ txt-args "plant1200_args.txt" zelmot2txt plant1200 args Arg0=7
 case_ txt-three "three1200_full.txt" zelmot2txt three1200 full NumMin=2
 case_ txt-cut "cut1200_full.txt" zelmot2txt cut1200 full NumMin=3
 case_ txt-missing "plant1200_decode.txt" zelmot2txt plant1200 decode NumMin=4
+for profile in decode full filter; do
+    case_ "txt-dense-$profile" "dense1200_$profile.txt" zelmot2txt dense1200 "$profile" NumMin=2
+done
+for at in $splits; do
+    case_ "txt-split$at" "split$at"1200_full.txt zelmot2txt "split$at"1200 full NumMin=2
+done
+for at in $strays; do
+    case_ "txt-stray$at" "stray$at"1200_full.txt zelmot2txt "stray$at"1200 full
+done
 
 for format in text json csv events; do
     case_ "stats-example-$format" "" zelmot-stats demo1200 NumMin=all Format=$format
@@ -116,6 +144,8 @@ case_ stats-dp-html "page.html" zelmot-stats dp1200 NumMin=all Html=page.html Gs
 case_ stats-three-html "page.html" zelmot-stats three1200 NumMin=all Html=page.html
 case_ stats-plant-window "" zelmot-stats plant1200 StartRef=20000 EndRef=60000 Format=json
 case_ stats-cut "" zelmot-stats cut1200 NumMin=3 Format=json
+case_ stats-dense "" zelmot-stats dense1200 NumMin=2 Format=json
+case_ stats-stray262144 "" zelmot-stats stray2621441200 Format=json
 for seed in 11 12 13; do
     case_ "stats-scen$seed-text" "page.html" zelmot-stats "scen$seed"1200 Html=page.html Gsd="$gsd"
     case_ "stats-scen$seed-json" "" zelmot-stats "scen$seed"1200 Format=json Gsd="$gsd"
@@ -127,6 +157,7 @@ case_ pcap-dp "out.pcapng" zelmot2pcap dp1200 out.pcapng NumMin=all
 case_ pcap-plant-pcap "out.pcap" zelmot2pcap plant1200 out.pcap Format=pcap Link=user0
 case_ pcap-filter "out.pcapng" zelmot2pcap plant1200 out.pcapng Filter=filter StartRef=100 EndRef=50000
 case_ pcap-cut "out.pcapng" zelmot2pcap cut1200 out.pcapng NumMin=3
+case_ pcap-dense "out.pcapng" zelmot2pcap dense1200 out.pcapng NumMin=2
 case_ pcap-start "out.pcapng" zelmot2pcap three1200 out.pcapng NumMin=all Start=2026-03-02T08:00:00
 
 case_ gen-dp "g1200.Zelmot g1201.Zelmot g.csv" zelmot-gen g --minutes 2 --frames 20000 --seed 9 --slaves 12 \

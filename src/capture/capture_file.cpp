@@ -8,8 +8,6 @@
 namespace zelmot {
 namespace {
 
-constexpr std::size_t kCaptureBufferSize = 256 * 1024;
-
 // Refills the buffer from the current position; false at the end.
 bool Refill(CaptureFile& cf) {
     cf.BufferStart += cf.BufferPos;
@@ -22,13 +20,13 @@ bool Refill(CaptureFile& cf) {
         cf.Positioned = true;
     }
     if (cf.BufferStart >= cf.Size) return false;
-    cf.BufferLength = std::fread(cf.Buffer.data(), 1, cf.Buffer.size(), cf.File);
+    cf.BufferLength = std::fread(cf.Buffer.data(), 1, cf.Buffer.size() - kCaptureBufferSlack, cf.File);
     return cf.BufferLength > 0;
 }
 
 }  // namespace
 
-bool OpenCaptureFile(CaptureFile& cf, const std::string& path) {
+bool OpenCaptureFile(CaptureFile& cf, const std::string& path, std::size_t bufferSize) {
     CloseCaptureFile(cf);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return false;
@@ -42,7 +40,7 @@ bool OpenCaptureFile(CaptureFile& cf, const std::string& path) {
         return false;
     }
     cf.File = file;
-    cf.Buffer.resize(kCaptureBufferSize);
+    cf.Buffer.resize((bufferSize > 0 ? bufferSize : kCaptureBufferSize) + kCaptureBufferSlack);
     cf.BufferStart = 0;
     cf.BufferLength = 0;
     cf.BufferPos = 0;

@@ -1,6 +1,7 @@
 // One open capture file, read through a buffer of our own: reads of any size,
 // the read position, and seeks (also past the end, after which reads give
-// nothing). Normal reading costs one system call per buffer, not per record.
+// nothing). Normal reading costs one system call per buffer, not per record,
+// and the frame reader walks the records inside the buffer in place.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +12,16 @@
 
 namespace zelmot {
 
+// The bytes read from a file at a time.
+constexpr std::size_t kCaptureBufferSize = 256 * 1024;
+// The buffer holds this many bytes more, past what a read fills, so that a
+// short record inside the buffer can be copied in one fixed-size move: the
+// bytes past BufferLength are left from earlier reads (or 0), never the file's.
+constexpr std::size_t kCaptureBufferSlack = 32;
+
 struct CaptureFile {
     std::FILE* File = nullptr;
-    std::vector<std::uint8_t> Buffer;
+    std::vector<std::uint8_t> Buffer;  // the bytes read, then kCaptureBufferSlack more
     std::uint64_t BufferStart = 0;  // file offset of buffer[0]
     std::size_t BufferLength = 0;   // valid bytes in buffer
     std::size_t BufferPos = 0;      // next byte to read
@@ -21,9 +29,9 @@ struct CaptureFile {
     std::uint64_t Size = 0;         // byte size of the file
 };
 
-// Opens for reading; false if the file can't be opened or can't be read
-// (a directory, say). Leaves the file at offset 0.
-bool OpenCaptureFile(CaptureFile& cf, const std::string& path);
+// Opens for reading, bufferSize bytes at a time; false if the file can't be
+// opened or can't be read (a directory, say). Leaves the file at offset 0.
+bool OpenCaptureFile(CaptureFile& cf, const std::string& path, std::size_t bufferSize = kCaptureBufferSize);
 void CloseCaptureFile(CaptureFile& cf);
 inline bool IsOpen(const CaptureFile& cf) { return cf.File != nullptr; }
 

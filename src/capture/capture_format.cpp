@@ -37,13 +37,6 @@ std::string_view BaudName(std::uint16_t baudIndex) {
     return baudIndex < kBaudIndexCount ? kBaudNames[baudIndex] : std::string_view();
 }
 
-std::uint64_t RecordTimeStamp(const std::uint8_t* recordHeader) {
-    const std::uint8_t* b = recordHeader + 1;
-    return static_cast<std::uint64_t>(b[0]) | static_cast<std::uint64_t>(b[1]) << 8 |
-           static_cast<std::uint64_t>(b[2]) << 16 | static_cast<std::uint64_t>(b[3]) << 24 |
-           static_cast<std::uint64_t>(b[4]) << 32 | static_cast<std::uint64_t>(b[5]) << 40;
-}
-
 std::string CaptureFileName(const std::string& stem, unsigned hour, unsigned minute) {
     std::string name = stem;
     name.push_back(static_cast<char>('0' + hour / 10 % 10));

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -24,8 +26,19 @@ std::string_view HeaderDeviceName(const CaptureHeader& header);
 // "9k6" .. "12m" for indices 0-8; empty for any other.
 std::string_view BaudName(std::uint16_t baudIndex);
 
-// The 48-bit little-endian time stamp of a record header, widened.
-std::uint64_t RecordTimeStamp(const std::uint8_t* recordHeader);
+// The 48-bit little-endian time stamp of a whole (8-byte) record header,
+// widened: bytes 1 to 6, on a little-endian machine one load of the eight.
+inline std::uint64_t RecordTimeStamp(const std::uint8_t* recordHeader) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t header;
+        std::memcpy(&header, recordHeader, sizeof header);
+        return header >> 8 & 0xFFFF'FFFF'FFFFu;
+    }
+    const std::uint8_t* b = recordHeader + 1;
+    return static_cast<std::uint64_t>(b[0]) | static_cast<std::uint64_t>(b[1]) << 8 |
+           static_cast<std::uint64_t>(b[2]) << 16 | static_cast<std::uint64_t>(b[3]) << 24 |
+           static_cast<std::uint64_t>(b[4]) << 32 | static_cast<std::uint64_t>(b[5]) << 40;
+}
 
 // "<stem>HHMM.Zelmot".
 std::string CaptureFileName(const std::string& stem, unsigned hour, unsigned minute);

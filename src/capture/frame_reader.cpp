@@ -1,7 +1,11 @@
-// Frame reader: file sequence, record stream, look-ahead, resynchronisation,
-// and the queue that hands their events out ahead of the frame they precede.
-// A pull runs in steps (open the first file; sync and read the first frame;
-// read a frame); each step starts with an empty queue and a frame not ready.
+// Frame reader, the long way: file sequence, record stream, look-ahead,
+// resynchronisation, and the queue that hands their events out ahead of the
+// frame they precede. A pull runs in steps (open the first file; sync and
+// read the first frame; read a frame); each step starts with an empty queue
+// and a frame not ready. The usual record never comes here: PullRecord takes
+// it from the buffer in place (frame_reader.h). A record that crosses the end
+// of the buffer or of a file is read here, by ReadCaptureBytes, which is the
+// one place that runs on into the next file.
 #include "capture/frame_reader.h"
 
 #include <cassert>
@@ -66,7 +70,7 @@ Outcome OpenNextCaptureFile(CaptureReader& reader) {
     if (state.FilesLeft == 0) return EndOfCapture();
     if (!follow) --state.FilesLeft;
     reader.CurrentCaptureName = CaptureFileName(state.Files.CaptureBaseName, state.CaptureHour, state.CaptureMinute);
-    if (!OpenCaptureFile(state.File, reader.CurrentCaptureName)) {
+    if (!OpenCaptureFile(state.File, reader.CurrentCaptureName, state.Files.ReadBufferSize)) {
         if (follow) return Starve(state);
         if (state.Files.MissingFileEnds && reader.FilesOpened > 0) return EndOfCapture();
         return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
@@ -94,6 +98,9 @@ Outcome OpenNextCaptureFile(CaptureReader& reader) {
 
 // Reads n bytes of the record stream, running on into the next file (right
 // after its header) when the current one ends; a read spans at most two files.
+// Every record cut by the end of a file meets it here (a record cut by the
+// end of the buffer only refills it, in ReadBytes): this is where the end of
+// a file is taken as the place to go on from, or as damage.
 Outcome ReadCaptureBytes(CaptureReader& reader, std::uint8_t* destination, std::size_t n) {
     assert(destination != nullptr && n > 0 && n <= kFrameBufferSize);
     CaptureFile& file = reader.State.File;
@@ -248,7 +255,7 @@ Outcome ReadFrame(CaptureReader& reader, bool firstFrame) {
 
 // Ends the run with the fault or the end of the capture: the file is
 // closed and the outcome waits at the head of the queue.
-[[gnu::noinline]] void EndReading(ReaderState& state, const Outcome& outcome) {
+void EndReading(ReaderState& state, const Outcome& outcome) {
     CloseCaptureFile(state.File);
     state.Stage = ReaderStage::Ended;
     QueueOutcome(state, outcome);
@@ -343,9 +350,8 @@ RecordKind DeliverFrame(ReaderState& state) {
     return RecordKind::Frame;
 }
 
-// Events first, then the frame they precede, then the next step. Out of
-// line, so that the usual pull stays small.
-[[gnu::noinline]] RecordKind PullQueued(CaptureReader& reader) {
+// Events first, then the frame they precede, then the next step.
+RecordKind PullQueued(CaptureReader& reader) {
     ReaderState& state = reader.State;
     ReaderEventQueue& queue = state.Queue;
     for (;;) {
@@ -396,16 +402,24 @@ std::uint64_t RefreshCaptureReader(CaptureReader& reader) {
     return file.Size;
 }
 
-RecordKind PullRecord(CaptureReader& reader) {
+RecordKind PullRecordTheLongWay(CaptureReader& reader) {
     ReaderState& state = reader.State;
-    // The usual case: reading on, nothing queued, a frame and no event.
+    RecordKind kind = RecordKind::Frame;
     if (state.Stage == ReaderStage::Reading && state.Queue.Count == 0 && !state.FrameReady) {
+        // A record the buffer does not hold whole, or one after a lost boundary.
         if (state.Files.Follow) MarkStep(state);
         Outcome read = ReadFrame(reader, false);
-        if (read.IsOk() && state.Queue.Count == 0) return DeliverFrame(state);
-        if (!read.IsOk()) EndStep(reader, read);
+        if (read.IsOk() && state.Queue.Count == 0) {
+            kind = DeliverFrame(state);
+        } else {
+            if (!read.IsOk()) EndStep(reader, read);
+            kind = PullQueued(reader);
+        }
+    } else {
+        kind = PullQueued(reader);
     }
-    return PullQueued(reader);
+    state.InStream = state.Stage == ReaderStage::Reading && state.Queue.Count == 0 && !state.FrameReady;
+    return kind;
 }
 
 void CloseCaptureReader(CaptureReader& reader) { CloseCaptureFile(reader.State.File); }

@@ -1,8 +1,8 @@
 // The frame reader's own state between pulls: the file sequence, the open
 // capture file, the record header read ahead, where a resynchronisation
 // search starts, the stage of the run, and the events waiting ahead of the
-// frame they precede. A CaptureReader holds it by value; only
-// frame_reader.cpp reads or writes its members.
+// frame they precede. A CaptureReader holds it by value; only the frame
+// reader (frame_reader.h and .cpp) reads or writes its members.
 #pragma once
 
 #include <array>
@@ -64,6 +64,10 @@ struct ReaderState {
     std::uint32_t FramesDelivered = 0;
     ReaderStage Stage = ReaderStage::Opening;
     bool FrameReady = false;  // the frame is filled and waits behind the queued events
+    // Reading on, nothing queued and no frame waiting: the next pull may take
+    // the next record from the buffer in place. Set by every pull that goes
+    // the long way, from the stage, the queue and FrameReady.
+    bool InStream = false;
     ReaderEventQueue Queue;
     // Following: the open file is complete and the next one (CaptureHour,
     // CaptureMinute) may be opened at its end; Starved: the step ran out of data.

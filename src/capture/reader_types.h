@@ -4,6 +4,7 @@
 // end or a fault).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -44,6 +45,9 @@ struct CaptureRunFiles {
     // A missing file after the first ends the run regularly instead of
     // failing it (for reading "all" minutes until the sequence stops).
     bool MissingFileEnds = false;
+    // Bytes read from a capture file at a time; 0 for kCaptureBufferSize.
+    // Tests choose small buffers, so that records cross the buffer's end.
+    std::size_t ReadBufferSize = 0;
     // Following a recording as it is written: data not there yet is a wait
     // (RecordKind::Waiting), never damage or the end; NumMin does not count,
     // and the reader goes on to the next file only when told that the one

@@ -2,10 +2,23 @@
 // printf formatting itself for what is not on the per-frame path.
 #include "common/text_out.h"
 
+#include <array>
+#include <bit>
 #include <cstdarg>
 
 namespace zelmot {
 namespace {
+
+// "000102..fdfeff": every byte as two lower-case hex digits.
+constexpr auto kHexPairs = [] {
+    constexpr char digits[] = "0123456789abcdef";
+    std::array<char, 512> pairs{};
+    for (unsigned b = 0; b < 256; ++b) {
+        pairs[2 * b] = digits[b >> 4];
+        pairs[2 * b + 1] = digits[b & 15];
+    }
+    return pairs;
+}();
 
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -24,35 +37,28 @@ unsigned CountDigits(std::uint64_t value) {
     return count;
 }
 
-// Writes the decimal digits of value, the last one just before end.
-void WriteDigits(char* end, std::uint64_t value) {
+// Writes the decimal digits of value, the last one just before end, two at
+// a time.
+[[gnu::always_inline]] inline void WriteDigits(char* end, std::uint64_t value) {
     while (value >= 100) {
-        std::size_t pair = static_cast<std::size_t>(value % 100) * 2;
-        value /= 100;
-        *--end = kDigitPairs[pair + 1];
-        *--end = kDigitPairs[pair];
+        const std::uint64_t rest = value / 100;
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * (value - 100 * rest), 2);
+        value = rest;
     }
     if (value >= 10) {
-        std::size_t pair = static_cast<std::size_t>(value) * 2;
-        *--end = kDigitPairs[pair + 1];
-        *--end = kDigitPairs[pair];
+        std::memcpy(end - 2, kDigitPairs + 2 * value, 2);
     } else {
-        *--end = static_cast<char>('0' + value);
+        end[-1] = static_cast<char>('0' + value);
     }
 }
-
-constexpr unsigned kFillSlack = 16;
 
 // n fill characters at p; short fills (the usual case) as one fixed-size
 // store of kFillSlack bytes, which the caller has reserved room for (its
 // Reserve covers kFillSlack bytes from p).
 void Fill(char* p, char c, unsigned n) {
-    static constexpr char blanks[kFillSlack] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
-                                                ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    static constexpr char zeros[kFillSlack] = {'0', '0', '0', '0', '0', '0', '0', '0',
-                                               '0', '0', '0', '0', '0', '0', '0', '0'};
     if (n <= kFillSlack) {
-        std::memcpy(p, c == ' ' ? blanks : zeros, kFillSlack);
+        std::memcpy(p, c == ' ' ? kBlankFill : kZeroFill, kFillSlack);
     } else {
         std::memset(p, c, n);
     }
@@ -62,19 +68,24 @@ constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 10000
                                           100000000, 1000000000, 10000000000ull};
 constexpr unsigned kFastWidths = sizeof kPowersOfTen / sizeof kPowersOfTen[0] - 1;
 
+// Whether a magnitude without a sign fills a column of width from its
+// right end (the usual column): its digits fit, and the width is one the
+// fill's slack covers.
+bool FitsColumn(std::uint64_t magnitude, unsigned width, Pad pad) {
+    return pad != Pad::Left && width != 0 && width <= kFastWidths && magnitude < kPowersOfTen[width];
+}
+
+// The usual column: fill it whole and write the digits over its right end.
+void PutFitting(TextOut& out, std::uint64_t magnitude, unsigned width, Pad pad) {
+    static_assert(kFastWidths <= kFillSlack, "a fast column fits the fill's slack");
+    char* p = Reserve(out, kFillSlack);
+    Fill(p, pad == Pad::Zero ? '0' : ' ', width);
+    WriteDigits(p + width, magnitude);
+    out.Used += width;
+}
+
 // A decimal magnitude with an optional '-', padded to width as printf pads.
-void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned width, Pad pad) {
-    if (!negative && pad != Pad::Left && width != 0 && width <= kFastWidths &&
-        magnitude < kPowersOfTen[width]) {
-        // The usual column: the digits fit the width, so fill it whole and
-        // write the digits over its right end.
-        static_assert(kFastWidths <= kFillSlack, "a fast column fits the fill's slack");
-        char* p = Reserve(out, kFillSlack);
-        Fill(p, pad == Pad::Zero ? '0' : ' ', width);
-        WriteDigits(p + width, magnitude);
-        out.Used += width;
-        return;
-    }
+[[gnu::noinline]] void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned width, Pad pad) {
     unsigned digits = CountDigits(magnitude);
     unsigned length = digits + (negative ? 1u : 0u);
     unsigned fill = width > length ? width - length : 0;
@@ -100,24 +111,31 @@ void PutDecimal(TextOut& out, std::uint64_t magnitude, bool negative, unsigned w
 
 }  // namespace
 
-void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width, Pad pad) {
+void PutUnsignedAnyWidth(TextOut& out, std::uint64_t value, unsigned width, Pad pad) {
+    if (FitsColumn(value, width, pad)) return PutFitting(out, value, width, pad);
     PutDecimal(out, value, false, width, pad);
 }
 
 void PutSigned(TextOut& out, std::int64_t value, unsigned width, Pad pad) {
+    if (value >= 0 && FitsColumn(static_cast<std::uint64_t>(value), width, pad))
+        return PutFitting(out, static_cast<std::uint64_t>(value), width, pad);
     std::uint64_t magnitude =
         value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     PutDecimal(out, magnitude, value < 0, width, pad);
 }
 
 void PutHex(TextOut& out, std::uint64_t value, unsigned width) {
-    static constexpr char digits[] = "0123456789abcdef";
-    unsigned count = 1;
-    for (std::uint64_t rest = value >> 4; rest != 0; rest >>= 4) ++count;
-    unsigned fill = width > count ? width - count : 0;
-    char* p = Reserve(out, fill + count);
-    std::memset(p, '0', fill);
-    for (char* digit = p + fill + count; digit != p + fill; value >>= 4) *--digit = digits[value & 15];
+    const unsigned count = value == 0 ? 1u : static_cast<unsigned>(std::bit_width(value) + 3) / 4;
+    const unsigned fill = width > count ? width - count : 0;
+    char* p = Reserve(out, fill + count + kFillSlack);
+    Fill(p, '0', fill);
+    // Two digits a byte from the right, then the first digit of an odd count.
+    char* digit = p + fill + count;
+    for (unsigned pairs = count / 2; pairs > 0; --pairs, value >>= 8) {
+        digit -= 2;
+        std::memcpy(digit, kHexPairs.data() + 2 * (value & 0xFF), 2);
+    }
+    if (count % 2 != 0) digit[-1] = kHexPairs[2 * (value & 0xF) + 1];
     out.Used += fill + count;
 }
 

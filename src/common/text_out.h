@@ -6,6 +6,7 @@
 // is remembered and reported when the TextOut is closed.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -69,8 +70,51 @@ enum class Pad : std::uint8_t {
     Left,   // left-justified, blank-filled, as "%-3u"
 };
 
-// value in decimal, at least width characters, as printf's "%u" family
-void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width = 0, Pad pad = Pad::Blank);
+// A number below 1000 as text: its digits, blanks after them, and how many
+// digits it has.
+struct SmallNumberText {
+    char Text[3];
+    std::uint8_t Digits;
+};
+
+inline constexpr auto kSmallNumbers = [] {
+    std::array<SmallNumberText, 1000> numbers{};
+    for (unsigned value = 0; value < 1000; ++value) {
+        SmallNumberText& n = numbers[value];
+        n.Digits = value >= 100 ? 3 : value >= 10 ? 2 : 1;
+        const char digits[3] = {static_cast<char>('0' + value / 100), static_cast<char>('0' + value / 10 % 10),
+                                static_cast<char>('0' + value % 10)};
+        for (unsigned i = 0; i < 3; ++i) n.Text[i] = i < n.Digits ? digits[3 - n.Digits + i] : ' ';
+    }
+    return numbers;
+}();
+
+// The widest column the number writers fill by one fixed-size store, and
+// the fills.
+constexpr unsigned kFillSlack = 16;
+inline constexpr char kBlankFill[kFillSlack] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                                ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+inline constexpr char kZeroFill[kFillSlack] = {'0', '0', '0', '0', '0', '0', '0', '0',
+                                               '0', '0', '0', '0', '0', '0', '0', '0'};
+
+// value in decimal, at least width characters, as printf's "%u" family,
+// for any value and width.
+void PutUnsignedAnyWidth(TextOut& out, std::uint64_t value, unsigned width, Pad pad);
+
+// value in decimal, at least width characters, as printf's "%u" family.
+// Inline for the usual column (addresses, SAPs, small counts): a value
+// below 1000 whose digits fit a width of 1 to kFillSlack is a fill of the
+// whole column and one store of its digits (with the blanks after them,
+// which land in the column's fill or past its end).
+inline void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width = 0, Pad pad = Pad::Blank) {
+    if (value >= 1000 || width - 1 >= kFillSlack || kSmallNumbers[value].Digits > width)
+        return PutUnsignedAnyWidth(out, value, width, pad);
+    const SmallNumberText& number = kSmallNumbers[value];
+    char* p = Reserve(out, kFillSlack + sizeof number.Text);
+    std::memcpy(p, pad == Pad::Zero ? kZeroFill : kBlankFill, kFillSlack);
+    std::memcpy(pad == Pad::Left ? p : p + width - number.Digits, number.Text, sizeof number.Text);
+    out.Used += width;
+}
 // value in decimal with a '-' when negative, as printf's "%d" family
 void PutSigned(TextOut& out, std::int64_t value, unsigned width = 0, Pad pad = Pad::Blank);
 // value in lower-case hexadecimal, zero-filled to width, as "%02x" or "%08x"

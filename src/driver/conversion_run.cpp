@@ -94,7 +94,7 @@ Outcome RunConversion(const ConversionSettings& settings, std::FILE* console) {
     if (!OpenTextOutFile(run.Out, settings.OutputName))
         return ErrorText("Unable to Open Output Text File %s", settings.OutputName.c_str());
     RunSpec runSpec = RunSpecOf(settings.Run);
-    runSpec.TimesWanted = TimesAreRead(run.Options);
+    runSpec.TimesWanted = TimeColumnsShown(run.Options) || (run.Options.ShowOnlyActive && run.Filter.ReadsGaps);
     runSpec.DeltaWanted = true;
     runSpec.SkipDamaged = run.Options.NoBad;
     runSpec.Filter = run.Options.ShowOnlyActive ? &run.Filter : nullptr;

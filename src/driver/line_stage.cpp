@@ -7,6 +7,7 @@
 #include "driver/line_stage.h"
 
 #include <cassert>
+#include <cstring>
 #include <system_error>
 
 #include "output/line_writer.h"
@@ -38,7 +39,7 @@ void WriteBatch(TextOut& out, LineBatch& batch) {
     batch.Spill.clear();
     batch.Text.Used = 0;
     batch.Entries.clear();
-    batch.Bytes.clear();
+    batch.BytesUsed = 0;
     batch.TextEstimate = 0;
 }
 
@@ -108,7 +109,7 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + 1);
     for (LineBatch& batch : stage.Batches) {
         batch.Entries.reserve(kBatchEntries);
-        batch.Bytes.reserve(kBatchTextBuffer / kCharsPerFrameByte + kFrameBufferSize);
+        batch.Bytes.resize(kBatchTextBuffer / kCharsPerFrameByte + kFrameBufferSize);
         OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
     }
     OpenTextOutMemory(stage.EventText, &stage.EventSpill);
@@ -138,14 +139,21 @@ void HandOnBatch(LineStage& stage) {
     stage.Filling = &RingAt(stage, stage.Filled);
 }
 
+void GrowBatchBytes(LineBatch& batch, std::size_t n) {
+    if (batch.Bytes.size() - batch.BytesUsed < n + kFrameBufferSize)
+        batch.Bytes.resize(batch.BytesUsed + n + kFrameBufferSize);
+}
+
 void AddEventText(LineStage& stage) {
     FlushTextOut(stage.EventText);
     LineBatch& batch = *stage.Filling;
     LineEntry entry;
-    entry.At = static_cast<std::uint32_t>(batch.Bytes.size());
+    entry.At = static_cast<std::uint32_t>(batch.BytesUsed);
     entry.Size = static_cast<std::uint32_t>(stage.EventSpill.size());
     entry.IsText = true;
-    batch.Bytes.insert(batch.Bytes.end(), stage.EventSpill.begin(), stage.EventSpill.end());
+    GrowBatchBytes(batch, entry.Size);
+    std::memcpy(batch.Bytes.data() + batch.BytesUsed, stage.EventSpill.data(), entry.Size);
+    batch.BytesUsed += entry.Size;
     batch.Entries.push_back(entry);
     batch.TextEstimate += entry.Size;
     stage.EventSpill.clear();

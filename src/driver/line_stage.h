@@ -11,11 +11,13 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "capture/capture_file.h"
 #include "capture/capture_frame.h"
 #include "capture/frame_timing.h"
 #include "common/text_out.h"
@@ -48,7 +50,11 @@ struct LineEntry {
 
 struct LineBatch {
     std::vector<LineEntry> Entries;
+    // The entries' bytes: the first BytesUsed of Bytes. Bytes keeps at least
+    // kFrameBufferSize bytes free past them, so that a frame's bytes go in
+    // by one fixed-size copy where they are short.
     std::vector<std::uint8_t> Bytes;
+    std::size_t BytesUsed = 0;
     TextOut Text;       // the formatted lines; what did not fit its buffer is in Spill
     std::string Spill;
     std::size_t TextEstimate = 0;  // an upper estimate of the text's size
@@ -84,13 +90,22 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
 // the ring, once it is written.
 void HandOnBatch(LineStage& stage);
 
-// The line of a frame, after everything added before it.
+// Makes room for n more bytes and kFrameBufferSize after them.
+void GrowBatchBytes(LineBatch& batch, std::size_t n);
+
+// The line of a frame, after everything added before it. The frame buffer
+// holds at least kCaptureBufferSlack bytes, so the fixed-size copy reads
+// inside it; what it copies past the frame is no part of the entry.
 inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
                          const FrameTiming& timing) {
     LineBatch& batch = *stage.Filling;
-    std::size_t at = batch.Bytes.size();
-    std::size_t size = std::size_t{frame.Length} + 1;
-    batch.Bytes.insert(batch.Bytes.end(), frame.Bytes.data(), frame.Bytes.data() + size);
+    const std::size_t at = batch.BytesUsed;
+    const std::size_t size = std::size_t{frame.Length} + 1;
+    std::uint8_t* to = batch.Bytes.data() + at;
+    std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
+    if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
+    batch.BytesUsed += size;
+    if (batch.Bytes.size() - batch.BytesUsed < kFrameBufferSize) GrowBatchBytes(batch, 0);
     batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
                                       static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;

@@ -1,5 +1,6 @@
 // The ShowOnly filter's state for one run: the captured equation, its
-// compiled postfix program and the four command-line arguments it reads.
+// compiled postfix program, the program prepared for evaluation and the four
+// command-line arguments it reads.
 #pragma once
 
 #include <array>
@@ -13,10 +14,22 @@
 
 namespace zelmot {
 
+// One instruction of a prepared program: a field's read resolved from the
+// opcode and its inline word, a literal followed by a binary operator folded
+// into that operator as its right operand, the end. Only the evaluator reads
+// the codes.
+struct FilterStep {
+    std::uint8_t Code = 0;
+    std::int32_t Operand = 0;
+};
+
 struct FilterState {
     std::string EquationText;                 // as captured, at most 4095 characters
     std::vector<std::int32_t> FilterProgram;  // postfix words; ends at the first 0 opcode
     std::array<std::int32_t, 4> FilterArgs{};  // CmdArg[0] .. CmdArg[3]
+    // FilterProgram prepared for evaluation (PrepareFilter); empty until then.
+    std::vector<FilterStep> Steps;
+    bool ReadsGaps = false;                   // the program reads GapTme or GapAft
     std::vector<std::int32_t> Stack;          // evaluation stack storage, reused
 };
 
@@ -42,7 +55,12 @@ inline std::int32_t ToFilterMicroseconds(std::int64_t ns) {
 // '#', substitutes its identifiers and compiles it into state.FilterProgram.
 Outcome ReadShowOnlyEquation(TextSource& source, FilterState& state);
 
-// Runs the program for one frame: 0 means no line, anything else a line.
+// Prepares FilterProgram for evaluation; again whenever the program changes
+// (ReadShowOnlyEquation prepares what it compiles).
+void PrepareFilter(FilterState& state);
+
+// Runs the program for one frame: 0 means no line, anything else a line. A
+// program never prepared is prepared first.
 std::int32_t EvaluateFilter(FilterState& state, const FilterInputs& in);
 
 }  // namespace zelmot

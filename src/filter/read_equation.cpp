@@ -49,7 +49,7 @@ Outcome ReadShowOnlyEquation(TextSource& source, FilterState& state) {
     if (!replaced.IsOk()) return replaced;
     const CompileResult result = CompileFilter(substituted, state.FilterProgram);
     if (result.ErrorCode != 0) return CompileErrorText(result, substituted);
-    state.Stack.assign(state.FilterProgram.size(), 0);
+    PrepareFilter(state);
     return Success();
 }
 

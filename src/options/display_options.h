@@ -47,11 +47,11 @@ struct DisplayOptions {
     GraphSpec GrphDelta;
 };
 
-// Whether any column or the filter reads a frame's times.
-inline bool TimesAreRead(const DisplayOptions& o) {
-    return o.ShowOnlyActive || o.TmeAbs.Present() || o.TmeGap.Present() || o.TmeGapAft.Present() ||
-           o.TmeDelta.Present() || o.GrphGap.Width != 0 || o.GrphGapAft.Width != 0 ||
-           o.GrphDelta.Width != 0;
+// Whether any time or graph column reads a frame's times (the filter may
+// too: FilterState::ReadsGaps).
+inline bool TimeColumnsShown(const DisplayOptions& o) {
+    return o.TmeAbs.Present() || o.TmeGap.Present() || o.TmeGapAft.Present() || o.TmeDelta.Present() ||
+           o.GrphGap.Width != 0 || o.GrphGapAft.Width != 0 || o.GrphDelta.Width != 0;
 }
 
 }  // namespace zelmot

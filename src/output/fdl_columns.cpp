@@ -1,6 +1,8 @@
 // Address, frame-control, SAP, data and raw-byte columns of a decoded frame.
 #include "output/fdl_columns.h"
 
+#include <array>
+#include <cstring>
 #include <string_view>
 
 #include "fdl/fdl_names.h"
@@ -33,15 +35,21 @@ void PutResponse(TextOut& out, bool showFcbTyp, std::uint8_t fc) {
     PutFunctionName(out, ResponseFunctionName(fc), fc);
 }
 
+// Every byte's "%02x " and one more blank, so that a byte's text is one
+// four-byte store; the next byte's text overwrites the extra blank.
+constexpr auto kHexTexts = [] {
+    constexpr char digits[] = "0123456789abcdef";
+    std::array<std::array<char, 4>, 256> texts{};
+    for (unsigned value = 0; value < 256; ++value) texts[value] = {digits[value >> 4], digits[value & 15], ' ', ' '};
+    return texts;
+}();
+
 // Each byte as "%02x ", written straight into the output buffer.
 void PutHexBytes(TextOut& out, fdl::Bytes data) {
-    static constexpr char digits[] = "0123456789abcdef";
-    char* p = Reserve(out, 3 * data.size());
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        std::uint8_t value = data.data()[i];
-        p[3 * i] = digits[value >> 4];
-        p[3 * i + 1] = digits[value & 15];
-        p[3 * i + 2] = ' ';
+    char* p = Reserve(out, 3 * data.size() + 1);
+    for (std::uint8_t value : data) {
+        std::memcpy(p, kHexTexts[value].data(), 4);
+        p += 3;
     }
     out.Used += 3 * data.size();
 }

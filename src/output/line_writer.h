@@ -42,7 +42,7 @@ inline void WriteLineColumns(TextOut& out, const DisplayOptions& options, std::u
         PutUnsigned(out, referenceNumber, 9);
         PutText(out, ": ");
     }
-    WriteTimeColumns(out, options, timing);
+    if (TimeColumnsShown(options)) WriteTimeColumns(out, options, timing);
     WriteFrameColumns(out, options, bytes, count);
     PutChar(out, '\n');
 }

@@ -2,17 +2,19 @@
 // in fixed order.
 #include "output/time_columns.h"
 
+#include <string_view>
+
 namespace zelmot {
 namespace {
 
-void WriteTimeColumn(TextOut& out, const char* label, const TimeFormat& format,
+void WriteTimeColumn(TextOut& out, std::string_view label, const TimeFormat& format,
                      std::int64_t valueNs) {
     if (!format.Present()) return;
     PutText(out, label);
     WriteTime(out, valueNs, format.Text);
 }
 
-void WriteGraphColumn(TextOut& out, const char* label, const GraphSpec& graph,
+void WriteGraphColumn(TextOut& out, std::string_view label, const GraphSpec& graph,
                       std::int64_t valueNs) {
     if (graph.Width == 0) return;
     PutText(out, label);

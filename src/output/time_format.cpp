@@ -3,6 +3,10 @@
 // cursor walking the text; the first unit written is blank-filled, later ones
 // zero-filled. A negative value is written as its magnitude with a '-'
 // directly before the first digit of the first unit written.
+#include <array>
+#include <cassert>
+#include <cstring>
+
 #include "common/ascii.h"
 #include "output/time_columns.h"
 
@@ -21,6 +25,11 @@ constexpr TimeUnit kTimeUnits[] = {
     {"ms", 3, false}, {"us", 3, false}, {"ns", 3, false},
 };
 constexpr std::size_t kUnitCount = sizeof kTimeUnits / sizeof kTimeUnits[0];
+static_assert([] {
+    for (const TimeUnit& unit : kTimeUnits)
+        if (!ascii::IsLower(unit.Name[0]) || !ascii::IsLower(unit.Name[1])) return false;
+    return true;
+}(), "MatchesUnit needs lower-case unit names");
 
 // Whole hours (not reduced), then minutes, seconds, ms, us and ns of a
 // magnitude, by constant divisions (floor division nests, so the hours are
@@ -38,21 +47,34 @@ void UnitValues(std::uint64_t magnitude, std::uint64_t (&values)[kUnitCount]) {
     values[0] = magnitude / 60;
 }
 
-// A unit after the first: zero-filled to its width of 2 or 3; its value is
-// below 1000 (hours, the only unreduced unit, can only come first).
-void PutLaterUnit(TextOut& out, std::uint64_t value, unsigned width) {
-    char* p = Reserve(out, 3);
-    unsigned v = static_cast<unsigned>(value);
-    if (width == 3) *p++ = static_cast<char>('0' + v / 100 % 10);
-    p[0] = static_cast<char>('0' + v / 10 % 10);
-    p[1] = static_cast<char>('0' + v % 10);
-    out.Used += width;
+// Every value below 1000 zero-filled to three digits and a spare byte, one
+// after the other, so that a unit is one four-byte copy.
+constexpr auto kThreeDigits = [] {
+    std::array<char, 4 * 1000> digits{};
+    for (unsigned v = 0; v < 1000; ++v) {
+        digits[4 * v] = static_cast<char>('0' + v / 100);
+        digits[4 * v + 1] = static_cast<char>('0' + v / 10 % 10);
+        digits[4 * v + 2] = static_cast<char>('0' + v % 10);
+    }
+    return digits;
+}();
+
+// A unit after the first, at p: zero-filled to its width of 2 or 3 (the
+// last two of the three digits); its value is below 1000, and below 100
+// where the width is 2 (hours, the only unreduced unit, can only come
+// first), so the four bytes copied lie in the table. Writes up to two bytes
+// past the unit, which the next pieces overwrite.
+char* PutLaterUnit(char* p, std::uint64_t value, unsigned width) {
+    assert(value < (width == 3 ? 1000u : 100u));
+    std::memcpy(p, kThreeDigits.data() + 4 * value + 3 - width, 4);
+    return p + width;
 }
 
-
 // The second character is looked at only when the first is not the end.
+// The names are lower-case letters, so setting bit 5 (0x20) of a character
+// makes it equal to one exactly when it is that letter in either case.
 bool MatchesUnit(const char* cursor, const char* name) {
-    return cursor[0] != '\0' && ascii::ToLower(cursor[0]) == name[0] && ascii::ToLower(cursor[1]) == name[1];
+    return cursor[0] != '\0' && (cursor[0] | 0x20) == name[0] && (cursor[1] | 0x20) == name[1];
 }
 
 unsigned DigitCount(std::uint64_t value) {
@@ -76,14 +98,22 @@ void PutFirstUnit(TextOut& out, std::uint64_t value, unsigned width, bool negati
     PutUnsigned(out, value);
 }
 
-// Consumes the separator after a unit's name; '\0' means none is written.
-char TakeSeparator(const char*& cursor, bool separatorAlways) {
+// Consumes the separator after a unit's name and writes it at p: a blank at
+// the format's end, nothing before a letter unless the unit always takes one.
+char* PutSeparator(char* p, const char*& cursor, bool separatorAlways) {
     char c = *cursor;
-    if (c == '\0') return ' ';
-    if (!separatorAlways && ascii::IsAlpha(c)) return '\0';
-    ++cursor;
-    return c;
+    if (c == '\0') {
+        *p++ = ' ';
+    } else if (separatorAlways || !ascii::IsAlpha(c)) {
+        ++cursor;
+        *p++ = c;
+    }
+    return p;
 }
+
+// The units after the first with their separators: three characters and
+// one separator each at most, and the spare bytes of the last unit's copy.
+constexpr std::size_t kLaterUnitsText = (kUnitCount - 1) * 4 + 3;
 
 }  // namespace
 
@@ -94,20 +124,22 @@ void WriteTime(TextOut& out, std::int64_t valueNs, const char* format) {
     std::uint64_t values[kUnitCount];
     UnitValues(magnitude, values);
     const char* cursor = format;
-    bool first = true;
-    for (std::size_t i = 0; i < kUnitCount; ++i) {
+    std::size_t i = 0;
+    while (i < kUnitCount && !MatchesUnit(cursor, kTimeUnits[i].Name)) ++i;
+    if (i == kUnitCount) return;
+    cursor += 2;
+    PutFirstUnit(out, values[i], kTimeUnits[i].Width, negative);
+    // The rest has a bounded length: one reservation, written in place.
+    char* const start = Reserve(out, kLaterUnitsText);
+    char* p = PutSeparator(start, cursor, kTimeUnits[i].SeparatorAlways);
+    for (++i; i < kUnitCount; ++i) {
         const TimeUnit& unit = kTimeUnits[i];
         if (!MatchesUnit(cursor, unit.Name)) continue;
         cursor += 2;
-        if (first) {
-            PutFirstUnit(out, values[i], unit.Width, negative);
-        } else {
-            PutLaterUnit(out, values[i], unit.Width);
-        }
-        char separator = TakeSeparator(cursor, unit.SeparatorAlways);
-        if (separator != '\0') PutChar(out, separator);
-        first = false;
+        p = PutLaterUnit(p, values[i], unit.Width);
+        p = PutSeparator(p, cursor, unit.SeparatorAlways);
     }
+    out.Used += static_cast<std::size_t>(p - start);
 }
 
 }  // namespace zelmot

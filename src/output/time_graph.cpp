@@ -3,6 +3,9 @@
 // full scale. Always exactly width characters, never a division by zero.
 #include "output/time_columns.h"
 
+#include <array>
+#include <cstring>
+
 namespace zelmot {
 namespace {
 
@@ -24,6 +27,20 @@ std::uint8_t DotCount(std::uint8_t width, std::int64_t valueNs, std::int64_t ful
     return static_cast<std::uint8_t>(Wide{valueNs} * width / fullScaleNs);
 }
 
+// Bars up to this width (the option allows 100) are written by fixed-size
+// copies of these.
+constexpr std::size_t kShortBar = 128;
+constexpr auto kDots = [] {
+    std::array<char, kShortBar> dots{};
+    dots.fill('.');
+    return dots;
+}();
+constexpr auto kBlanks = [] {
+    std::array<char, kShortBar> blanks{};
+    blanks.fill(' ');
+    return blanks;
+}();
+
 }  // namespace
 
 void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs) {
@@ -33,6 +50,16 @@ void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int
         return;
     }
     std::uint8_t dots = DotCount(width, valueNs, fullScaleNs);
+    if (width <= kShortBar) {
+        // The usual bar: a run of dots and a run of blanks from two fixed
+        // copies, the second starting where the dots end, then the mark.
+        char* p = Reserve(out, 2 * kShortBar);
+        std::memcpy(p, kDots.data(), kShortBar);
+        std::memcpy(p + dots, kBlanks.data(), kShortBar);
+        if (dots < width) p[width - 1] = '|';
+        out.Used += width;
+        return;
+    }
     PutRepeated(out, '.', dots);
     if (dots == width) return;
     PutRepeated(out, ' ', width - dots - 1u);

@@ -54,10 +54,15 @@ void CompareStation(const Json& before, const Json& after, const Json& b, const 
                     std::vector<Change>& changes) {
     const std::string name = StationName(before, after, address);
     if (b["role"] != a["role"]) {
-        const bool silenced = a["role"] == "silent" && b["role"] != "silent";
+        // Silent is no role: a station heard before and only addressed now
+        // fell silent, and the words say so.
+        const bool silenced = a["role"] == "silent";
+        const bool heardAgain = b["role"] == "silent";
+        const std::string words = silenced     ? ": fell silent (was " + Text(b["role"]) + "; addressed, never heard)"
+                                  : heardAgain ? ": heard again, as " + Text(a["role"]) + " (was silent)"
+                                               : ": role " + Text(b["role"]) + " -> " + Text(a["role"]);
         AddChange(changes, {"role_changed", address, "role", b["role"], a["role"],
-                            silenced ? std::optional<bool>(true) : std::nullopt,
-                            name + ": role " + Text(b["role"]) + " -> " + Text(a["role"])});
+                            silenced ? std::optional<bool>(true) : std::nullopt, name + words});
     }
     CompareRate(changes, address, name, "damaged_share", "damaged frames", Count{Number(b["error_frames"]), Number(b["frames"])},
                 Count{Number(a["error_frames"]), Number(a["frames"])}, RateUnit::Percent, kMoreDamaged);

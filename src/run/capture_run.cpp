@@ -23,10 +23,14 @@ struct CaptureRun {
     const RunSpec& runSpec = *steps.Plan;
     if (runSpec.SkipDamaged && frame.Status != 0) return false;
     if (runSpec.Filter == nullptr) return true;
-    const FrameTiming& t = steps.Timing.Current;
-    FilterInputs in{frame.Bytes.data(), frame.Length, frame.Fields, ToFilterMicroseconds(t.GapTime),
-                    ToFilterMicroseconds(t.GapAfterTime)};
-    return EvaluateFilter(*runSpec.Filter, in) != 0;
+    FilterState& filter = *runSpec.Filter;
+    FilterInputs in{frame.Bytes.data(), frame.Length, frame.Fields, 0, 0};
+    if (filter.ReadsGaps) {
+        const FrameTiming& t = steps.Timing.Current;
+        in.GapUs = ToFilterMicroseconds(t.GapTime);
+        in.GapAftUs = ToFilterMicroseconds(t.GapAfterTime);
+    }
+    return EvaluateFilter(filter, in) != 0;
 }
 
 // StepFrame, inline in the run's frame loop.
@@ -61,7 +65,7 @@ struct CaptureRun {
 
 // Hands the frame read to the sink. False once the run ends with it: past
 // EndRef, or stopped by the sink.
-bool TakeFrame(CaptureRun& run, RunEnd& end) {
+[[gnu::always_inline]] inline bool TakeFrame(CaptureRun& run, RunEnd& end) {
     const CaptureFrame& frame = run.Reader.Frame;
     UpdateProgress(run.Progress, run.Reader.CurrentCaptureName, frame.FileOffset, run.Reader.CaptureFileSize);
     const RunFrame& taken = TakeSteps(run.Steps, frame);
@@ -119,6 +123,7 @@ RunEnd ReadLoop(CaptureRun& run, Outcome& fault) {
                 break;
             case RecordKind::SyncLost:
                 if (sink.SyncLost != nullptr) sink.SyncLost(sink.Context, reader.Event.SyncLost);
+                RestartProgressRange(run.Progress);  // the search moved the read position
                 break;
             case RecordKind::EndOfCapture:
                 if (reader.FilesOpened > 0) return RunEnd::EndOfCapture;
@@ -145,6 +150,7 @@ bool StartFrameSteps(FrameSteps& steps, const RunSpec& runSpec, std::uint16_t ba
     steps.DeltaWanted = runSpec.DeltaWanted;
     steps.Taken.Timing = &steps.Timing.Current;
     steps.Timing.TimesWanted = runSpec.TimesWanted;
+    if (runSpec.Filter != nullptr) PrepareFilter(*runSpec.Filter);
     return SelectBaudTiming(baudIndex, steps.Timing);
 }
 

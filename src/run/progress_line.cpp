@@ -1,6 +1,6 @@
-// The progress percentage, recomputed only when the read position leaves the
-// range of positions that give the percentage shown last, so that a frame
-// usually costs two comparisons.
+// The progress percentage, recomputed only when the read position reaches
+// the first position of the next percentage (or after an opening or a sync
+// search), so that a frame usually costs one comparison.
 #include "run/progress_line.h"
 
 namespace zelmot {
@@ -8,11 +8,10 @@ void ShowNewProgress(ProgressLine& progress, const std::string& fileName, std::u
                      std::uint64_t size) {
     std::uint32_t percent = 100;
     if (size == 0) {
-        progress.Low = progress.High = 0;
+        progress.Next = 0;
     } else {
         percent = static_cast<std::uint32_t>(position * 100 / size);
-        progress.Low = (percent * size + 99) / 100;
-        progress.High = ((percent + 1) * size + 99) / 100;
+        progress.Next = ((percent + 1) * size + 99) / 100;
     }
     if (percent == progress.LastShown) return;
     progress.LastShown = percent;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
+#include <vector>
 
 namespace zelmot {
 namespace {
@@ -96,6 +98,32 @@ TEST(TicksToNs, SaturatesWhereNoSixtyFourBitResultExists) {
     EXPECT_EQ(TicksToNs(slow, std::numeric_limits<std::int64_t>::min()),
               std::numeric_limits<std::int64_t>::min());
     EXPECT_EQ(TicksToNs(BaudTiming{}, 1'000), 0);  // no baud selected: no division by zero
+}
+
+// The conversion by scale against the rule itself, worked out in 128 bits:
+// around every index's fast limit, at 48-bit stamps and their differences,
+// and at random magnitudes of every size, of both signs.
+TEST(TicksToNs, TheScaledConversionIsTheExactRule) {
+    __extension__ typedef __int128 Wide;
+    std::mt19937_64 random(48);
+    for (std::uint16_t index = 0; index <= 8; ++index) {
+        const BaudTiming baud = TimingAt(index).Baud;
+        ASSERT_GT(baud.FastLimit, std::uint64_t{1} << 46) << "index " << index;
+        const auto limit = static_cast<std::int64_t>(baud.FastLimit);
+        std::vector<std::int64_t> ticks = {0, 1, 47, 48, 1535, 1536, limit - 1, limit, limit + 1,
+                                           (std::int64_t{1} << 48) - 1, (std::int64_t{1} << 49) - 1};
+        for (int i = 0; i < 20000; ++i) ticks.push_back(static_cast<std::int64_t>(random() >> (random() % 64)) / 2);
+        for (std::int64_t t : ticks) {
+            for (std::int64_t signedTicks : {t, -t}) {
+                if (signedTicks > std::numeric_limits<std::int64_t>::max() / 8192 ||
+                    signedTicks < std::numeric_limits<std::int64_t>::min() / 8192)
+                    continue;  // beyond any 48-bit difference; the saturating rule has its own test
+                const auto exact = static_cast<std::int64_t>(Wide{signedTicks} * baud.TickNumerator / baud.TickDenominator);
+                EXPECT_EQ(TicksToNs(baud, signedTicks), exact) << "index " << index << " ticks " << signedTicks;
+                EXPECT_EQ(TicksToNsExact(baud, signedTicks), exact) << "index " << index << " ticks " << signedTicks;
+            }
+        }
+    }
 }
 
 TEST(ComputeFrameTiming, FirstFrameHasNoGapAndNoDelta) {
