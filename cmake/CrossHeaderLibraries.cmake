@@ -48,3 +48,29 @@ endfunction()
 zelmot_cross_header_package(nlohmann_json nlohmann
                             NLOHMANN_JSON_VERSION_MAJOR NLOHMANN_JSON_VERSION_MINOR NLOHMANN_JSON_VERSION_PATCH
                             json.hpp detail/abi_macros.hpp)
+
+# cpp-httplib: Debian's /usr/include/httplib.h holds only the declarations
+# (its code is in the shared library, which is no use to a cross build), so
+# the whole single header comes from Debian's source package, unpacked into
+# /usr/src/cpp-httplib by scripts/setup_tests.sh. On Windows it needs
+# Winsock (ws2_32).
+set(ZELMOT_HTTPLIB_SOURCE_DIR /usr/src/cpp-httplib CACHE PATH "cpp-httplib's single header for a cross build")
+if(EXISTS ${ZELMOT_HTTPLIB_SOURCE_DIR}/httplib.h)
+  set(root ${zelmot_cross_packages}/httplib)
+  file(MAKE_DIRECTORY ${root}/include)
+  file(CREATE_LINK ${ZELMOT_HTTPLIB_SOURCE_DIR}/httplib.h ${root}/include/httplib.h SYMBOLIC)
+  file(STRINGS ${ZELMOT_HTTPLIB_SOURCE_DIR}/httplib.h version_line REGEX "#define CPPHTTPLIB_VERSION ")
+  string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" httplib_version "${version_line}")
+  file(WRITE ${root}/httplibConfig.cmake
+"# Generated for the cross build: cpp-httplib's single header.
+if(NOT TARGET httplib::httplib)
+  add_library(httplib::httplib INTERFACE IMPORTED)
+  set_target_properties(httplib::httplib PROPERTIES INTERFACE_INCLUDE_DIRECTORIES \"${root}/include\"
+                        INTERFACE_LINK_LIBRARIES ws2_32)
+endif()
+")
+  include(CMakePackageConfigHelpers)
+  write_basic_package_version_file(${root}/httplibConfigVersion.cmake VERSION ${httplib_version}
+                                   COMPATIBILITY SameMinorVersion ARCH_INDEPENDENT)
+  set(httplib_DIR ${root} CACHE PATH "cpp-httplib's header for the cross build" FORCE)
+endif()

@@ -1,19 +1,41 @@
 # Install rules and the packages. On Linux: the executables into bin, the
-# manual pages into share/man/man1, the README and the example option files
-# into the documentation folder, the Wireshark dissector into Wireshark's
-# global plugin folder (share/wireshark/plugins, read by Wireshark and tshark
-# at start-up); `cmake --install build --prefix DIR` installs them and `cpack`
-# in the build folder builds zelmot2txt_<version>_<arch>.deb. For Windows (the
-# cross build): one folder as the ZIP unpacks it, the programs at its top, the
-# example capture and option files in examples\, the manual pages as text
-# and HTML and the README in doc\, the Wireshark dissector in wireshark\;
-# `cpack` builds zelmot2txt-<version>-win64.zip.
+# manual pages into share/man/man1, the README, the example option files and
+# the examples of contrib/ (zelmot-watch's systemd unit and Prometheus scrape
+# configuration) into the documentation folder, the Wireshark dissector into
+# Wireshark's global Lua plugin folder (ZELMOT_WIRESHARK_PLUGIN_DIR: on
+# Debian lib/<multiarch>/wireshark/plugins, the folder `tshark -G folders`
+# names "Global Lua Plugins", read by Wireshark and tshark at start-up);
+# zelmot-watch, when it is built, with its unit in lib/systemd/system.
+# `cmake --install build --prefix DIR` installs them and `cpack` in the build
+# folder builds zelmot2txt_<version>_<arch>.deb. For Windows (the cross
+# build): one folder as the ZIP unpacks it, the programs at its top, the
+# example capture and option files and the Prometheus example in examples\,
+# the manual pages as text and HTML and the README in doc\, the Wireshark
+# dissector in wireshark\; `cpack` builds zelmot2txt-<version>-win64.zip.
 include(GNUInstallDirs)
+
+# Debian's Wireshark reads Lua plugins from /usr/lib/<multiarch>/wireshark/plugins
+# only (never from share/): the folder relative to the prefix.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(zelmot_lua_plugin_dir lib/${CMAKE_LIBRARY_ARCHITECTURE}/wireshark/plugins)
+else()
+  set(zelmot_lua_plugin_dir ${CMAKE_INSTALL_LIBDIR}/wireshark/plugins)
+endif()
+set(ZELMOT_WIRESHARK_PLUGIN_DIR ${zelmot_lua_plugin_dir} CACHE STRING
+    "Wireshark's global Lua plugin folder, relative to the install prefix")
+set(zelmot_contrib_examples ${CMAKE_CURRENT_SOURCE_DIR}/contrib/systemd/zelmot-watch@.service
+                            ${CMAKE_CURRENT_SOURCE_DIR}/contrib/prometheus/zelmot-watch.yml
+                            ${CMAKE_CURRENT_SOURCE_DIR}/contrib/prometheus/zelmot-watch-rules.yml)
 
 file(GLOB example_options CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.opt)
 set(programs zelmot2txt zelmot2pcap zelmot-stats)
 if(TARGET zelmot-gen)
   list(APPEND programs zelmot-gen)
+endif()
+# zelmot-watch comes with its parts assembled (src/watch); its manual page
+# (man/zelmot-watch.1) and unit go with it.
+if(TARGET zelmot-watch)
+  list(APPEND programs zelmot-watch)
 endif()
 set(manual_pages ${programs})  # man/<program>.1
 
@@ -21,6 +43,8 @@ if(WIN32)
   install(TARGETS ${programs} RUNTIME DESTINATION .)
   file(GLOB example_captures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.Zelmot)
   install(FILES ${example_captures} ${example_options} DESTINATION examples)
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/prometheus/zelmot-watch.yml
+                ${CMAKE_CURRENT_SOURCE_DIR}/contrib/prometheus/zelmot-watch-rules.yml DESTINATION examples)
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION doc)
   file(GLOB dissectors CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/*.lua)
   if(dissectors)
@@ -60,11 +84,11 @@ else()
   foreach(page IN LISTS manual_pages)
     install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
-  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/pbfdl.lua
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/wireshark/plugins)
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/wireshark/pbfdl.lua DESTINATION ${ZELMOT_WIRESHARK_PLUGIN_DIR})
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  if(example_options)
-    install(FILES ${example_options} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  install(FILES ${example_options} ${zelmot_contrib_examples} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  if(TARGET zelmot-watch)
+    install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/contrib/systemd/zelmot-watch@.service DESTINATION lib/systemd/system)
   endif()
   set(CPACK_GENERATOR DEB)
 endif()
@@ -83,7 +107,8 @@ SAPs, data) and a filter equation selects the frames. zelmot-stats prints a
 bus health report (live list, errors, token rotation, response times, gaps)
 as text, JSON or CSV. zelmot2pcap exports the frames as pcapng or pcap files
 for Wireshark and tcpdump, with a Lua dissector for Wireshark. zelmot-gen
-writes synthetic captures for trying it out.")
+writes synthetic captures for trying it out. The Wireshark dissector is
+installed where Wireshark loads it at start-up.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -110,6 +135,7 @@ if(ZELMOT_TESTS AND WIN32)
 elseif(ZELMOT_TESTS AND NOT ZELMOT_SANITIZE)
   add_test(NAME packaging_install
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/packaging/install_test.sh
-                   ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${PROJECT_VERSION})
-  set_tests_properties(packaging_install PROPERTIES TIMEOUT 120)
+                   ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${PROJECT_VERSION}
+                   ${ZELMOT_WIRESHARK_PLUGIN_DIR})
+  set_tests_properties(packaging_install PROPERTIES TIMEOUT 300)
 endif()

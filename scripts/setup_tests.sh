@@ -2,7 +2,9 @@
 # Installs what the tests need beyond the build (scripts/setup.sh), where a
 # fresh machine lacks it: GoogleTest, clang with the libFuzzer runtime,
 # tcpdump, tshark and Lua 5.4, headless Chromium with a font and Python's checks of
-# the HTML page, and for the Windows stage MinGW-w64, wine and groff.
+# the HTML page, the MQTT broker and Prometheus (with promtool) that
+# zelmot-watch's tests start, and for the Windows stage MinGW-w64, wine,
+# groff and cpp-httplib's single header.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install_missing.sh
@@ -36,4 +38,36 @@ command -v chromium >/dev/null || need+=(chromium)
 for package in fonts-dejavu-core python3 python3-html5lib python3-pil; do
     dpkg -s "$package" >/dev/null 2>&1 || need+=("$package")
 done
+# zelmot-watch's tests start a broker and a Prometheus of their own.
+[ -x /usr/sbin/mosquitto ] || command -v mosquitto >/dev/null || need+=(mosquitto)
+command -v prometheus >/dev/null && command -v promtool >/dev/null || need+=(prometheus)
+# apt-get source unpacks with dpkg-source.
+command -v dpkg-source >/dev/null || need+=(dpkg-dev)
 install_missing "${need[@]}"
+
+# The Windows stage compiles cpp-httplib from its single header. Debian's
+# libcpp-httplib-dev holds only the declarations (the code is in its shared
+# library), so the whole header comes from Debian's source package of the
+# same release, unpacked into /usr/src/cpp-httplib (as GoogleTest's sources
+# are in /usr/src/googletest). apt-get source reads a source list of its own
+# here; the machine's package sources stay as they are.
+if [ ! -f /usr/src/cpp-httplib/httplib.h ]; then
+    echo "unpacking cpp-httplib's source package into /usr/src/cpp-httplib"
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+    fetch=$(mktemp -d)
+    mkdir -p "$fetch/lists/partial" "$fetch/get"
+    cat >"$fetch/sources.list" <<SOURCES
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $codename main
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian-security $codename-security main
+SOURCES
+    options=(-o "Dir::Etc::SourceList=$fetch/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+             -o "Dir::State::Lists=$fetch/lists" -o APT::Sandbox::User=root)
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    apt-get "${options[@]}" update -qq
+    (cd "$fetch/get" && apt-get "${options[@]}" source -qq cpp-httplib >/dev/null)
+    header=$(ls "$fetch"/get/cpp-httplib-*/httplib.h)
+    $sudo mkdir -p /usr/src/cpp-httplib
+    $sudo cp "$header" "$(dirname "$header")/LICENSE" /usr/src/cpp-httplib/
+    rm -rf "$fetch"
+fi

@@ -86,4 +86,15 @@ void SeekTo(CaptureFile& cf, std::uint64_t offset) {
     cf.Positioned = false;
 }
 
+void UpdateCaptureFileSize(CaptureFile& cf) {
+    if (cf.File == nullptr) return;
+    std::clearerr(cf.File);
+    if (std::fseek(cf.File, 0, SEEK_END) == 0) {
+        long size = std::ftell(cf.File);
+        if (size >= 0) cf.Size = static_cast<std::uint64_t>(size);
+    }
+    // The next refill seeks back to where the buffer ends.
+    cf.Positioned = false;
+}
+
 }  // namespace zelmot

@@ -54,4 +54,8 @@ int ReadByte(CaptureFile& cf);
 
 void SeekTo(CaptureFile& cf, std::uint64_t offset);
 
+// Reads the file's size again (a file being written grows); reads go on from
+// the same position and reach what was added.
+void UpdateCaptureFileSize(CaptureFile& cf);
+
 }  // namespace zelmot

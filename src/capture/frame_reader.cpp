@@ -28,6 +28,27 @@ void QueueEvent(ReaderState& state, ReaderEvent event) {
     ++queue.Count;
 }
 
+// Following: the step ran out of data; it is undone (UndoStep) and tried
+// again at the next pull.
+Outcome Starve(ReaderState& state) {
+    state.Starved = true;
+    return ErrorText("waiting for data");
+}
+
+// Following: the file fields a step changes when it opens the next file.
+void MarkFileChange(CaptureReader& reader) {
+    ReaderStepMark& mark = reader.State.Mark;
+    if (mark.FileChanged) return;
+    mark.FileChanged = true;
+    mark.CaptureName = reader.CurrentCaptureName;
+    mark.Header = reader.Header;
+    mark.CaptureFileSize = reader.CaptureFileSize;
+    mark.FilesOpened = reader.FilesOpened;
+    mark.CaptureHour = reader.State.CaptureHour;
+    mark.CaptureMinute = reader.State.CaptureMinute;
+    mark.NextReady = reader.State.NextReady;
+}
+
 void QueueOutcome(ReaderState& state, const Outcome& outcome) {
     assert(!outcome.IsOk());
     ReaderEvent event;
@@ -38,17 +59,29 @@ void QueueOutcome(ReaderState& state, const Outcome& outcome) {
 
 Outcome OpenNextCaptureFile(CaptureReader& reader) {
     ReaderState& state = reader.State;
+    const bool follow = state.Files.Follow;
+    if (follow) {
+        // The first file is opened when it is there, a later one when the
+        // one before it is complete.
+        if (reader.FilesOpened > 0 && !state.NextReady) return Starve(state);
+        MarkFileChange(reader);
+    }
     CloseCaptureFile(state.File);
     if (state.FilesLeft == 0) return EndOfCapture();
-    --state.FilesLeft;
+    if (!follow) --state.FilesLeft;
     reader.CurrentCaptureName = CaptureFileName(state.Files.CaptureBaseName, state.CaptureHour, state.CaptureMinute);
     if (!OpenCaptureFile(state.File, reader.CurrentCaptureName, state.Files.ReadBufferSize)) {
+        if (follow) return Starve(state);
         if (state.Files.MissingFileEnds && reader.FilesOpened > 0) return EndOfCapture();
         return ErrorText("Unable to Open Input File %s", reader.CurrentCaptureName.c_str());
     }
     reader.CaptureFileSize = state.File.Size;
     reader.Header.fill(0);
-    ReadBytes(state.File, reader.Header.data(), reader.Header.size());
+    const std::size_t headerRead = ReadBytes(state.File, reader.Header.data(), reader.Header.size());
+    if (follow) {
+        if (headerRead < reader.Header.size()) return Starve(state);
+        state.NextReady = false;
+    }
     if (reader.FilesOpened++ == 0) {
         ReaderEvent header;
         header.Kind = RecordKind::HeaderRead;
@@ -77,31 +110,41 @@ Outcome ReadCaptureBytes(CaptureReader& reader, std::uint8_t* destination, std::
     }
     std::size_t got = ReadBytes(file, destination, n);
     if (got == n) return Success();
+    if (reader.State.Files.Follow && !reader.State.NextReady) return Starve(reader.State);
     Outcome opened = OpenNextCaptureFile(reader);
     if (!opened.IsOk()) return opened;
     if (ReadBytes(file, destination + got, n - got) == n - got) return Success();
+    if (reader.State.Files.Follow) return Starve(reader.State);
     return ErrorText("Capture File Read Error: Data Under Run");
 }
 
 // How a sync candidate fares: its first kSyncCheckRecords records well
 // marked (or the file's end first), and its own time stamp not later than
 // the stamp of the record right after it.
-enum class CandidateCheck { Confirmed, LaterThanNext, Rejected };
+enum class CandidateCheck { Confirmed, LaterThanNext, Rejected, CutShort };
 
 // Checks the records from the candidate at mark on, reading their headers
 // as far as the file goes and seeking over their bodies. A header cut short
 // by the file's end is judged by the bytes present and ends the check; the
 // time test needs the candidate's full header and the full one after it.
-CandidateCheck CheckCandidate(CaptureFile& file, std::uint64_t mark) {
+// When the file may still grow (live), a check that reaches its end is
+// CutShort: it is made again once more has been written.
+CandidateCheck CheckCandidate(CaptureFile& file, std::uint64_t mark, bool live) {
     SeekTo(file, mark);
     std::uint64_t candidateStamp = 0;
     bool laterThanNext = false;
     for (int record = 0; record < kSyncCheckRecords; ++record) {
         std::uint8_t header[kRecordHeaderSize];
         std::size_t got = ReadBytes(file, header, sizeof header);
-        if (got == 0) break;
+        if (got == 0) {
+            if (live) return CandidateCheck::CutShort;
+            break;
+        }
         if (header[0] != kSyncMark) return CandidateCheck::Rejected;
-        if (got < sizeof header) break;
+        if (got < sizeof header) {
+            if (live) return CandidateCheck::CutShort;
+            break;
+        }
         // A garbage 0xDD inside a damaged frame can lead onto a real record;
         // its random stamp then nearly always lies after that record's.
         if (record == 0) candidateStamp = RecordTimeStamp(header);
@@ -117,8 +160,10 @@ CandidateCheck CheckCandidate(CaptureFile& file, std::uint64_t mark) {
 // than the next record's is passed over; the first such one is taken only
 // when the search would otherwise fail, so a search that succeeded before
 // still succeeds.
-Outcome SyncToRecords(CaptureFile& file) {
+Outcome SyncToRecords(ReaderState& state) {
+    CaptureFile& file = state.File;
     assert(IsOpen(file));
+    const bool live = state.Files.Follow && !state.NextReady;
     std::uint64_t start = ReadPosition(file);
     bool haveFallback = false;
     std::uint64_t fallback = 0;
@@ -132,12 +177,14 @@ Outcome SyncToRecords(CaptureFile& file) {
         int strays = 0;
         int c = ReadByte(file);
         while (c != kSyncMark) {
+            if (c < 0 && live) return Starve(state);
             if (c < 0 || ++strays == kSyncSearchLimit)
                 return fail("Capture File Sync Error: SYNC_MARK not found");
             c = ReadByte(file);
         }
         std::uint64_t mark = ReadPosition(file) - 1;
-        CandidateCheck check = CheckCandidate(file, mark);
+        CandidateCheck check = CheckCandidate(file, mark, live);
+        if (check == CandidateCheck::CutShort) return Starve(state);
         if (check == CandidateCheck::Confirmed) {
             SeekTo(file, mark);
             return Success();
@@ -167,7 +214,7 @@ Outcome ReadRecordHeader(CaptureReader& reader, std::uint8_t* header) {
         lost.SyncLost = SyncLostNote{state.FramesDelivered, position, header[0]};
         QueueEvent(state, std::move(lost));
         SeekTo(state.File, state.ResyncOrigin);
-        Outcome synced = SyncToRecords(state.File);
+        Outcome synced = SyncToRecords(state);
         if (!synced.IsOk()) return synced;
         read = ReadCaptureBytes(reader, header, kRecordHeaderSize);
         if (!read.IsOk()) return read;
@@ -214,9 +261,68 @@ void EndReading(ReaderState& state, const Outcome& outcome) {
     QueueOutcome(state, outcome);
 }
 
+// Following: notes where a step starts.
+void MarkStep(ReaderState& state) {
+    ReaderStepMark& mark = state.Mark;
+    mark.Stage = state.Stage;
+    mark.Position = IsOpen(state.File) ? ReadPosition(state.File) : 0;
+    mark.ResyncOrigin = state.ResyncOrigin;
+    mark.PendingTimeStamp = state.PendingTimeStamp;
+    mark.PendingLength = state.PendingLength;
+    mark.FileChanged = false;
+    state.Starved = false;
+}
+
+// Following: the step ran out of data; back to where it started, its
+// events dropped (the step raises them again when it is tried again).
+void UndoStep(CaptureReader& reader) {
+    ReaderState& state = reader.State;
+    const ReaderStepMark& mark = state.Mark;
+    state.Starved = false;
+    state.Queue = ReaderEventQueue{};
+    state.FrameReady = false;
+    state.Stage = mark.Stage;
+    state.ResyncOrigin = mark.ResyncOrigin;
+    state.PendingTimeStamp = mark.PendingTimeStamp;
+    state.PendingLength = mark.PendingLength;
+    if (mark.FileChanged) {
+        CloseCaptureFile(state.File);
+        reader.CurrentCaptureName = mark.CaptureName;
+        reader.Header = mark.Header;
+        reader.CaptureFileSize = mark.CaptureFileSize;
+        reader.FilesOpened = mark.FilesOpened;
+        state.CaptureHour = mark.CaptureHour;
+        state.CaptureMinute = mark.CaptureMinute;
+        state.NextReady = mark.NextReady;
+        if (mark.Stage == ReaderStage::Opening) return;
+        if (!OpenCaptureFile(state.File, mark.CaptureName)) {
+            EndReading(state, ErrorText("Unable to Open Input File %s", mark.CaptureName.c_str()));
+            return;
+        }
+        reader.CaptureFileSize = state.File.Size;
+    }
+    if (IsOpen(state.File)) SeekTo(state.File, mark.Position);
+}
+
+// The step's end: a fault or the end of the capture ends the run; a step
+// that ran out of data while following is undone and waits.
+void EndStep(CaptureReader& reader, const Outcome& step) {
+    if (reader.State.Starved) {
+        UndoStep(reader);
+        if (reader.State.Stage != ReaderStage::Ended) {
+            ReaderEvent waiting;
+            waiting.Kind = RecordKind::Waiting;
+            QueueEvent(reader.State, std::move(waiting));
+        }
+        return;
+    }
+    EndReading(reader.State, step);
+}
+
 // One step of a pull; what it raises is queued.
 void Advance(CaptureReader& reader) {
     ReaderState& state = reader.State;
+    if (state.Files.Follow) MarkStep(state);
     Outcome step;
     switch (state.Stage) {
         case ReaderStage::Opening:
@@ -224,7 +330,7 @@ void Advance(CaptureReader& reader) {
             if (step.IsOk()) state.Stage = ReaderStage::Syncing;
             break;
         case ReaderStage::Syncing:
-            step = SyncToRecords(state.File);
+            step = SyncToRecords(state);
             if (step.IsOk()) step = ReadFrame(reader, true);
             if (step.IsOk()) state.Stage = ReaderStage::Reading;
             break;
@@ -234,7 +340,7 @@ void Advance(CaptureReader& reader) {
         case ReaderStage::Ended:
             return;
     }
-    if (!step.IsOk()) EndReading(state, step);
+    if (!step.IsOk()) EndStep(reader, step);
 }
 
 RecordKind DeliverFrame(ReaderState& state) {
@@ -272,8 +378,28 @@ void StartCaptureReader(CaptureReader& reader, CaptureRunFiles files) {
     ReaderState& state = reader.State;
     state.CaptureHour = files.StartHour;
     state.CaptureMinute = files.StartMinute;
-    state.FilesLeft = files.NumMin;
+    state.FilesLeft = files.Follow ? UINT32_MAX : files.NumMin;
     state.Files = std::move(files);
+}
+
+void FollowOnTo(CaptureReader& reader, unsigned hour, unsigned minute) {
+    ReaderState& state = reader.State;
+    state.CaptureHour = hour;
+    state.CaptureMinute = minute;
+    state.NextReady = true;
+}
+
+void NextCaptureMinute(const CaptureReader& reader, unsigned& hour, unsigned& minute) {
+    hour = reader.State.CaptureHour;
+    minute = reader.State.CaptureMinute;
+}
+
+std::uint64_t RefreshCaptureReader(CaptureReader& reader) {
+    CaptureFile& file = reader.State.File;
+    if (!IsOpen(file)) return 0;
+    UpdateCaptureFileSize(file);
+    reader.CaptureFileSize = file.Size;
+    return file.Size;
 }
 
 RecordKind PullRecordTheLongWay(CaptureReader& reader) {
@@ -281,11 +407,12 @@ RecordKind PullRecordTheLongWay(CaptureReader& reader) {
     RecordKind kind = RecordKind::Frame;
     if (state.Stage == ReaderStage::Reading && state.Queue.Count == 0 && !state.FrameReady) {
         // A record the buffer does not hold whole, or one after a lost boundary.
+        if (state.Files.Follow) MarkStep(state);
         Outcome read = ReadFrame(reader, false);
         if (read.IsOk() && state.Queue.Count == 0) {
             kind = DeliverFrame(state);
         } else {
-            if (!read.IsOk()) EndReading(state, read);
+            if (!read.IsOk()) EndStep(reader, read);
             kind = PullQueued(reader);
         }
     } else {

@@ -83,6 +83,18 @@ inline RecordKind PullRecord(CaptureReader& reader) {
     return PullRecordTheLongWay(reader);
 }
 
+// Following (CaptureRunFiles.Follow): the file open now is complete, and
+// the next one is hour:minute (the next minute's, or the one after a gap in
+// the recording); the reader opens it when it reaches the end of this one.
+void FollowOnTo(CaptureReader& reader, unsigned hour, unsigned minute);
+
+// The minute whose file the reader opens next.
+void NextCaptureMinute(const CaptureReader& reader, unsigned& hour, unsigned& minute);
+
+// Following: takes in what has been written to the open file since; its
+// size now (0 with no file open).
+std::uint64_t RefreshCaptureReader(CaptureReader& reader);
+
 // Closes the capture file now open, if any.
 void CloseCaptureReader(CaptureReader& reader);
 

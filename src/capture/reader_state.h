@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "capture/capture_file.h"
 #include "capture/reader_types.h"
@@ -32,6 +33,25 @@ struct ReaderEventQueue {
 
 enum class ReaderStage : std::uint8_t { Opening, Syncing, Reading, Ended };
 
+// Following: where a step started, so that a step which runs out of data
+// is undone and tried again once more has been written. The file's own
+// fields are kept only when the step opens the next file.
+struct ReaderStepMark {
+    ReaderStage Stage = ReaderStage::Opening;
+    std::uint64_t Position = 0;
+    std::uint64_t ResyncOrigin = 0;
+    std::uint64_t PendingTimeStamp = 0;
+    std::uint8_t PendingLength = 0;
+    bool FileChanged = false;  // the step opened a file: what follows is the one before
+    std::string CaptureName;
+    CaptureHeader Header{};
+    std::uint64_t CaptureFileSize = 0;
+    std::uint32_t FilesOpened = 0;
+    unsigned CaptureHour = 0;
+    unsigned CaptureMinute = 0;
+    bool NextReady = false;
+};
+
 struct ReaderState {
     CaptureRunFiles Files;
     unsigned CaptureHour = 0;  // name parts of the next file to open
@@ -49,6 +69,11 @@ struct ReaderState {
     // the long way, from the stage, the queue and FrameReady.
     bool InStream = false;
     ReaderEventQueue Queue;
+    // Following: the open file is complete and the next one (CaptureHour,
+    // CaptureMinute) may be opened at its end; Starved: the step ran out of data.
+    bool NextReady = false;
+    bool Starved = false;
+    ReaderStepMark Mark;
 };
 
 }  // namespace zelmot

@@ -20,6 +20,7 @@ enum class RecordKind : std::uint8_t {
     SyncLost,      // a record boundary was lost: event.SyncLost; the search goes on
     EndOfCapture,  // the run's files are used up: the regular end
     Error,         // event.Text is the message; nothing follows
+    Waiting,       // following: the next record has not been written yet; pull again later
 };
 
 struct SyncLostNote {
@@ -47,6 +48,11 @@ struct CaptureRunFiles {
     // Bytes read from a capture file at a time; 0 for kCaptureBufferSize.
     // Tests choose small buffers, so that records cross the buffer's end.
     std::size_t ReadBufferSize = 0;
+    // Following a recording as it is written: data not there yet is a wait
+    // (RecordKind::Waiting), never damage or the end; NumMin does not count,
+    // and the reader goes on to the next file only when told that the one
+    // open is complete (FollowOnTo in frame_reader.h).
+    bool Follow = false;
 };
 
 }  // namespace zelmot

@@ -132,6 +132,9 @@ RunEnd ReadLoop(CaptureRun& run, Outcome& fault) {
             case RecordKind::Error:
                 fault = ReaderFault(run);
                 return RunEnd::Failed;
+            case RecordKind::Waiting:  // only a reader that follows a recording waits
+                fault = ErrorText("Capture File Read Error: Data Under Run");
+                return RunEnd::Failed;
         }
     }
 }

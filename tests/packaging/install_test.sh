@@ -2,12 +2,20 @@
 # Installs the built tree into a temporary prefix and checks the files, then
 # builds the Debian package into a temporary folder, lists its contents,
 # checks its control fields and runs the executables it unpacks to.
-# Usage: install_test.sh <build dir> <cmake> <cpack> <version>
+# The Wireshark dissector must lie in Wireshark's global Lua plugin folder
+# (the folder `tshark -G folders` names, where tshark is installed) and load
+# from there as a plugin; zelmot-watch's examples (systemd unit, Prometheus
+# configuration and rules) are in the documentation, and zelmot-watch with
+# its unit when the build has it.
+# Usage: install_test.sh <build dir> <cmake> <cpack> <version> <Lua plugin folder below the prefix>
 set -euo pipefail
 build=$1
 cmake=${2:-cmake}
 cpack=${3:-cpack}
 version=${4:-}
+plugins=${5:-lib/$(gcc -print-multiarch 2>/dev/null || echo x86_64-linux-gnu)/wireshark/plugins}
+watch=false
+[ -x "$build/zelmot-watch" ] && watch=true
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelmot-packaging.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -28,9 +36,17 @@ check_tree() {
         [ -x "$root/$f" ] || fail "$root/$f missing or not executable"
     done
     for f in share/man/man1/zelmot2txt.1 share/man/man1/zelmot-gen.1 share/man/man1/zelmot-stats.1 \
-             share/man/man1/zelmot2pcap.1 share/doc/zelmot2txt/README.md share/wireshark/plugins/pbfdl.lua; do
+             share/man/man1/zelmot2pcap.1 share/doc/zelmot2txt/README.md "$plugins/pbfdl.lua" \
+             share/doc/zelmot2txt/examples/zelmot-watch@.service share/doc/zelmot2txt/examples/zelmot-watch.yml \
+             share/doc/zelmot2txt/examples/zelmot-watch-rules.yml; do
         [ -s "$root/$f" ] || fail "$root/$f missing"
     done
+    [ ! -e "$root/share/wireshark/plugins/pbfdl.lua" ] || fail "the dissector in share/wireshark/plugins, which Wireshark does not read"
+    if $watch; then
+        [ -x "$root/bin/zelmot-watch" ] || fail "$root/bin/zelmot-watch missing"
+        [ -s "$root/share/man/man1/zelmot-watch.1" ] || fail "zelmot-watch.1 missing"
+        [ -s "$root/lib/systemd/system/zelmot-watch@.service" ] || fail "the systemd unit missing"
+    fi
     check_tool "$root/bin/zelmot2txt"
     "$root/bin/zelmot-gen" --help >/dev/null || fail "$root/bin/zelmot-gen --help failed"
     local status=0
@@ -64,7 +80,8 @@ echo "package: $(basename "$deb")"
 dpkg-deb -c "$deb" | tee "$work/contents.txt"
 for f in ./usr/bin/zelmot2txt ./usr/bin/zelmot-gen ./usr/bin/zelmot-stats ./usr/bin/zelmot2pcap \
          ./usr/share/man/man1/zelmot2txt.1 ./usr/share/man/man1/zelmot-gen.1 ./usr/share/man/man1/zelmot-stats.1 \
-         ./usr/share/man/man1/zelmot2pcap.1 ./usr/share/wireshark/plugins/pbfdl.lua; do
+         ./usr/share/man/man1/zelmot2pcap.1 "./usr/$plugins/pbfdl.lua" \
+         ./usr/share/doc/zelmot2txt/examples/zelmot-watch@.service ./usr/share/doc/zelmot2txt/examples/zelmot-watch.yml; do
     awk '{print $NF}' "$work/contents.txt" | grep -qx -- "$f" || fail "$f not in the package"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = zelmot2txt ] || fail "package name"
@@ -76,3 +93,24 @@ done
 dpkg-deb -x "$deb" "$work/root"
 check_tree "$work/root/usr"
 echo "package unpacked into a temporary root: ok"
+
+# Where this machine's Wireshark reads Lua plugins: the package must put the
+# dissector there, and the file as packaged loads as a plugin (from the
+# personal Lua folder of a scratch home, the one folder tshark lets a test
+# choose) with both its protocols.
+if command -v tshark >/dev/null; then
+    folder=$(tshark -G folders 2>/dev/null | awk -F'\t' '/^Global Lua Plugins:/ {print $2}')
+    [ -n "$folder" ] || fail "tshark -G folders names no global Lua plugin folder"
+    # grep reads all its input (no -q): an early exit would fail the
+    # pipeline under pipefail when the writer is still writing.
+    awk '{print $NF}' "$work/contents.txt" | grep -x -- ".$folder/pbfdl.lua" >/dev/null ||
+        fail "the package does not put pbfdl.lua into $folder, where tshark reads Lua plugins"
+    mkdir -p "$work/home/.local/lib/wireshark/plugins"
+    cp "$work/root$folder/pbfdl.lua" "$work/home/.local/lib/wireshark/plugins/"
+    protocols=$(HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" tshark -G protocols 2>/dev/null)
+    for p in pbfdl pbdp; do
+        printf '%s\n' "$protocols" | awk -F'\t' '{print $3}' | grep -x "$p" >/dev/null ||
+            fail "tshark does not load $p from the packaged pbfdl.lua"
+    done
+    echo "dissector in $folder (tshark's global Lua plugin folder), loads as a plugin: ok"
+fi

@@ -38,7 +38,7 @@ endif()
 message(STATUS "contents:\n${listing}")
 string(REPLACE "\n" ";" entries "${listing}")
 foreach(file zelmot2txt.exe zelmot2pcap.exe zelmot-stats.exe zelmot-gen.exe wireshark/pbfdl.lua
-             examples/demo1200.Zelmot examples/demo1202.Zelmot examples/full.opt
+             examples/demo1200.Zelmot examples/demo1202.Zelmot examples/full.opt examples/zelmot-watch.yml
              doc/README.md doc/zelmot2txt.txt doc/zelmot2pcap.txt doc/zelmot-stats.txt doc/zelmot-gen.txt)
   if(NOT "${top}/${file}" IN_LIST entries)
     fail("${file} not in the package")

@@ -8,31 +8,13 @@
 #include <atomic>
 #include <filesystem>
 
+#include "common/windows_arguments.h"
 #include "support/process_runner.h"
 
 namespace zelmot::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// One argument as the C runtime's command-line splitting gives it back:
-// inside double quotes, backslashes count only before a quote.
-std::string QuoteArgument(const std::string& arg) {
-    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : arg) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, '\\');
-    return quoted + "\"";
-}
 
 fs::path CollectFile(const char* what) {
     static std::atomic<unsigned> counter{0};
@@ -64,8 +46,9 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
     HANDLE output = OpenInherited(outPath, GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE errors = options.MergeErrors ? output : OpenInherited(errPath, GENERIC_WRITE, CREATE_ALWAYS);
 
-    std::string commandLine = QuoteArgument(NativePath(program));
-    for (const std::string& arg : args) commandLine += " " + QuoteArgument(arg);
+    std::vector<std::string> words{NativePath(program)};
+    words.insert(words.end(), args.begin(), args.end());
+    std::string commandLine = WindowsCommandLine(words);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# zelmot-watch over a day of generated traffic written as fast as the
+# generator writes it: the generator writes the minute files into the folder
+# the watcher follows; once the watcher has read them all (its /report.json
+# stops growing) its peak resident memory (VmHWM) and the CPU it takes
+# idling for 10 s are printed. Nothing is asserted (bench/RESULTS.md holds
+# the figures).
+#
+# Usage: bench/watch_memory.sh [BUILD_DIR] [MINUTES] [FRAMES_PER_MINUTE]
+set -euo pipefail
+build=$(realpath "${1:-build}")
+minutes=${2:-1440}
+frames=${3:-5000}
+dir=$(mktemp -d "${TMPDIR:-/tmp}/zelmot-watch-bench.XXXXXX")
+trap 'rm -rf "$dir"' EXIT
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+"$build/zelmot-watch" "$dir/day" From=0000 Http="$port" >"$dir/console.txt" 2>"$dir/errors.txt" &
+watcher=$!
+start=$(date +%s.%N)
+"$build/zelmot-gen" "$dir/day" --start 0000 --minutes "$minutes" --frames "$frames" --error-rate 0.001 \
+    --dp-scenario all >/dev/null 2>&1
+written=$(date +%s.%N)
+frames_read() {
+    curl -s "http://127.0.0.1:$port/metrics" | awk '/^zelmot_bus_frames_total / {print $2}'
+}
+last=-1
+while :; do
+    now=$(frames_read)
+    [ "$now" = "$last" ] && break
+    last=$now
+    sleep 2
+done
+done_at=$(date +%s.%N)
+hwm=$(awk '/VmHWM/ {print $2}' "/proc/$watcher/status")
+ticks() { awk '{print $14 + $15}' "/proc/$watcher/stat"; }
+before=$(ticks)
+sleep 10
+idle=$(( $(ticks) - before ))
+curl -s "http://127.0.0.1:$port/report.json" >/dev/null
+hwm_report=$(awk '/VmHWM/ {print $2}' "/proc/$watcher/status")
+kill -TERM "$watcher"
+wait "$watcher" || true
+echo "minutes $minutes, frames per minute $frames, frames read $last"
+echo "written in $(python3 -c "print(round($written - $start, 1))") s, read by $(python3 -c "print(round($done_at - $start - 2, 1))") s at most"
+echo "peak resident memory $(python3 -c "print(round($hwm / 1024, 1))") MiB"
+echo "peak resident memory after one /report.json $(python3 -c "print(round($hwm_report / 1024, 1))") MiB"
+echo "CPU while idle: $idle clock ticks in 10 s"
+echo "console lines: $(wc -l <"$dir/console.txt")"
