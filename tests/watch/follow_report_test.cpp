@@ -15,6 +15,7 @@
 #include "analysis/analysis_run.h"
 #include "follow/capture_follower.h"
 #include "gsd/gsd_library.h"
+#include "support/capture_builder.h"
 #include "support/process_runner.h"
 #include "watch/live_analysis.h"
 #include "watch/watch_test_support.h"
@@ -25,17 +26,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // The generator's files of each run the tests use, made once.
+// A folder of this process's own: the tests run as processes side by side.
 struct Generated {
-    fs::path Dir;
+    test::TempDir Scratch;
+    fs::path Dir = Scratch.path();
     bool Made = false;
 };
 
 Generated& Files() {
     static Generated generated;
     if (generated.Made) return generated;
-    generated.Dir = fs::temp_directory_path() / "zelmot-follow-source";
-    fs::remove_all(generated.Dir);
-    fs::create_directories(generated.Dir);
     // Three minutes over midnight with damaged frames, damaged records and
     // a drop-out; two minutes of a run that stops and one minute of another
     // run after a gap (no record runs on over the gap). The seed puts
@@ -87,7 +87,7 @@ struct Watch {
     CaptureFollower Follower;
     std::vector<std::string> Notes;
 
-    explicit Watch(const std::string& name) : Dir(fs::temp_directory_path() / ("zelmot-follow-" + name)) {
+    explicit Watch(const std::string& name) : Dir(Files().Dir / ("watched-" + name)) {
         fs::remove_all(Dir);
         fs::create_directories(Dir);
         FollowSettings settings;
