@@ -5,7 +5,7 @@
 # once built with clang++ as a debug build (asserts on),
 # once cross-built for Windows and run under wine (scripts/test_windows.sh);
 # then a smoke run of the benchmark script (no timing is asserted) and each
-# fuzz target for 40 seconds (two at a time).
+# fuzz target for 20 seconds (two at a time; longer runs: fuzz/run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -25,4 +25,4 @@ cmake --build build-clang -j2
 ctest --test-dir build-clang --output-on-failure -j2
 bash scripts/test_windows.sh
 bash bench/run.sh --smoke
-bash fuzz/run.sh 40
+bash fuzz/run.sh 20
