@@ -81,7 +81,7 @@ bool TakeFileOpened(CaptureFollower& follower) {
     if (sink.FileOpened != nullptr) sink.FileOpened(sink.Context, reader.Event.Text);
     if (follower.Started) return true;
     const std::uint16_t baudIndex = HeaderBaudIndex(reader.Header);
-    if (!StartFrameSteps(follower.Steps, follower.Spec, baudIndex)) {
+    if (!StartFrameSteps(follower.Steps, follower.Run, baudIndex)) {
         follower.Fault = "Capture File Header Error: Invalid Baud Index " + std::to_string(baudIndex) + " (0-8) in " +
                          reader.CurrentCaptureName;
         return false;
@@ -174,9 +174,9 @@ void StartFollower(CaptureFollower& follower, FollowSettings settings, const Run
                    std::function<void(const FollowNote&)> note) {
     StopFollower(follower);
     follower.Settings = std::move(settings);
-    follower.Spec = RunSpec{};
-    follower.Spec.StartRef = follower.Settings.StartRef;
-    follower.Spec.EndRef = follower.Settings.EndRef;
+    follower.Run = RunSpec{};
+    follower.Run.StartRef = follower.Settings.StartRef;
+    follower.Run.EndRef = follower.Settings.EndRef;
     follower.Sink = sink;
     follower.Note = std::move(note);
     follower.Steps = FrameSteps{};

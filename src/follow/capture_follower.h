@@ -48,7 +48,7 @@ enum class FollowState : std::uint8_t {
 
 struct CaptureFollower {
     FollowSettings Settings;
-    RunSpec Spec;
+    RunSpec Run;     // the reference window and what the sink reads
     RunSink Sink;
     std::function<void(const FollowNote&)> Note;
     CaptureReader Reader;
