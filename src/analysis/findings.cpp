@@ -37,6 +37,23 @@ std::vector<Finding> FindFindings(const BusStats& stats, const GsdMatches& match
     return findings;
 }
 
+Finding StartFinding(FindingKind kind, Severity level, int address) {
+    Finding finding;
+    finding.Kind = kind;
+    finding.Level = level;
+    finding.Address = static_cast<std::int16_t>(address);
+    return finding;
+}
+
+Finding FindingOver(FindingKind kind, Severity level, int address, const Occurrences& occurrences) {
+    Finding finding = StartFinding(kind, level, address);
+    finding.FirstNs = occurrences.FirstNs;
+    finding.LastNs = occurrences.LastNs;
+    finding.Count = occurrences.Count;
+    finding.Frames = occurrences.First;
+    return finding;
+}
+
 Verdict VerdictOf(const std::vector<Finding>& findings) {
     Verdict verdict;
     for (const Finding& finding : findings) {

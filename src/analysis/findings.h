@@ -96,6 +96,11 @@ struct Finding {
     FrameRef To;
 };
 
+// A finding of kind and severity at address (-1: the segment), and one
+// spanning occurrences: their first and last time, count and first frames.
+Finding StartFinding(FindingKind kind, Severity level, int address);
+Finding FindingOver(FindingKind kind, Severity level, int address, const Occurrences& occurrences);
+
 struct Verdict {
     std::uint64_t Faults = 0;
     std::uint64_t Warnings = 0;

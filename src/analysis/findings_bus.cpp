@@ -17,25 +17,13 @@ namespace {
 
 __extension__ typedef unsigned __int128 Wide;
 
-Finding FromOccurrences(FindingKind kind, Severity level, int address, const Occurrences& occurrences) {
-    Finding finding;
-    finding.Kind = kind;
-    finding.Level = level;
-    finding.Address = static_cast<std::int16_t>(address);
-    finding.FirstNs = occurrences.FirstNs;
-    finding.LastNs = occurrences.LastNs;
-    finding.Count = occurrences.Count;
-    finding.Frames = occurrences.First;
-    return finding;
-}
-
 void FindArtefacts(const BusStats& stats, std::vector<Finding>& findings) {
     const CaptureArtefacts& a = stats.Artefacts;
     const std::pair<const Occurrences*, ArtefactKind> kinds[] = {
         {&a.Resyncs, ArtefactKind::Resync}, {&a.ClockSteps, ArtefactKind::ClockStep}, {&a.ShortGaps, ArtefactKind::ShortGap}};
     for (const auto& [occurrences, kind] : kinds) {
         if (occurrences->Count == 0) continue;
-        Finding finding = FromOccurrences(FindingKind::CaptureGap, Severity::Warning, -1, *occurrences);
+        Finding finding = FindingOver(FindingKind::CaptureGap, Severity::Warning, -1, *occurrences);
         finding.Artefact = kind;
         findings.push_back(finding);
     }
@@ -56,7 +44,7 @@ bool FindLocalErrors(const BusStats& stats, std::vector<Finding>& findings) {
         const std::uint64_t restDamaged = stats.ErrorFrames - damaged;
         const std::uint64_t restFrames = stats.Frames - s.FramesSent;
         if (!ShareAtLeast(damaged, s.FramesSent, kLocalErrorsFactor, restDamaged, restFrames)) continue;
-        Finding finding = FromOccurrences(FindingKind::ErrorsLocal, Severity::Fault, static_cast<int>(a), s.Damaged);
+        Finding finding = FindingOver(FindingKind::ErrorsLocal, Severity::Fault, static_cast<int>(a), s.Damaged);
         finding.Part = damaged;
         finding.Whole = s.FramesSent;
         finding.RestPart = restDamaged;
@@ -69,7 +57,7 @@ bool FindLocalErrors(const BusStats& stats, std::vector<Finding>& findings) {
 
 void FindSpreadErrors(const BusStats& stats, std::vector<Finding>& findings) {
     if (stats.ErrorFrames == 0 || stats.ErrorFrames * 1000 < kSpreadPerMille * stats.Frames) return;
-    Finding finding = FromOccurrences(FindingKind::ErrorsSpread, Severity::Fault, -1, stats.Damaged);
+    Finding finding = FindingOver(FindingKind::ErrorsSpread, Severity::Fault, -1, stats.Damaged);
     finding.Part = stats.ErrorFrames;
     finding.Whole = stats.Frames;
     findings.push_back(finding);
@@ -79,7 +67,7 @@ void FindRetries(const BusStats& stats, std::vector<Finding>& findings) {
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const SlaveFigures& slave = stats.Stations[a].Slave;
         if (slave.Retries < kRetriesMin || slave.Retries * 1000 < kRetriesPerMille * slave.Requests) continue;
-        Finding finding = FromOccurrences(FindingKind::Retries, Severity::Warning, static_cast<int>(a), slave.Retried);
+        Finding finding = FindingOver(FindingKind::Retries, Severity::Warning, static_cast<int>(a), slave.Retried);
         finding.Part = slave.Retries;
         finding.Whole = slave.Requests;
         findings.push_back(finding);
@@ -105,10 +93,7 @@ void FindSlowAnswers(const BusStats& stats, const GsdMatches& matches, std::vect
         const StationStats& s = stats.Stations[a];
         const DurationStats& response = s.Slave.Response;
         if (response.Count == 0) continue;
-        Finding finding;
-        finding.Kind = FindingKind::SlowAnswers;
-        finding.Level = Severity::Warning;
-        finding.Address = static_cast<std::int16_t>(a);
+        Finding finding = StartFinding(FindingKind::SlowAnswers, Severity::Warning, static_cast<int>(a));
         finding.SlowestNs = response.Max;
         const GsdSlaveMatch& match = matches.Slaves[a];
         if (match.MaxTsdrBits && match.SlowAnswers > 0) {
@@ -142,9 +127,7 @@ void FindSlowAnswers(const BusStats& stats, const GsdMatches& matches, std::vect
 void FindSilence(const BusStats& stats, std::vector<Finding>& findings) {
     const Silence& silence = stats.LongestSilence;
     if (silence.Ns <= kBusSilentNs) return;
-    Finding finding;
-    finding.Kind = FindingKind::BusSilent;
-    finding.Level = Severity::Warning;
+    Finding finding = StartFinding(FindingKind::BusSilent, Severity::Warning, -1);
     finding.Count = 1;
     finding.FirstNs = silence.Before.Ns;
     finding.LastNs = silence.After.Ns;
@@ -159,7 +142,7 @@ void FindSilence(const BusStats& stats, std::vector<Finding>& findings) {
 void FindUnknownFrames(const BusStats& stats, std::vector<Finding>& findings) {
     const std::uint64_t clean = stats.Frames - stats.ErrorFrames;
     if (stats.UnknownFrames < kUnknownMin || stats.UnknownFrames * 1000 < kUnknownPerMille * clean) return;
-    Finding finding = FromOccurrences(FindingKind::UnknownFrames, Severity::Warning, -1, stats.Unknown);
+    Finding finding = FindingOver(FindingKind::UnknownFrames, Severity::Warning, -1, stats.Unknown);
     finding.Part = stats.UnknownFrames;
     finding.Whole = clean;
     findings.push_back(finding);

@@ -29,14 +29,6 @@
 namespace zelmot {
 namespace {
 
-Finding Start(FindingKind kind, Severity level, int address) {
-    Finding finding;
-    finding.Kind = kind;
-    finding.Level = level;
-    finding.Address = static_cast<std::int16_t>(address);
-    return finding;
-}
-
 void Extend(Finding& finding, std::int64_t ns) {
     if (finding.Count == 0 || ns < finding.FirstNs) finding.FirstNs = ns;
     if (finding.Count == 0 || ns > finding.LastNs) finding.LastNs = ns;
@@ -54,7 +46,7 @@ std::vector<bool> FindCommonCause(const DpDrops& drops, std::vector<Finding>& fi
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return drops.Kept[a].At.Ns < drops.Kept[b].At.Ns; });
-    Finding finding = Start(FindingKind::CommonCause, Severity::Fault, -1);
+    Finding finding = StartFinding(FindingKind::CommonCause, Severity::Fault, -1);
     for (std::size_t i = 0; i < order.size();) {
         const DpDrop& first = drops.Kept[order[i]];
         std::size_t end = i;
@@ -126,7 +118,7 @@ void FindDrops(const BusStats& stats, const std::vector<bool>& clustered, std::v
         const FindingKind kind = KindOf(drop);
         auto [at, added] = merged.try_emplace({drop.Address, kind}, findings.size());
         if (added) {
-            Finding finding = Start(kind, Severity::Fault, drop.Address);
+            Finding finding = StartFinding(kind, Severity::Fault, drop.Address);
             finding.Drop = &drop;
             finding.Master = drop.Master;
             finding.IntervalNs = drop.IntervalNs;
@@ -155,7 +147,7 @@ void FindTightWatchdogs(const BusStats& stats, const std::array<bool, kStationCo
         const DpSlaveStats& dp = stats.Stations[a].Dp;
         const DpRequestIntervals& intervals = dp.Intervals;
         if (expired[a] || !dp.WdOn || dp.WatchdogNs <= 0 || intervals.LongestInExchange * 2 <= dp.WatchdogNs) continue;
-        Finding finding = Start(FindingKind::WatchdogTight, Severity::Warning, static_cast<int>(a));
+        Finding finding = StartFinding(FindingKind::WatchdogTight, Severity::Warning, static_cast<int>(a));
         finding.Count = 1;
         finding.FirstNs = intervals.LongestFrom.Ns;
         finding.LastNs = intervals.LongestTo.Ns;
@@ -172,7 +164,7 @@ void FindNotReady(const BusStats& stats, std::vector<Finding>& findings) {
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const DpSlaveStats& dp = stats.Stations[a].Dp;
         if (!dp.Active || dp.EverExchanged || dp.AddressChanged || a == kNewSlaveAddress) continue;
-        Finding finding = Start(FindingKind::NotReady, Severity::Fault, static_cast<int>(a));
+        Finding finding = StartFinding(FindingKind::NotReady, Severity::Fault, static_cast<int>(a));
         for (FrameRef frame : {dp.FirstRequest, dp.LastCfgRequest, dp.GetCfgAnswer, dp.LastDiagFrame, dp.LastRequest}) {
             if (frame.Reference == 0) continue;
             Extend(finding, frame.Ns);
@@ -189,12 +181,8 @@ void FindDiagnoses(const BusStats& stats, std::vector<Finding>& findings) {
         const DpSlaveStats& dp = stats.Stations[a].Dp;
         for (std::size_t i = 0; i < dp.DiagnosesKept; ++i) {
             const Occurrences& seen = dp.Diagnoses[i].Seen;
-            Finding finding = Start(FindingKind::Diagnosis, Severity::Warning, static_cast<int>(a));
+            Finding finding = FindingOver(FindingKind::Diagnosis, Severity::Warning, static_cast<int>(a), seen);
             finding.Index = i;
-            finding.FirstNs = seen.FirstNs;
-            finding.LastNs = seen.LastNs;
-            finding.Count = seen.Count;
-            finding.Frames = seen.First;
             findings.push_back(finding);
         }
     }
@@ -204,11 +192,7 @@ void FindRefusals(const BusStats& stats, std::vector<Finding>& findings) {
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const Occurrences& all = stats.Stations[a].Dp.Refusals.All;
         if (all.Count == 0) continue;
-        Finding finding = Start(FindingKind::NegativeAnswers, Severity::Warning, static_cast<int>(a));
-        finding.FirstNs = all.FirstNs;
-        finding.LastNs = all.LastNs;
-        finding.Count = all.Count;
-        finding.Frames = all.First;
+        Finding finding = FindingOver(FindingKind::NegativeAnswers, Severity::Warning, static_cast<int>(a), all);
         findings.push_back(finding);
     }
 }
@@ -217,8 +201,8 @@ void FindIdentChanges(const BusStats& stats, std::vector<Finding>& findings) {
     for (std::size_t a = 0; a < kStationCount; ++a) {
         const DpIdentTrack& idents = stats.Stations[a].Dp.Idents;
         if (idents.Changes == 0) continue;
-        Finding finding = idents.Returned ? Start(FindingKind::DoubleAddress, Severity::Fault, static_cast<int>(a))
-                                          : Start(FindingKind::DeviceReplaced, Severity::Note, static_cast<int>(a));
+        Finding finding = idents.Returned ? StartFinding(FindingKind::DoubleAddress, Severity::Fault, static_cast<int>(a))
+                                          : StartFinding(FindingKind::DeviceReplaced, Severity::Note, static_cast<int>(a));
         finding.Count = idents.Changes;
         finding.FirstNs = idents.FirstChange.Ns;
         finding.LastNs = idents.Responses.Frames[idents.Responses.Kept - 1].Ns;
@@ -231,7 +215,7 @@ void FindClearMasters(const BusStats& stats, std::vector<Finding>& findings) {
     for (std::size_t m = 0; m < kStationCount; ++m) {
         const DpMasterStats& master = stats.Stations[m].DpMaster;
         if (master.ClearPeriods == 0) continue;
-        Finding finding = Start(FindingKind::MasterClear, Severity::Warning, static_cast<int>(m));
+        Finding finding = StartFinding(FindingKind::MasterClear, Severity::Warning, static_cast<int>(m));
         finding.Count = master.ClearPeriods;
         const std::size_t kept = std::min<std::size_t>(master.ClearPeriods, kClearPeriodsKept);
         finding.From = master.Clear[0].From;
