@@ -132,4 +132,7 @@ inline void PutHexByte(TextOut& out, std::uint8_t value) {
 // Anything else, through printf formatting (not for the per-frame path).
 void PutFormat(TextOut& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// printf formatting into a string of the length it takes (never cut).
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 }  // namespace zelmot

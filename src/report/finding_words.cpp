@@ -5,11 +5,11 @@
 #include "report/finding_words.h"
 
 #include <cinttypes>
-#include <cstdarg>
 #include <cstdio>
 #include <optional>
 
 #include "common/keyed_rows.h"
+#include "common/text_out.h"
 #include "dp/dp_cfg_compare.h"
 #include "dp/dp_codes.h"
 #include "dp/dp_commands.h"
@@ -45,26 +45,15 @@ struct SeverityRow {
 constexpr SeverityRow kSeverities[] = {{Severity::Fault, "fault"}, {Severity::Warning, "warning"}, {Severity::Note, "note"}};
 static_assert(RowsInKeyOrder(kSeverities, kSeverityCount));
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    char buffer[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
-
 std::string At(std::int64_t ns) { return ClockText(ns, 3); }
 
 // "62.4 ms", "50 ms", "1.23 s"
 std::string Duration(std::int64_t ns) {
-    if (ns >= 10'000'000'000) return Format("%.1f s", static_cast<double>(ns) / 1e9);
-    if (ns >= 1'000'000'000 && ns % 1'000'000'000 == 0) return Format("%" PRId64 " s", ns / 1'000'000'000);
-    if (ns >= 1'000'000'000) return Format("%.2f s", static_cast<double>(ns) / 1e9);
-    if (ns % 1'000'000 == 0) return Format("%" PRId64 " ms", ns / 1'000'000);
-    return Format("%.1f ms", static_cast<double>(ns) / 1e6);
+    if (ns >= 10'000'000'000) return FormatText("%.1f s", static_cast<double>(ns) / 1e9);
+    if (ns >= 1'000'000'000 && ns % 1'000'000'000 == 0) return FormatText("%" PRId64 " s", ns / 1'000'000'000);
+    if (ns >= 1'000'000'000) return FormatText("%.2f s", static_cast<double>(ns) / 1e9);
+    if (ns % 1'000'000 == 0) return FormatText("%" PRId64 " ms", ns / 1'000'000);
+    return FormatText("%.1f ms", static_cast<double>(ns) / 1e6);
 }
 
 std::string Times(std::uint64_t n) {
@@ -80,10 +69,10 @@ std::string Plural(std::uint64_t n, const char* one, const char* many) {
 std::string Percent(std::uint64_t part, std::uint64_t whole) {
     if (whole == 0) return "0%";
     const double p = 100.0 * static_cast<double>(part) / static_cast<double>(whole);
-    return Format(p < 0.1 ? "%.3f%%" : p < 10 ? "%.2f%%" : "%.1f%%", p);
+    return FormatText(p < 0.1 ? "%.3f%%" : p < 10 ? "%.2f%%" : "%.1f%%", p);
 }
 
-std::string Bits(std::int64_t ns, std::uint32_t baud) { return Format("%.1f", NsToBits(static_cast<double>(ns), baud)); }
+std::string Bits(std::int64_t ns, std::uint32_t baud) { return FormatText("%.1f", NsToBits(static_cast<double>(ns), baud)); }
 
 // "5", "5 and 7", "5, 7 and 9"
 std::string AddressList(const std::vector<std::uint8_t>& addresses) {
@@ -301,7 +290,7 @@ FindingText ErrorWords(const Finding& f) {
         if (f.RestPart > 0 && f.RestWhole > 0) {
             const double factor = (static_cast<double>(f.Part) / static_cast<double>(f.Whole)) /
                                   (static_cast<double>(f.RestPart) / static_cast<double>(f.RestWhole));
-            times = Format("%.0f times the share of the rest of the bus", factor);
+            times = FormatText("%.0f times the share of the rest of the bus", factor);
         }
         return {Plural(f.Part, "damaged frame", "damaged frames") + " from station " + station + ", first at " +
                     At(f.FirstNs) + ": " + Percent(f.Part, f.Whole) + " of its frames, " + times,

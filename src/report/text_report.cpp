@@ -4,9 +4,9 @@
 // absolute time column of a converted capture shows it. Addresses that only
 // got unanswered FDL-status polls go on one line instead of a row of dashes.
 #include <cinttypes>
-#include <cstdarg>
 #include <cstdio>
 
+#include "common/text_out.h"
 #include "fdl/fdl_names.h"
 #include "report/bus_words.h"
 #include "report/changes_text.h"
@@ -20,22 +20,11 @@
 namespace zelmot {
 namespace {
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    char buffer[128];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
-
-std::string Count(std::uint64_t n) { return Format("%" PRIu64, n); }
-std::string Micro(double ns) { return Format("%.3f", ns / 1000.0); }
+std::string Count(std::uint64_t n) { return FormatText("%" PRIu64, n); }
+std::string Micro(double ns) { return FormatText("%.3f", ns / 1000.0); }
 std::string Micro(std::int64_t ns) { return Micro(static_cast<double>(ns)); }
-std::string Seconds(std::int64_t ns) { return Format("%.6f", static_cast<double>(ns) / 1e9); }
-std::string Bits(double ns, std::uint32_t baud) { return Format("%.1f", NsToBits(ns, baud)); }
+std::string Seconds(std::int64_t ns) { return FormatText("%.6f", static_cast<double>(ns) / 1e9); }
+std::string Bits(double ns, std::uint32_t baud) { return FormatText("%.1f", NsToBits(ns, baud)); }
 
 // One entry of a one-line address list: the address, and its error frames
 // when it has any.
@@ -63,8 +52,8 @@ std::string SummarySection(const BusStats& s) {
     AddRow(t, {"Last frame", any ? TimeOfDayText(s.LastNs) : "-"});
     AddRow(t, {"Span (s)", Seconds(s.SpanNs)});
     AddRow(t, {"Bytes on the bus", Count(s.BusBytes)});
-    AddRow(t, {"Bus load (%)", Format("%.3f", s.BusLoadPercent)});
-    AddRow(t, {"Frames per second, average", Format("%.1f", s.FramesPerSecondAvg)});
+    AddRow(t, {"Bus load (%)", FormatText("%.3f", s.BusLoadPercent)});
+    AddRow(t, {"Frames per second, average", FormatText("%.1f", s.FramesPerSecondAvg)});
     AddRow(t, {"Frames per second, highest", Count(s.FramesPerSecondMax)});
     AddRow(t, {"Tokens", Count(s.Tokens)});
     AddRow(t, {"Requests", Count(s.Requests)});
@@ -79,7 +68,7 @@ std::string ErrorSection(const BusStats& s) {
     t.TextColumns = {1, 2, 3};
     AddRow(t, {"Bit", "Name", "Letter", "Meaning", "Frames"});
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit)
-        AddRow(t, {Format("0x%02x", kStatusBits[bit].Mask), std::string(kStatusBits[bit].Keyword),
+        AddRow(t, {FormatText("0x%02x", kStatusBits[bit].Mask), std::string(kStatusBits[bit].Keyword),
                    std::string(1, kStatusBits[bit].Letter), std::string(kStatusBits[bit].Meaning),
                    Count(s.ErrorsByBit[bit])});
     return "Receive errors: " + Count(s.ErrorFrames) + " frames with a non-zero status\n" + RenderTable(t);
