@@ -98,7 +98,7 @@ TEST(PcapTool, DamagedCapturesExportWhatTheConverterConverts) {
     };
     const Bytes header = test::CaptureHeaderBytes();
     Bytes cutTraffic = SomeTraffic(300);
-    cutTraffic.resize(cutTraffic.size() - 7);
+    cutTraffic.erase(cutTraffic.end() - 7, cutTraffic.end());  // cut inside the last record
     Bytes noisyTraffic = SomeTraffic(200);
     test::Append(noisyTraffic, noise(300));
     test::Append(noisyTraffic, SomeTraffic(200));
