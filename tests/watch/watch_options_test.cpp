@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,55 @@ TEST(WatchOptions, OtherWordsAreLeftToTheCallerAndPairsAreChecked) {
     std::fclose(err);
     EXPECT_STREQ(buffer, "Invalid MqttTopic - no broker (Mqtt=host:port)\n"
                          "Invalid AlertAt - no alert command (OnAlert=<command>)\n");
+}
+
+TEST(WatchOptions, PeriodReportWordsTakeAFolderAndMinutesAndNeedEachOther) {
+    struct Case {
+        const char* Word;
+        const char* Folder;
+        std::uint32_t Every;
+        const char* Message;  // "" when taken
+    } cases[] = {
+        {"Report=/var/lib/zelmot/reports", "/var/lib/zelmot/reports", 0, ""},
+        {"report=.", ".", 0, ""},
+        {"ReportEvery=60", "", 60, ""},
+        {"REPORTEVERY=525600", "", 525600, ""},
+        {"Report=", "", 0, "Invalid Report -  (no folder)\n"},
+        {"ReportEvery=", "", 0, "Invalid ReportEvery -  (minutes 1-525600)\n"},
+        {"ReportEvery=0", "", 0, "Invalid ReportEvery - 0 (minutes 1-525600)\n"},
+        {"ReportEvery=525601", "", 0, "Invalid ReportEvery - 525601 (minutes 1-525600)\n"},
+        {"ReportEvery=1h", "", 0, "Invalid ReportEvery - 1h (minutes 1-525600)\n"},
+        {"ReportEvery=-5", "", 0, "Invalid ReportEvery - -5 (minutes 1-525600)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Word);
+        ParsedWord parsed = Parse(c.Word);
+        EXPECT_EQ(parsed.Message, c.Message);
+        EXPECT_EQ(parsed.Taken, c.Message[0] == '\0' ? WordTaken::Taken : WordTaken::Rejected);
+        EXPECT_EQ(parsed.Options.ReportFolder, c.Folder);
+        EXPECT_EQ(parsed.Options.ReportEvery, c.Every);
+    }
+    struct Pair {
+        const char* Folder;
+        std::uint32_t Every;
+        const char* Message;
+    } pairs[] = {
+        {"reports", 60, ""},
+        {"", 60, "Invalid ReportEvery - no report folder (Report=<folder>)\n"},
+        {"reports", 0, "Invalid Report - no period (ReportEvery=<minutes>)\n"},
+    };
+    for (const Pair& p : pairs) {
+        std::FILE* err = std::tmpfile();
+        WatchOptions options;
+        options.ReportFolder = p.Folder;
+        options.ReportEvery = p.Every;
+        EXPECT_EQ(CheckWatchOptions(options, err), p.Message[0] == '\0');
+        std::rewind(err);
+        char buffer[256] = {};
+        EXPECT_EQ(std::fread(buffer, 1, sizeof buffer - 1, err), std::strlen(p.Message));
+        std::fclose(err);
+        EXPECT_STREQ(buffer, p.Message);
+    }
 }
 
 }  // namespace
