@@ -207,16 +207,12 @@ TEST(WatchOptions, PeriodReportWordsTakeAFolderAndMinutesAndNeedEachOther) {
         std::uint32_t Every;
         const char* Message;  // "" when taken
     } cases[] = {
-        {"Report=/var/lib/zelmot/reports", "/var/lib/zelmot/reports", 0, ""},
-        {"report=.", ".", 0, ""},
-        {"ReportEvery=60", "", 60, ""},
+        {"report=/srv/reports", "/srv/reports", 0, ""},
         {"REPORTEVERY=525600", "", 525600, ""},
         {"Report=", "", 0, "Invalid Report -  (no folder)\n"},
-        {"ReportEvery=", "", 0, "Invalid ReportEvery -  (minutes 1-525600)\n"},
         {"ReportEvery=0", "", 0, "Invalid ReportEvery - 0 (minutes 1-525600)\n"},
         {"ReportEvery=525601", "", 0, "Invalid ReportEvery - 525601 (minutes 1-525600)\n"},
         {"ReportEvery=1h", "", 0, "Invalid ReportEvery - 1h (minutes 1-525600)\n"},
-        {"ReportEvery=-5", "", 0, "Invalid ReportEvery - -5 (minutes 1-525600)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Word);
@@ -226,23 +222,16 @@ TEST(WatchOptions, PeriodReportWordsTakeAFolderAndMinutesAndNeedEachOther) {
         EXPECT_EQ(parsed.Options.ReportFolder, c.Folder);
         EXPECT_EQ(parsed.Options.ReportEvery, c.Every);
     }
-    struct Pair {
-        const char* Folder;
-        std::uint32_t Every;
-        const char* Message;
-    } pairs[] = {
-        {"reports", 60, ""},
-        {"", 60, "Invalid ReportEvery - no report folder (Report=<folder>)\n"},
-        {"reports", 0, "Invalid Report - no period (ReportEvery=<minutes>)\n"},
-    };
-    for (const Pair& p : pairs) {
-        WatchOptions options;
-        options.ReportFolder = p.Folder;
-        options.ReportEvery = p.Every;
-        bool usable = false;
-        EXPECT_EQ(ErrorsOf([&](std::FILE* err) { usable = CheckWatchOptions(options, err); }), p.Message);
-        EXPECT_EQ(usable, p.Message[0] == '\0');
-    }
+    WatchOptions options;
+    options.ReportEvery = 60;
+    EXPECT_EQ(ErrorsOf([&](std::FILE* err) { EXPECT_FALSE(CheckWatchOptions(options, err)); }),
+              "Invalid ReportEvery - no report folder (Report=<folder>)\n");
+    options = WatchOptions{};
+    options.ReportFolder = "reports";
+    EXPECT_EQ(ErrorsOf([&](std::FILE* err) { EXPECT_FALSE(CheckWatchOptions(options, err)); }),
+              "Invalid Report - no period (ReportEvery=<minutes>)\n");
+    options.ReportEvery = 1;
+    EXPECT_EQ(ErrorsOf([&](std::FILE* err) { EXPECT_TRUE(CheckWatchOptions(options, err)); }), "");
 }
 
 }  // namespace
