@@ -3,18 +3,25 @@
 # generator writes it: the generator writes the minute files into the folder
 # the watcher follows; once the watcher has read them all (its /report.json
 # stops growing) its peak resident memory (VmHWM) and the CPU it takes
-# idling for 10 s are printed. Nothing is asserted (bench/RESULTS.md holds
-# the figures).
+# idling for 10 s are printed. With REPORT_EVERY the watcher also writes
+# the period reports of that many minutes (their number is printed).
+# Nothing is asserted (bench/RESULTS.md holds the figures).
 #
-# Usage: bench/watch_memory.sh [BUILD_DIR] [MINUTES] [FRAMES_PER_MINUTE]
+# Usage: bench/watch_memory.sh [BUILD_DIR] [MINUTES] [FRAMES_PER_MINUTE] [REPORT_EVERY]
 set -euo pipefail
 build=$(realpath "${1:-build}")
 minutes=${2:-1440}
 frames=${3:-5000}
+every=${4:-}
 dir=$(mktemp -d "${TMPDIR:-/tmp}/zelmot-watch-bench.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$build/zelmot-watch" "$dir/day" From=0000 Http="$port" >"$dir/console.txt" 2>"$dir/errors.txt" &
+reports=()
+if [ -n "$every" ]; then
+    mkdir "$dir/reports"
+    reports=(Report="$dir/reports" ReportEvery="$every")
+fi
+"$build/zelmot-watch" "$dir/day" From=0000 Http="$port" "${reports[@]}" >"$dir/console.txt" 2>"$dir/errors.txt" &
 watcher=$!
 start=$(date +%s.%N)
 "$build/zelmot-gen" "$dir/day" --start 0000 --minutes "$minutes" --frames "$frames" --error-rate 0.001 \
@@ -46,3 +53,6 @@ echo "peak resident memory $(python3 -c "print(round($hwm / 1024, 1))") MiB"
 echo "peak resident memory after one /report.json $(python3 -c "print(round($hwm_report / 1024, 1))") MiB"
 echo "CPU while idle: $idle clock ticks in 10 s"
 echo "console lines: $(wc -l <"$dir/console.txt")"
+if [ -n "$every" ]; then
+    echo "period reports written: $(find "$dir/reports" -name '*.json' | wc -l) ($(du -sh "$dir/reports" | cut -f1))"
+fi

@@ -4,7 +4,9 @@
 // command for new findings at AlertAt or worse -- and the copy becomes the
 // view the HTTP server renders. Between pumps the thread sleeps until the
 // folder changes (follow_wait.h). SIGINT/SIGTERM end the loop; the outputs
-// then stop in order, MQTT flushed within kMqttFlush.
+// then stop in order, MQTT flushed within kMqttFlush. With Report= the
+// follower's frames pass the period reports first (period_reports.h), and
+// the last period's report is written at the stop.
 #include "watch/watch_command.h"
 
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include "run/command_line.h"
 #include "watch/alert_command.h"
 #include "watch/mqtt_link.h"
+#include "watch/period_reports.h"
 #include "watch/watch_http.h"
 #include "watch/watch_options.h"
 #include "watch/watch_view.h"
@@ -50,7 +53,10 @@ constexpr const char kUsage[] =
     "    Mqtt=<addr>    Publish events, findings and slave states to this broker\n"
     "    MqttTopic=<t>  Topic prefix (default zelmot/<name>)\n"
     "    OnAlert=<cmd>  Run cmd for each new finding, its JSON on standard input\n"
-    "    AlertAt=<s>    From this severity on: fault (default) or warning\n";
+    "    AlertAt=<s>    From this severity on: fault (default) or warning\n"
+    "    Report=<dir>   Write the HTML and JSON report of each period into <dir>\n"
+    "    ReportEvery=<n>\n"
+    "                   Capture minutes per period (with Report=)\n";
 
 struct WatchWords {
     RunSettings Settings;
@@ -134,6 +140,7 @@ struct Watcher {
     bool HasAlert = false;
     AlertRunner Alert;
     HttpServer Http;
+    PeriodReports Periods;
 };
 
 void Say(Watcher& watcher, const std::string& line) {
@@ -234,6 +241,10 @@ std::function<void(const std::string&)> LogTo(std::FILE* err) {
 
 bool StartOutputs(Watcher& watcher) {
     const WatchOptions& options = watcher.Words.Options;
+    if (!options.ReportFolder.empty()) {
+        const Outcome usable = CheckReportFolder(options.ReportFolder);
+        if (!usable.IsOk()) return std::fprintf(watcher.Err, "%s\n", usable.Text.c_str()), false;
+    }
     if (options.HasMqtt) {
         MqttSettings settings;
         settings.Broker = options.Mqtt;
@@ -283,8 +294,17 @@ int Run(Watcher& watcher) {
     follow.StartRef = watcher.Words.Settings.StartRef;
     follow.EndRef = watcher.Words.Settings.EndRef;
     follow.MaxFrames = kFramesPerPump;
-    StartFollower(watcher.Follower, follow, LiveAnalysisSink(watcher.Live),
-                  [&watcher](const FollowNote& note) { TakeNote(watcher, note); });
+    RunSink sink = LiveAnalysisSink(watcher.Live);
+    const WatchOptions& options = watcher.Words.Options;
+    if (!options.ReportFolder.empty()) {
+        PeriodSettings periods;
+        periods.Folder = options.ReportFolder;
+        periods.Stem = follow.Stem;
+        periods.Minutes = options.ReportEvery;
+        periods.Log = LogTo(watcher.Err);
+        sink = PeriodReportSink(watcher.Periods, std::move(periods), sink);
+    }
+    StartFollower(watcher.Follower, follow, sink, [&watcher](const FollowNote& note) { TakeNote(watcher, note); });
     FolderWatch folder;
     StartFolderWatch(folder, FolderOf(follow.Stem));
     TakeSnapshot(watcher);
@@ -323,6 +343,7 @@ int Run(Watcher& watcher) {
         WaitForChange(folder, std::max(untilCopy, std::chrono::milliseconds(1)));
     }
     TakeSnapshot(watcher);
+    FinishPeriod(watcher.Periods);
     StopFolderWatch(folder);
     StopFollower(watcher.Follower);
     StopOutputs(watcher);

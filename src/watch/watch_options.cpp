@@ -1,5 +1,6 @@
 // The option words of zelmot-watch: addresses, the topic, the alert command
-// and its level, each checked when it is read.
+// and its level, the period reports' folder and length, each checked when it
+// is read (whether the folder takes files is the period reports' check).
 #include "watch/watch_options.h"
 
 #include "common/ascii.h"
@@ -13,10 +14,18 @@ constexpr std::size_t kTopicMax = 1000;  // leaves room for "/slave/127/state" i
 bool IsHostNameChar(char c) { return ascii::IsAlnum(c) || c == '-' || c == '.' || c == '_'; }
 bool IsV6Char(char c) { return ascii::IsHexDigit(c) || c == ':' || c == '.'; }
 
-bool ParsePort(std::string_view text, std::uint16_t& port) {
-    DigitRun run = ScanDigitRun(text, 10, 65535);
+// A number 1-max in decimal digits alone.
+bool ParsePositive(std::string_view text, std::uint64_t max, std::uint64_t& value) {
+    const DigitRun run = ScanDigitRun(text, 10, max);
     if (text.empty() || run.Length != text.size() || run.Saturated || run.Value == 0) return false;
-    port = static_cast<std::uint16_t>(run.Value);
+    value = run.Value;
+    return true;
+}
+
+bool ParsePort(std::string_view text, std::uint16_t& port) {
+    std::uint64_t value = 0;
+    if (!ParsePositive(text, 65535, value)) return false;
+    port = static_cast<std::uint16_t>(value);
     return true;
 }
 
@@ -150,6 +159,19 @@ WordTaken ParseWatchWord(const char* word, WatchOptions& options, std::FILE* err
         options.HasAlertAt = true;
         return WordTaken::Taken;
     }
+    if (ascii::StartsWithNoCase(word, "ReportEvery=")) {
+        const char* value = word + 12;
+        std::uint64_t minutes = 0;
+        if (!ParsePositive(value, kReportEveryMax, minutes)) return Reject(err, "ReportEvery", value, "minutes 1-525600");
+        options.ReportEvery = static_cast<std::uint32_t>(minutes);
+        return WordTaken::Taken;
+    }
+    if (ascii::StartsWithNoCase(word, "Report=")) {
+        const char* value = word + 7;
+        if (*value == '\0') return Reject(err, "Report", value, "no folder");
+        options.ReportFolder = value;
+        return WordTaken::Taken;
+    }
     return WordTaken::NotMine;
 }
 
@@ -160,6 +182,14 @@ bool CheckWatchOptions(const WatchOptions& options, std::FILE* err) {
     }
     if (options.HasAlertAt && options.AlertCommand.empty()) {
         std::fputs("Invalid AlertAt - no alert command (OnAlert=<command>)\n", err);
+        return false;
+    }
+    if (options.ReportEvery != 0 && options.ReportFolder.empty()) {
+        std::fputs("Invalid ReportEvery - no report folder (Report=<folder>)\n", err);
+        return false;
+    }
+    if (!options.ReportFolder.empty() && options.ReportEvery == 0) {
+        std::fputs("Invalid Report - no period (ReportEvery=<minutes>)\n", err);
         return false;
     }
     return true;

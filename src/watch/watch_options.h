@@ -1,6 +1,7 @@
 // zelmot-watch's own command-line words: where the HTTP server listens
 // (Http=), the MQTT broker and topic (Mqtt=, MqttTopic=), the alert command
-// and the severity from which it runs (OnAlert=, AlertAt=). The words are
+// and the severity from which it runs (OnAlert=, AlertAt=), the folder and
+// the length of the period reports (Report=, ReportEvery=). The words are
 // parsed into one plain record; each bad word is a message in the style of
 // the family's other words ("Invalid Http - 80x (port 1-65535)").
 #pragma once
@@ -50,7 +51,11 @@ struct WatchOptions {
     std::vector<std::string> AlertCommand;  // the command's words; empty: no alert command
     AlertLevel AlertAt = AlertLevel::Fault;
     bool HasAlertAt = false;
+    std::string ReportFolder;      // empty: no period reports
+    std::uint32_t ReportEvery = 0; // capture minutes per period report; 0: not given
 };
+
+inline constexpr std::uint32_t kReportEveryMax = 525'600;  // a year of minutes
 
 enum class WordTaken : std::uint8_t {
     NotMine,   // not one of these words: the caller tries its own
@@ -61,7 +66,8 @@ enum class WordTaken : std::uint8_t {
 // Applies one command-line word (names without regard to case).
 WordTaken ParseWatchWord(const char* word, WatchOptions& options, std::FILE* err);
 
-// The words taken together: MqttTopic= needs Mqtt=, AlertAt= needs OnAlert=.
+// The words taken together: MqttTopic= needs Mqtt=, AlertAt= needs OnAlert=,
+// Report= and ReportEvery= each other.
 // False with the message on err.
 bool CheckWatchOptions(const WatchOptions& options, std::FILE* err);
 

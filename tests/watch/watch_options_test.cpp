@@ -18,15 +18,21 @@ struct ParsedWord {
     std::string Message;
 };
 
-ParsedWord Parse(const char* word) {
-    ParsedWord parsed;
+// What write puts on the error stream it is handed.
+template <class Write>
+std::string ErrorsOf(const Write& write) {
     std::FILE* err = std::tmpfile();
-    parsed.Taken = ParseWatchWord(word, parsed.Options, err);
+    write(err);
     std::rewind(err);
     char buffer[512] = {};
-    std::size_t got = std::fread(buffer, 1, sizeof buffer - 1, err);
-    parsed.Message.assign(buffer, got);
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer - 1, err);
     std::fclose(err);
+    return std::string(buffer, got);
+}
+
+ParsedWord Parse(const char* word) {
+    ParsedWord parsed;
+    parsed.Message = ErrorsOf([&](std::FILE* err) { parsed.Taken = ParseWatchWord(word, parsed.Options, err); });
     return parsed;
 }
 
@@ -192,6 +198,40 @@ TEST(WatchOptions, OtherWordsAreLeftToTheCallerAndPairsAreChecked) {
     std::fclose(err);
     EXPECT_STREQ(buffer, "Invalid MqttTopic - no broker (Mqtt=host:port)\n"
                          "Invalid AlertAt - no alert command (OnAlert=<command>)\n");
+}
+
+TEST(WatchOptions, PeriodReportWordsTakeAFolderAndMinutesAndNeedEachOther) {
+    struct Case {
+        const char* Word;
+        const char* Folder;
+        std::uint32_t Every;
+        const char* Message;  // "" when taken
+    } cases[] = {
+        {"report=/srv/reports", "/srv/reports", 0, ""},
+        {"REPORTEVERY=525600", "", 525600, ""},
+        {"Report=", "", 0, "Invalid Report -  (no folder)\n"},
+        {"ReportEvery=0", "", 0, "Invalid ReportEvery - 0 (minutes 1-525600)\n"},
+        {"ReportEvery=525601", "", 0, "Invalid ReportEvery - 525601 (minutes 1-525600)\n"},
+        {"ReportEvery=1h", "", 0, "Invalid ReportEvery - 1h (minutes 1-525600)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Word);
+        ParsedWord parsed = Parse(c.Word);
+        EXPECT_EQ(parsed.Message, c.Message);
+        EXPECT_EQ(parsed.Taken, c.Message[0] == '\0' ? WordTaken::Taken : WordTaken::Rejected);
+        EXPECT_EQ(parsed.Options.ReportFolder, c.Folder);
+        EXPECT_EQ(parsed.Options.ReportEvery, c.Every);
+    }
+    WatchOptions options;
+    options.ReportEvery = 60;
+    EXPECT_EQ(ErrorsOf([&](std::FILE* err) { EXPECT_FALSE(CheckWatchOptions(options, err)); }),
+              "Invalid ReportEvery - no report folder (Report=<folder>)\n");
+    options = WatchOptions{};
+    options.ReportFolder = "reports";
+    EXPECT_EQ(ErrorsOf([&](std::FILE* err) { EXPECT_FALSE(CheckWatchOptions(options, err)); }),
+              "Invalid Report - no period (ReportEvery=<minutes>)\n");
+    options.ReportEvery = 1;
+    EXPECT_EQ(ErrorsOf([&](std::FILE* err) { EXPECT_TRUE(CheckWatchOptions(options, err)); }), "");
 }
 
 }  // namespace
