@@ -1,12 +1,15 @@
 // The parallel line stage of a conversion. The run's thread numbers, times,
-// places and selects the frames as always; the stage takes each selected
-// frame with everything its line needs (bytes, status, read position,
-// reference number, times) and the text of the events between frames into
-// a batch. Full batches go to worker threads through one ring of batches;
-// each worker formats a batch's lines into the batch's own buffer, and the
-// buffers reach the output strictly in the order the batches were filled.
-// All state of a stage lives in its LineStage record; FinishLineStage joins
-// the workers, so nothing outlives the run.
+// places and selects the frames as always, and fills batches of lines: the
+// text of the events between frames and, for each selected frame, either
+// everything its line needs (bytes, status, read position, reference
+// number, times), for a worker thread to format, or, while every worker is
+// busy and a batch already waits for one, the line itself. So the run's
+// thread shares the formatting instead of waiting for the workers, and
+// copies a frame only when a worker is there to take it. Batches pass
+// through one ring; each batch's lines are formatted into its own buffer,
+// and the buffers reach the output strictly in the order the batches were
+// filled. All state of a stage lives in its LineStage record;
+// FinishLineStage joins the workers, so nothing outlives the run.
 #pragma once
 
 #include <condition_variable>
@@ -22,6 +25,7 @@
 #include "capture/frame_timing.h"
 #include "common/text_out.h"
 #include "options/display_options.h"
+#include "output/line_writer.h"
 
 namespace zelmot {
 
@@ -33,10 +37,13 @@ namespace zelmot {
 constexpr std::size_t kBatchEntries = 2048;
 constexpr std::size_t kBatchTextBuffer = 512 * 1024;
 constexpr std::size_t kCharsPerFrameByte = 5;  // "-128 ", the widest data byte
+// Threads that format lines, the run's own thread included.
 constexpr unsigned kMaxLineWorkers = 8;
-// Batches per worker in the ring: one being formatted, one formatted and
-// waiting for its turn to be written (and one more being filled).
+// Batches per worker thread in the ring: one being formatted, one formatted
+// and waiting for its turn to be written; and two more for the run's
+// thread: one being filled, one it formatted and waiting for its turn.
 constexpr unsigned kBatchesPerWorker = 2;
+constexpr unsigned kBatchesOfTheRun = 2;
 
 // One entry of a batch: a frame's line, or an event's text as it is.
 struct LineEntry {
@@ -57,7 +64,11 @@ struct LineBatch {
     std::size_t BytesUsed = 0;
     TextOut Text;       // the formatted lines; what did not fit its buffer is in Spill
     std::string Spill;
+    std::size_t Count = 0;         // lines and event texts in the batch
     std::size_t TextEstimate = 0;  // an upper estimate of the text's size
+    // Formatted by the run's thread as it is filled (its Entries stay
+    // empty, the lines go straight into Text), not by a worker.
+    bool FormatsItself = false;
     bool Formatted = false;
 };
 
@@ -74,7 +85,10 @@ struct LineStage {
     std::condition_variable WorkReady;     // a batch was handed on, or the stage stops
     std::condition_variable BatchWritten;  // a ring place came free
     std::uint64_t Filled = 0;   // batches handed on
-    std::uint64_t Taken = 0;    // batches a worker took
+    // Batches before number Taken are taken by a worker or formatted by the
+    // run's thread; Taken < Filled exactly when a handed-on batch waits for
+    // a worker, and then it is number Taken.
+    std::uint64_t Taken = 0;
     std::uint64_t Written = 0;  // batches written to the output
     std::uint64_t AwaitedWritten = 0;  // the Written count the run's thread sleeps for, or 0
     bool Writing = false;       // a worker is writing batches out
@@ -82,8 +96,9 @@ struct LineStage {
 };
 
 // Starts up to `workers` threads that format into out with options (both
-// outlive the stage). False, with nothing left running, if no thread could
-// be started: the caller then writes its lines itself.
+// outlive the stage), beside the run's thread. False, with nothing left
+// running, if no thread could be started: the caller then writes its lines
+// itself.
 bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& out, unsigned workers);
 
 // Hands the batch being filled to the workers and takes the next place of
@@ -93,23 +108,29 @@ void HandOnBatch(LineStage& stage);
 // Makes room for n more bytes and kFrameBufferSize after them.
 void GrowBatchBytes(LineBatch& batch, std::size_t n);
 
-// The line of a frame, after everything added before it. The frame buffer
-// holds at least kCaptureBufferSlack bytes, so the fixed-size copy reads
-// inside it; what it copies past the frame is no part of the entry.
+// The line of a frame, after everything added before it: formatted now in
+// a batch the run's thread formats itself, otherwise copied for a worker.
+// The frame buffer holds at least kCaptureBufferSlack bytes, so the
+// fixed-size copy reads inside it; what it copies past the frame is no part
+// of the entry.
 inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
                          const FrameTiming& timing) {
     LineBatch& batch = *stage.Filling;
-    const std::size_t at = batch.BytesUsed;
     const std::size_t size = std::size_t{frame.Length} + 1;
-    std::uint8_t* to = batch.Bytes.data() + at;
-    std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
-    if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
-    batch.BytesUsed += size;
-    if (batch.Bytes.size() - batch.BytesUsed < kFrameBufferSize) GrowBatchBytes(batch, 0);
-    batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
-                                      static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
+    if (batch.FormatsItself) {
+        WriteFrameLine(batch.Text, *stage.Options, frame, referenceNumber, timing);
+    } else {
+        const std::size_t at = batch.BytesUsed;
+        std::uint8_t* to = batch.Bytes.data() + at;
+        std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
+        if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
+        batch.BytesUsed += size;
+        if (batch.Bytes.size() - batch.BytesUsed < kFrameBufferSize) GrowBatchBytes(batch, 0);
+        batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
+                                          static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
+    }
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
-    if (batch.Entries.size() >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
+    if (++batch.Count >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
 }
 
 // Where an event writes its text; AddEventText then puts it in its place.
@@ -124,8 +145,9 @@ void FinishLineStage(LineStage& stage);
 // those of its data bytes.
 std::size_t LineEstimateOf(const DisplayOptions& options);
 
-// How many workers the stage gets on a machine where the process may run
-// on `cores` processors; 1 (or 0) means the lines are written inline.
+// How many threads format lines, the run's own thread included, on a
+// machine where the process may run on `cores` processors; the stage gets
+// one worker thread fewer. 1 (or 0) means the lines are written inline.
 unsigned LineWorkersFor(unsigned cores);
 
 }  // namespace zelmot
