@@ -24,6 +24,7 @@ void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
     TextOut& out = batch.Text;
     for (const LineEntry& entry : batch.Entries) {
         const std::uint8_t* bytes = batch.Bytes.data() + entry.At;
+        PrefetchText(batch);
         if (entry.IsText) {
             PutRaw(out, bytes, entry.Size);
         } else {
@@ -43,6 +44,7 @@ void WriteBatch(TextOut& out, LineBatch& batch) {
     batch.BytesUsed = 0;
     batch.Count = 0;
     batch.TextEstimate = 0;
+    batch.EntriesPrefetched = batch.BytesPrefetched = batch.TextPrefetched = 0;
 }
 
 // Writes the formatted batches that are next in order, unless another
@@ -68,6 +70,7 @@ void WriteReadyBatches(LineStage& stage, std::unique_lock<std::mutex>& lock) {
 // written, still in their ring places.
 void SkipFormattedBatches(LineStage& stage) {
     while (stage.Taken < stage.Filled && RingAt(stage, stage.Taken).FormatsItself) ++stage.Taken;
+    stage.BatchWaits.store(stage.Taken < stage.Filled, std::memory_order_relaxed);
 }
 
 void RunWorker(LineStage* stagePointer) {
@@ -101,9 +104,9 @@ void HandOnFilled(LineStage& stage, std::unique_lock<std::mutex>& lock) {
     LineBatch& batch = *stage.Filling;
     if (batch.Count == 0) return;
     ++stage.Filled;
-    if (batch.FormatsItself) {
-        batch.Formatted = true;
-        SkipFormattedBatches(stage);
+    batch.Formatted = batch.FormatsItself;
+    SkipFormattedBatches(stage);
+    if (batch.Formatted) {
         WriteReadyBatches(stage, lock);
     } else {
         stage.WorkReady.notify_one();
@@ -138,6 +141,7 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Out = &out;
     stage.Filled = stage.Taken = stage.Written = stage.AwaitedWritten = 0;
     stage.Writing = stage.Stopping = false;
+    stage.BatchWaits = false;
     // Sized once: each batch's writer points at its own Spill.
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + kBatchesOfTheRun);
     for (LineBatch& batch : stage.Batches) {
@@ -192,7 +196,8 @@ void AddEventText(LineStage& stage) {
     }
     batch.TextEstimate += text.size();
     stage.EventSpill.clear();
-    if (++batch.Count >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
+    ++batch.Count;
+    if (BatchIsDone(stage, batch)) HandOnBatch(stage);
 }
 
 void FinishLineStage(LineStage& stage) {

@@ -12,6 +12,7 @@
 // FinishLineStage joins the workers, so nothing outlives the run.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -40,10 +41,12 @@ constexpr std::size_t kCharsPerFrameByte = 5;  // "-128 ", the widest data byte
 // Threads that format lines, the run's own thread included.
 constexpr unsigned kMaxLineWorkers = 8;
 // Batches per worker thread in the ring: one being formatted, one formatted
-// and waiting for its turn to be written; and two more for the run's
-// thread: one being filled, one it formatted and waiting for its turn.
+// and waiting for its turn to be written; and four more for the run's
+// thread: one being filled, and those it formatted itself while a worker
+// was at an older batch, waiting for their turn (the run's thread sleeps
+// only when the ring is full).
 constexpr unsigned kBatchesPerWorker = 2;
-constexpr unsigned kBatchesOfTheRun = 2;
+constexpr unsigned kBatchesOfTheRun = 4;
 
 // One entry of a batch: a frame's line, or an event's text as it is.
 struct LineEntry {
@@ -55,7 +58,9 @@ struct LineEntry {
     bool IsText = false;
 };
 
-struct LineBatch {
+// On cache lines of its own: the run's thread fills one batch while the
+// workers format and write out others.
+struct alignas(64) LineBatch {
     std::vector<LineEntry> Entries;
     // The entries' bytes: the first BytesUsed of Bytes. Bytes keeps at least
     // kFrameBufferSize bytes free past them, so that a frame's bytes go in
@@ -66,6 +71,10 @@ struct LineBatch {
     std::string Spill;
     std::size_t Count = 0;         // lines and event texts in the batch
     std::size_t TextEstimate = 0;  // an upper estimate of the text's size
+    // Offsets up to which Entries, Bytes and Text's buffer are prefetched.
+    std::size_t EntriesPrefetched = 0;
+    std::size_t BytesPrefetched = 0;
+    std::size_t TextPrefetched = 0;
     // Formatted by the run's thread as it is filled (its Entries stay
     // empty, the lines go straight into Text), not by a worker.
     bool FormatsItself = false;
@@ -91,8 +100,14 @@ struct LineStage {
     std::uint64_t Taken = 0;
     std::uint64_t Written = 0;  // batches written to the output
     std::uint64_t AwaitedWritten = 0;  // the Written count the run's thread sleeps for, or 0
-    bool Writing = false;       // a worker is writing batches out
+    bool Writing = false;       // a thread is writing batches out
     bool Stopping = false;
+    // Taken < Filled, stored under the lock whenever either changes. The
+    // run's thread reads it without the lock, only to decide when to end a
+    // batch it formats itself: once no batch waits for a worker, it hands
+    // its batch on and fills the next one for the workers, so that a worker
+    // finds work when it is done rather than sleeping.
+    std::atomic<bool> BatchWaits{false};
 };
 
 // Starts up to `workers` threads that format into out with options (both
@@ -108,6 +123,42 @@ void HandOnBatch(LineStage& stage);
 // Makes room for n more bytes and kFrameBufferSize after them.
 void GrowBatchBytes(LineBatch& batch, std::size_t n);
 
+// Asks for the cache lines of memory at base, from *prefetched up to upTo
+// bytes, for writing, and notes how far it got. The ring's memory was last
+// read by another thread (a batch's entries and bytes by a worker, its text
+// by the thread that wrote it out), and a store into a line another core
+// holds waits until that core lets the line go: one such wait per line, in
+// turn, unless the lines are asked for ahead of the stores. Only a hint:
+// nothing is read, so the lines may lie past the memory's end.
+inline void PrefetchForWrite(const void* base, std::size_t upTo, std::size_t& prefetched) {
+    constexpr std::size_t kCacheLine = 64;
+    for (; prefetched < upTo; prefetched += kCacheLine) {
+        const std::uintptr_t line = reinterpret_cast<std::uintptr_t>(base) + prefetched;
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+        asm volatile("prefetchw (%0)" ::"r"(line));  // a no-op where the processor lacks it
+#elif defined(__GNUC__)
+        __builtin_prefetch(reinterpret_cast<const void*>(line), 1);
+#else
+        (void)line;
+#endif
+    }
+}
+// How far ahead of the stores the lines are asked for.
+constexpr std::size_t kPrefetchAhead = 1024;
+
+// The text buffer's lines ahead of the next line written into it.
+inline void PrefetchText(LineBatch& batch) {
+    PrefetchForWrite(batch.Text.Buffer.data(), batch.Text.Used + kPrefetchAhead, batch.TextPrefetched);
+}
+
+// Whether the batch being filled is to be handed on after what was just
+// added: it is full, or the run's thread formats it and no batch waits for
+// a worker any more.
+inline bool BatchIsDone(const LineStage& stage, const LineBatch& batch) {
+    return batch.Count >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer ||
+           (batch.FormatsItself && !stage.BatchWaits.load(std::memory_order_relaxed));
+}
+
 // The line of a frame, after everything added before it: formatted now in
 // a batch the run's thread formats itself, otherwise copied for a worker.
 // The frame buffer holds at least kCaptureBufferSlack bytes, so the
@@ -118,10 +169,14 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
     LineBatch& batch = *stage.Filling;
     const std::size_t size = std::size_t{frame.Length} + 1;
     if (batch.FormatsItself) {
+        PrefetchText(batch);
         WriteFrameLine(batch.Text, *stage.Options, frame, referenceNumber, timing);
     } else {
         const std::size_t at = batch.BytesUsed;
         std::uint8_t* to = batch.Bytes.data() + at;
+        PrefetchForWrite(batch.Bytes.data(), at + kPrefetchAhead, batch.BytesPrefetched);
+        PrefetchForWrite(batch.Entries.data(), (batch.Entries.size() + 1) * sizeof(LineEntry) + kPrefetchAhead,
+                         batch.EntriesPrefetched);
         std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
         if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
         batch.BytesUsed += size;
@@ -130,7 +185,8 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
                                           static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
     }
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
-    if (++batch.Count >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
+    ++batch.Count;
+    if (BatchIsDone(stage, batch)) HandOnBatch(stage);
 }
 
 // Where an event writes its text; AddEventText then puts it in its place.
