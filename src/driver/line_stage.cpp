@@ -13,6 +13,10 @@
 
 #include "output/line_writer.h"
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <cpuid.h>
+#endif
+
 namespace zelmot {
 namespace {
 
@@ -225,6 +229,16 @@ std::size_t LineEstimateOf(const DisplayOptions& options) {
     for (const GraphSpec* graph : {&options.GrphDelta, &options.GrphGap, &options.GrphGapAft})
         chars += graph->Width + 4u;
     return chars;
+}
+
+bool DetectWritePrefetch() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    constexpr unsigned kPrefetchW = 1u << 8;  // leaf 0x80000001, ECX
+    return __get_cpuid(0x80000001u, &eax, &ebx, &ecx, &edx) != 0 && (ecx & kPrefetchW) != 0;
+#else
+    return false;
+#endif
 }
 
 unsigned LineWorkersFor(unsigned cores) { return cores < kMaxLineWorkers ? cores : kMaxLineWorkers; }

@@ -24,6 +24,7 @@
 #include "capture/capture_file.h"
 #include "capture/capture_frame.h"
 #include "capture/frame_timing.h"
+#include "common/raw_buffer.h"
 #include "common/text_out.h"
 #include "options/display_options.h"
 #include "output/line_writer.h"
@@ -65,7 +66,7 @@ struct alignas(64) LineBatch {
     // The entries' bytes: the first BytesUsed of Bytes. Bytes keeps at least
     // kFrameBufferSize bytes free past them, so that a frame's bytes go in
     // by one fixed-size copy where they are short.
-    std::vector<std::uint8_t> Bytes;
+    RawBuffer<std::uint8_t> Bytes;
     std::size_t BytesUsed = 0;
     TextOut Text;       // the formatted lines; what did not fit its buffer is in Spill
     std::string Spill;
@@ -83,7 +84,7 @@ struct alignas(64) LineBatch {
 
 struct LineStage {
     const DisplayOptions* Options = nullptr;
-    TextOut* Out = nullptr;          // the output, written by one worker at a time
+    TextOut* Out = nullptr;          // the output, written by one thread at a time
     std::vector<LineBatch> Batches;  // the ring: batch number k is Batches[k % size]
     std::vector<std::thread> Workers;
     LineBatch* Filling = nullptr;    // the batch the run's thread fills: number Filled
@@ -116,12 +117,18 @@ struct LineStage {
 // itself.
 bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& out, unsigned workers);
 
-// Hands the batch being filled to the workers and takes the next place of
-// the ring, once it is written.
+// Hands the batch being filled on (to the workers, or to be written if the
+// run's thread formatted it) and takes the next place of the ring, once it
+// is written.
 void HandOnBatch(LineStage& stage);
 
 // Makes room for n more bytes and kFrameBufferSize after them.
 void GrowBatchBytes(LineBatch& batch, std::size_t n);
+
+// Whether the processor asks for a cache line for writing (every x86-64
+// one of the last decade does; on others a plain prefetch stands in).
+bool DetectWritePrefetch();
+inline const bool kHasWritePrefetch = DetectWritePrefetch();
 
 // Asks for the cache lines of memory at base, from *prefetched up to upTo
 // bytes, for writing, and notes how far it got. The ring's memory was last
@@ -135,7 +142,11 @@ inline void PrefetchForWrite(const void* base, std::size_t upTo, std::size_t& pr
     for (; prefetched < upTo; prefetched += kCacheLine) {
         const std::uintptr_t line = reinterpret_cast<std::uintptr_t>(base) + prefetched;
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-        asm volatile("prefetchw (%0)" ::"r"(line));  // a no-op where the processor lacks it
+        if (kHasWritePrefetch) {
+            asm volatile("prefetchw (%0)" ::"r"(line));
+        } else {
+            __builtin_prefetch(reinterpret_cast<const void*>(line), 1);
+        }
 #elif defined(__GNUC__)
         __builtin_prefetch(reinterpret_cast<const void*>(line), 1);
 #else
