@@ -10,8 +10,11 @@
 #   base     a second build's zelmot2txt on N cores (with --base)
 # so that a load on the machine that comes and goes falls on all alike. It
 # reports the medians, frames per second, the ratio of 1 core to N cores,
-# the ratio of N cores to the copy (and to the base build), and the peak
-# resident memory of each, and checks that all outputs are identical.
+# the ratio of N cores to the copy (and to the base build), the CPU time
+# (user + system, every thread) on 1 and N cores, the peak resident memory
+# of each and the load average after each profile, and checks that all
+# outputs are identical. Wall times only mean something at a load average
+# well below 1; the CPU times say what the second core costs in work.
 #
 # Usage: bench/cores.sh [--runs N] [--build DIR] [--base DIR] [--work DIR] [--smoke]
 set -euo pipefail
@@ -55,15 +58,17 @@ convert() { "$@" cap1200 "$profile" NumMin="$minutes"; }
 
 frames_read=$(( minutes * frames - 1 ))
 echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg); $cores cores; $runs runs per figure (median)"
-printf '%-7s %9s %9s %9s %9s %12s %12s %7s %8s %9s %9s\n' profile "1 core s" "$cores cores" "dd s" "base s" \
-    "frames/s 1" "frames/s $cores" "speedup" "x dd" "x base" "RSS 1/$cores"
+printf '%-7s %9s %9s %9s %9s %12s %12s %7s %8s %9s %13s %14s %6s\n' profile "1 core s" "$cores cores" "dd s" \
+    "base s" "frames/s 1" "frames/s $cores" "speedup" "x dd" "x base" "CPU s 1/$cores" "RSS 1/$cores" load
 for profile in decode full filter; do
     out="cap1200_$profile.txt"
-    one=() many=() copy=() old=()
+    one=() many=() copy=() old=() cpu1=() cpun=()
     for ((i = 0; i < runs; i++)); do
-        one+=("$(seconds convert taskset -c 0 "$tool")")
+        read -r t c <<<"$(timed convert taskset -c 0 "$tool")"
+        one+=("$t") cpu1+=("$c")
         mv "$out" one.txt
-        many+=("$(seconds convert "$tool")")
+        read -r t c <<<"$(timed convert "$tool")"
+        many+=("$t") cpun+=("$c")
         cmp -s one.txt "$out" || { echo "outputs differ: $profile, 1 and $cores cores" >&2; exit 1; }
         rm -f copy.txt
         copy+=("$(seconds dd if="$out" of=copy.txt bs=256K status=none)")
@@ -77,15 +82,18 @@ for profile in decode full filter; do
     t1=$(printf '%s\n' "${one[@]}" | median)
     tn=$(printf '%s\n' "${many[@]}" | median)
     td=$(printf '%s\n' "${copy[@]}" | median)
+    c1=$(printf '%s\n' "${cpu1[@]}" | median)
+    cn=$(printf '%s\n' "${cpun[@]}" | median)
     tb=0
     [ -n "$base" ] && tb=$(printf '%s\n' "${old[@]}" | median)
     k1=$(peak taskset -c 0 "$tool")
     kn=$(peak "$tool")
+    load=$(cut -d' ' -f1 /proc/loadavg)
     awk -v p="$profile" -v t1="$t1" -v tn="$tn" -v td="$td" -v tb="$tb" -v n="$frames_read" \
-        -v k1="$k1" -v kn="$kn" 'BEGIN {
-        printf "%-7s %9.3f %9.3f %9.3f %9s %11.2fM %11.2fM %6.2fx %7.2fx %9s %4.1f/%.1fMiB\n", p, t1, tn, td,
-            (tb > 0 ? sprintf("%.3f", tb) : "-"), n / t1 / 1e6, n / tn / 1e6, t1 / tn, tn / td,
-            (tb > 0 ? sprintf("%.2fx", tn / tb) : "-"), k1 / 1024, kn / 1024 }'
+        -v c1="$c1" -v cn="$cn" -v k1="$k1" -v kn="$kn" -v load="$load" 'BEGIN {
+        printf "%-7s %9.3f %9.3f %9.3f %9s %11.2fM %11.2fM %6.2fx %7.2fx %9s %6.3f/%.3f %5.1f/%.1fMiB %6s\n", p, t1,
+            tn, td, (tb > 0 ? sprintf("%.3f", tb) : "-"), n / t1 / 1e6, n / tn / 1e6, t1 / tn, tn / td,
+            (tb > 0 ? sprintf("%.2fx", tn / tb) : "-"), c1, cn, k1 / 1024, kn / 1024, load }'
     rm -f "$out"
 done
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -8,3 +8,8 @@ seconds() { # command... : elapsed seconds of one run
     end=$(now)
     awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
 }
+timed() { # command... : elapsed and CPU (user + system, all threads) seconds of one run
+    local TIMEFORMAT='%3R %3U %3S' t
+    t=$({ time "$@" >/dev/null 2>&3; } 3>&2 2>&1)
+    awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' <<<"$t"
+}

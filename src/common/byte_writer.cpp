@@ -5,7 +5,7 @@ namespace zelmot {
 namespace {
 
 void Prepare(ByteWriter& writer, std::size_t bufferSize = kWriterBufferSize) {
-    writer.Buffer.assign(bufferSize, '\0');
+    writer.Buffer.resize(bufferSize);  // on a fresh writer: nothing is zeroed
     writer.Used = 0;
     writer.Open = true;
     writer.WriteFailed = false;

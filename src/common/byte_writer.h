@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
+
+#include "common/raw_buffer.h"
 
 namespace zelmot {
 
@@ -19,7 +20,7 @@ struct ByteWriter {
     std::FILE* File = nullptr;      // the output file or stream, or none
     bool OwnsFile = false;          // false for a stream (standard output)
     std::string* Memory = nullptr;  // with no file: where flushed bytes go
-    std::vector<char> Buffer;       // pending bytes
+    RawBuffer<char> Buffer;         // pending bytes (the first Used)
     std::size_t Used = 0;
     bool Open = false;
     bool WriteFailed = false;

@@ -1,7 +1,7 @@
 // RunConversion: the option file read and the output created in their fixed
 // order, then the capture run with the line writer as its sink: on one core
-// the run's thread writes each line itself, on more the line stage's workers
-// format them. All state of a conversion lives in one ConversionRun record
+// the run's thread writes each line itself, on more it shares the
+// formatting with the line stage's workers. All state of a conversion lives in one ConversionRun record
 // on the stack, so runs in one process never see each other's state.
 #include "driver/conversion_run.h"
 
@@ -103,8 +103,9 @@ Outcome RunConversion(const ConversionSettings& settings, std::FILE* console) {
     sink.HeaderRead = SinkCall<EchoHeader>::Call;
     sink.FileOpened = SinkCall<WriteFileOpened>::Call;
     sink.SyncLost = SinkCall<WriteSyncLost>::Call;
+    // The run's thread formats lines too, beside workers - 1 worker threads.
     unsigned workers = LineWorkersOf(settings);
-    run.Staged = workers > 1 && StartLineStage(run.Stage, run.Options, run.Out, workers);
+    run.Staged = workers > 1 && StartLineStage(run.Stage, run.Options, run.Out, workers - 1);
     sink.Frame = run.Staged ? SinkCall<StageLine>::Call : SinkCall<WriteLine>::Call;
     RunResult result = RunCapture(runSpec, sink);
     if (run.Staged) FinishLineStage(run.Stage);

@@ -16,8 +16,9 @@ struct ConversionSettings {
     std::string OptionFileName;  // second argument + ".opt"
     std::string OptionBaseName;  // second argument after its last '\' or '/'
     std::string OutputName;      // CaptureName + "_" + OptionBaseName + ".txt"
-    // Threads that format the lines: 0 for one per core the process may run
-    // on (at most kMaxLineWorkers), 1 to format them on the run's own thread.
+    // Threads that format the lines, the run's own thread included: 0 for
+    // one per core the process may run on (at most kMaxLineWorkers), 1 to
+    // format them on the run's own thread only.
     // The output is the same either way; tests choose a count here.
     unsigned LineWorkers = 0;
 };

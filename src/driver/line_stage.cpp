@@ -1,9 +1,10 @@
 // The line stage's ring and workers. The run's thread owns the batch it
-// fills (number Filled); a worker takes the oldest batch handed on (number
-// Taken), formats it without the lock, and then, unless another worker is
-// at it, writes out every formatted batch that is next in order (number
-// Written). A ring place comes free once its batch is written, so the run's
-// thread waits only when the workers are the slower side.
+// fills (number Filled). A worker takes the oldest batch handed on for a
+// worker (number Taken), formats it without the lock, and then, unless
+// another thread is at it, writes out every formatted batch that is next in
+// order (number Written); the run's thread does the same after handing on a
+// batch it formatted itself. A ring place comes free once its batch is
+// written, so the run's thread waits only when the ring is full.
 #include "driver/line_stage.h"
 
 #include <cassert>
@@ -11,6 +12,10 @@
 #include <system_error>
 
 #include "output/line_writer.h"
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <cpuid.h>
+#endif
 
 namespace zelmot {
 namespace {
@@ -23,6 +28,7 @@ void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
     TextOut& out = batch.Text;
     for (const LineEntry& entry : batch.Entries) {
         const std::uint8_t* bytes = batch.Bytes.data() + entry.At;
+        PrefetchText(batch);
         if (entry.IsText) {
             PutRaw(out, bytes, entry.Size);
         } else {
@@ -40,15 +46,18 @@ void WriteBatch(TextOut& out, LineBatch& batch) {
     batch.Text.Used = 0;
     batch.Entries.clear();
     batch.BytesUsed = 0;
+    batch.Count = 0;
     batch.TextEstimate = 0;
+    batch.EntriesPrefetched = batch.BytesPrefetched = batch.TextPrefetched = 0;
 }
 
 // Writes the formatted batches that are next in order, unless another
-// worker is doing so; that one checks again after each batch it writes.
+// thread is doing so; that one checks again after each batch it writes.
+// Only batches handed on are ever Formatted.
 void WriteReadyBatches(LineStage& stage, std::unique_lock<std::mutex>& lock) {
     if (stage.Writing) return;
     stage.Writing = true;
-    while (stage.Written < stage.Taken && RingAt(stage, stage.Written).Formatted) {
+    while (stage.Written < stage.Filled && RingAt(stage, stage.Written).Formatted) {
         LineBatch& next = RingAt(stage, stage.Written);
         lock.unlock();
         WriteBatch(*stage.Out, next);
@@ -59,6 +68,15 @@ void WriteReadyBatches(LineStage& stage, std::unique_lock<std::mutex>& lock) {
     stage.Writing = false;
 }
 
+// With the lock held: moves Taken past the batches the run's thread
+// formatted, to the next one that waits for a worker (or to Filled). Those
+// batches are handed on and, as nothing after an unformatted batch is
+// written, still in their ring places.
+void SkipFormattedBatches(LineStage& stage) {
+    while (stage.Taken < stage.Filled && RingAt(stage, stage.Taken).FormatsItself) ++stage.Taken;
+    stage.BatchWaits.store(stage.Taken < stage.Filled, std::memory_order_relaxed);
+}
+
 void RunWorker(LineStage* stagePointer) {
     LineStage& stage = *stagePointer;
     std::unique_lock<std::mutex> lock(stage.Lock);
@@ -66,6 +84,7 @@ void RunWorker(LineStage* stagePointer) {
         stage.WorkReady.wait(lock, [&] { return stage.Stopping || stage.Taken < stage.Filled; });
         if (stage.Taken == stage.Filled) return;  // stopping, and nothing left
         LineBatch& batch = RingAt(stage, stage.Taken++);
+        SkipFormattedBatches(stage);
         lock.unlock();
         FormatBatch(batch, *stage.Options);
         lock.lock();
@@ -74,19 +93,40 @@ void RunWorker(LineStage* stagePointer) {
     }
 }
 
-// Hands the batch being filled on, if it holds anything; with the lock held.
-void HandOnFilled(LineStage& stage) {
-    if (stage.Filling->Entries.empty()) return;
-    ++stage.Filled;
-    stage.WorkReady.notify_one();
-}
-
 // With the lock held: sleeps until that many batches are written.
 void AwaitWritten(LineStage& stage, std::unique_lock<std::mutex>& lock, std::uint64_t written) {
     if (stage.Written >= written) return;
     stage.AwaitedWritten = written;
     stage.BatchWritten.wait(lock, [&] { return stage.Written >= written; });
     stage.AwaitedWritten = 0;
+}
+
+// Hands the batch being filled on, if it holds anything; with the lock
+// held. A batch the run's thread formatted is written here if its turn has
+// come; one for a worker wakes a worker.
+void HandOnFilled(LineStage& stage, std::unique_lock<std::mutex>& lock) {
+    LineBatch& batch = *stage.Filling;
+    if (batch.Count == 0) return;
+    ++stage.Filled;
+    batch.Formatted = batch.FormatsItself;
+    SkipFormattedBatches(stage);
+    if (batch.Formatted) {
+        WriteReadyBatches(stage, lock);
+    } else {
+        stage.WorkReady.notify_one();
+    }
+}
+
+// With the lock held: the next batch to fill, once its ring place is free.
+// A full ring makes the run's thread sleep until half of it is written, so
+// that it wakes once for several batches, not once for each. The run's
+// thread formats the batch itself when a batch already waits for a worker:
+// then every worker is busy, and one more batch for them would only wait.
+void TakeNextBatch(LineStage& stage, std::unique_lock<std::mutex>& lock) {
+    const std::size_t places = stage.Batches.size();
+    if (stage.Filled - stage.Written >= places) AwaitWritten(stage, lock, stage.Filled - places / 2);
+    stage.Filling = &RingAt(stage, stage.Filled);
+    stage.Filling->FormatsItself = stage.Taken < stage.Filled;
 }
 
 void ReleaseBatches(LineStage& stage) {
@@ -105,8 +145,9 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Out = &out;
     stage.Filled = stage.Taken = stage.Written = stage.AwaitedWritten = 0;
     stage.Writing = stage.Stopping = false;
+    stage.BatchWaits = false;
     // Sized once: each batch's writer points at its own Spill.
-    stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + 1);
+    stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + kBatchesOfTheRun);
     for (LineBatch& batch : stage.Batches) {
         batch.Entries.reserve(kBatchEntries);
         batch.Bytes.resize(kBatchTextBuffer / kCharsPerFrameByte + kFrameBufferSize);
@@ -114,6 +155,7 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     }
     OpenTextOutMemory(stage.EventText, &stage.EventSpill);
     stage.Filling = &stage.Batches[0];
+    stage.Filling->FormatsItself = false;
     stage.LineEstimate = LineEstimateOf(options);
     for (unsigned i = 0; i < workers; ++i) {
         // The one place the standard library reports by exception: no more
@@ -129,14 +171,10 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     return false;
 }
 
-// A full ring makes the run's thread sleep until half of it is written, so
-// that it wakes once for several batches, not once for each.
 void HandOnBatch(LineStage& stage) {
     std::unique_lock<std::mutex> lock(stage.Lock);
-    HandOnFilled(stage);
-    std::size_t places = stage.Batches.size();
-    if (stage.Filled - stage.Written >= places) AwaitWritten(stage, lock, stage.Filled - places / 2);
-    stage.Filling = &RingAt(stage, stage.Filled);
+    HandOnFilled(stage, lock);
+    TakeNextBatch(stage, lock);
 }
 
 void GrowBatchBytes(LineBatch& batch, std::size_t n) {
@@ -147,23 +185,29 @@ void GrowBatchBytes(LineBatch& batch, std::size_t n) {
 void AddEventText(LineStage& stage) {
     FlushTextOut(stage.EventText);
     LineBatch& batch = *stage.Filling;
-    LineEntry entry;
-    entry.At = static_cast<std::uint32_t>(batch.BytesUsed);
-    entry.Size = static_cast<std::uint32_t>(stage.EventSpill.size());
-    entry.IsText = true;
-    GrowBatchBytes(batch, entry.Size);
-    std::memcpy(batch.Bytes.data() + batch.BytesUsed, stage.EventSpill.data(), entry.Size);
-    batch.BytesUsed += entry.Size;
-    batch.Entries.push_back(entry);
-    batch.TextEstimate += entry.Size;
+    const std::string& text = stage.EventSpill;
+    if (batch.FormatsItself) {
+        PutRaw(batch.Text, text.data(), text.size());
+    } else {
+        LineEntry entry;
+        entry.At = static_cast<std::uint32_t>(batch.BytesUsed);
+        entry.Size = static_cast<std::uint32_t>(text.size());
+        entry.IsText = true;
+        GrowBatchBytes(batch, entry.Size);
+        std::memcpy(batch.Bytes.data() + batch.BytesUsed, text.data(), entry.Size);
+        batch.BytesUsed += entry.Size;
+        batch.Entries.push_back(entry);
+    }
+    batch.TextEstimate += text.size();
     stage.EventSpill.clear();
-    if (batch.Entries.size() >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
+    ++batch.Count;
+    if (BatchIsDone(stage, batch)) HandOnBatch(stage);
 }
 
 void FinishLineStage(LineStage& stage) {
     assert(!stage.Workers.empty());
     std::unique_lock<std::mutex> lock(stage.Lock);
-    HandOnFilled(stage);
+    HandOnFilled(stage, lock);
     AwaitWritten(stage, lock, stage.Filled);
     stage.Stopping = true;
     stage.WorkReady.notify_all();
@@ -185,6 +229,16 @@ std::size_t LineEstimateOf(const DisplayOptions& options) {
     for (const GraphSpec* graph : {&options.GrphDelta, &options.GrphGap, &options.GrphGapAft})
         chars += graph->Width + 4u;
     return chars;
+}
+
+bool DetectWritePrefetch() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    constexpr unsigned kPrefetchW = 1u << 8;  // leaf 0x80000001, ECX
+    return __get_cpuid(0x80000001u, &eax, &ebx, &ecx, &edx) != 0 && (ecx & kPrefetchW) != 0;
+#else
+    return false;
+#endif
 }
 
 unsigned LineWorkersFor(unsigned cores) { return cores < kMaxLineWorkers ? cores : kMaxLineWorkers; }

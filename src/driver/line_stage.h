@@ -1,14 +1,18 @@
 // The parallel line stage of a conversion. The run's thread numbers, times,
-// places and selects the frames as always; the stage takes each selected
-// frame with everything its line needs (bytes, status, read position,
-// reference number, times) and the text of the events between frames into
-// a batch. Full batches go to worker threads through one ring of batches;
-// each worker formats a batch's lines into the batch's own buffer, and the
-// buffers reach the output strictly in the order the batches were filled.
-// All state of a stage lives in its LineStage record; FinishLineStage joins
-// the workers, so nothing outlives the run.
+// places and selects the frames as always, and fills batches of lines: the
+// text of the events between frames and, for each selected frame, either
+// everything its line needs (bytes, status, read position, reference
+// number, times), for a worker thread to format, or, while every worker is
+// busy and a batch already waits for one, the line itself. So the run's
+// thread shares the formatting instead of waiting for the workers, and
+// copies a frame only when a worker is there to take it. Batches pass
+// through one ring; each batch's lines are formatted into its own buffer,
+// and the buffers reach the output strictly in the order the batches were
+// filled. All state of a stage lives in its LineStage record;
+// FinishLineStage joins the workers, so nothing outlives the run.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -20,8 +24,10 @@
 #include "capture/capture_file.h"
 #include "capture/capture_frame.h"
 #include "capture/frame_timing.h"
+#include "common/raw_buffer.h"
 #include "common/text_out.h"
 #include "options/display_options.h"
+#include "output/line_writer.h"
 
 namespace zelmot {
 
@@ -33,10 +39,15 @@ namespace zelmot {
 constexpr std::size_t kBatchEntries = 2048;
 constexpr std::size_t kBatchTextBuffer = 512 * 1024;
 constexpr std::size_t kCharsPerFrameByte = 5;  // "-128 ", the widest data byte
+// Threads that format lines, the run's own thread included.
 constexpr unsigned kMaxLineWorkers = 8;
-// Batches per worker in the ring: one being formatted, one formatted and
-// waiting for its turn to be written (and one more being filled).
+// Batches per worker thread in the ring: one being formatted, one formatted
+// and waiting for its turn to be written; and four more for the run's
+// thread: one being filled, and those it formatted itself while a worker
+// was at an older batch, waiting for their turn (the run's thread sleeps
+// only when the ring is full).
 constexpr unsigned kBatchesPerWorker = 2;
+constexpr unsigned kBatchesOfTheRun = 4;
 
 // One entry of a batch: a frame's line, or an event's text as it is.
 struct LineEntry {
@@ -48,22 +59,32 @@ struct LineEntry {
     bool IsText = false;
 };
 
-struct LineBatch {
+// On cache lines of its own: the run's thread fills one batch while the
+// workers format and write out others.
+struct alignas(64) LineBatch {
     std::vector<LineEntry> Entries;
     // The entries' bytes: the first BytesUsed of Bytes. Bytes keeps at least
     // kFrameBufferSize bytes free past them, so that a frame's bytes go in
     // by one fixed-size copy where they are short.
-    std::vector<std::uint8_t> Bytes;
+    RawBuffer<std::uint8_t> Bytes;
     std::size_t BytesUsed = 0;
     TextOut Text;       // the formatted lines; what did not fit its buffer is in Spill
     std::string Spill;
+    std::size_t Count = 0;         // lines and event texts in the batch
     std::size_t TextEstimate = 0;  // an upper estimate of the text's size
+    // Offsets up to which Entries, Bytes and Text's buffer are prefetched.
+    std::size_t EntriesPrefetched = 0;
+    std::size_t BytesPrefetched = 0;
+    std::size_t TextPrefetched = 0;
+    // Formatted by the run's thread as it is filled (its Entries stay
+    // empty, the lines go straight into Text), not by a worker.
+    bool FormatsItself = false;
     bool Formatted = false;
 };
 
 struct LineStage {
     const DisplayOptions* Options = nullptr;
-    TextOut* Out = nullptr;          // the output, written by one worker at a time
+    TextOut* Out = nullptr;          // the output, written by one thread at a time
     std::vector<LineBatch> Batches;  // the ring: batch number k is Batches[k % size]
     std::vector<std::thread> Workers;
     LineBatch* Filling = nullptr;    // the batch the run's thread fills: number Filled
@@ -74,42 +95,109 @@ struct LineStage {
     std::condition_variable WorkReady;     // a batch was handed on, or the stage stops
     std::condition_variable BatchWritten;  // a ring place came free
     std::uint64_t Filled = 0;   // batches handed on
-    std::uint64_t Taken = 0;    // batches a worker took
+    // Batches before number Taken are taken by a worker or formatted by the
+    // run's thread; Taken < Filled exactly when a handed-on batch waits for
+    // a worker, and then it is number Taken.
+    std::uint64_t Taken = 0;
     std::uint64_t Written = 0;  // batches written to the output
     std::uint64_t AwaitedWritten = 0;  // the Written count the run's thread sleeps for, or 0
-    bool Writing = false;       // a worker is writing batches out
+    bool Writing = false;       // a thread is writing batches out
     bool Stopping = false;
+    // Taken < Filled, stored under the lock whenever either changes. The
+    // run's thread reads it without the lock, only to decide when to end a
+    // batch it formats itself: once no batch waits for a worker, it hands
+    // its batch on and fills the next one for the workers, so that a worker
+    // finds work when it is done rather than sleeping.
+    std::atomic<bool> BatchWaits{false};
 };
 
 // Starts up to `workers` threads that format into out with options (both
-// outlive the stage). False, with nothing left running, if no thread could
-// be started: the caller then writes its lines itself.
+// outlive the stage), beside the run's thread. False, with nothing left
+// running, if no thread could be started: the caller then writes its lines
+// itself.
 bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& out, unsigned workers);
 
-// Hands the batch being filled to the workers and takes the next place of
-// the ring, once it is written.
+// Hands the batch being filled on (to the workers, or to be written if the
+// run's thread formatted it) and takes the next place of the ring, once it
+// is written.
 void HandOnBatch(LineStage& stage);
 
 // Makes room for n more bytes and kFrameBufferSize after them.
 void GrowBatchBytes(LineBatch& batch, std::size_t n);
 
-// The line of a frame, after everything added before it. The frame buffer
-// holds at least kCaptureBufferSlack bytes, so the fixed-size copy reads
-// inside it; what it copies past the frame is no part of the entry.
+// Whether the processor asks for a cache line for writing (every x86-64
+// one of the last decade does; on others a plain prefetch stands in).
+bool DetectWritePrefetch();
+inline const bool kHasWritePrefetch = DetectWritePrefetch();
+
+// Asks for the cache lines of memory at base, from *prefetched up to upTo
+// bytes, for writing, and notes how far it got. The ring's memory was last
+// read by another thread (a batch's entries and bytes by a worker, its text
+// by the thread that wrote it out), and a store into a line another core
+// holds waits until that core lets the line go: one such wait per line, in
+// turn, unless the lines are asked for ahead of the stores. Only a hint:
+// nothing is read, so the lines may lie past the memory's end.
+inline void PrefetchForWrite(const void* base, std::size_t upTo, std::size_t& prefetched) {
+    constexpr std::size_t kCacheLine = 64;
+    for (; prefetched < upTo; prefetched += kCacheLine) {
+        const std::uintptr_t line = reinterpret_cast<std::uintptr_t>(base) + prefetched;
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+        if (kHasWritePrefetch) {
+            asm volatile("prefetchw (%0)" ::"r"(line));
+        } else {
+            __builtin_prefetch(reinterpret_cast<const void*>(line), 1);
+        }
+#elif defined(__GNUC__)
+        __builtin_prefetch(reinterpret_cast<const void*>(line), 1);
+#else
+        (void)line;
+#endif
+    }
+}
+// How far ahead of the stores the lines are asked for.
+constexpr std::size_t kPrefetchAhead = 1024;
+
+// The text buffer's lines ahead of the next line written into it.
+inline void PrefetchText(LineBatch& batch) {
+    PrefetchForWrite(batch.Text.Buffer.data(), batch.Text.Used + kPrefetchAhead, batch.TextPrefetched);
+}
+
+// Whether the batch being filled is to be handed on after what was just
+// added: it is full, or the run's thread formats it and no batch waits for
+// a worker any more.
+inline bool BatchIsDone(const LineStage& stage, const LineBatch& batch) {
+    return batch.Count >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer ||
+           (batch.FormatsItself && !stage.BatchWaits.load(std::memory_order_relaxed));
+}
+
+// The line of a frame, after everything added before it: formatted now in
+// a batch the run's thread formats itself, otherwise copied for a worker.
+// The frame buffer holds at least kCaptureBufferSlack bytes, so the
+// fixed-size copy reads inside it; what it copies past the frame is no part
+// of the entry.
 inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
                          const FrameTiming& timing) {
     LineBatch& batch = *stage.Filling;
-    const std::size_t at = batch.BytesUsed;
     const std::size_t size = std::size_t{frame.Length} + 1;
-    std::uint8_t* to = batch.Bytes.data() + at;
-    std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
-    if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
-    batch.BytesUsed += size;
-    if (batch.Bytes.size() - batch.BytesUsed < kFrameBufferSize) GrowBatchBytes(batch, 0);
-    batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
-                                      static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
+    if (batch.FormatsItself) {
+        PrefetchText(batch);
+        WriteFrameLine(batch.Text, *stage.Options, frame, referenceNumber, timing);
+    } else {
+        const std::size_t at = batch.BytesUsed;
+        std::uint8_t* to = batch.Bytes.data() + at;
+        PrefetchForWrite(batch.Bytes.data(), at + kPrefetchAhead, batch.BytesPrefetched);
+        PrefetchForWrite(batch.Entries.data(), (batch.Entries.size() + 1) * sizeof(LineEntry) + kPrefetchAhead,
+                         batch.EntriesPrefetched);
+        std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
+        if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
+        batch.BytesUsed += size;
+        if (batch.Bytes.size() - batch.BytesUsed < kFrameBufferSize) GrowBatchBytes(batch, 0);
+        batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
+                                          static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
+    }
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
-    if (batch.Entries.size() >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer) HandOnBatch(stage);
+    ++batch.Count;
+    if (BatchIsDone(stage, batch)) HandOnBatch(stage);
 }
 
 // Where an event writes its text; AddEventText then puts it in its place.
@@ -124,8 +212,9 @@ void FinishLineStage(LineStage& stage);
 // those of its data bytes.
 std::size_t LineEstimateOf(const DisplayOptions& options);
 
-// How many workers the stage gets on a machine where the process may run
-// on `cores` processors; 1 (or 0) means the lines are written inline.
+// How many threads format lines, the run's own thread included, on a
+// machine where the process may run on `cores` processors; the stage gets
+// one worker thread fewer. 1 (or 0) means the lines are written inline.
 unsigned LineWorkersFor(unsigned cores);
 
 }  // namespace zelmot

@@ -52,11 +52,12 @@ TEST(LineStage, WritesWhatTheRunsThreadWouldInOrder) {
                [&](const std::string& text) { PutText(direct, text); });
     CloseTextOut(direct);
 
+    // One stage record for both runs: nothing of the first may reach the second.
+    LineStage stage;
     for (unsigned workers : {1u, 3u}) {
         std::string staged;
         TextOut out;
         OpenTextOutMemory(out, &staged);
-        LineStage stage;
         ASSERT_TRUE(StartLineStage(stage, options, out, workers));
         FeedFrames([&](const CaptureFrame& f, std::uint32_t n, const FrameTiming& t) { AddFrameLine(stage, f, n, t); },
                    [&](const std::string& text) {
