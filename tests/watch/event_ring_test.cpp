@@ -54,7 +54,10 @@ TEST(EventRing, EachEventIsToldOnceInTheOrderRecordedEvenWhenItsStampStepsBack) 
         std::vector<std::int64_t> recorded;
         std::vector<std::int64_t> told;
         for (const auto& batch : c.Batches) {
-            for (std::int64_t ns : batch) Record(events, ns, false), recorded.push_back(ns);
+            for (std::int64_t ns : batch) {
+                Record(events, ns, false);
+                recorded.push_back(ns);
+            }
             const std::vector<std::int64_t> now = Tell(tracker, events);
             told.insert(told.end(), now.begin(), now.end());
             EXPECT_EQ(tracker.NextEvent, recorded.size());
