@@ -2,10 +2,11 @@
 # zelmot-watch over a day of generated traffic written as fast as the
 # generator writes it: the generator writes the minute files into the folder
 # the watcher follows; once the watcher has read them all (its /report.json
-# stops growing) its peak resident memory (VmHWM) and the CPU it takes
-# idling for 10 s are printed. With REPORT_EVERY the watcher also writes
-# the period reports of that many minutes (their number is printed).
-# Nothing is asserted (bench/RESULTS.md holds the figures).
+# stops growing) its peak resident memory (VmHWM), the CPU it takes
+# idling for 10 s, and the peak and the size of one /report.json then are
+# printed. With REPORT_EVERY the watcher also writes the period reports of
+# that many minutes (their number is printed). Nothing is asserted
+# (bench/RESULTS.md holds the figures).
 #
 # Usage: bench/watch_memory.sh [BUILD_DIR] [MINUTES] [FRAMES_PER_MINUTE] [REPORT_EVERY]
 set -euo pipefail
@@ -43,7 +44,7 @@ ticks() { awk '{print $14 + $15}' "/proc/$watcher/stat"; }
 before=$(ticks)
 sleep 10
 idle=$(( $(ticks) - before ))
-curl -s "http://127.0.0.1:$port/report.json" >/dev/null
+report_bytes=$(curl -s "http://127.0.0.1:$port/report.json" | wc -c)
 hwm_report=$(awk '/VmHWM/ {print $2}' "/proc/$watcher/status")
 kill -TERM "$watcher"
 wait "$watcher" || true
@@ -51,6 +52,7 @@ echo "minutes $minutes, frames per minute $frames, frames read $last"
 echo "written in $(python3 -c "print(round($written - $start, 1))") s, read by $(python3 -c "print(round($done_at - $start - 2, 1))") s at most"
 echo "peak resident memory $(python3 -c "print(round($hwm / 1024, 1))") MiB"
 echo "peak resident memory after one /report.json $(python3 -c "print(round($hwm_report / 1024, 1))") MiB"
+echo "/report.json: $report_bytes bytes"
 echo "CPU while idle: $idle clock ticks in 10 s"
 echo "console lines: $(wc -l <"$dir/console.txt")"
 if [ -n "$every" ]; then

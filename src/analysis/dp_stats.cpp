@@ -23,6 +23,21 @@ fdl::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event) {
     return fdl::Bytes(events.Bytes.data() + event.DiagOffset, event.DiagSize);
 }
 
+void DropOldestEvents(DpEvents& events, std::size_t keep) {
+    if (events.Kept.size() <= keep) return;
+    const std::size_t drop = events.Kept.size() - keep;
+    events.Kept.erase(events.Kept.begin(), events.Kept.begin() + static_cast<std::ptrdiff_t>(drop));
+    events.Dropped += drop;
+    // The data units before the first one still pointed to go (a unit is
+    // added with its event, so a kept event never points before them).
+    std::uint32_t first = static_cast<std::uint32_t>(events.Bytes.size());
+    for (const DpEvent& event : events.Kept)
+        if (event.Kind == DpEventKind::Diag) first = std::min(first, event.DiagOffset);
+    events.Bytes.erase(events.Bytes.begin(), events.Bytes.begin() + first);
+    for (DpEvent& event : events.Kept)
+        if (event.Kind == DpEventKind::Diag) event.DiagOffset -= first;
+}
+
 DpCfgSlots ConfiguredSlots(const DpSlaveStats& slave) {
     if (!slave.Cfg.Seen) return std::nullopt;
     // At most one identifier per byte of a data unit, which holds at most 255.

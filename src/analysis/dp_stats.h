@@ -2,7 +2,8 @@
 // parameters, configuration and diagnosis (their bytes, decoded only for
 // the report), its DP counts, and the bounded list of DP events. Every
 // table is fixed in size except the event list, which keeps the first
-// kDpEventsKept events and counts the rest.
+// kDpEventsKept events and counts the rest (or, for a reader that runs for
+// weeks, keeps the latest: DropOldestEvents).
 #pragma once
 
 #include <array>
@@ -239,16 +240,25 @@ struct DpEvent {
     std::uint8_t ErrorCode2 = 0;
 };
 
-// The events in the order of their frames; FinishBusStats puts them in time
-// order (frames whose stamps step back keep their place among equals).
+// The events in the order they were recorded; FinishBusStats puts them in
+// time order (frames whose stamps step back keep their place among equals).
+// Until then an event's place tells its sequence number among all the
+// events recorded: Kept[i] is event Dropped + i where the oldest are dropped.
 struct DpEvents {
     std::vector<DpEvent> Kept;
     std::vector<std::uint8_t> Bytes;  // the data units of the Diag events
-    std::uint64_t Dropped = 0;
+    std::uint64_t Dropped = 0;        // recorded, not kept
+    // Events past this many are not kept but counted in Dropped; a reader
+    // that keeps the latest lifts it and drops the oldest itself.
+    std::size_t Limit = kDpEventsKept;
 };
 
 // The data unit of a Diag event.
 fdl::Bytes EventDiagBytes(const DpEvents& events, const DpEvent& event);
+
+// Drops the oldest events (recorded first) so that at most keep are kept,
+// counting them in Dropped, and the data units no kept event points to.
+void DropOldestEvents(DpEvents& events, std::size_t keep);
 
 // The slots of the slave's last Chk_Cfg answered positively (each
 // identifier a slot, as dp::CountCfgIdentifiers counts them); none before one.

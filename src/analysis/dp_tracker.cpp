@@ -27,7 +27,7 @@ DpSlaveStats& SlaveOf(BusStats& stats, std::uint8_t address) {
 }
 
 bool AddEvent(DpEvents& events, const DpEvent& event) {
-    if (events.Kept.size() >= kDpEventsKept) {
+    if (events.Kept.size() >= events.Limit) {
         ++events.Dropped;
         return false;
     }

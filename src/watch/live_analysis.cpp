@@ -4,6 +4,8 @@
 #include "watch/live_analysis.h"
 
 #include <algorithm>
+#include <cassert>
+#include <limits>
 #include <filesystem>
 
 #include "gsd/gsd_library.h"
@@ -54,6 +56,7 @@ WatchChange FindingChange(const ReportDocument& item, bool isNew, std::int64_t n
 
 RunSink LiveAnalysisSink(LiveAnalysis& live) {
     live.Run.Stats = live.Stats.get();
+    live.Stats->Events.Limit = std::numeric_limits<std::size_t>::max();
     RunSink sink = SinkOf(live, true);
     sink.Started = SinkCall<Start>::Call;
     sink.FileOpened = SinkCall<FileOpened>::Call;
@@ -80,26 +83,28 @@ ReportDocument SnapshotDocument(const AnalysisSnapshot& snapshot) {
     return BuildReportDocument(*snapshot.Stats, snapshot.Matches, snapshot.CaptureName);
 }
 
-void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot,
-                 const std::function<void(const WatchChange&)>& tell, std::vector<SlaveState>& states) {
-    const BusStats& stats = *snapshot.Stats;
-    // The events kept since (in time order once finished; a new one is never
-    // earlier than those told, the analysis keeps them as they happen).
-    const std::vector<DpEvent>& events = stats.Events.Kept;
-    for (std::size_t i = tracker.EventsTold; i < events.size(); ++i) {
+void TellNewEvents(ChangeTracker& tracker, DpEvents& events, const std::function<void(const WatchChange&)>& tell) {
+    assert(tracker.NextEvent >= events.Dropped);  // none dropped before it was told
+    for (std::size_t i = static_cast<std::size_t>(tracker.NextEvent - events.Dropped); i < events.Kept.size(); ++i) {
+        const DpEvent& event = events.Kept[i];
         WatchChange change;
         change.What = WatchChange::Kind::Event;
-        change.Ns = events[i].Ns;
-        change.Text = DpEventWords(stats.Events, events[i]);
+        change.Ns = event.Ns;
+        change.Text = DpEventWords(events, event);
         change.Json = ReportDocument{{"ns", change.Ns}, {"time", TimeOfDayText(change.Ns)},
-                                     {"address", events[i].Address}, {"kind", DpEventName(events[i].Kind)},
+                                     {"address", event.Address}, {"kind", DpEventName(event.Kind)},
                                      {"text", change.Text}};
         tracker.LastEvents.push_front(TimeOfDayText(change.Ns) + " " + change.Text);
         if (tracker.LastEvents.size() > kLastEventsKept) tracker.LastEvents.pop_back();
         tell(change);
     }
-    tracker.EventsTold = std::max(tracker.EventsTold, events.size());
+    tracker.NextEvent = events.Dropped + events.Kept.size();
+    DropOldestEvents(events, kWatchEventsKept);
+}
 
+void TakeChanges(ChangeTracker& tracker, const AnalysisSnapshot& snapshot,
+                 const std::function<void(const WatchChange&)>& tell, std::vector<SlaveState>& states) {
+    const BusStats& stats = *snapshot.Stats;
     const ReportDocument now = FindingsJson(snapshot.Findings, stats, snapshot.Matches);
     for (const ReportDocument& item : now) {
         const bool known = std::any_of(tracker.OpenFindings.begin(), tracker.OpenFindings.end(),

@@ -5,8 +5,9 @@
 // copy before (new DP events, findings new and ended, slaves' states).
 //
 // Memory stays bounded however long it runs: the analysis keeps its own
-// bounded figures; the watcher keeps the last events in a ring and one
-// finding per kind, station and subject.
+// bounded figures; its events are a ring of the latest kWatchEventsKept
+// (the oldest dropped once told); the watcher keeps one finding per kind,
+// station and subject.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,8 @@
 
 namespace zelmot {
 
-inline constexpr std::size_t kLastEventsKept = 50;
+inline constexpr std::size_t kLastEventsKept = 50;   // in words, for the live page
+inline constexpr std::size_t kWatchEventsKept = 2000;  // the ring: the copies and /report.json hold these
 
 struct LiveAnalysis {
     std::unique_ptr<BusStats> Stats = std::make_unique<BusStats>();
@@ -32,7 +34,8 @@ struct LiveAnalysis {
     std::string FirstFile;  // the first file's name without folder and extension
 };
 
-// The sink a follower feeds: the analysis' steps for every frame.
+// The sink a follower feeds: the analysis' steps for every frame. Its
+// events are kept without limit until TellNewEvents drops the oldest.
 RunSink LiveAnalysisSink(LiveAnalysis& live);
 
 // The analysis as it stands, finished on a copy.
@@ -61,13 +64,20 @@ struct WatchChange {
 
 // What the watcher has told so far, to tell only what is new.
 struct ChangeTracker {
-    std::size_t EventsTold = 0;                 // of the analysis' events kept
+    std::uint64_t NextEvent = 0;                // the sequence number of the first event not told
     std::vector<ReportDocument> OpenFindings;   // one per kind, station and subject
     std::vector<std::uint8_t> SlaveStates = std::vector<std::uint8_t>(kStationCount, 0xFF);
     std::deque<std::string> LastEvents;         // newest first, kLastEventsKept
 };
 
-// The changes between the copy before and this one; states lists the DP
+// Tells each event the live analysis recorded since the last call, in the
+// order recorded (by sequence number, so that an event whose frame's stamp
+// steps back is told once like any other), then drops the oldest events
+// past kWatchEventsKept: nothing is dropped before it is told.
+void TellNewEvents(ChangeTracker& tracker, DpEvents& events, const std::function<void(const WatchChange&)>& tell);
+
+// The findings new and ended between the copy before and this one, and the
+// states changed; the events are TellNewEvents'. States lists the DP
 // slaves whose state changed (address, state name).
 struct SlaveState {
     std::uint8_t Address = 0;

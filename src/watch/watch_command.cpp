@@ -1,5 +1,6 @@
 // zelmot-watch's run. One thread reads: the follower pumps what the
-// recorder wrote into the live analysis, and at most every kSnapshotEvery,
+// recorder wrote into the live analysis, the events it recorded are told
+// after each pump, and at most every kSnapshotEvery,
 // when frames came, the analysis is finished on a copy, its changes told -- a console line each, MQTT messages, the alert
 // command for new findings at AlertAt or worse -- and the copy becomes the
 // view the HTTP server renders. Between pumps the thread sleeps until the
@@ -194,8 +195,15 @@ void Tell(Watcher& watcher, const WatchChange& change) {
         QueueAlert(watcher.Alert, change.Json.dump());
 }
 
+// Tells the events recorded since the last time, and lets the oldest go.
+void TellEvents(Watcher& watcher) {
+    TellNewEvents(watcher.Changes, watcher.Live.Stats->Events,
+                  [&watcher](const WatchChange& change) { Tell(watcher, change); });
+}
+
 // Finishes a copy of the analysis, tells its changes and shows it.
 void TakeSnapshot(Watcher& watcher) {
+    TellEvents(watcher);
     ClearView(watcher.Shared);
     std::shared_ptr<AnalysisSnapshot> snapshot = SnapshotAnalysis(watcher.Live);
     std::vector<SlaveState> states;
@@ -318,6 +326,7 @@ int Run(Watcher& watcher) {
     while (!StopRequested()) {
         FollowState state = FollowState::Waiting;
         if (reading) state = PumpFollower(watcher.Follower);
+        TellEvents(watcher);
         if (state == FollowState::Failed) {
             std::fprintf(watcher.Err, "%s\n", watcher.Follower.Fault.c_str());
             status = kExitFailure;

@@ -1,6 +1,8 @@
 // Rendering the shared view; the report's own key "watch" holds what only
 // a watcher knows: the recording gaps and other notes, the last minute's
-// figures and the file followed.
+// figures, the file followed, and how many events there were: the report
+// lists the latest (the ring, kWatchEventsKept), the older ones are left
+// out (counted in events_dropped as well).
 #include "watch/watch_view.h"
 
 #include <algorithm>
@@ -65,6 +67,9 @@ std::string ViewReport(const WatchView& view) {
     watch["last_minute"] = view.HasLastMinute ? ReportDocument{{"frames", view.LastMinute.Frames},
                                                                {"damaged_frames", view.LastMinute.DamagedFrames}}
                                               : ReportDocument(nullptr);
+    const DpEvents& events = view.Snapshot->Stats->Events;
+    watch["events_recorded"] = events.Dropped + events.Kept.size();
+    watch["events_left_out"] = events.Dropped;
     document["watch"] = watch;
     return JsonReport(document);
 }

@@ -4,7 +4,9 @@
 // would: the report at the end holds zelmot-stats' report of the same files
 // key for key across a midnight roll-over; a missing minute (and a stale
 // file of the day before under its name) is a recording gap whose frames
-// are all counted; a file replaced or cut short is read afresh.
+// are all counted; a file replaced or cut short is read afresh; a damaged
+// record at the very end of a file is settled as soon as the next minute's
+// file begins.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "analysis/analysis_run.h"
+#include "capture/capture_format.h"
 #include "follow/capture_follower.h"
 #include "gsd/gsd_library.h"
 #include "support/capture_builder.h"
@@ -190,6 +193,43 @@ TEST(FollowReport, AFileReplacedOrCutShortIsReadAfresh) {
         // What was read before, and the file with the next one as a run of its own.
         EXPECT_EQ(watch.Report()["capture"]["frames_read"].get<std::uint64_t>(), read + rest);
     }
+}
+
+// The offset of the last record of a capture file's bytes.
+std::size_t LastRecordAt(const std::string& bytes) {
+    std::size_t at = kCaptureHeaderSize, last = at;
+    while (at + kRecordHeaderSize <= bytes.size()) {
+        last = at;
+        at += kRecordHeaderSize + static_cast<std::uint8_t>(bytes[at + 7]) + 1;
+    }
+    return last;
+}
+
+TEST(FollowReport, ADamagedRecordAtAFilesEndIsSettledOnceTheNextMinutesFileBegins) {
+    // The last record of the first minute has lost its sync mark: the
+    // boundary after it is found again only where 100 records confirm it,
+    // which in a file still being written come only with the next file.
+    std::string damaged = Bytes(Source("stop", "2358"));
+    damaged[LastRecordAt(damaged)] = 0x00;
+    const std::string next = Bytes(Source("stop", "2359"));
+    const fs::path source = Files().Dir / "damaged-tail";
+    fs::create_directories(source);
+    std::ofstream(source / "line2358.Zelmot", std::ios::binary) << damaged;
+    std::ofstream(source / "line2359.Zelmot", std::ios::binary) << next;
+    std::uint64_t framesBoth = 0, framesNext = 0;
+    const ReportDocument want = StatsReport(source / "line2358.Zelmot", 2, &framesBoth);
+    StatsReport(Source("stop", "2359"), 1, &framesNext);
+
+    Watch watch("damaged-tail");
+    watch.Write(damaged, "2358", 1u << 20);
+    EXPECT_EQ(watch.Live.Stats->Resyncs, 0u);  // waiting for the records after it
+    // The next minute's first piece: the damaged tail is settled at once,
+    // every frame of the first minute read.
+    watch.Write(next, "2359", 997, 0, 997);
+    EXPECT_EQ(watch.Live.Stats->Resyncs, 1u);
+    EXPECT_GE(watch.Live.Stats->FramesRead, framesBoth - framesNext);
+    watch.Write(next, "2359", 4093, 997);
+    EXPECT_EQ(test::ReportDifferences(want, watch.Report()), "");
 }
 
 }  // namespace

@@ -103,15 +103,9 @@ TEST(LivePage, SaysSoWhenThereIsNothingYet) {
     EXPECT_NE(page.find("No events yet."), std::string::npos);
 }
 
-std::string Browser() {
-    for (const char* name : {"chromium", "chromium-browser", "google-chrome"})
-        if (test::ProgramAvailable(name)) return name;
-    return {};
-}
-
 TEST(LivePage, HeadlessChromiumShowsEachSlavesState) {
     if (const char* why = test::RealServersSkipped()) GTEST_SKIP() << why;
-    if (test::kWindows || Browser().empty()) GTEST_SKIP() << "no headless Chromium";
+    if (test::kWindows || test::HeadlessBrowser().empty()) GTEST_SKIP() << "no headless Chromium";
     auto stats = test::ExampleStats();
     ASSERT_NE(stats, nullptr);
     const fs::path dir = fs::temp_directory_path() / "zelmot-live-page";
@@ -121,12 +115,7 @@ TEST(LivePage, HeadlessChromiumShowsEachSlavesState) {
         std::ofstream out(page, std::ios::binary);
         out << ExamplePage(*stats);
     }
-    test::ProcessRun run = test::RunProcess(
-        Browser(), {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-                    "--disable-component-update", "--disable-extensions",
-                    "--user-data-dir=" + (dir / "profile").string(),
-                    "--dump-dom", "file://" + page.string()},
-        {"", false});
+    const test::ProcessRun run = test::BrowserDom(test::HeadlessBrowser(), "file://" + page.string(), dir / "profile");
     fs::remove_all(dir);
     ASSERT_EQ(run.ExitCode, 0) << run.Errors;
     // The DOM the browser built: every slave's row with its state.

@@ -5,16 +5,9 @@
 // analysis has them. Skipped where prometheus is not installed.
 #include <gtest/gtest.h>
 
-#include <httplib.h>
-
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <thread>
 
-#include "support/process_runner.h"
 #include "watch/watch_http.h"
 #include "watch/watch_metrics.h"
 #include "watch/watch_test_support.h"
@@ -24,17 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// The value of an instant query's only sample; nullopt while there is none.
-std::optional<double> QueryValue(httplib::Client& client, const std::string& query) {
-    auto result = client.Get("/api/v1/query", httplib::Params{{"query", query}}, httplib::Headers{});
-    if (!result || result->status != 200) return std::nullopt;
-    nlohmann::json answer = nlohmann::json::parse(result->body, nullptr, false);
-    if (answer.is_discarded() || answer.value("status", "") != "success") return std::nullopt;
-    const auto& samples = answer["data"]["result"];
-    if (!samples.is_array() || samples.size() != 1) return std::nullopt;
-    return std::stod(samples[0]["value"][1].get<std::string>());
-}
 
 TEST(PrometheusScrape, TheQueryApiReturnsTheDamagedFrameCounterAndTheStateGauge) {
     if (const char* why = test::RealServersSkipped()) GTEST_SKIP() << why;
@@ -58,51 +40,25 @@ TEST(PrometheusScrape, TheQueryApiReturnsTheDamagedFrameCounterAndTheStateGauge)
     ASSERT_TRUE(StartHttpServer({"127.0.0.1", 0}, {nullptr, nullptr, [&] { return ++scrapes, metrics; }}, server)
                     .IsOk());
 
-    const fs::path dir = fs::temp_directory_path() / "zelmot-prometheus";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    {
-        std::ofstream config(dir / "prometheus.yml");
-        config << "global:\n  scrape_interval: 1s\n  evaluation_interval: 1s\nscrape_configs:\n"
-               << "  - job_name: zelmot\n    static_configs:\n      - targets: ['127.0.0.1:"
-               << HttpServerPort(server) << "']\n";
-    }
-    const std::uint16_t port = test::FreeLoopbackPort();
-    test::ServerProcess prometheus;
-    ASSERT_TRUE(test::StartServerProcess("prometheus",
-                                         {"--config.file=" + (dir / "prometheus.yml").string(),
-                                          "--storage.tsdb.path=" + (dir / "data").string(),
-                                          "--web.listen-address=127.0.0.1:" + std::to_string(port),
-                                          "--log.level=warn"},
-                                         (dir / "prometheus.log").string(), prometheus));
-    ASSERT_TRUE(test::WaitForPort(port, 30s)) << test::FileText((dir / "prometheus.log").string());
-
-    httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(5);
-    client.set_read_timeout(5);
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    std::optional<double> scraped;
-    while (std::chrono::steady_clock::now() < deadline) {
-        scraped = QueryValue(client, "count_over_time(up{job=\"zelmot\"}[5m])");
-        if (scraped && *scraped >= 2) break;
-        std::this_thread::sleep_for(250ms);
-    }
-    ASSERT_TRUE(scraped && *scraped >= 2) << test::FileText((dir / "prometheus.log").string());
+    test::Prometheus prometheus;
+    prometheus.Dir = fs::temp_directory_path() / "zelmot-prometheus";
+    fs::remove_all(prometheus.Dir);
+    ASSERT_TRUE(prometheus.Start(HttpServerPort(server))) << prometheus.Log();
+    ASSERT_TRUE(prometheus.WaitForScrapes(2, 60s)) << prometheus.Log();
     EXPECT_GE(scrapes, 2);
-    EXPECT_EQ(QueryValue(client, "up{job=\"zelmot\"}"), 1.0);
-    EXPECT_EQ(QueryValue(client, "zelmot_damaged_frames_total{station=\"" + std::to_string(damaged) + "\"}"),
+    EXPECT_EQ(prometheus.Query("up{job=\"zelmot\"}"), 1.0);
+    EXPECT_EQ(prometheus.Query("zelmot_damaged_frames_total{station=\"" + std::to_string(damaged) + "\"}"),
               static_cast<double>(stats->Stations[damaged].ErrorFrames));
-    EXPECT_EQ(QueryValue(client, "zelmot_dp_slave_state{station=\"" + std::to_string(slave) +
-                                     "\",state=\"data_exchange\"}"),
+    EXPECT_EQ(prometheus.Query("zelmot_dp_slave_state{station=\"" + std::to_string(slave) +
+                               "\",state=\"data_exchange\"}"),
               1.0);
-    EXPECT_EQ(QueryValue(client, "sum by (station) (zelmot_dp_slave_state{station=\"" + std::to_string(slave) +
-                                     "\"})"),
+    EXPECT_EQ(prometheus.Query("sum by (station) (zelmot_dp_slave_state{station=\"" + std::to_string(slave) + "\"})"),
               1.0);
-    EXPECT_EQ(QueryValue(client, "zelmot_slave_response_seconds_count{station=\"" + std::to_string(slave) + "\"}"),
+    EXPECT_EQ(prometheus.Query("zelmot_slave_response_seconds_count{station=\"" + std::to_string(slave) + "\"}"),
               static_cast<double>(stats->Stations[slave].Slave.Response.Count));
-    test::StopServerProcess(prometheus);
+    test::StopServerProcess(prometheus.Process);
     StopHttpServer(server);
-    fs::remove_all(dir);
+    fs::remove_all(prometheus.Dir);
 }
 
 }  // namespace

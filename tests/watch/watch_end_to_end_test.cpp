@@ -3,8 +3,11 @@
 // finding on the console and on MQTT within 2 s of the file holding the
 // record after its evidence (the reader's look-ahead); the slaves' states
 // are retained for a subscriber who comes later; /report.json holds
-// zelmot-stats' report of the same files key for key; SIGTERM ends the
-// watcher cleanly. Release build only (time), where mosquitto is installed.
+// zelmot-stats' report of the same files key for key; a real Prometheus
+// scraping /metrics has the finding and the slaves' states, and the live
+// page in headless Chromium shows the finding and each slave's state (each
+// where installed); SIGTERM ends the watcher cleanly. Release build only
+// (time), where mosquitto is installed.
 #include <gtest/gtest.h>
 
 #include "watch/watch_test_support.h"
@@ -14,6 +17,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <utility>
+#include <vector>
 #include <sstream>
 
 #include "support/process_runner.h"
@@ -35,6 +40,23 @@ bool HasFinding(const std::vector<test::Received>& got, const std::string& kind)
         if (r.Topic == "zelmot/e2e/finding" && ReportDocument::parse(r.Payload, nullptr, false).value("kind", "") == kind)
             return true;
     return false;
+}
+
+// Text as the browser writes it in its DOM.
+std::string HtmlText(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    return out;
+}
+
+// Each DP slave's address and state at the end, as a report has them.
+std::vector<std::pair<std::string, std::string>> SlaveStates(const ReportDocument& report) {
+    std::vector<std::pair<std::string, std::string>> states;
+    for (const ReportDocument& station : report["stations"])
+        if (station["dp"].is_object())
+            states.emplace_back(station["address"].dump(),
+                                station["dp"]["state"].is_string() ? station["dp"]["state"].get<std::string>() : "none");
+    return states;
 }
 
 ReportDocument WatchReport(std::uint16_t port) {
@@ -81,6 +103,13 @@ TEST(WatchEndToEnd, AFaultWrittenMinuteByMinuteIsAFindingOnTheConsoleAndOnMqttWi
          "Mqtt=127.0.0.1:" + std::to_string(broker.Port), "MqttTopic=zelmot/e2e"},
         (dir / "watch.log").string(), watcher));
     ASSERT_TRUE(test::WaitForPort(httpPort, std::chrono::seconds(10))) << test::FileText(watcher.LogPath);
+    // Prometheus starts while the minutes are written.
+    test::Prometheus prometheus;
+    prometheus.Dir = dir / "prometheus";
+    const bool scraped = !test::kWindows && test::ProgramAvailable("prometheus");
+    if (scraped) {
+        ASSERT_TRUE(prometheus.Start(httpPort)) << prometheus.Log();
+    }
 
     const char* minutes[] = {"1200", "1201", "1202"};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -117,6 +146,42 @@ TEST(WatchEndToEnd, AFaultWrittenMinuteByMinuteIsAFindingOnTheConsoleAndOnMqttWi
             return false;
         },
         std::chrono::seconds(5)));
+
+    const ReportDocument& finding = want["findings"][0];
+    const auto slaves = SlaveStates(want);
+    ASSERT_GE(slaves.size(), 2u);
+    // The live page as headless Chromium builds it: the finding, and each
+    // slave's row with its state.
+    if (!test::kWindows && !test::HeadlessBrowser().empty()) {
+        const test::ProcessRun page = test::BrowserDom(
+            test::HeadlessBrowser(), "http://127.0.0.1:" + std::to_string(httpPort) + "/", dir / "browser");
+        ASSERT_EQ(page.ExitCode, 0) << page.Errors;
+        EXPECT_NE(page.Output.find(HtmlText(title)), std::string::npos) << page.Output;
+        for (const auto& [address, state] : slaves) {
+            const std::size_t row = page.Output.find("<tr data-address=\"" + address + "\">");
+            ASSERT_NE(row, std::string::npos) << address;
+            EXPECT_NE(page.Output.substr(row, page.Output.find("</tr>", row) - row).find("class=\"state-" + state + "\""),
+                      std::string::npos)
+                << address;
+        }
+    } else {
+        std::cout << "no headless Chromium: the live page not loaded\n";
+    }
+
+    // Prometheus' query API (it went on scraping meanwhile): the finding
+    // gauge and the slaves' states as the report has them.
+    if (scraped) {
+        const std::string open = "zelmot_findings{kind=\"slave_lost\",severity=\"" +
+                                 finding["severity"].get<std::string>() + "\"}";
+        EXPECT_TRUE(prometheus.WaitForValue(open, 1.0, std::chrono::seconds(30))) << prometheus.Log();
+        for (const auto& [address, state] : slaves)
+            EXPECT_TRUE(prometheus.WaitForValue(
+                "zelmot_dp_slave_state{station=\"" + address + "\",state=\"" + state + "\"}", 1.0, std::chrono::seconds(10)))
+                << address;
+        test::StopServerProcess(prometheus.Process);
+    } else {
+        std::cout << "prometheus is not installed: /metrics not scraped\n";
+    }
 
     test::StopServerProcess(watcher);
     EXPECT_EQ(watcher.ExitStatus, 0);

@@ -2,14 +2,17 @@
 // background servers (POSIX).
 #include "watch/watch_test_support.h"
 
+#include <httplib.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
 
 #include "analysis/analysis_run.h"
 #include "run/command_line.h"
-#include <sstream>
-#include <thread>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -225,6 +228,77 @@ void StopServerProcess(ServerProcess&) {}
 
 #endif
 
+
+bool Prometheus::Start(std::uint16_t target) {
+    std::filesystem::create_directories(Dir);
+    {
+        std::ofstream config(Dir / "prometheus.yml");
+        config << "global:\n  scrape_interval: 1s\n  evaluation_interval: 1s\nscrape_configs:\n"
+               << "  - job_name: zelmot\n    static_configs:\n      - targets: ['127.0.0.1:" << target << "']\n";
+    }
+    Port = FreeLoopbackPort();
+    return StartServerProcess("prometheus",
+                              {"--config.file=" + (Dir / "prometheus.yml").string(),
+                               "--storage.tsdb.path=" + (Dir / "data").string(),
+                               "--web.listen-address=127.0.0.1:" + std::to_string(Port), "--log.level=warn"},
+                              (Dir / "prometheus.log").string(), Process) &&
+           WaitForPort(Port, std::chrono::seconds(30));
+}
+
+std::optional<double> Prometheus::Query(const std::string& query) const {
+    httplib::Client client("127.0.0.1", Port);
+    client.set_connection_timeout(5);
+    client.set_read_timeout(5);
+    auto result = client.Get("/api/v1/query", httplib::Params{{"query", query}}, httplib::Headers{});
+    if (!result || result->status != 200) return std::nullopt;
+    const ReportDocument answer = ReportDocument::parse(result->body, nullptr, false);
+    if (answer.is_discarded() || answer.value("status", "") != "success") return std::nullopt;
+    const auto& samples = answer["data"]["result"];
+    if (!samples.is_array() || samples.size() != 1) return std::nullopt;
+    return std::stod(samples[0]["value"][1].get<std::string>());
+}
+
+namespace {
+
+// Asks every 250 ms until done says yes or limit has passed.
+bool PollUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
+    for (const auto deadline = Clock::now() + limit; Clock::now() < deadline;) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Prometheus::WaitForScrapes(int count, std::chrono::seconds limit) const {
+    return PollUntil(
+        [&] {
+            const std::optional<double> scraped = Query("count_over_time(up{job=\"zelmot\"}[5m])");
+            return scraped && *scraped >= count;
+        },
+        limit);
+}
+
+bool Prometheus::WaitForValue(const std::string& query, double value, std::chrono::seconds limit) const {
+    return PollUntil([&] { return Query(query) == value; }, limit);
+}
+
+std::string Prometheus::Log() const { return FileText((Dir / "prometheus.log").string()); }
+
+std::string HeadlessBrowser() {
+    for (const char* name : {"chromium", "chromium-browser", "google-chrome"})
+        if (ProgramAvailable(name)) return name;
+    return {};
+}
+
+ProcessRun BrowserDom(const std::string& browser, const std::string& url, const std::filesystem::path& profile) {
+    return RunProcess(browser,
+                      {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+                       "--disable-component-update", "--disable-extensions", "--user-data-dir=" + profile.string(),
+                       "--dump-dom", url},
+                      {"", false});
+}
 
 namespace {
 

@@ -2,18 +2,21 @@
 // raw HTTP exchanges (for requests no client library would send), many
 // connections at once, and the real servers the tests start themselves
 // (mosquitto, prometheus; POSIX only) -- started on a free port, waited
-// for, and stopped by the record's end.
+// for, and stopped by the record's end -- and headless Chromium.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/bus_stats.h"
 #include "report/report_document.h"
+#include "support/process_runner.h"
 
 namespace zelmot::test {
 
@@ -65,6 +68,31 @@ bool StartServerProcess(const std::string& program, const std::vector<std::strin
 
 // SIGTERM, and SIGKILL when it has not ended after 5 s; waits for it.
 void StopServerProcess(ServerProcess& server);
+
+// A real Prometheus of the test's own (POSIX), scraping 127.0.0.1:target
+// every second as job "zelmot"; its folder holds its configuration, data
+// and log.
+struct Prometheus {
+    std::filesystem::path Dir;
+    std::uint16_t Port = 0;
+    ServerProcess Process;
+    // Starts it on a free port and waits until it listens.
+    bool Start(std::uint16_t target);
+    // The value of an instant query's only sample; nullopt while there is none.
+    std::optional<double> Query(const std::string& query) const;
+    // Waits until it has scraped the target at least count times.
+    bool WaitForScrapes(int count, std::chrono::seconds limit) const;
+    // Waits until the query's only sample has this value.
+    bool WaitForValue(const std::string& query, double value, std::chrono::seconds limit) const;
+    std::string Log() const;
+};
+
+// The headless browser installed ("" when none is).
+std::string HeadlessBrowser();
+
+// The DOM the headless browser builds from url (its output), with a
+// profile folder of its own.
+ProcessRun BrowserDom(const std::string& browser, const std::string& url, const std::filesystem::path& profile);
 
 // The text of a file ("" when it cannot be read).
 std::string FileText(const std::string& path);
