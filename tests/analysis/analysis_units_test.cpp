@@ -71,9 +71,10 @@ TEST(StatsUnits, FrameClassesByDelimiterLengthAndStatus) {
         {"damaged token without SA", {0xDC, 0x02}, 0x80, FrameKind::Token, false, false, false, 0},
         {"damaged SC", test::ShortAck(), 0x02, FrameKind::ShortAck, false, false, false, 0},
     };
+    FrameClass k;  // one record for every case: nothing of the case before may stay in it
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        FrameClass k = ClassifyFrame(FrameOf(c.Bytes, c.Status));
+        ClassifyFrame(FrameOf(c.Bytes, c.Status), k);
         EXPECT_EQ(k.Kind, c.Kind);
         EXPECT_EQ(k.Damaged, c.Status != 0);
         EXPECT_EQ(k.Request, c.Request);
