@@ -311,9 +311,7 @@ void TrackExchange(DpTracker& tracker, BusStats& stats, const Exchange& exchange
         NoteRefusal(stats, da, request.Service, negative, RefOf(*exchange.After));
 }
 
-void TrackFrame(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame, const Exchange* settled) {
-    if (settled != nullptr) TrackExchange(tracker, stats, *settled);
-    if (!frame.Class.Request) return;
+void TrackRequest(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame) {
     NoteRequestTo(stats, frame);
     TakeRequest(tracker, stats, frame);
 }
