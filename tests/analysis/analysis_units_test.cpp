@@ -134,6 +134,20 @@ TEST(StatsUnits, PercentilesAreTheNearestRankWithinOnePercent) {
     EXPECT_EQ(DurationPercentile(small, 95), 5);
 }
 
+TEST(StatsUnits, DurationBucketsTakeTheirRoomWithTheFirstSample) {
+    DurationStats d;
+    EXPECT_TRUE(d.Buckets.empty());
+    EXPECT_EQ(DurationBucketSamples(d, DurationBucketOf(1'000)), 0u);
+    EXPECT_EQ(DurationPercentile(d, 50), 0);
+    AddDuration(d, 1'000);
+    AddDuration(d, 1'000);
+    AddDuration(d, -5);
+    ASSERT_EQ(d.Buckets.size(), kDurationBucketCount);
+    EXPECT_EQ(DurationBucketSamples(d, DurationBucketOf(1'000)), 2u);
+    EXPECT_EQ(DurationBucketSamples(d, 0), 1u);  // the negative ones
+    EXPECT_EQ(DurationBucketSamples(d, DurationBucketOf(2'000)), 0u);
+}
+
 TEST(StatsUnits, GapBucketsSplitAtWholeBitTimes) {
     // 500 kbit/s: a bit lasts 2,000 ns = 16 ticks of 125 ns.
     struct Case {
