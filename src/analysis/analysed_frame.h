@@ -25,7 +25,7 @@ inline AnalysedFrame AnalyseRunFrame(const RunFrame& taken) {
     frame.Frame = taken.Frame;
     frame.Timing = taken.Timing;
     frame.ReferenceNumber = taken.ReferenceNumber;
-    frame.Class = ClassifyFrame(*taken.Frame);
+    ClassifyFrame(*taken.Frame, frame.Class);
     frame.InWindow = taken.Place == WindowPlace::Inside;
     frame.PastEnd = taken.Place == WindowPlace::PastEnd;
     frame.Ns = taken.Timing->AbsTime;

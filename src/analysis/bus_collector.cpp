@@ -275,9 +275,8 @@ void CollectFrame(BusCollector& collector, BusStats& stats, const AnalysedFrame&
     ++stats.FramesRead;
     const std::int64_t previousNs = collector.LastAbsNs;
     collector.LastAbsNs = ns;
-    std::size_t timed = stats.Resyncs < kResyncTimesKept ? static_cast<std::size_t>(stats.Resyncs) : kResyncTimesKept;
-    for (; collector.ResyncsUntimed < timed; ++collector.ResyncsUntimed)
-        stats.ResyncTimes[collector.ResyncsUntimed].AtNs = ns;
+    // A kept resynchronisation waits for a time only after a lost record boundary.
+    if (collector.ResyncsUntimed < stats.Resyncs) TimeWaitingResyncs(collector, stats, ns);
     if (taken.PastEnd) return;
 
     const bool inWindow = taken.InWindow;
@@ -295,6 +294,12 @@ void CollectFrame(BusCollector& collector, BusStats& stats, const AnalysedFrame&
     }
     CheckGap(collector, stats, taken, previousNs);
     CountSummary(collector, stats, taken);
+}
+
+void TimeWaitingResyncs(BusCollector& collector, BusStats& stats, std::int64_t ns) {
+    std::size_t timed = stats.Resyncs < kResyncTimesKept ? static_cast<std::size_t>(stats.Resyncs) : kResyncTimesKept;
+    for (; collector.ResyncsUntimed < timed; ++collector.ResyncsUntimed)
+        stats.ResyncTimes[collector.ResyncsUntimed].AtNs = ns;
 }
 
 void CollectResync(BusCollector& collector, BusStats& stats, std::uint32_t referenceNumber) {

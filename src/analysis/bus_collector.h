@@ -64,6 +64,10 @@ void CollectFrame(BusCollector& collector, BusStats& stats, const AnalysedFrame&
 // lies in the window); an SC in the window answers for the request's DA.
 void CollectExchange(BusCollector& collector, BusStats& stats, const Exchange& exchange);
 
+// Gives the kept resynchronisations still waiting for a time this one: that
+// of the frame read after them, or of the last frame read when none came.
+void TimeWaitingResyncs(BusCollector& collector, BusStats& stats, std::int64_t ns);
+
 // A record boundary was lost after `referenceNumber` frames.
 void CollectResync(BusCollector& collector, BusStats& stats, std::uint32_t referenceNumber);
 

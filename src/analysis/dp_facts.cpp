@@ -96,28 +96,6 @@ void NoteDrop(BusStats& stats, std::uint8_t address, DropSign sign, dp::Negative
     stats.Drops.Kept.push_back(drop);
 }
 
-void NoteRequestTo(BusStats& stats, const AnalysedFrame& request) {
-    const FrameClass& c = request.Class;
-    if (c.Da == fdl::BroadcastAddress) return;
-    DpMasterStats& master = stats.Stations[c.Sa].DpMaster;
-    if (master.InClear) master.AddressedInClear[c.Da / 64] |= std::uint64_t{1} << (c.Da % 64);
-    DpSlaveStats& slave = SlaveOf(stats, c.Da);
-    if (slave.PrmMaster != c.Sa) return;
-    DpRequestIntervals& intervals = slave.Intervals;
-    const FrameRef now = RefOf(request);
-    if (intervals.HasLast) {
-        intervals.LatestNs = now.Ns - intervals.Last.Ns;
-        intervals.LatestFrom = intervals.Last;
-        if (slave.InExchange && request.InWindow && intervals.LatestNs > intervals.LongestInExchange) {
-            intervals.LongestInExchange = intervals.LatestNs;
-            intervals.LongestFrom = intervals.Last;
-            intervals.LongestTo = now;
-        }
-    }
-    intervals.HasLast = true;
-    intervals.Last = now;
-}
-
 void NoteParameters(BusStats& stats, std::uint8_t address, std::uint8_t master, bool wdOn, std::int64_t watchdogNs) {
     DpSlaveStats& slave = SlaveOf(stats, address);
     if (slave.PrmMaster != master) {

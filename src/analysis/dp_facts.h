@@ -12,6 +12,7 @@
 #include "analysis/analysed_frame.h"
 #include "analysis/bus_stats.h"
 #include "fdl/fdl_bytes.h"
+#include "fdl/fdl_codes.h"
 
 namespace zelmot {
 
@@ -28,7 +29,28 @@ void NoteDrop(BusStats& stats, std::uint8_t address, DropSign sign, dp::Negative
 
 // A request (any, not a broadcast) from sa to da: the request interval of
 // da when sa is its master, and the slaves a master in CLEAR addresses.
-void NoteRequestTo(BusStats& stats, const AnalysedFrame& request);
+// Inline: every request is one.
+inline void NoteRequestTo(BusStats& stats, const AnalysedFrame& request) {
+    const FrameClass& c = request.Class;
+    if (c.Da == fdl::BroadcastAddress) return;
+    DpMasterStats& master = stats.Stations[c.Sa].DpMaster;
+    if (master.InClear) master.AddressedInClear[c.Da / 64] |= std::uint64_t{1} << (c.Da % 64);
+    DpSlaveStats& slave = stats.Stations[c.Da].Dp;
+    if (slave.PrmMaster != c.Sa) return;
+    DpRequestIntervals& intervals = slave.Intervals;
+    const FrameRef now = RefOf(request);
+    if (intervals.HasLast) {
+        intervals.LatestNs = now.Ns - intervals.Last.Ns;
+        intervals.LatestFrom = intervals.Last;
+        if (slave.InExchange && request.InWindow && intervals.LatestNs > intervals.LongestInExchange) {
+            intervals.LongestInExchange = intervals.LatestNs;
+            intervals.LongestFrom = intervals.Last;
+            intervals.LongestTo = now;
+        }
+    }
+    intervals.HasLast = true;
+    intervals.Last = now;
+}
 
 // The slave answered a Set_Prm from master positively: its master and watchdog.
 void NoteParameters(BusStats& stats, std::uint8_t address, std::uint8_t master, bool wdOn, std::int64_t watchdogNs);

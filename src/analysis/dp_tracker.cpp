@@ -167,19 +167,22 @@ void TakePositiveAnswer(DpTracker& tracker, BusStats& stats, std::uint8_t addres
     const std::int64_t ns = answered.Ns;
     const FrameRef at = RefOf(answered);
     const bool shortAck = answer.Bytes[0] == fdl::SC;
-    const fdl::Bytes data = shortAck ? fdl::Bytes() : dp::FrameData(FrameBytes(answer), answer.Fields);
+    // The answer's data unit, read by the services that look at it (none in an SC).
+    const auto data = [&answer] { return dp::FrameData(FrameBytes(answer), answer.Fields); };
     DpSlaveStats& slave = SlaveOf(stats, address);
     switch (request.Service) {
-        case dp::Service::SlaveDiag:
+        case dp::Service::SlaveDiag: {
             if (slave.State == DpState::None || slave.State == DpState::Offline)
                 ChangeState(stats, address, DpState::Diagnosis, ns, inWindow);
             if (shortAck) return;
-            if (slave.InExchange && data.size() >= dp::kDiagHeaderSize && (data[1] & dp::kPrmReq))
+            const fdl::Bytes diag = data();
+            if (slave.InExchange && diag.size() >= dp::kDiagHeaderSize && (diag[1] & dp::kPrmReq))
                 NoteDrop(stats, address, DropSign::PrmReq, dp::Negative::None, request.Request, at, nullptr, inWindow);
-            TakeDiagResponse(stats, address, data, inWindow, ns);
-            NoteDiagnosis(stats, address, data, slave.Dpv1, at, inWindow);
+            TakeDiagResponse(stats, address, diag, inWindow, ns);
+            NoteDiagnosis(stats, address, diag, slave.Dpv1, at, inWindow);
             slave.LastDiagFrame = at;
             return;
+        }
         case dp::Service::SetPrm: {
             TakeParameters(stats, address, request, inWindow);
             const dp::SetPrm prm = dp::DecodeSetPrm(BytesOf(request.Data));
@@ -195,12 +198,15 @@ void TakePositiveAnswer(DpTracker& tracker, BusStats& stats, std::uint8_t addres
             ChangeState(stats, address, DpState::Configured, ns, inWindow);
             return;
         case dp::Service::DataExchange:
+            // The usual answer: a slave in data exchange stays there. Entering it
+            // sets EverExchanged with InExchange, so both steps below would do nothing.
+            if (slave.State == DpState::DataExchange && slave.InExchange) return;
             ChangeState(stats, address, DpState::DataExchange, ns, inWindow);
             EnterExchange(stats, address, at);
             return;
         case dp::Service::GetCfg:
             if (shortAck) return;
-            TakeGetCfg(slave, data, request, inWindow);
+            TakeGetCfg(slave, data(), request, inWindow);
             slave.GetCfgAnswer = at;
             return;
         case dp::Service::SetSlaveAdd:
@@ -208,7 +214,7 @@ void TakePositiveAnswer(DpTracker& tracker, BusStats& stats, std::uint8_t addres
             return;
         default:
             if (IsDpv1(request.Service) && !shortAck)
-                TakeDpv1Reply(tracker.Slaves[address], stats, address, data, inWindow, at);
+                TakeDpv1Reply(tracker.Slaves[address], stats, address, data(), inWindow, at);
             return;
     }
 }
@@ -305,9 +311,7 @@ void TrackExchange(DpTracker& tracker, BusStats& stats, const Exchange& exchange
         NoteRefusal(stats, da, request.Service, negative, RefOf(*exchange.After));
 }
 
-void TrackFrame(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame, const Exchange* settled) {
-    if (settled != nullptr) TrackExchange(tracker, stats, *settled);
-    if (!frame.Class.Request) return;
+void TrackRequest(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame) {
     NoteRequestTo(stats, frame);
     TakeRequest(tracker, stats, frame);
 }

@@ -53,13 +53,21 @@ struct DpTracker {
     std::array<DpMasterLink, kStationCount> Masters{};
 };
 
-// Takes the next frame read (not the one past EndRef), and first the request
-// it settled (null: none was waiting). A DP request notes what its answer is
-// checked against; a Global_Control is an event of its own.
-void TrackFrame(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame, const Exchange* settled);
-
 // The request taken last is settled: answered or not, by the frame after it.
 void TrackExchange(DpTracker& tracker, BusStats& stats, const Exchange& exchange);
+
+// Takes a request read (frame.Class.Request; not the frame past EndRef). A DP
+// request notes what its answer is checked against; a Global_Control is an
+// event of its own.
+void TrackRequest(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame);
+
+// Takes the next frame read (not the one past EndRef), and first the request
+// it settled (null: none was waiting). Inline: of a frame that is neither, as
+// a token, nothing is done, not even a call.
+inline void TrackFrame(DpTracker& tracker, BusStats& stats, const AnalysedFrame& frame, const Exchange* settled) {
+    if (settled != nullptr) TrackExchange(tracker, stats, *settled);
+    if (frame.Class.Request) TrackRequest(tracker, stats, frame);
+}
 
 // Puts the events in time order once reading has ended.
 void FinishDpEvents(DpEvents& events);

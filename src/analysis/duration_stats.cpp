@@ -46,6 +46,7 @@ void AddDuration(DurationStats& stats, std::int64_t ns) {
     if (stats.Count == 0 || ns > stats.Max) stats.Max = ns;
     ++stats.Count;
     stats.Sum += static_cast<double>(ns);
+    if (stats.Buckets.empty()) stats.Buckets.resize(kDurationBucketCount);
     std::uint32_t& bucket = stats.Buckets[DurationBucketOf(ns)];
     if (bucket != UINT32_MAX) ++bucket;
 }
@@ -58,7 +59,7 @@ std::int64_t DurationPercentile(const DurationStats& stats, unsigned p) {
     if (rank >= stats.Count) return stats.Max;
     std::uint64_t seen = 0;
     for (std::size_t i = 0; i < kDurationBucketCount; ++i) {
-        seen += stats.Buckets[i];
+        seen += DurationBucketSamples(stats, i);
         if (seen < rank) continue;
         if (i == 0) return stats.Min;  // the negative values
         if (i == kDurationBucketCount - 1) return stats.Max;

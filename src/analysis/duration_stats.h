@@ -1,11 +1,14 @@
 // A duration's figures as the statistics keep them: exact count, minimum,
 // mean and maximum, and a bucketed distribution of fixed size from which the
 // percentiles are read, so that any number of samples takes the same memory.
+// The buckets take their room with the first sample: of a station's two
+// durations most stations show one or none.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace zelmot {
 
@@ -31,8 +34,15 @@ struct DurationStats {
     std::int64_t P50 = 0;  // nearest rank, from the buckets (within 1%)
     std::int64_t P95 = 0;
     std::int64_t P99 = 0;
-    std::array<std::uint32_t, kDurationBucketCount> Buckets{};  // counts saturate at 2^32 - 1
+    // The counts by bucket: none before the first sample, then
+    // kDurationBucketCount of them. Counts saturate at 2^32 - 1.
+    std::vector<std::uint32_t> Buckets;
 };
+
+// The samples in a bucket; 0 before the first sample.
+inline std::uint32_t DurationBucketSamples(const DurationStats& stats, std::size_t bucket) {
+    return stats.Buckets.empty() ? 0 : stats.Buckets[bucket];
+}
 
 // Adds one duration sample, ns.
 void AddDuration(DurationStats& stats, std::int64_t ns);

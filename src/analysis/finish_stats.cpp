@@ -34,9 +34,7 @@ void FinishBusStats(BusCollector& collector, BusStats& stats) {
     if (stats.Rate.BinSeconds == 1)
         for (std::size_t i = 0; i < stats.Rate.BinsUsed; ++i)
             if (stats.Rate.Frames[i] > stats.FramesPerSecondMax) stats.FramesPerSecondMax = stats.Rate.Frames[i];
-    std::size_t timed = stats.Resyncs < kResyncTimesKept ? static_cast<std::size_t>(stats.Resyncs) : kResyncTimesKept;
-    for (; collector.ResyncsUntimed < timed; ++collector.ResyncsUntimed)
-        stats.ResyncTimes[collector.ResyncsUntimed].AtNs = collector.LastAbsNs;
+    TimeWaitingResyncs(collector, stats, collector.LastAbsNs);
 
     const BaudTiming& baud = collector.Baud;
     if (stats.Frames > 0) stats.SpanNs = TicksToNs(baud, TickDifference(stats.LastTicks, stats.FirstTicks));

@@ -33,36 +33,35 @@ std::uint8_t At(const CaptureFrame& frame, std::int16_t index) {
 
 }  // namespace
 
-FrameClass ClassifyFrame(const CaptureFrame& frame) {
-    FrameClass c;
+void ClassifyFrame(const CaptureFrame& frame, FrameClass& c) {
+    c = FrameClass{};
     const FrameFieldView& fields = frame.Fields;
     if (frame.Status != 0) {
         c.Damaged = true;
-        if (frame.Length == 0) return c;
+        if (frame.Length == 0) return;
         c.Kind = KindOf(frame.Bytes[0]);
         c.SaReadable = HasAddresses(c.Kind) && fields.DA != kAbsentField &&
                        fdl::HoldsField(fdl::Bytes(frame.Bytes.data(), frame.Length),
                                        static_cast<std::int16_t>(fields.DA + 1));
         if (c.SaReadable) c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;
-        return c;
+        return;
     }
     // Unknown: no bytes, no known delimiter, or not the shape it announces.
-    if (CheckFrameShape(frame.Bytes.data(), frame.Length) != FrameShape::Good) return c;
+    if (CheckFrameShape(frame.Bytes.data(), frame.Length) != FrameShape::Good) return;
     FrameKind kind = KindOf(frame.Bytes[0]);
     c.Kind = kind;
     if (kind == FrameKind::ShortAck) {
         c.Response = true;
-        return c;
+        return;
     }
     bool isToken = kind == FrameKind::Token;
     c.SaReadable = true;
     c.Da = At(frame, fields.DA) & fdl::AddressMask;
     c.Sa = At(frame, static_cast<std::int16_t>(fields.DA + 1)) & fdl::AddressMask;
-    if (isToken) return c;
+    if (isToken) return;
     c.Fc = At(frame, fields.FC);
     c.Request = (c.Fc & fdl::FcRequestBit) != 0;
     c.Response = !c.Request;
-    return c;
 }
 
 bool ExpectsNoAnswer(std::uint8_t da, std::uint8_t fc) {

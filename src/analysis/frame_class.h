@@ -22,10 +22,11 @@ struct FrameClass {
     std::uint8_t Fc = 0;      // the whole byte
 };
 
-// Classifies a frame whose Fields are located. A frame with status 0 that
-// does not have the shape its first byte announces (CheckFrameShape) is
-// Unknown.
-FrameClass ClassifyFrame(const CaptureFrame& frame);
+// Classifies a frame whose Fields are located, into c. A frame with status 0
+// that does not have the shape its first byte announces (CheckFrameShape) is
+// Unknown. (Filled in place: every frame is classified, and a class returned
+// by value travels packed into one register and out again.)
+void ClassifyFrame(const CaptureFrame& frame, FrameClass& c);
 
 // Requests after which no answer is expected: send data with no
 // acknowledge (function 4 or 6) and anything sent to address 127.

@@ -97,7 +97,8 @@ std::uint64_t SlowAnswerCount(const DurationStats& response, std::uint16_t limit
     if (response.Count == 0 || !slow(response.Max)) return 0;
     std::uint64_t count = 0;
     for (std::size_t i = 0; i < kDurationBucketCount; ++i) {
-        if (response.Buckets[i] == 0) continue;
+        const std::uint32_t samples = DurationBucketSamples(response, i);
+        if (samples == 0) continue;
         // The value a bucket stands for, as the percentiles read it.
         std::int64_t value = response.Max;
         if (i == 0) {
@@ -106,7 +107,7 @@ std::uint64_t SlowAnswerCount(const DurationStats& response, std::uint16_t limit
             const std::int64_t low = DurationBucketLow(i);
             value = std::clamp(low + (DurationBucketHigh(i) - low) / 2, response.Min, response.Max);
         }
-        if (slow(value)) count += response.Buckets[i];
+        if (slow(value)) count += samples;
     }
     return count == 0 ? 1 : count;
 }

@@ -24,7 +24,8 @@ std::string StationLabel(std::size_t address) { return "station " + std::to_stri
 std::vector<HistogramBar> SixteenthOctaveBars(const DurationStats& d) {
     std::map<std::int64_t, HistogramBar> bars;  // by lower edge, ns
     for (std::size_t b = 0; b < kDurationBucketCount; ++b) {
-        if (d.Buckets[b] == 0) continue;
+        const std::uint32_t samples = DurationBucketSamples(d, b);
+        if (samples == 0) continue;
         const std::int64_t low = std::max<std::int64_t>(DurationBucketLow(b), 1);
         const int octave = 63 - std::countl_zero(static_cast<std::uint64_t>(low));
         const std::int64_t base = std::int64_t{1} << octave;
@@ -33,7 +34,7 @@ std::vector<HistogramBar> SixteenthOctaveBars(const DurationStats& d) {
         HistogramBar& bar = bars[from];
         bar.From = static_cast<double>(from) / 1000.0;
         bar.To = static_cast<double>(from + width) / 1000.0;
-        bar.Count += d.Buckets[b];
+        bar.Count += samples;
     }
     std::vector<HistogramBar> result;
     for (const auto& entry : bars) result.push_back(entry.second);

@@ -11,6 +11,7 @@
 #include "dp/dp_commands.h"
 #include "dp/dp_diag.h"
 #include "dp/dp_status_summary.h"
+#include "report/document_object.h"
 #include "report/dp_words.h"
 
 namespace zelmot {
@@ -41,13 +42,13 @@ Json ModuleStatusJson(fdl::Bytes states) {
     for (std::size_t m = 0; m < states.size() * dp::kModulesPerStatusByte; ++m) {
         Json module{{"module", m}};
         PutCode(module, "status", dp::kModuleStatusNames, dp::ModuleStatusAt(states, m));
-        modules.push_back(module);
+        modules.push_back(std::move(module));
     }
     return modules;
 }
 
 Json BlockJson(const dp::DiagBlock& block, DpCfgSlots cfgSlots) {
-    Json j;
+    Json j = ObjectWithRoom(10);  // a status block's keys
     j["type"] = std::string(dp::LookupName(dp::kDiagBlockNames, static_cast<unsigned>(block.Kind)));
     switch (block.Kind) {
         case dp::DiagBlockKind::Identifier: {
@@ -55,7 +56,7 @@ Json BlockJson(const dp::DiagBlock& block, DpCfgSlots cfgSlots) {
             for (std::size_t m = dp::NextFlaggedModule(block.Content, 0); m != dp::kNoModule;
                  m = dp::NextFlaggedModule(block.Content, m + 1))
                 modules.push_back(m);
-            j["modules"] = modules;
+            j["modules"] = std::move(modules);
             break;
         }
         case dp::DiagBlockKind::Channel:
@@ -109,7 +110,7 @@ void PutDiagContent(Json& j, fdl::Bytes diag, bool dpv1, DpCfgSlots cfgSlots, co
     Json bits = Json::array();
     for (const StatusByte& status : StatusBytes(standard))
         for (Json& name : BitsJson(*status.Table, status.Byte)) bits.push_back(std::move(name));
-    j["bits"] = bits;
+    j["bits"] = std::move(bits);
     Json ext = Json::array();
     if (standard.Cut) ext.push_back(Json{{"type", "undecoded"}, {"cut", true}, {"hex", HexText(diag)}});
     for (std::size_t at = dp::kDiagHeaderSize; at < diag.size();) {
@@ -119,14 +120,14 @@ void PutDiagContent(Json& j, fdl::Bytes diag, bool dpv1, DpCfgSlots cfgSlots, co
         ext.push_back(std::move(blockJson));
         at = block.Next;
     }
-    j["ext"] = ext;
+    j["ext"] = std::move(ext);
 }
 
 Json LastDiagJson(const DpDiagFigures& diag, const DiagBlockNotes& notes) {
     if (!diag.Seen) return nullptr;
     const fdl::Bytes bytes = BytesOf(diag.Last);
     const bool whole = bytes.size() >= dp::kDiagHeaderSize;
-    Json j;
+    Json j = ObjectWithRoom(5);
     PutDiagContent(j, bytes, diag.Dpv1, diag.CfgSlots, notes);
     j["master"] = whole && bytes[3] != dp::kNoMaster ? Json(bytes[3]) : Json(nullptr);
     j["ident"] = whole ? Json(fdl::BigEndianAt(bytes, 4)) : Json(nullptr);
@@ -137,7 +138,7 @@ Json LastDiagJson(const DpDiagFigures& diag, const DiagBlockNotes& notes) {
 Json PrmJson(const DpCommandFigures& figures) {
     if (!figures.Seen) return nullptr;
     const dp::SetPrm prm = dp::DecodeSetPrm(BytesOf(figures.Data));
-    Json j;
+    Json j = ObjectWithRoom(11);
     j["count"] = figures.Count;
     j["last_ns"] = figures.LastNs;
     j["cut"] = prm.Cut;
@@ -188,11 +189,11 @@ Json CfgJson(const DpCommandFigures& figures, const DpCommandFigures& slaveCfg) 
                                {"fault", CfgFaultJson(module.Fault)}});
         at = module.Next;
     }
-    Json j;
+    Json j = ObjectWithRoom(9);
     j["count"] = figures.Count;
     j["last_ns"] = figures.LastNs;
     j["hex"] = HexText(cfg);
-    j["modules"] = modules;
+    j["modules"] = std::move(modules);
     j["in_bytes"] = in;
     j["out_bytes"] = out;
     j["slave_hex"] = nullptr;
@@ -208,7 +209,7 @@ Json CfgJson(const DpCommandFigures& figures, const DpCommandFigures& slaveCfg) 
 }
 
 Json EventJson(const DpEvents& events, const DpEvent& event, const DiagBlockNotes& notes) {
-    Json j;
+    Json j = ObjectWithRoom(10);  // a Dpv1Error's keys
     j["ns"] = event.Ns;
     j["address"] = event.Address;
     j["kind"] = std::string(DpEventName(event.Kind));
@@ -250,7 +251,7 @@ Json EventJson(const DpEvents& events, const DpEvent& event, const DiagBlockNote
 
 ReportDocument DpStationJson(const DpSlaveStats& s, const DiagBlockNotes& notes) {
     if (!s.Active) return nullptr;
-    Json j;
+    Json j = ObjectWithRoom(11);
     j["ident"] = s.HasIdent ? Json(s.Ident) : Json(nullptr);
     j["master"] = s.HasIdent && s.MasterAdd != dp::kNoMaster ? Json(s.MasterAdd) : Json(nullptr);
     j["state"] = NameJson(kDpStateNames, static_cast<unsigned>(s.State));
@@ -263,10 +264,10 @@ ReportDocument DpStationJson(const DpSlaveStats& s, const DiagBlockNotes& notes)
     j["diag"] = Json{{"responses", s.Diag.Responses},
                      {"last_ns", s.Diag.Seen ? Json(s.Diag.LastNs) : Json(nullptr)},
                      {"last", LastDiagJson(s.Diag, notes)}};
-    Json negative;
+    Json negative = ObjectWithRoom(kNegativeKinds);
     for (std::size_t i = 0; i < kNegativeKinds; ++i)
         negative[std::string(NegativeKey(static_cast<dp::Negative>(i + 1)))] = s.Negative[i];
-    j["negative"] = negative;
+    j["negative"] = std::move(negative);
     j["dpv1"] = Json{{"reads", s.Dpv1Reads}, {"writes", s.Dpv1Writes}, {"errors", s.Dpv1Errors}};
     return j;
 }

@@ -2,6 +2,7 @@
 // nanoseconds, frames by the reference numbers zelmot2txt gives them.
 #include "report/findings_json.h"
 
+#include "report/document_object.h"
 #include "report/dp_words.h"
 #include "report/finding_words.h"
 
@@ -33,7 +34,7 @@ ReportDocument FindingsJson(const std::vector<Finding>& findings, const BusStats
         ReportDocument evidence = ReportDocument::array();
         for (std::size_t i = 0; i < finding.Frames.Kept; ++i)
             evidence.push_back({{"reference", finding.Frames.Frames[i].Reference}, {"ns", finding.Frames.Frames[i].Ns}});
-        ReportDocument item;
+        ReportDocument item = ObjectWithRoom(11);
         item["kind"] = FindingKindName(finding.Kind);
         item["severity"] = SeverityName(finding.Level);
         item["address"] = finding.Address >= 0 ? ReportDocument(finding.Address) : ReportDocument(nullptr);
@@ -41,11 +42,11 @@ ReportDocument FindingsJson(const std::vector<Finding>& findings, const BusStats
         item["last_ns"] = finding.LastNs;
         item["count"] = finding.Count;
         item["title"] = words.Title;
-        item["evidence"] = evidence;
+        item["evidence"] = std::move(evidence);
         item["cause"] = words.Cause;
         item["check"] = words.Check;
         item["subject"] = SubjectOf(finding, stats);
-        list.push_back(item);
+        list.push_back(std::move(item));
     }
     return list;
 }

@@ -5,6 +5,7 @@
 
 #include "common/utf8_text.h"
 #include "report/bus_words.h"
+#include "report/document_object.h"
 #include "report/dp_json.h"
 #include "report/findings_json.h"
 #include "report/gsd_json.h"
@@ -18,7 +19,7 @@ Json OrNull(bool present, std::int64_t value) { return present ? Json(value) : J
 
 Json DurationJson(const DurationStats& d, bool withP95) {
     bool any = d.Count > 0;
-    Json j;
+    Json j = ObjectWithRoom(7);
     j["count"] = d.Count;
     j["min"] = OrNull(any, d.Min);
     j["mean"] = any ? Json(d.Mean) : Json(nullptr);
@@ -40,7 +41,7 @@ Json BitsJson(const DurationStats& d, std::uint32_t baud) {
 }
 
 Json MasterJson(const MasterFigures& m) {
-    Json j;
+    Json j = ObjectWithRoom(8);
     j["tokens"] = m.Tokens;
     j["rotation_ns"] = DurationJson(m.Rotation, true);
     j["requests"] = m.Requests;
@@ -53,7 +54,7 @@ Json MasterJson(const MasterFigures& m) {
 }
 
 Json SlaveJson(const SlaveFigures& s, std::uint32_t baud) {
-    Json j;
+    Json j = ObjectWithRoom(9);
     j["requests"] = s.Requests;
     j["answered"] = s.Answered;
     j["unanswered"] = s.Unanswered;
@@ -67,7 +68,7 @@ Json SlaveJson(const SlaveFigures& s, std::uint32_t baud) {
 }
 
 Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud, const GsdSlaveMatch& match) {
-    Json j;
+    Json j = ObjectWithRoom(10);
     j["address"] = address;
     j["role"] = StationRoleName(s.Role);
     j["first_ns"] = OrNull(s.Heard, s.FirstHeardNs);
@@ -83,7 +84,7 @@ Json StationJson(const StationStats& s, std::size_t address, std::uint32_t baud,
 
 Json CaptureJson(const BusStats& stats) {
     bool any = stats.Frames > 0;
-    Json j;
+    Json j = ObjectWithRoom(19);  // with the name BuildReportDocument adds
     j["files"] = stats.FilesRead;
     j["frames"] = stats.Frames;
     j["first_ns"] = OrNull(any, stats.FirstNs);
@@ -104,12 +105,12 @@ Json CaptureJson(const BusStats& stats) {
     Json resyncs = Json::array();
     std::size_t kept = stats.Resyncs < kResyncTimesKept ? static_cast<std::size_t>(stats.Resyncs) : kResyncTimesKept;
     for (std::size_t i = 0; i < kept; ++i) resyncs.push_back(stats.ResyncTimes[i].AtNs);
-    j["resync_times_ns"] = resyncs;
+    j["resync_times_ns"] = std::move(resyncs);
     return j;
 }
 
 Json ErrorsJson(const BusStats& stats) {
-    Json byBit;
+    Json byBit = ObjectWithRoom(kStatusBitCount);
     for (std::size_t bit = 0; bit < kStatusBitCount; ++bit) byBit[std::string(kStatusBits[bit].Keyword)] = stats.ErrorsByBit[bit];
     return Json{{"frames", stats.ErrorFrames}, {"by_bit", byBit}};
 }
@@ -121,7 +122,8 @@ Json RateJson(const RateSeries& rate) {
         frames.push_back(rate.Frames[i]);
         errors.push_back(rate.ErrorFrames[i]);
     }
-    return Json{{"start_ns", rate.StartNs}, {"bin_seconds", rate.BinSeconds}, {"frames", frames}, {"error_frames", errors}};
+    return Json{{"start_ns", rate.StartNs}, {"bin_seconds", rate.BinSeconds}, {"frames", std::move(frames)},
+                {"error_frames", std::move(errors)}};
 }
 
 }  // namespace
@@ -129,7 +131,7 @@ Json RateJson(const RateSeries& rate) {
 ReportDocument BuildReportDocument(const BusStats& stats) { return BuildReportDocument(stats, GsdMatches{}); }
 
 ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matches, std::string_view captureName) {
-    Json doc;
+    Json doc = ObjectWithRoom(11);
     doc["schema"] = kReportSchema;
     const std::vector<Finding> findings = FindFindings(stats, matches);
     doc["verdict"] = VerdictJson(VerdictOf(findings));
@@ -141,11 +143,11 @@ ReportDocument BuildReportDocument(const BusStats& stats, const GsdMatches& matc
     Json stations = Json::array();
     for (std::size_t a = 0; a < kStationCount; ++a)
         if (stats.Stations[a].Listed) stations.push_back(StationJson(stats.Stations[a], a, stats.Baud, matches.Slaves[a]));
-    doc["stations"] = stations;
+    doc["stations"] = std::move(stations);
     Json gaps = Json::array();
     for (std::size_t b = 0; b < kGapBucketCount; ++b)
         gaps.push_back(Json{{"from_bits", GapBucketFromBits(b)}, {"to_bits", GapBucketToBits(b)}, {"count", stats.GapBuckets[b]}});
-    doc["gaps"] = gaps;
+    doc["gaps"] = std::move(gaps);
     doc["rate"] = RateJson(stats.Rate);
     std::vector<DiagBlockNotes> notes;
     for (const GsdSlaveMatch& match : matches.Slaves) notes.push_back(GsdBlockNotes(match));

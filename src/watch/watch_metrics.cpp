@@ -120,7 +120,7 @@ MetricSeries ResponseHistogram(const DurationStats& response, std::vector<Metric
         // buckets that end at or before that edge.
         const std::int64_t edge = std::int64_t{1} << (kFirstBucketPower + i);
         for (; bucket < kDurationBucketCount && DurationBucketHigh(bucket) <= edge; ++bucket)
-            below += response.Buckets[bucket];
+            below += DurationBucketSamples(response, bucket);
         series.Buckets.push_back({kResponseBounds[i], below < response.Count ? below : response.Count});
     }
     return series;

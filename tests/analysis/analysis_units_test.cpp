@@ -71,9 +71,10 @@ TEST(StatsUnits, FrameClassesByDelimiterLengthAndStatus) {
         {"damaged token without SA", {0xDC, 0x02}, 0x80, FrameKind::Token, false, false, false, 0},
         {"damaged SC", test::ShortAck(), 0x02, FrameKind::ShortAck, false, false, false, 0},
     };
+    FrameClass k;  // one record for every case: nothing of the case before may stay in it
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        FrameClass k = ClassifyFrame(FrameOf(c.Bytes, c.Status));
+        ClassifyFrame(FrameOf(c.Bytes, c.Status), k);
         EXPECT_EQ(k.Kind, c.Kind);
         EXPECT_EQ(k.Damaged, c.Status != 0);
         EXPECT_EQ(k.Request, c.Request);
@@ -131,6 +132,20 @@ TEST(StatsUnits, PercentilesAreTheNearestRankWithinOnePercent) {
     for (std::int64_t v : {5, 1, 3, 2, 4}) AddDuration(small, v);  // exact below 64 ns
     EXPECT_EQ(DurationPercentile(small, 50), 3);
     EXPECT_EQ(DurationPercentile(small, 95), 5);
+}
+
+TEST(StatsUnits, DurationBucketsTakeTheirRoomWithTheFirstSample) {
+    DurationStats d;
+    EXPECT_TRUE(d.Buckets.empty());
+    EXPECT_EQ(DurationBucketSamples(d, DurationBucketOf(1'000)), 0u);
+    EXPECT_EQ(DurationPercentile(d, 50), 0);
+    AddDuration(d, 1'000);
+    AddDuration(d, 1'000);
+    AddDuration(d, -5);
+    ASSERT_EQ(d.Buckets.size(), kDurationBucketCount);
+    EXPECT_EQ(DurationBucketSamples(d, DurationBucketOf(1'000)), 2u);
+    EXPECT_EQ(DurationBucketSamples(d, 0), 1u);  // the negative ones
+    EXPECT_EQ(DurationBucketSamples(d, DurationBucketOf(2'000)), 0u);
 }
 
 TEST(StatsUnits, GapBucketsSplitAtWholeBitTimes) {

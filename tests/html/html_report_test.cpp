@@ -18,13 +18,9 @@ std::size_t CountOf(const std::string& text, const std::string& piece) {
 }
 
 void AddSample(DurationStats& d, std::int64_t ns) {
-    if (d.Count == 0 || ns < d.Min) d.Min = ns;
-    if (d.Count == 0 || ns > d.Max) d.Max = ns;
-    ++d.Count;
-    d.Sum += static_cast<double>(ns);
+    AddDuration(d, ns);
     d.Mean = d.Sum / static_cast<double>(d.Count);
     d.P50 = d.P99 = d.P95 = ns;
-    ++d.Buckets[DurationBucketOf(ns)];
 }
 
 std::string PageOf(const RunSettings& settings, const BusStats& stats) {
