@@ -174,8 +174,9 @@ TEST(PeriodReports, EachPeriodIsZelmotStatsReportOfItsMinutesNamedByDateAndFirst
         for (std::size_t i = 0; i < bases.size(); ++i) {
             const auto& [first, files] = c.Periods[i];
             SCOPED_TRACE(bases[i]);
-            const std::string json = Bytes(watch.Reports / (bases[i] + ".json"));
-            const std::string html = Bytes(watch.Reports / (bases[i] + ".html"));
+            // Text files, as zelmot-stats writes them (CR LF on Windows).
+            const std::string json = test::FromTextMode(Bytes(watch.Reports / (bases[i] + ".json")));
+            const std::string html = test::FromTextMode(Bytes(watch.Reports / (bases[i] + ".html")));
             frames += ReportDocument::parse(json)["capture"]["frames_read"].get<std::uint64_t>();
             // A record cut by the gap is read on into the file after it, as
             // the whole run reads it: that period starts a record later.
