@@ -39,20 +39,26 @@ MinuteFiles ListMinuteFiles(const std::string& stem) {
     const std::string base = stemPath.filename().string();
     fs::path folder = stemPath.parent_path();
     if (folder.empty()) folder = ".";
-    const std::size_t nameSize = CaptureFileName(base, 0, 0).size();
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() != nameSize || name.compare(0, base.size(), base) != 0) continue;
-        const std::size_t at = base.size();
-        const int d[4] = {DigitAt(name, at), DigitAt(name, at + 1), DigitAt(name, at + 2), DigitAt(name, at + 3)};
-        if (d[0] < 0 || d[1] < 0 || d[2] < 0 || d[3] < 0) continue;
-        const unsigned hour = static_cast<unsigned>(d[0] * 10 + d[1]);
-        const unsigned minute = static_cast<unsigned>(d[2] * 10 + d[3]);
-        if (hour > 23 || minute > 59 || CaptureFileName(base, hour, minute) != name) continue;
-        files.ByMinute[hour * 60 + minute] = StatPath(it->path(), hour, minute);
+        unsigned hour = 0, minute = 0;
+        if (MinuteOfFileName(base, it->path().filename().string(), hour, minute))
+            files.ByMinute[hour * 60 + minute] = StatPath(it->path(), hour, minute);
     }
     return files;
+}
+
+bool MinuteOfFileName(const std::string& base, const std::string& name, unsigned& hour, unsigned& minute) {
+    if (name.size() != CaptureFileName(base, 0, 0).size() || name.compare(0, base.size(), base) != 0) return false;
+    const std::size_t at = base.size();
+    const int d[4] = {DigitAt(name, at), DigitAt(name, at + 1), DigitAt(name, at + 2), DigitAt(name, at + 3)};
+    if (d[0] < 0 || d[1] < 0 || d[2] < 0 || d[3] < 0) return false;
+    const unsigned h = static_cast<unsigned>(d[0] * 10 + d[1]);
+    const unsigned m = static_cast<unsigned>(d[2] * 10 + d[3]);
+    if (h > 23 || m > 59 || CaptureFileName(base, h, m) != name) return false;
+    hour = h;
+    minute = m;
+    return true;
 }
 
 std::optional<MinuteFile> StatMinuteFile(const std::string& stem, unsigned hour, unsigned minute) {

@@ -35,6 +35,10 @@ struct MinuteFiles {
 // a folder that cannot be read gives none.
 MinuteFiles ListMinuteFiles(const std::string& stem);
 
+// The minute of name when it is the file name "<base>HHMM.Zelmot" of a
+// capture called base (a file name, no folder); false for another name.
+bool MinuteOfFileName(const std::string& base, const std::string& name, unsigned& hour, unsigned& minute);
+
 // One file's state now; nullopt when it is not there.
 std::optional<MinuteFile> StatMinuteFile(const std::string& stem, unsigned hour, unsigned minute);
 

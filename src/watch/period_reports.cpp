@@ -9,7 +9,6 @@
 
 #include "analysis/gsd_match.h"
 #include "capture/capture_format.h"
-#include "common/ascii.h"
 #include "common/text_out.h"
 #include "follow/minute_files.h"
 #include "gsd/gsd_library.h"
@@ -31,18 +30,6 @@ std::string DateText(std::time_t at) {
     char text[16] = {};
     std::strftime(text, sizeof text, "%Y%m%d", &local);
     return text;
-}
-
-// The minute of "<stem>HHMM.Zelmot"; false for another name.
-bool MinuteOfFile(const std::string& fileName, unsigned& hour, unsigned& minute) {
-    const std::string stem = fs::path(fileName).stem().string();
-    if (stem.size() < 4) return false;
-    const char* digits = stem.c_str() + stem.size() - 4;
-    for (int i = 0; i < 4; ++i)
-        if (!ascii::IsDigit(digits[i])) return false;
-    hour = static_cast<unsigned>((digits[0] - '0') * 10 + (digits[1] - '0'));
-    minute = static_cast<unsigned>((digits[2] - '0') * 10 + (digits[3] - '0'));
-    return hour < 24 && minute < 60;
 }
 
 void StartPeriodAnalysis(PeriodReports& reports) {
@@ -75,7 +62,8 @@ void HeaderRead(PeriodReports& reports, const CaptureHeader& header) {
 void FileOpened(PeriodReports& reports, const std::string& fileName) {
     if (reports.Inner.FileOpened != nullptr) reports.Inner.FileOpened(reports.Inner.Context, fileName);
     unsigned hour = 0, minute = 0;
-    if (!MinuteOfFile(fileName, hour, minute)) {
+    if (!MinuteOfFileName(fs::path(reports.Settings.Stem).filename().string(), fs::path(fileName).filename().string(),
+                          hour, minute)) {
         hour = reports.LastHour;
         minute = reports.LastMinute;
     }
