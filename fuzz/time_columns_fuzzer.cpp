@@ -37,8 +37,7 @@ void CheckCharacters(const std::string& text, const zelmot::DisplayOptions& opti
 
 // A format of up to 19 characters, as the option reader stores it.
 void ReadFormat(ByteReader& in, zelmot::TimeFormat& format) {
-    std::string text = in.Take(in.Byte() % sizeof format.Text);
-    for (std::size_t i = 0; i < text.size(); ++i) format.Text[i] = text[i];
+    zelmot::SetTimeFormat(format, in.Take(in.Byte() % sizeof format.Text));
 }
 
 void ReadGraph(ByteReader& in, zelmot::GraphSpec& graph) {
@@ -88,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if ((mode & 2u) != 0) {
             const auto value = static_cast<std::int64_t>(in.Number(8));
-            zelmot::WriteTime(out, value, options.TmeAbs.Text);
+            zelmot::WriteTime(out, value, options.TmeAbs.Layout);
             CheckGraph(out, text, options.GrphGap.Width, value, options.GrphGap.FullScale);
         }
         stamp = next;

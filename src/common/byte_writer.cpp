@@ -49,6 +49,12 @@ void FlushWriter(ByteWriter& writer) {
     writer.Used = 0;
 }
 
+char* MakeRoom(ByteWriter& writer, std::size_t n) {
+    FlushWriter(writer);
+    if (writer.Buffer.size() < n) writer.Buffer.resize(n);
+    return writer.Buffer.data();
+}
+
 void WriteThrough(ByteWriter& writer, const void* bytes, std::size_t n) {
     assert(writer.Open);
     if (n == 0) return;

@@ -30,7 +30,7 @@ inline void FlushTextOut(TextOut& out) { FlushWriter(out); }
 // Flushes and closes; harmless when already closed. False if any write failed.
 inline bool CloseTextOut(TextOut& out) { return CloseWriter(out); }
 
-inline void PutChar(TextOut& out, char c) {
+[[gnu::always_inline]] inline void PutChar(TextOut& out, char c) {
     *Reserve(out, 1) = c;
     ++out.Used;
 }
@@ -54,7 +54,7 @@ inline void CopyBytes(char* to, const char* from, std::size_t n) {
     }
 }
 
-inline void PutText(TextOut& out, std::string_view text) {
+[[gnu::always_inline]] inline void PutText(TextOut& out, std::string_view text) {
     CopyBytes(Reserve(out, text.size()), text.data(), text.size());
     out.Used += text.size();
 }

@@ -2,16 +2,31 @@
 // text. ReadOptionFile resets and fills it; every other part only reads it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "options/time_layout.h"
 
 namespace zelmot {
 
 // A time column's unit layout, such as "hr:mn:sc.ms,us,ns": 0 to 19
-// characters; empty means the column is absent.
+// characters; empty means the column is absent. Set by SetTimeFormat, which
+// works out the Layout the column is written by.
 struct TimeFormat {
     char Text[20] = {};
+    TimeLayout Layout;
     bool Present() const { return Text[0] != '\0'; }
 };
+
+// A text of more than 19 characters is cut (the option reader refuses one).
+inline void SetTimeFormat(TimeFormat& format, std::string_view text) {
+    format = TimeFormat{};
+    const std::size_t length = text.size() < sizeof format.Text ? text.size() : sizeof format.Text - 1;
+    std::memcpy(format.Text, text.data(), length);
+    format.Layout = TimeLayoutOf(format.Text);
+}
 
 // A gap bar graph: Width 0 means absent, else 5-100 characters; FullScale in
 // nanoseconds fills the whole width.

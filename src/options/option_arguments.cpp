@@ -19,8 +19,7 @@ Outcome ReadTimeFormatArgument(char* cursor, TimeFormat& format) {
     *end = '\0';
     const auto length = static_cast<std::size_t>(end - word);
     if (length >= sizeof format.Text) return ErrorText("Time Format String Too Long '%s'", word);
-    format = TimeFormat{};
-    std::memcpy(format.Text, word, length);
+    SetTimeFormat(format, std::string_view(word, length));
     return Success();
 }
 

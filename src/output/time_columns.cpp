@@ -7,14 +7,14 @@
 namespace zelmot {
 namespace {
 
-void WriteTimeColumn(TextOut& out, std::string_view label, const TimeFormat& format,
+[[gnu::always_inline]] inline void WriteTimeColumn(TextOut& out, std::string_view label, const TimeFormat& format,
                      std::int64_t valueNs) {
     if (!format.Present()) return;
     PutText(out, label);
-    WriteTime(out, valueNs, format.Text);
+    WriteTime(out, valueNs, format.Layout);
 }
 
-void WriteGraphColumn(TextOut& out, std::string_view label, const GraphSpec& graph,
+[[gnu::always_inline]] inline void WriteGraphColumn(TextOut& out, std::string_view label, const GraphSpec& graph,
                       std::int64_t valueNs) {
     if (graph.Width == 0) return;
     PutText(out, label);

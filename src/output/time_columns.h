@@ -13,8 +13,8 @@ namespace zelmot {
 // Writes all present time and graph columns of a line.
 void WriteTimeColumns(TextOut& out, const DisplayOptions& options, const FrameTiming& now);
 
-// One time value in the layout of format (a terminated text).
-void WriteTime(TextOut& out, std::int64_t valueNs, const char* format);
+// One time value in a time format's layout.
+void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout);
 
 // One bar of exactly width characters.
 void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs);

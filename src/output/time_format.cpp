@@ -1,40 +1,20 @@
-// One time value in the unit layout of its TimeFormat text, such as
-// 'hr:mn:sc.ms,us,ns': the six units are tried once each in fixed order at a
-// cursor walking the text; the first unit written is blank-filled, later ones
-// zero-filled. A negative value is written as its magnitude with a '-'
+// One time value in the unit layout of its time format (worked out when
+// the option file was read): the first unit written is blank-filled, later
+// ones zero-filled. A negative value is written as its magnitude with a '-'
 // directly before the first digit of the first unit written.
 #include <array>
 #include <cassert>
 #include <cstring>
 
-#include "common/ascii.h"
 #include "output/time_columns.h"
 
 namespace zelmot {
 namespace {
 
-struct TimeUnit {
-    char Name[3];
-    std::uint8_t Width;       // digits of a unit after the first
-    bool SeparatorAlways;     // the next character is its separator, even a letter
-};
-
-// In the fixed order of the walk; UnitValues fills its values in this order.
-constexpr TimeUnit kTimeUnits[] = {
-    {"hr", 2, true}, {"mn", 2, true}, {"sc", 2, false},
-    {"ms", 3, false}, {"us", 3, false}, {"ns", 3, false},
-};
-constexpr std::size_t kUnitCount = sizeof kTimeUnits / sizeof kTimeUnits[0];
-static_assert([] {
-    for (const TimeUnit& unit : kTimeUnits)
-        if (!ascii::IsLower(unit.Name[0]) || !ascii::IsLower(unit.Name[1])) return false;
-    return true;
-}(), "MatchesUnit needs lower-case unit names");
-
 // Whole hours (not reduced), then minutes, seconds, ms, us and ns of a
-// magnitude, by constant divisions (floor division nests, so the hours are
-// the magnitude divided by 3,600 x 10^9).
-void UnitValues(std::uint64_t magnitude, std::uint64_t (&values)[kUnitCount]) {
+// magnitude, in LayoutUnit's order, by constant divisions (floor division
+// nests, so the hours are the magnitude divided by 3,600 x 10^9).
+void UnitValues(std::uint64_t magnitude, std::uint64_t (&values)[kTimeUnitCount]) {
     values[5] = magnitude % 1000;
     magnitude /= 1000;
     values[4] = magnitude % 1000;
@@ -70,13 +50,6 @@ char* PutLaterUnit(char* p, std::uint64_t value, unsigned width) {
     return p + width;
 }
 
-// The second character is looked at only when the first is not the end.
-// The names are lower-case letters, so setting bit 5 (0x20) of a character
-// makes it equal to one exactly when it is that letter in either case.
-bool MatchesUnit(const char* cursor, const char* name) {
-    return cursor[0] != '\0' && (cursor[0] | 0x20) == name[0] && (cursor[1] | 0x20) == name[1];
-}
-
 unsigned DigitCount(std::uint64_t value) {
     unsigned count = 1;
     while (value >= 10) {
@@ -98,46 +71,36 @@ void PutFirstUnit(TextOut& out, std::uint64_t value, unsigned width, bool negati
     PutUnsigned(out, value);
 }
 
-// Consumes the separator after a unit's name and writes it at p: a blank at
-// the format's end, nothing before a letter unless the unit always takes one.
-char* PutSeparator(char* p, const char*& cursor, bool separatorAlways) {
-    char c = *cursor;
-    if (c == '\0') {
-        *p++ = ' ';
-    } else if (separatorAlways || !ascii::IsAlpha(c)) {
-        ++cursor;
-        *p++ = c;
-    }
-    return p;
+// A separator at p, if the step has one. Writes the byte in any case (a
+// '\0' that the next piece overwrites or that lies past the text).
+char* PutSeparator(char* p, const TimeLayoutStep& step) {
+    *p = step.Separator;
+    return p + (step.Separator != '\0');
 }
 
-// The units after the first with their separators: three characters and
-// one separator each at most, and the spare bytes of the last unit's copy.
-constexpr std::size_t kLaterUnitsText = (kUnitCount - 1) * 4 + 3;
+// The first unit's separator, then the units after it with theirs: three
+// characters and one separator each at most, and the spare byte of the last
+// unit's copy.
+constexpr std::size_t kLaterUnitsText = 1 + (kTimeUnitCount - 1) * 4 + 1;
 
 }  // namespace
 
-void WriteTime(TextOut& out, std::int64_t valueNs, const char* format) {
+void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout) {
+    if (layout.Count == 0) return;
     const bool negative = valueNs < 0;
     const std::uint64_t magnitude =
         negative ? 0u - static_cast<std::uint64_t>(valueNs) : static_cast<std::uint64_t>(valueNs);
-    std::uint64_t values[kUnitCount];
+    std::uint64_t values[kTimeUnitCount];
     UnitValues(magnitude, values);
-    const char* cursor = format;
-    std::size_t i = 0;
-    while (i < kUnitCount && !MatchesUnit(cursor, kTimeUnits[i].Name)) ++i;
-    if (i == kUnitCount) return;
-    cursor += 2;
-    PutFirstUnit(out, values[i], kTimeUnits[i].Width, negative);
+    const TimeLayoutStep& first = layout.Steps[0];
+    PutFirstUnit(out, values[static_cast<std::size_t>(first.Unit)], first.Width, negative);
     // The rest has a bounded length: one reservation, written in place.
     char* const start = Reserve(out, kLaterUnitsText);
-    char* p = PutSeparator(start, cursor, kTimeUnits[i].SeparatorAlways);
-    for (++i; i < kUnitCount; ++i) {
-        const TimeUnit& unit = kTimeUnits[i];
-        if (!MatchesUnit(cursor, unit.Name)) continue;
-        cursor += 2;
-        p = PutLaterUnit(p, values[i], unit.Width);
-        p = PutSeparator(p, cursor, unit.SeparatorAlways);
+    char* p = PutSeparator(start, first);
+    for (std::size_t i = 1; i < layout.Count; ++i) {
+        const TimeLayoutStep& step = layout.Steps[i];
+        p = PutLaterUnit(p, values[static_cast<std::size_t>(step.Unit)], step.Width);
+        p = PutSeparator(p, step);
     }
     out.Used += static_cast<std::size_t>(p - start);
 }

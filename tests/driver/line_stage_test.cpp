@@ -41,7 +41,7 @@ TEST(LineStage, WritesWhatTheRunsThreadWouldInOrder) {
     DisplayOptions options;
     options.ShowFileOfs = true;
     options.DataSgn = true;
-    std::snprintf(options.TmeAbs.Text, sizeof options.TmeAbs.Text, "sc.ms,us");
+    SetTimeFormat(options.TmeAbs, "sc.ms,us");
     options.GrphGap = GraphSpec{30, 1000};
 
     std::string expected;

@@ -40,7 +40,7 @@ TEST(LineWriter, FrameLineColumnsInOrder) {
         DisplayOptions options;
         options.ShowFileOfs = c.showFileOfs;
         options.NoRef = c.noRef;
-        if (c.absTime) std::strcpy(options.TmeAbs.Text, "sc.ms");
+        if (c.absTime) SetTimeFormat(options.TmeAbs, "sc.ms");
         std::string line = test::CollectText(
             [&](TextOut& out) { WriteFrameLine(out, options, Sd1Frame(), 12, timing); });
         EXPECT_EQ(line, c.line) << c.name;

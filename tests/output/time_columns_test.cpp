@@ -19,7 +19,9 @@ std::string Time(std::int64_t valueNs, const char* format) {
     std::string text;
     TextOut out;
     OpenTextOutMemory(out, &text);
-    WriteTime(out, valueNs, format);
+    TimeFormat layout;
+    SetTimeFormat(layout, format);
+    WriteTime(out, valueNs, layout.Layout);
     FlushTextOut(out);
     return text;
 }
@@ -43,10 +45,6 @@ std::string Columns(const DisplayOptions& options, TimingState& timing) {
     NoteLineWritten(timing);
     FlushTextOut(out);
     return text;
-}
-
-void SetFormat(TimeFormat& format, const char* text) {
-    std::strncpy(format.Text, text, sizeof format.Text - 1);
 }
 
 struct TimeRow {
@@ -186,7 +184,7 @@ TimingState FrameAt(std::uint64_t stamp, const FrameTiming& times) {
 
 TEST(WriteTimeColumns, WholeLineTimePart) {
     DisplayOptions options;
-    SetFormat(options.TmeAbs, "sc.ms");
+    SetTimeFormat(options.TmeAbs, "sc.ms");
     options.GrphGap = GraphSpec{10, 100'000};
     TimingState timing;
     ASSERT_TRUE(SelectBaudTiming(8, timing));
@@ -199,10 +197,10 @@ TEST(WriteTimeColumns, WholeLineTimePart) {
 
 TEST(WriteTimeColumns, EveryColumnWithItsLabelInOrder) {
     DisplayOptions options;
-    SetFormat(options.TmeAbs, "ms");
-    SetFormat(options.TmeDelta, "us");
-    SetFormat(options.TmeGap, "ns");
-    SetFormat(options.TmeGapAft, "sc");
+    SetTimeFormat(options.TmeAbs, "ms");
+    SetTimeFormat(options.TmeDelta, "us");
+    SetTimeFormat(options.TmeGap, "ns");
+    SetTimeFormat(options.TmeGapAft, "sc");
     options.GrphDelta = GraphSpec{5, 100};
     options.GrphGap = GraphSpec{6, 100};
     options.GrphGapAft = GraphSpec{7, 100};
@@ -214,7 +212,7 @@ TEST(WriteTimeColumns, EveryColumnWithItsLabelInOrder) {
 
 TEST(WriteTimeColumns, FirstLineShowsNoDeltaAndLaterLinesRunFromTheLastLine) {
     DisplayOptions options;
-    SetFormat(options.TmeDelta, "us");
+    SetTimeFormat(options.TmeDelta, "us");
     TimingState timing;
     ASSERT_TRUE(SelectBaudTiming(8, timing));
     // Frames read but not written before the first line do not count.
@@ -243,7 +241,7 @@ TEST(WriteTimeColumns, NoColumnsWritesNothingButClosesTheLine) {
 
 TEST(WriteTimeColumns, UnrecognisedFormatWritesOnlyItsLabel) {
     DisplayOptions options;
-    SetFormat(options.TmeGap, "gap");
+    SetTimeFormat(options.TmeGap, "gap");
     TimingState timing = FrameAt(1, FrameTiming{1, 2, 3, 4});
     EXPECT_EQ(Columns(options, timing), "g");
 }
