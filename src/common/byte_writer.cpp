@@ -26,6 +26,10 @@ bool OpenWriterFile(ByteWriter& writer, const std::string& path, FileMode mode) 
     writer = ByteWriter{};
     writer.File = std::fopen(path.c_str(), mode == FileMode::Text ? "w" : "wb");
     if (writer.File == nullptr) return false;
+    // The writer hands its bytes on in large blocks; a second buffer in the
+    // stream would only split each block in two writes, the second of them
+    // cutting a page of the file.
+    std::setvbuf(writer.File, nullptr, _IONBF, 0);
     writer.OwnsFile = true;
     Prepare(writer);
     return true;

@@ -26,6 +26,10 @@ LineBatch& RingAt(LineStage& stage, std::uint64_t number) {
 
 void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
     TextOut& out = batch.Text;
+    // Lines without time columns never read their timing.
+    const FrameTiming noTimes;
+    const FrameTiming* timing = batch.Timings.empty() ? &noTimes : batch.Timings.data();
+    const std::size_t timingStep = batch.Timings.empty() ? 0 : 1;
     for (const LineEntry& entry : batch.Entries) {
         const std::uint8_t* bytes = batch.Bytes.data() + entry.At;
         PrefetchText(batch);
@@ -33,7 +37,8 @@ void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
             PutRaw(out, bytes, entry.Size);
         } else {
             WriteLineColumns(out, options, entry.FileOffset, bytes, static_cast<std::uint8_t>(entry.Size - 1),
-                             entry.ReferenceNumber, entry.Timing);
+                             entry.ReferenceNumber, *timing);
+            timing += timingStep;
         }
     }
 }
@@ -45,10 +50,11 @@ void WriteBatch(TextOut& out, LineBatch& batch) {
     batch.Spill.clear();
     batch.Text.Used = 0;
     batch.Entries.clear();
+    batch.Timings.clear();
     batch.BytesUsed = 0;
     batch.Count = 0;
     batch.TextEstimate = 0;
-    batch.EntriesPrefetched = batch.BytesPrefetched = batch.TextPrefetched = 0;
+    batch.EntriesPrefetched = batch.TimingsPrefetched = batch.BytesPrefetched = batch.TextPrefetched = 0;
 }
 
 // Writes the formatted batches that are next in order, unless another
@@ -150,6 +156,7 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + kBatchesOfTheRun);
     for (LineBatch& batch : stage.Batches) {
         batch.Entries.reserve(kBatchEntries);
+        if (TimeColumnsShown(options)) batch.Timings.reserve(kBatchEntries);
         batch.Bytes.resize(kBatchTextBuffer / kCharsPerFrameByte + kFrameBufferSize);
         OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
     }
@@ -157,6 +164,7 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Filling = &stage.Batches[0];
     stage.Filling->FormatsItself = false;
     stage.LineEstimate = LineEstimateOf(options);
+    stage.TimesShown = TimeColumnsShown(options);
     for (unsigned i = 0; i < workers; ++i) {
         // The one place the standard library reports by exception: no more
         // threads. The stage then runs with those it has, or not at all.

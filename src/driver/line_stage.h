@@ -49,9 +49,12 @@ constexpr unsigned kMaxLineWorkers = 8;
 constexpr unsigned kBatchesPerWorker = 2;
 constexpr unsigned kBatchesOfTheRun = 4;
 
-// One entry of a batch: a frame's line, or an event's text as it is.
+// One entry of a batch: a frame's line, or an event's text as it is. A
+// frame's times, where the layout shows any, are in the batch's Timings, in
+// the order of the frames; without time columns a batch does not carry
+// them: the less the run's thread stores, the less the worker's core has
+// to fetch from the other's.
 struct LineEntry {
-    FrameTiming Timing;
     std::uint32_t ReferenceNumber = 0;
     std::uint32_t FileOffset = 0;  // the read position after the frame (its line shows 32 bits)
     std::uint32_t At = 0;          // its first byte in the batch's Bytes
@@ -63,6 +66,7 @@ struct LineEntry {
 // workers format and write out others.
 struct alignas(64) LineBatch {
     std::vector<LineEntry> Entries;
+    std::vector<FrameTiming> Timings;  // of the frames in Entries, if the layout shows times
     // The entries' bytes: the first BytesUsed of Bytes. Bytes keeps at least
     // kFrameBufferSize bytes free past them, so that a frame's bytes go in
     // by one fixed-size copy where they are short.
@@ -74,6 +78,7 @@ struct alignas(64) LineBatch {
     std::size_t TextEstimate = 0;  // an upper estimate of the text's size
     // Offsets up to which Entries, Bytes and Text's buffer are prefetched.
     std::size_t EntriesPrefetched = 0;
+    std::size_t TimingsPrefetched = 0;
     std::size_t BytesPrefetched = 0;
     std::size_t TextPrefetched = 0;
     // Formatted by the run's thread as it is filled (its Entries stay
@@ -89,6 +94,7 @@ struct LineStage {
     std::vector<std::thread> Workers;
     LineBatch* Filling = nullptr;    // the batch the run's thread fills: number Filled
     std::size_t LineEstimate = 0;    // a line's characters besides its data bytes, estimated high
+    bool TimesShown = false;         // the layout shows a time column
     TextOut EventText;               // an event's text, before it joins the batch
     std::string EventSpill;
     std::mutex Lock;                 // guards what follows
@@ -192,8 +198,14 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
         if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
         batch.BytesUsed += size;
         if (batch.Bytes.size() - batch.BytesUsed < kFrameBufferSize) GrowBatchBytes(batch, 0);
-        batch.Entries.push_back(LineEntry{timing, referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
+        batch.Entries.push_back(LineEntry{referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
                                           static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
+        if (stage.TimesShown) {
+            PrefetchForWrite(batch.Timings.data(),
+                             (batch.Timings.size() + 1) * sizeof(FrameTiming) + kPrefetchAhead,
+                             batch.TimingsPrefetched);
+            batch.Timings.push_back(timing);
+        }
     }
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
     ++batch.Count;
