@@ -82,10 +82,58 @@ void PutWords(TextOut& out, const DisplayOptions& options, fdl::Bytes data) {
     }
 }
 
+// Every address (0-127) as the address column writes it with both sides
+// shown: DA right-justified in three characters with the '<' after it, and
+// SA left-justified in three with the blank after it.
+struct AddressTexts {
+    std::array<char, 4> Destination;
+    std::array<char, 4> Source;
+};
+constexpr auto kAddressTexts = [] {
+    std::array<AddressTexts, fdl::AddressMask + 1> texts{};
+    for (unsigned address = 0; address <= fdl::AddressMask; ++address) {
+        const char digits[3] = {static_cast<char>('0' + address / 100), static_cast<char>('0' + address / 10 % 10),
+                                static_cast<char>('0' + address % 10)};
+        const unsigned count = address >= 100 ? 3 : address >= 10 ? 2 : 1;
+        texts[address].Destination = {' ', ' ', ' ', '<'};
+        texts[address].Source = {' ', ' ', ' ', ' '};
+        for (unsigned i = 0; i < count; ++i) {
+            texts[address].Destination[3 - count + i] = digits[3 - count + i];
+            texts[address].Source[i] = digits[3 - count + i];
+        }
+    }
+    return texts;
+}();
+
+// Every SAP below 100 as two characters, right- and left-justified; "  "
+// stands for an absent one (the last row).
+constexpr std::size_t kAbsentSap = 100;
+struct SapTexts {
+    std::array<char, 2> Right;
+    std::array<char, 2> Left;
+};
+constexpr auto kSapTexts = [] {
+    std::array<SapTexts, kAbsentSap + 1> texts{};
+    for (unsigned sap = 0; sap < kAbsentSap; ++sap) {
+        const char tens = static_cast<char>('0' + sap / 10), ones = static_cast<char>('0' + sap % 10);
+        texts[sap].Right = {sap >= 10 ? tens : ' ', ones};
+        texts[sap].Left = {sap >= 10 ? tens : ones, sap >= 10 ? ones : ' '};
+    }
+    texts[kAbsentSap] = {{' ', ' '}, {' ', ' '}};
+    return texts;
+}();
+
 }  // namespace
 
 void WriteAddressColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da,
                         std::uint8_t sa) {
+    if (!options.NoDst && !options.NoSrc) {  // the usual column: two table copies
+        char* p = Reserve(out, 8);
+        std::memcpy(p, kAddressTexts[da & fdl::AddressMask].Destination.data(), 4);
+        std::memcpy(p + 4, kAddressTexts[sa & fdl::AddressMask].Source.data(), 4);
+        out.Used += 8;
+        return;
+    }
     if (options.NoDst && options.NoSrc) return;
     if (!options.NoDst) PutUnsigned(out, da & fdl::AddressMask, 3);
     PutChar(out, '<');
@@ -107,6 +155,16 @@ void WriteSapColumn(TextOut& out, const DisplayOptions& options, std::uint8_t da
     if (options.NoDstSap && options.NoSrcSap) return;
     bool showDsap = !options.NoDstSap && HasExtension(da);
     bool showSsap = !options.NoSrcSap && HasExtension(sa);
+    if (!options.NoDstSap && !options.NoSrcSap && dsap < kAbsentSap && ssap < kAbsentSap) {
+        // The usual column, six characters from the table.
+        char* p = Reserve(out, 6);
+        std::memcpy(p, kSapTexts[showDsap ? dsap : kAbsentSap].Right.data(), 2);
+        p[2] = showDsap || showSsap ? '{' : ' ';
+        std::memcpy(p + 3, kSapTexts[showSsap ? ssap : kAbsentSap].Left.data(), 2);
+        p[5] = ' ';
+        out.Used += 6;
+        return;
+    }
     if (!options.NoDstSap) {
         if (showDsap) {
             PutUnsigned(out, dsap, 2);
