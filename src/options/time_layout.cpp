@@ -2,6 +2,8 @@
 // file rather than once per value written.
 #include "options/time_layout.h"
 
+#include <string>
+
 #include "common/ascii.h"
 
 namespace zelmot {
@@ -9,14 +11,12 @@ namespace {
 
 struct UnitWord {
     char Name[3];
-    std::uint8_t Width;    // digits of the unit after the first
     bool SeparatorAlways;  // the next character is its separator, even a letter
 };
 
 // In the fixed order of the walk, which is LayoutUnit's order.
 constexpr UnitWord kUnitWords[kTimeUnitCount] = {
-    {"hr", 2, true}, {"mn", 2, true}, {"sc", 2, false},
-    {"ms", 3, false}, {"us", 3, false}, {"ns", 3, false},
+    {"hr", true}, {"mn", true}, {"sc", false}, {"ms", false}, {"us", false}, {"ns", false},
 };
 static_assert([] {
     for (const UnitWord& unit : kUnitWords)
@@ -42,15 +42,35 @@ TimeLayout TimeLayoutOf(std::string_view text) {
         const UnitWord& word = kUnitWords[unit];
         if (!MatchesUnit(rest, word.Name)) continue;
         rest.remove_prefix(2);
-        TimeLayoutStep& step = layout.Steps[layout.Count++];
-        step.Unit = static_cast<LayoutUnit>(unit);
-        step.Width = word.Width;
+        if (layout.Count++ == 0) {
+            layout.First = static_cast<LayoutUnit>(unit);
+        } else {
+            layout.Later[unit] = true;
+        }
         if (rest.empty()) {
-            step.Separator = ' ';
+            layout.Separator[unit] = ' ';
         } else if (word.SeparatorAlways || !ascii::IsAlpha(rest[0])) {
-            step.Separator = rest[0];
+            layout.Separator[unit] = rest[0];
             rest.remove_prefix(1);
         }
+    }
+    // Under a second, the units down to the seconds are zero: the first
+    // blank-filled ("0" after width - 1 blanks), the later ones "00".
+    constexpr auto kSeconds = static_cast<std::size_t>(LayoutUnit::Seconds);
+    const auto first = static_cast<std::size_t>(layout.First);
+    if (layout.Count != 0 && first <= kSeconds) {
+        std::string prefix(kTimeUnitWidths[first] - 1u, ' ');
+        prefix += '0';
+        if (layout.Separator[first] != '\0') prefix += layout.Separator[first];
+        for (std::size_t unit = first + 1; unit <= kSeconds; ++unit) {
+            if (!layout.Later[unit]) continue;
+            prefix += "00";
+            if (layout.Separator[unit] != '\0') prefix += layout.Separator[unit];
+        }
+        static_assert(sizeof layout.ZeroPrefix >= 9, "the longest prefix is \" 0:00:00.\"");
+        prefix.copy(layout.ZeroPrefix, prefix.size());
+        layout.ZeroPrefixLength = static_cast<std::uint8_t>(prefix.size());
+        layout.HasZeroPrefix = true;
     }
     return layout;
 }

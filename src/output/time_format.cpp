@@ -71,37 +71,59 @@ void PutFirstUnit(TextOut& out, std::uint64_t value, unsigned width, bool negati
     PutUnsigned(out, value);
 }
 
-// A separator at p, if the step has one. Writes the byte in any case (a
-// '\0' that the next piece overwrites or that lies past the text).
-char* PutSeparator(char* p, const TimeLayoutStep& step) {
-    *p = step.Separator;
-    return p + (step.Separator != '\0');
+// A unit after the first, if the layout shows it, with its separator.
+// Writes the separator's byte in any case (a '\0' that the next piece
+// overwrites or that lies past the text).
+[[gnu::always_inline]] inline char* PutLater(char* p, const TimeLayout& layout, LayoutUnit unit,
+                                             std::uint64_t value) {
+    const auto u = static_cast<std::size_t>(unit);
+    if (!layout.Later[u]) return p;
+    p = PutLaterUnit(p, value, kTimeUnitWidths[u]);
+    *p = layout.Separator[u];
+    return p + (layout.Separator[u] != '\0');
 }
 
 // The first unit's separator, then the units after it with theirs: three
 // characters and one separator each at most, and the spare byte of the last
 // unit's copy.
 constexpr std::size_t kLaterUnitsText = 1 + (kTimeUnitCount - 1) * 4 + 1;
+constexpr std::int64_t kOneSecond = 1'000'000'000;
+
+// A value under one second in a layout whose first unit is hours, minutes
+// or seconds: the zero text of those units, then the fractions.
+void WriteFraction(TextOut& out, std::uint32_t ns, const TimeLayout& layout) {
+    char* const start = Reserve(out, sizeof layout.ZeroPrefix + kLaterUnitsText);
+    std::memcpy(start, layout.ZeroPrefix, sizeof layout.ZeroPrefix);
+    char* p = start + layout.ZeroPrefixLength;
+    p = PutLater(p, layout, LayoutUnit::Milli, ns / 1'000'000);
+    p = PutLater(p, layout, LayoutUnit::Micro, ns / 1000 % 1000);
+    p = PutLater(p, layout, LayoutUnit::Nano, ns % 1000);
+    out.Used += static_cast<std::size_t>(p - start);
+}
 
 }  // namespace
 
 void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout) {
     if (layout.Count == 0) return;
+    if (layout.HasZeroPrefix && valueNs >= 0 && valueNs < kOneSecond)  // delays and gaps, mostly
+        return WriteFraction(out, static_cast<std::uint32_t>(valueNs), layout);
     const bool negative = valueNs < 0;
     const std::uint64_t magnitude =
         negative ? 0u - static_cast<std::uint64_t>(valueNs) : static_cast<std::uint64_t>(valueNs);
     std::uint64_t values[kTimeUnitCount];
     UnitValues(magnitude, values);
-    const TimeLayoutStep& first = layout.Steps[0];
-    PutFirstUnit(out, values[static_cast<std::size_t>(first.Unit)], first.Width, negative);
+    const auto first = static_cast<std::size_t>(layout.First);
+    PutFirstUnit(out, values[first], kTimeUnitWidths[first], negative);
     // The rest has a bounded length: one reservation, written in place.
     char* const start = Reserve(out, kLaterUnitsText);
-    char* p = PutSeparator(start, first);
-    for (std::size_t i = 1; i < layout.Count; ++i) {
-        const TimeLayoutStep& step = layout.Steps[i];
-        p = PutLaterUnit(p, values[static_cast<std::size_t>(step.Unit)], step.Width);
-        p = PutSeparator(p, step);
-    }
+    char* p = start;
+    *p = layout.Separator[first];
+    p += layout.Separator[first] != '\0';
+    p = PutLater(p, layout, LayoutUnit::Minutes, values[1]);
+    p = PutLater(p, layout, LayoutUnit::Seconds, values[2]);
+    p = PutLater(p, layout, LayoutUnit::Milli, values[3]);
+    p = PutLater(p, layout, LayoutUnit::Micro, values[4]);
+    p = PutLater(p, layout, LayoutUnit::Nano, values[5]);
     out.Used += static_cast<std::size_t>(p - start);
 }
 

@@ -52,10 +52,16 @@ void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int
     std::uint8_t dots = DotCount(width, valueNs, fullScaleNs);
     if (width <= kShortBar) {
         // The usual bar: a run of dots and a run of blanks from two fixed
-        // copies, the second starting where the dots end, then the mark.
+        // copies, the second starting where the dots end, then the mark;
+        // copies of a quarter of the table where the bar fits them.
         char* p = Reserve(out, 2 * kShortBar);
-        std::memcpy(p, kDots.data(), kShortBar);
-        std::memcpy(p + dots, kBlanks.data(), kShortBar);
+        if (width <= kShortBar / 4) {
+            std::memcpy(p, kDots.data(), kShortBar / 4);
+            std::memcpy(p + dots, kBlanks.data(), kShortBar / 4);
+        } else {
+            std::memcpy(p, kDots.data(), kShortBar);
+            std::memcpy(p + dots, kBlanks.data(), kShortBar);
+        }
         if (dots < width) p[width - 1] = '|';
         out.Used += width;
         return;

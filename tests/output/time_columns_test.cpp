@@ -69,6 +69,16 @@ TEST(WriteTime, WorkedFormats) {
         {"sc.ms,us", 75'000'000'000, "15.000,000 "},
         {"us.ns", 15'333, " 15.333 "},
         {"ms,us,ns", 0, "  0,000,000 "},
+        // Under a second the units down to the seconds are zeros: the same
+        // text as for any other value, on each side of the second.
+        {"hr:mn:sc.ms,us,ns", 999'999'999, " 0:00:00.999,999,999 "},
+        {"hr:mn:sc.ms,us,ns", 1'000'000'000, " 0:00:01.000,000,000 "},
+        {"hr:mn:sc.ms,us,ns", 0, " 0:00:00.000,000,000 "},
+        {"sc.ms,us", 7'654'321, " 0.007,654 "},
+        {"MN:SCus", 42'000, " 0:00042 "},
+        {"hrXsc", 1, " 0X00 "},
+        {"sc", 999'999'999, " 0 "},
+        {"sc..ms", 5'000'000, " 0."},
     };
     for (const TimeRow& row : rows) {
         EXPECT_EQ(Time(row.value, row.format), row.written) << "format '" << row.format << "'";
@@ -160,6 +170,10 @@ TEST(WriteGraph, NegativeValuesAndFullScalesNeverBreakTheBar) {
     EXPECT_EQ(Graph(100, kMax, kMax), std::string(100, '.'));
     EXPECT_EQ(Graph(100, kMax - 1, kMax), std::string(99, '.') + "|");
     EXPECT_EQ(Graph(100, kMax / 2, kMax), std::string(49, '.') + std::string(50, ' ') + "|");
+    // Either side of the width written by the short copies.
+    EXPECT_EQ(Graph(32, 999, 1000), std::string(31, '.') + "|");
+    EXPECT_EQ(Graph(33, 1000, 1000), std::string(33, '.'));
+    EXPECT_EQ(Graph(33, 1, 1000), std::string(32, ' ') + "|");
 }
 
 TEST(WriteGraph, EveryBarIsExactlyItsWidth) {
