@@ -9,17 +9,6 @@
 namespace zelmot {
 namespace {
 
-// "000102..fdfeff": every byte as two lower-case hex digits.
-constexpr auto kHexPairs = [] {
-    constexpr char digits[] = "0123456789abcdef";
-    std::array<char, 512> pairs{};
-    for (unsigned b = 0; b < 256; ++b) {
-        pairs[2 * b] = digits[b >> 4];
-        pairs[2 * b + 1] = digits[b & 15];
-    }
-    return pairs;
-}();
-
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -124,7 +113,7 @@ void PutSigned(TextOut& out, std::int64_t value, unsigned width, Pad pad) {
     PutDecimal(out, magnitude, value < 0, width, pad);
 }
 
-void PutHex(TextOut& out, std::uint64_t value, unsigned width) {
+void PutHexAnyWidth(TextOut& out, std::uint64_t value, unsigned width) {
     const unsigned count = value == 0 ? 1u : static_cast<unsigned>(std::bit_width(value) + 3) / 4;
     const unsigned fill = width > count ? width - count : 0;
     char* p = Reserve(out, fill + count + kFillSlack);

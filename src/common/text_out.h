@@ -117,8 +117,27 @@ inline void PutUnsigned(TextOut& out, std::uint64_t value, unsigned width = 0, P
 }
 // value in decimal with a '-' when negative, as printf's "%d" family
 void PutSigned(TextOut& out, std::int64_t value, unsigned width = 0, Pad pad = Pad::Blank);
+// "000102..fdfeff": every byte as two lower-case hex digits.
+inline constexpr auto kHexPairs = [] {
+    constexpr char digits[] = "0123456789abcdef";
+    std::array<char, 512> pairs{};
+    for (unsigned b = 0; b < 256; ++b) {
+        pairs[2 * b] = digits[b >> 4];
+        pairs[2 * b + 1] = digits[b & 15];
+    }
+    return pairs;
+}();
+
 // value in lower-case hexadecimal, zero-filled to width, as "%02x" or "%08x"
-void PutHex(TextOut& out, std::uint64_t value, unsigned width);
+void PutHexAnyWidth(TextOut& out, std::uint64_t value, unsigned width);
+// The same; inline for the usual "%08x" of a 32-bit value (a file offset):
+// four byte pairs from the table.
+inline void PutHex(TextOut& out, std::uint64_t value, unsigned width) {
+    if (width != 8 || value > 0xFFFFFFFFu) return PutHexAnyWidth(out, value, width);
+    char* p = Reserve(out, 8);
+    for (unsigned i = 0; i < 4; ++i) std::memcpy(p + 2 * i, kHexPairs.data() + 2 * ((value >> (24 - 8 * i)) & 0xFF), 2);
+    out.Used += 8;
+}
 
 // Two lower-case hex digits, as "%02x".
 inline void PutHexByte(TextOut& out, std::uint8_t value) {

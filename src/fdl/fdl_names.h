@@ -51,7 +51,7 @@ constexpr bool StatusRowsInBitOrder() {
 static_assert(StatusRowsInBitOrder(), "kStatusBits: row i is status bit i");
 
 // The letter of status bit `bit` (0 for 0x01 ... 7 for 0x80).
-inline char StatusLetter(unsigned bit) {
+constexpr char StatusLetter(unsigned bit) {
     assert(bit < kStatusBitCount);
     return kStatusBits[bit].Letter;
 }

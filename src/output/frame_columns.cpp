@@ -4,6 +4,7 @@
 #include "output/frame_columns.h"
 
 #include <array>
+#include <cstring>
 #include <string_view>
 
 #include "capture/capture_frame.h"
@@ -16,13 +17,21 @@ namespace {
 
 constexpr std::size_t kSd2DaIndex = 4;
 
+// Every status byte as the detailed status column shows it: bit 0 first,
+// its letter where the bit is set, '.' where not.
+constexpr auto kStatusTexts = [] {
+    std::array<std::array<char, 8>, 256> texts{};
+    for (unsigned status = 0; status < 256; ++status)
+        for (unsigned bit = 0; bit < 8; ++bit) texts[status][bit] = (status >> bit) & 1u ? StatusLetter(bit) : '.';
+    return texts;
+}();
+
 void WriteStatusColumn(TextOut& out, const DisplayOptions& options, std::uint8_t status) {
     if (!options.DetailSts) {
         PutChar(out, status != 0 ? '*' : ' ');
         return;
     }
-    char* p = Reserve(out, 8);
-    for (unsigned bit = 0; bit < 8; ++bit) p[bit] = (status >> bit) & 1u ? StatusLetter(bit) : '.';
+    std::memcpy(Reserve(out, 8), kStatusTexts[status].data(), 8);
     out.Used += 8;
 }
 

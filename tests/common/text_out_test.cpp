@@ -24,7 +24,7 @@ TEST(TextOut, NumbersMatchPrintf) {
     const std::uint64_t unsignedValues[] = {0, 1, 9, 10, 42, 99, 100, 255, 999, 1000, 9999, 10000, 65535,
                                             123456789, 4294967295u, 18446744073709551615ull};
     for (std::uint64_t v : unsignedValues) {
-        for (unsigned width : {0u, 1u, 2u, 3u, 4u, 9u, 15u, 16u, 17u, 25u}) {
+        for (unsigned width : {0u, 1u, 2u, 3u, 4u, 8u, 9u, 15u, 16u, 17u, 25u}) {
             std::string w = std::to_string(width);
             EXPECT_EQ(CollectText([&](TextOut& o) { PutUnsigned(o, v, width); }), Printf(("%" + w + PRIu64).c_str(), v));
             EXPECT_EQ(CollectText([&](TextOut& o) { PutUnsigned(o, v, width, Pad::Zero); }),
