@@ -13,8 +13,20 @@ namespace zelmot {
 // Writes all present time and graph columns of a line.
 void WriteTimeColumns(TextOut& out, const DisplayOptions& options, const FrameTiming& now);
 
-// One time value in a time format's layout.
-void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout);
+// A value under one second, in a layout with a zero text (HasZeroPrefix):
+// that text, then the fractions.
+void WriteFraction(TextOut& out, std::uint32_t ns, const TimeLayout& layout);
+// Any value in any layout.
+void WriteWholeTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout);
+
+// One time value in a time format's layout. Delays and gaps are mostly
+// under a second: those take the short way, without the larger units.
+inline void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout) {
+    constexpr std::int64_t kOneSecond = 1'000'000'000;
+    if (layout.HasZeroPrefix && valueNs >= 0 && valueNs < kOneSecond)
+        return WriteFraction(out, static_cast<std::uint32_t>(valueNs), layout);
+    WriteWholeTime(out, valueNs, layout);
+}
 
 // One bar of exactly width characters.
 void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs);

@@ -87,10 +87,9 @@ void PutFirstUnit(TextOut& out, std::uint64_t value, unsigned width, bool negati
 // characters and one separator each at most, and the spare byte of the last
 // unit's copy.
 constexpr std::size_t kLaterUnitsText = 1 + (kTimeUnitCount - 1) * 4 + 1;
-constexpr std::int64_t kOneSecond = 1'000'000'000;
 
-// A value under one second in a layout whose first unit is hours, minutes
-// or seconds: the zero text of those units, then the fractions.
+}  // namespace
+
 void WriteFraction(TextOut& out, std::uint32_t ns, const TimeLayout& layout) {
     char* const start = Reserve(out, sizeof layout.ZeroPrefix + kLaterUnitsText);
     std::memcpy(start, layout.ZeroPrefix, sizeof layout.ZeroPrefix);
@@ -101,12 +100,8 @@ void WriteFraction(TextOut& out, std::uint32_t ns, const TimeLayout& layout) {
     out.Used += static_cast<std::size_t>(p - start);
 }
 
-}  // namespace
-
-void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout) {
+void WriteWholeTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout) {
     if (layout.Count == 0) return;
-    if (layout.HasZeroPrefix && valueNs >= 0 && valueNs < kOneSecond)  // delays and gaps, mostly
-        return WriteFraction(out, static_cast<std::uint32_t>(valueNs), layout);
     const bool negative = valueNs < 0;
     const std::uint64_t magnitude =
         negative ? 0u - static_cast<std::uint64_t>(valueNs) : static_cast<std::uint64_t>(valueNs);
