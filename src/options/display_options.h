@@ -33,7 +33,16 @@ inline void SetTimeFormat(TimeFormat& format, std::string_view text) {
 struct GraphSpec {
     std::uint8_t Width = 0;
     std::int64_t FullScale = 0;
+    // floor((2^64 - 1) / FullScale) for a positive FullScale, set with it by
+    // the option reader, so that a bar's length takes a multiplication
+    // rather than a division; 0 (not worked out) means divide.
+    std::uint64_t Reciprocal = 0;
 };
+
+// The reciprocal that goes with a full scale.
+inline std::uint64_t GraphReciprocalOf(std::int64_t fullScale) {
+    return fullScale > 0 ? ~std::uint64_t{0} / static_cast<std::uint64_t>(fullScale) : 0;
+}
 
 struct DisplayOptions {
     bool NoRef = false;

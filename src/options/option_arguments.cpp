@@ -37,6 +37,7 @@ Outcome ReadGraphArguments(char* cursor, std::string_view keyword, GraphSpec& gr
     result = ParseTimeValue(cursor, fullScale);
     if (result.IsError()) return result;
     graph.FullScale = fullScale;
+    graph.Reciprocal = GraphReciprocalOf(fullScale);
     return Success();
 }
 

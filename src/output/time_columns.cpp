@@ -18,7 +18,7 @@ namespace {
                       std::int64_t valueNs) {
     if (graph.Width == 0) return;
     PutText(out, label);
-    WriteGraph(out, graph.Width, valueNs, graph.FullScale);
+    WriteGraph(out, graph.Width, valueNs, graph.FullScale, graph.Reciprocal);
 }
 
 }  // namespace

@@ -29,6 +29,8 @@ inline void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layo
 }
 
 // One bar of exactly width characters.
-void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs);
+// reciprocal: GraphReciprocalOf(fullScaleNs), or 0 to divide.
+void WriteGraph(TextOut& out, std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs,
+                std::uint64_t reciprocal = 0);
 
 }  // namespace zelmot

@@ -12,19 +12,18 @@ namespace zelmot {
 namespace {
 
 // Whole hours (not reduced), then minutes, seconds, ms, us and ns of a
-// magnitude, in LayoutUnit's order, by constant divisions (floor division
-// nests, so the hours are the magnitude divided by 3,600 x 10^9).
+// magnitude, in LayoutUnit's order: the whole seconds and the fraction are
+// taken apart first, and each is then split on its own (floor division
+// nests, so the hours are the seconds divided by 3,600).
 void UnitValues(std::uint64_t magnitude, std::uint64_t (&values)[kTimeUnitCount]) {
-    values[5] = magnitude % 1000;
-    magnitude /= 1000;
-    values[4] = magnitude % 1000;
-    magnitude /= 1000;
-    values[3] = magnitude % 1000;
-    magnitude /= 1000;
-    values[2] = magnitude % 60;
-    magnitude /= 60;
-    values[1] = magnitude % 60;
-    values[0] = magnitude / 60;
+    const std::uint64_t seconds = magnitude / 1'000'000'000;
+    const auto fraction = static_cast<std::uint32_t>(magnitude % 1'000'000'000);
+    values[5] = fraction % 1000;
+    values[4] = fraction / 1000 % 1000;
+    values[3] = fraction / 1'000'000;
+    values[2] = seconds % 60;
+    values[1] = seconds / 60 % 60;
+    values[0] = seconds / 3600;
 }
 
 // Every value below 1000 zero-filled to three digits and a spare byte, one

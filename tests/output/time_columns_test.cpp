@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace zelmot {
@@ -174,6 +175,25 @@ TEST(WriteGraph, NegativeValuesAndFullScalesNeverBreakTheBar) {
     EXPECT_EQ(Graph(32, 999, 1000), std::string(31, '.') + "|");
     EXPECT_EQ(Graph(33, 1000, 1000), std::string(33, '.'));
     EXPECT_EQ(Graph(33, 1, 1000), std::string(32, ' ') + "|");
+}
+
+// The option reader's reciprocal must give the bar the division gives,
+// at every width, at the ends of the scale and across large values.
+TEST(WriteGraph, ReciprocalDrawsWhatTheDivisionDraws) {
+    std::mt19937_64 random(5);
+    const std::int64_t scales[] = {1, 2, 3, 7, 1'000, 100'000, 1'000'000, 999'999'937, kMax / 101, kMax / 2, kMax};
+    for (std::int64_t scale : scales) {
+        for (int i = 0; i < 400; ++i) {
+            const auto width = static_cast<std::uint8_t>(5 + i % 96);
+            std::int64_t value = i < 4 ? scale - i : static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(scale)) + 1;
+            std::string text;
+            TextOut out;
+            OpenTextOutMemory(out, &text);
+            WriteGraph(out, width, value, scale, GraphReciprocalOf(scale));
+            FlushTextOut(out);
+            ASSERT_EQ(text, Graph(width, value, scale)) << "w " << int{width} << " v " << value << " F " << scale;
+        }
+    }
 }
 
 TEST(WriteGraph, EveryBarIsExactlyItsWidth) {
