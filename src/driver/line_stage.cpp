@@ -30,8 +30,11 @@ void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
     const FrameTiming noTimes;
     const FrameTiming* timing = batch.Timings.empty() ? &noTimes : batch.Timings.data();
     const std::size_t timingStep = batch.Timings.empty() ? 0 : 1;
-    for (const LineEntry& entry : batch.Entries) {
-        const std::uint8_t* bytes = batch.Bytes.data() + entry.At;
+    for (std::size_t at = 0; at < batch.BytesUsed;) {
+        LineEntry entry;
+        std::memcpy(&entry, batch.Bytes.data() + at, sizeof entry);
+        const std::uint8_t* bytes = batch.Bytes.data() + at + sizeof entry;
+        at += sizeof entry + entry.Size;
         PrefetchText(batch);
         if (entry.IsText) {
             PutRaw(out, bytes, entry.Size);
@@ -49,12 +52,11 @@ void WriteBatch(TextOut& out, LineBatch& batch) {
     WriteThrough(out, batch.Text.Buffer.data(), batch.Text.Used);
     batch.Spill.clear();
     batch.Text.Used = 0;
-    batch.Entries.clear();
     batch.Timings.clear();
     batch.BytesUsed = 0;
     batch.Count = 0;
     batch.TextEstimate = 0;
-    batch.EntriesPrefetched = batch.TimingsPrefetched = batch.BytesPrefetched = batch.TextPrefetched = 0;
+    batch.TimingsPrefetched = batch.BytesPrefetched = batch.TextPrefetched = 0;
 }
 
 // Writes the formatted batches that are next in order, unless another
@@ -155,9 +157,8 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     // Sized once: each batch's writer points at its own Spill.
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + kBatchesOfTheRun);
     for (LineBatch& batch : stage.Batches) {
-        batch.Entries.reserve(kBatchEntries);
         if (TimeColumnsShown(options)) batch.Timings.reserve(kBatchEntries);
-        batch.Bytes.resize(kBatchTextBuffer / kCharsPerFrameByte + kFrameBufferSize);
+        batch.Bytes.resize(kBatchTextBuffer / kCharsPerFrameByte + kBatchEntries * sizeof(LineEntry) + kEntryRoom);
         OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
     }
     OpenTextOutMemory(stage.EventText, &stage.EventSpill);
@@ -186,8 +187,7 @@ void HandOnBatch(LineStage& stage) {
 }
 
 void GrowBatchBytes(LineBatch& batch, std::size_t n) {
-    if (batch.Bytes.size() - batch.BytesUsed < n + kFrameBufferSize)
-        batch.Bytes.resize(batch.BytesUsed + n + kFrameBufferSize);
+    if (batch.Bytes.size() - batch.BytesUsed < n + kEntryRoom) batch.Bytes.resize(batch.BytesUsed + n + kEntryRoom);
 }
 
 void AddEventText(LineStage& stage) {
@@ -198,13 +198,12 @@ void AddEventText(LineStage& stage) {
         PutRaw(batch.Text, text.data(), text.size());
     } else {
         LineEntry entry;
-        entry.At = static_cast<std::uint32_t>(batch.BytesUsed);
         entry.Size = static_cast<std::uint32_t>(text.size());
-        entry.IsText = true;
-        GrowBatchBytes(batch, entry.Size);
-        std::memcpy(batch.Bytes.data() + batch.BytesUsed, text.data(), entry.Size);
-        batch.BytesUsed += entry.Size;
-        batch.Entries.push_back(entry);
+        entry.IsText = 1;
+        GrowBatchBytes(batch, sizeof entry + entry.Size);
+        std::memcpy(batch.Bytes.data() + batch.BytesUsed, &entry, sizeof entry);
+        std::memcpy(batch.Bytes.data() + batch.BytesUsed + sizeof entry, text.data(), entry.Size);
+        batch.BytesUsed += sizeof entry + entry.Size;
     }
     batch.TextEstimate += text.size();
     stage.EventSpill.clear();

@@ -49,39 +49,41 @@ constexpr unsigned kMaxLineWorkers = 8;
 constexpr unsigned kBatchesPerWorker = 2;
 constexpr unsigned kBatchesOfTheRun = 4;
 
-// One entry of a batch: a frame's line, or an event's text as it is. A
-// frame's times, where the layout shows any, are in the batch's Timings, in
-// the order of the frames; without time columns a batch does not carry
-// them: the less the run's thread stores, the less the worker's core has
-// to fetch from the other's.
+// One entry of a batch: a frame's line, or an event's text as it is. The
+// entries lie one after the other in the batch's Bytes, each this header
+// and then its Size bytes, so that the run's thread stores an entry into
+// one stream. A frame's times, where the layout shows any, are in the
+// batch's Timings, in the order of the frames; without time columns a
+// batch does not carry them: the less the run's thread stores, the less
+// the worker's core has to fetch from the other's.
 struct LineEntry {
     std::uint32_t ReferenceNumber = 0;
     std::uint32_t FileOffset = 0;  // the read position after the frame (its line shows 32 bits)
-    std::uint32_t At = 0;          // its first byte in the batch's Bytes
     std::uint32_t Size = 0;        // the frame's bytes and its status byte, or the text's bytes
-    bool IsText = false;
+    std::uint32_t IsText = 0;
 };
+// The room an entry may take: its header, and a frame's bytes or the
+// fixed-size copy of them.
+constexpr std::size_t kEntryRoom = sizeof(LineEntry) + kFrameBufferSize;
 
 // On cache lines of its own: the run's thread fills one batch while the
 // workers format and write out others.
 struct alignas(64) LineBatch {
-    std::vector<LineEntry> Entries;
-    std::vector<FrameTiming> Timings;  // of the frames in Entries, if the layout shows times
-    // The entries' bytes: the first BytesUsed of Bytes. Bytes keeps at least
-    // kFrameBufferSize bytes free past them, so that a frame's bytes go in
-    // by one fixed-size copy where they are short.
+    std::vector<FrameTiming> Timings;  // of the frames in Bytes, if the layout shows times
+    // The entries: the first BytesUsed of Bytes. Bytes keeps at least
+    // kEntryRoom bytes free past them, so that a frame's entry goes in by
+    // fixed-size copies where it is short.
     RawBuffer<std::uint8_t> Bytes;
     std::size_t BytesUsed = 0;
     TextOut Text;       // the formatted lines; what did not fit its buffer is in Spill
     std::string Spill;
     std::size_t Count = 0;         // lines and event texts in the batch
     std::size_t TextEstimate = 0;  // an upper estimate of the text's size
-    // Offsets up to which Entries, Bytes and Text's buffer are prefetched.
-    std::size_t EntriesPrefetched = 0;
+    // Offsets up to which Timings, Bytes and Text's buffer are prefetched.
     std::size_t TimingsPrefetched = 0;
     std::size_t BytesPrefetched = 0;
     std::size_t TextPrefetched = 0;
-    // Formatted by the run's thread as it is filled (its Entries stay
+    // Formatted by the run's thread as it is filled (its Bytes stay
     // empty, the lines go straight into Text), not by a worker.
     bool FormatsItself = false;
     bool Formatted = false;
@@ -128,7 +130,7 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
 // is written.
 void HandOnBatch(LineStage& stage);
 
-// Makes room for n more bytes and kFrameBufferSize after them.
+// Makes room for n more bytes and kEntryRoom after them.
 void GrowBatchBytes(LineBatch& batch, std::size_t n);
 
 // Whether the processor asks for a cache line for writing (every x86-64
@@ -192,14 +194,14 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
         const std::size_t at = batch.BytesUsed;
         std::uint8_t* to = batch.Bytes.data() + at;
         PrefetchForWrite(batch.Bytes.data(), at + kPrefetchAhead, batch.BytesPrefetched);
-        PrefetchForWrite(batch.Entries.data(), (batch.Entries.size() + 1) * sizeof(LineEntry) + kPrefetchAhead,
-                         batch.EntriesPrefetched);
+        const LineEntry entry{referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
+                              static_cast<std::uint32_t>(size), 0};
+        std::memcpy(to, &entry, sizeof entry);
+        to += sizeof entry;
         std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
         if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
-        batch.BytesUsed += size;
-        if (batch.Bytes.size() - batch.BytesUsed < kFrameBufferSize) GrowBatchBytes(batch, 0);
-        batch.Entries.push_back(LineEntry{referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
-                                          static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(size), false});
+        batch.BytesUsed += sizeof entry + size;
+        if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom) GrowBatchBytes(batch, 0);
         if (stage.TimesShown) {
             PrefetchForWrite(batch.Timings.data(),
                              (batch.Timings.size() + 1) * sizeof(FrameTiming) + kPrefetchAhead,
