@@ -36,8 +36,8 @@ namespace zelmot {
 // buffer; so the ring's memory stays bounded, whatever the layout and the
 // frames. The estimate errs high; a batch whose text still outgrows the
 // buffer goes on in its Spill.
-constexpr std::size_t kBatchEntries = 2048;
-constexpr std::size_t kBatchTextBuffer = 512 * 1024;
+constexpr std::size_t kBatchEntries = 4096;
+constexpr std::size_t kBatchTextBuffer = 1024 * 1024;
 constexpr std::size_t kCharsPerFrameByte = 5;  // "-128 ", the widest data byte
 // Threads that format lines, the run's own thread included.
 constexpr unsigned kMaxLineWorkers = 8;
