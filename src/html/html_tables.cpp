@@ -53,7 +53,12 @@ void PutSummaryTable(TextOut& out, const RunSettings& settings, const BusStats& 
         unsigned hour = settings.StartHour;
         unsigned minute = settings.StartMinute;
         files = CaptureFileName(settings.CaptureBaseName, hour, minute);
-        for (std::uint32_t i = 1; i < stats.FilesRead; ++i) AdvanceCaptureMinute(hour, minute);
+        if (settings.LastFileKnown) {
+            hour = settings.LastHour;
+            minute = settings.LastMinute;
+        } else {
+            for (std::uint32_t i = 1; i < stats.FilesRead; ++i) AdvanceCaptureMinute(hour, minute);
+        }
         if (stats.FilesRead > 1) files += " to " + CaptureFileName(settings.CaptureBaseName, hour, minute);
     }
     PutSummaryRow(out, all, "Files read", "capture.files", CellUnit::AsIs, files);

@@ -29,6 +29,12 @@ struct RunSettings {
     std::uint32_t StartRef = 0;
     std::uint32_t EndRef = 0xFFFFFFFFu;
     std::array<std::int32_t, 4> Args{};
+    // Set where the files read were not one minute after the other (a
+    // followed recording with a gap): the last file's minute, for the report
+    // that names the files.
+    bool LastFileKnown = false;
+    unsigned LastHour = 0;
+    unsigned LastMinute = 0;
 };
 
 // Prints a program's usage text; the exit status that follows it.

@@ -79,6 +79,8 @@ void FileOpened(PeriodReports& reports, const std::string& fileName) {
     }
     if (!reports.Open) OpenPeriod(reports, hour, minute);
     ++reports.FilesOpened;
+    reports.PeriodLastHour = hour;
+    reports.PeriodLastMinute = minute;
 }
 
 void Started(PeriodReports& reports, const CaptureHeader& header, const BaudTiming& baud) {
@@ -160,6 +162,11 @@ void FinishPeriod(PeriodReports& reports) {
     const GsdMatches matches = MatchGsdDevices(GsdLibrary{}, false, stats);
     RunSettings settings;
     DeriveCaptureNames(reports.FirstFile, settings);
+    // The period's last file as it came, also after a recording gap inside
+    // the period (its files are then not one minute after the other).
+    settings.LastFileKnown = true;
+    settings.LastHour = reports.PeriodLastHour;
+    settings.LastMinute = reports.PeriodLastMinute;
     const ReportDocument document =
         BuildReportDocument(stats, matches, fs::path(settings.CaptureName).filename().string());
     const std::string name = fs::path(reports.Settings.Stem).filename().string();

@@ -56,6 +56,7 @@ struct PeriodReports {
     std::string Date;       // "YYYYMMDD" when it began
     unsigned FirstHour = 0, FirstMinute = 0;
     unsigned LastHour = 0, LastMinute = 0;  // of the file opened last
+    unsigned PeriodLastHour = 0, PeriodLastMinute = 0;  // of the open period's last file
     std::uint32_t Elapsed = 0;      // capture minutes from its first file to the last one opened
     std::uint32_t FilesOpened = 0;
     std::uint32_t FramesBefore = 0;  // the run's reference number before its first frame

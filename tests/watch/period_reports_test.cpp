@@ -141,6 +141,9 @@ TEST(PeriodReports, EachPeriodIsZelmotStatsReportOfItsMinutesNamedByDateAndFirst
         {1440, "", {{"2358", 5}}},
         // The gap lies inside the first period; the file after it begins the next.
         {3, "0000", {{"2358", 2}, {"0001", 2}}},
+        // Files on both sides of the gap in one period: no run of consecutive
+        // minutes to compare with, but the page names its real last file.
+        {5, "0000", {{"2358", 4}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("every " + std::to_string(c.Every) + " minutes, missing " + c.Missing);
@@ -181,6 +184,14 @@ TEST(PeriodReports, EachPeriodIsZelmotStatsReportOfItsMinutesNamedByDateAndFirst
             // A record cut by the gap is read on into the file after it, as
             // the whole run reads it: that period starts a record later.
             if (*c.Missing != '\0' && i > 0) continue;
+            if (*c.Missing != '\0' && files == 4) {
+                const std::size_t row = html.find("Files read");
+                ASSERT_NE(row, std::string::npos);
+                const std::string text = html.substr(row, html.find("</tr>", row) - row);
+                EXPECT_NE(text.find("line2358.Zelmot to "), std::string::npos) << text;
+                EXPECT_NE(text.find("line0002.Zelmot"), std::string::npos) << text;
+                continue;
+            }
             const StatsOutput want = StatsOf(watch.Dir / ("line" + std::string(first)), files);
             EXPECT_EQ(test::ReportDifferences(ReportDocument::parse(want.Json), ReportDocument::parse(json)), "");
             EXPECT_TRUE(json == want.Json) << "the JSON differs in its bytes";
