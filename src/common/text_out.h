@@ -141,10 +141,7 @@ inline void PutHex(TextOut& out, std::uint64_t value, unsigned width) {
 
 // Two lower-case hex digits, as "%02x".
 inline void PutHexByte(TextOut& out, std::uint8_t value) {
-    static constexpr char digits[] = "0123456789abcdef";
-    char* p = Reserve(out, 2);
-    p[0] = digits[value >> 4];
-    p[1] = digits[value & 15];
+    std::memcpy(Reserve(out, 2), kHexPairs.data() + 2 * value, 2);
     out.Used += 2;
 }
 

@@ -155,9 +155,10 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Writing = stage.Stopping = false;
     stage.BatchWaits = false;
     // Sized once: each batch's writer points at its own Spill.
+    stage.TimesShown = TimeColumnsShown(options);
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + kBatchesOfTheRun);
     for (LineBatch& batch : stage.Batches) {
-        if (TimeColumnsShown(options)) batch.Timings.reserve(kBatchEntries);
+        if (stage.TimesShown) batch.Timings.reserve(kBatchEntries);
         batch.Bytes.resize(kBatchTextBuffer / kCharsPerFrameByte + kBatchEntries * sizeof(LineEntry) + kEntryRoom);
         OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
     }
@@ -165,7 +166,6 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.Filling = &stage.Batches[0];
     stage.Filling->FormatsItself = false;
     stage.LineEstimate = LineEstimateOf(options);
-    stage.TimesShown = TimeColumnsShown(options);
     for (unsigned i = 0; i < workers; ++i) {
         // The one place the standard library reports by exception: no more
         // threads. The stage then runs with those it has, or not at all.

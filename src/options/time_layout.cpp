@@ -70,7 +70,6 @@ TimeLayout TimeLayoutOf(std::string_view text) {
         static_assert(sizeof layout.ZeroPrefix >= 9, "the longest prefix is \" 0:00:00.\"");
         prefix.copy(layout.ZeroPrefix, prefix.size());
         layout.ZeroPrefixLength = static_cast<std::uint8_t>(prefix.size());
-        layout.HasZeroPrefix = true;
     }
     return layout;
 }

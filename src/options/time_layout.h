@@ -26,10 +26,10 @@ struct TimeLayout {
     char Separator[kTimeUnitCount] = {};  // after each unit shown; '\0' for none
     // When the first unit is hours, minutes or seconds: the text of the
     // units down to the seconds for a value of zero (" 0:00:00." for the
-    // word above), which is that of every value under one second.
+    // word above), which is that of every value under one second; its
+    // length is 0 for any other layout.
     char ZeroPrefix[16] = {};
     std::uint8_t ZeroPrefixLength = 0;
-    bool HasZeroPrefix = false;
 };
 
 TimeLayout TimeLayoutOf(std::string_view text);

@@ -92,14 +92,12 @@ struct AddressTexts {
 constexpr auto kAddressTexts = [] {
     std::array<AddressTexts, fdl::AddressMask + 1> texts{};
     for (unsigned address = 0; address <= fdl::AddressMask; ++address) {
-        const char digits[3] = {static_cast<char>('0' + address / 100), static_cast<char>('0' + address / 10 % 10),
-                                static_cast<char>('0' + address % 10)};
-        const unsigned count = address >= 100 ? 3 : address >= 10 ? 2 : 1;
+        const SmallNumberText& number = kSmallNumbers[address];  // its digits, then blanks
         texts[address].Destination = {' ', ' ', ' ', '<'};
         texts[address].Source = {' ', ' ', ' ', ' '};
-        for (unsigned i = 0; i < count; ++i) {
-            texts[address].Destination[3 - count + i] = digits[3 - count + i];
-            texts[address].Source[i] = digits[3 - count + i];
+        for (unsigned i = 0; i < number.Digits; ++i) {
+            texts[address].Destination[3 - number.Digits + i] = number.Text[i];
+            texts[address].Source[i] = number.Text[i];
         }
     }
     return texts;
@@ -115,9 +113,9 @@ struct SapTexts {
 constexpr auto kSapTexts = [] {
     std::array<SapTexts, kAbsentSap + 1> texts{};
     for (unsigned sap = 0; sap < kAbsentSap; ++sap) {
-        const char tens = static_cast<char>('0' + sap / 10), ones = static_cast<char>('0' + sap % 10);
-        texts[sap].Right = {sap >= 10 ? tens : ' ', ones};
-        texts[sap].Left = {sap >= 10 ? tens : ones, sap >= 10 ? ones : ' '};
+        const SmallNumberText& number = kSmallNumbers[sap];  // its digits, then blanks
+        texts[sap].Left = {number.Text[0], number.Text[1]};
+        texts[sap].Right = number.Digits == 2 ? texts[sap].Left : std::array<char, 2>{' ', number.Text[0]};
     }
     texts[kAbsentSap] = {{' ', ' '}, {' ', ' '}};
     return texts;

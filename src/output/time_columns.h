@@ -13,7 +13,7 @@ namespace zelmot {
 // Writes all present time and graph columns of a line.
 void WriteTimeColumns(TextOut& out, const DisplayOptions& options, const FrameTiming& now);
 
-// A value under one second, in a layout with a zero text (HasZeroPrefix):
+// A value under one second, in a layout with a zero text (ZeroPrefixLength):
 // that text, then the fractions.
 void WriteFraction(TextOut& out, std::uint32_t ns, const TimeLayout& layout);
 // Any value in any layout.
@@ -23,7 +23,7 @@ void WriteWholeTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout
 // under a second: those take the short way, without the larger units.
 inline void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout) {
     constexpr std::int64_t kOneSecond = 1'000'000'000;
-    if (layout.HasZeroPrefix && valueNs >= 0 && valueNs < kOneSecond)
+    if (layout.ZeroPrefixLength != 0 && valueNs >= 0 && valueNs < kOneSecond)
         return WriteFraction(out, static_cast<std::uint32_t>(valueNs), layout);
     WriteWholeTime(out, valueNs, layout);
 }

@@ -70,16 +70,19 @@ void PutFirstUnit(TextOut& out, std::uint64_t value, unsigned width, bool negati
     PutUnsigned(out, value);
 }
 
+// A unit's separator, if it has one. Writes the byte in any case (a '\0'
+// that the next piece overwrites or that lies past the text).
+[[gnu::always_inline]] inline char* PutSeparator(char* p, char separator) {
+    *p = separator;
+    return p + (separator != '\0');
+}
+
 // A unit after the first, if the layout shows it, with its separator.
-// Writes the separator's byte in any case (a '\0' that the next piece
-// overwrites or that lies past the text).
 [[gnu::always_inline]] inline char* PutLater(char* p, const TimeLayout& layout, LayoutUnit unit,
                                              std::uint64_t value) {
     const auto u = static_cast<std::size_t>(unit);
     if (!layout.Later[u]) return p;
-    p = PutLaterUnit(p, value, kTimeUnitWidths[u]);
-    *p = layout.Separator[u];
-    return p + (layout.Separator[u] != '\0');
+    return PutSeparator(PutLaterUnit(p, value, kTimeUnitWidths[u]), layout.Separator[u]);
 }
 
 // The first unit's separator, then the units after it with theirs: three
@@ -110,9 +113,7 @@ void WriteWholeTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout
     PutFirstUnit(out, values[first], kTimeUnitWidths[first], negative);
     // The rest has a bounded length: one reservation, written in place.
     char* const start = Reserve(out, kLaterUnitsText);
-    char* p = start;
-    *p = layout.Separator[first];
-    p += layout.Separator[first] != '\0';
+    char* p = PutSeparator(start, layout.Separator[first]);
     p = PutLater(p, layout, LayoutUnit::Minutes, values[1]);
     p = PutLater(p, layout, LayoutUnit::Seconds, values[2]);
     p = PutLater(p, layout, LayoutUnit::Milli, values[3]);

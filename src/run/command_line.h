@@ -29,9 +29,10 @@ struct RunSettings {
     std::uint32_t StartRef = 0;
     std::uint32_t EndRef = 0xFFFFFFFFu;
     std::array<std::int32_t, 4> Args{};
-    // Set where the files read were not one minute after the other (a
-    // followed recording with a gap): the last file's minute, for the report
-    // that names the files.
+    // The last file's minute, where the one who read the files knows it
+    // (the watcher's period reports, whose files may have a recording gap
+    // between them); otherwise the report that names the files counts on
+    // from the first.
     bool LastFileKnown = false;
     unsigned LastHour = 0;
     unsigned LastMinute = 0;
