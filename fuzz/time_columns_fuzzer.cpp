@@ -75,6 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static zelmot::TextOut out;
     text.clear();
     zelmot::OpenTextOutMemory(out, &text);
+    zelmot::KeptTimeTexts kept;
+    zelmot::KeptSeconds keptAbs;  // of the values written alone
     std::uint64_t stamp = in.Number(6);
     for (int frame = 0; frame < kMaxFrames && in.Left() > 0; ++frame) {
         const std::uint8_t mode = in.Byte();
@@ -82,12 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint64_t next = in.Number(6) & kStampMask;
         zelmot::ComputeFrameTiming(timing, frame == 0, stamp, next, length);
         if ((mode & 1u) != 0) {
-            zelmot::WriteTimeColumns(out, options, timing.Current);
+            zelmot::WriteTimeColumns(out, options, timing.Current, kept);
             zelmot::NoteLineWritten(timing);
         }
         if ((mode & 2u) != 0) {
             const auto value = static_cast<std::int64_t>(in.Number(8));
-            zelmot::WriteTime(out, value, options.TmeAbs.Layout);
+            zelmot::WriteTime(out, value, options.TmeAbs.Layout, keptAbs);
             CheckGraph(out, text, options.GrphGap.Width, value, options.GrphGap.FullScale);
         }
         stamp = next;

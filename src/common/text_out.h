@@ -89,6 +89,18 @@ inline constexpr auto kSmallNumbers = [] {
     return numbers;
 }();
 
+// Every value below 1000 zero-filled to three digits and a spare byte, one
+// after the other, so that such a number is one four-byte copy.
+inline constexpr auto kThreeDigits = [] {
+    std::array<char, 4 * 1000> digits{};
+    for (unsigned v = 0; v < 1000; ++v) {
+        digits[4 * v] = static_cast<char>('0' + v / 100);
+        digits[4 * v + 1] = static_cast<char>('0' + v / 10 % 10);
+        digits[4 * v + 2] = static_cast<char>('0' + v % 10);
+    }
+    return digits;
+}();
+
 // The widest column the number writers fill by one fixed-size store, and
 // the fills.
 constexpr unsigned kFillSlack = 16;

@@ -21,6 +21,7 @@ struct ConversionRun {
     FilterState Filter;
     TextOut Out;
     LineStage Stage;
+    KeptLineTexts Kept;  // of the lines the run's thread writes itself
     bool Staged = false;  // the lines and events go through the stage
 };
 
@@ -47,7 +48,7 @@ void WriteSyncLost(ConversionRun& run, const SyncLostNote& note) {
 }
 
 bool WriteLine(ConversionRun& run, const RunFrame& frame) {
-    WriteFrameLine(run.Out, run.Options, *frame.Frame, frame.ReferenceNumber, *frame.Timing);
+    WriteFrameLine(run.Out, run.Options, *frame.Frame, frame.ReferenceNumber, *frame.Timing, run.Kept);
     return true;
 }
 

@@ -40,7 +40,7 @@ void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
             PutRaw(out, bytes, entry.Size);
         } else {
             WriteLineColumns(out, options, entry.FileOffset, bytes, static_cast<std::uint8_t>(entry.Size - 1),
-                             entry.ReferenceNumber, *timing);
+                             entry.ReferenceNumber, *timing, batch.Kept);
             timing += timingStep;
         }
     }

@@ -87,6 +87,7 @@ struct alignas(64) LineBatch {
     // empty, the lines go straight into Text), not by a worker.
     bool FormatsItself = false;
     bool Formatted = false;
+    KeptLineTexts Kept;  // of whichever thread formats the batch
 };
 
 struct LineStage {
@@ -189,7 +190,7 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
     const std::size_t size = std::size_t{frame.Length} + 1;
     if (batch.FormatsItself) {
         PrefetchText(batch);
-        WriteFrameLine(batch.Text, *stage.Options, frame, referenceNumber, timing);
+        WriteFrameLine(batch.Text, *stage.Options, frame, referenceNumber, timing, batch.Kept);
     } else {
         const std::size_t at = batch.BytesUsed;
         std::uint8_t* to = batch.Bytes.data() + at;

@@ -70,6 +70,9 @@ TimeLayout TimeLayoutOf(std::string_view text) {
         static_assert(sizeof layout.ZeroPrefix >= 9, "the longest prefix is \" 0:00:00.\"");
         prefix.copy(layout.ZeroPrefix, prefix.size());
         layout.ZeroPrefixLength = static_cast<std::uint8_t>(prefix.size());
+        for (std::size_t unit = kSeconds + 1; unit < kTimeUnitCount; ++unit)
+            if (layout.Later[unit])
+                layout.FractionLength += kTimeUnitWidths[unit] + (layout.Separator[unit] != '\0' ? 1 : 0);
     }
     return layout;
 }

@@ -30,6 +30,9 @@ struct TimeLayout {
     // length is 0 for any other layout.
     char ZeroPrefix[16] = {};
     std::uint8_t ZeroPrefixLength = 0;
+    // With a zero text: the length of the text after it, the fraction's
+    // units (ms, us, ns) with their separators, the same for every value.
+    std::uint8_t FractionLength = 0;
 };
 
 TimeLayout TimeLayoutOf(std::string_view text);

@@ -10,23 +10,28 @@
 
 namespace zelmot {
 
+// The text of a time column's whole seconds as last written (its units
+// down to the seconds, with their separators), kept by whoever writes the
+// lines: the next value in the same second is written as cheaply as one
+// under a second. Only layouts with a zero text keep one. The text is that
+// of Seconds in the column's layout: each column of a run keeps its own.
+struct KeptSeconds {
+    std::int64_t Seconds = -1;  // none kept
+    std::uint8_t Length = 0;
+    char Text[16] = {};
+};
+
+// One per time column.
+struct KeptTimeTexts {
+    KeptSeconds Abs, Delta, Gap, GapAfter;
+};
+
 // Writes all present time and graph columns of a line.
-void WriteTimeColumns(TextOut& out, const DisplayOptions& options, const FrameTiming& now);
+void WriteTimeColumns(TextOut& out, const DisplayOptions& options, const FrameTiming& now, KeptTimeTexts& kept);
 
-// A value under one second, in a layout with a zero text (ZeroPrefixLength):
-// that text, then the fractions.
-void WriteFraction(TextOut& out, std::uint32_t ns, const TimeLayout& layout);
-// Any value in any layout.
-void WriteWholeTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout);
-
-// One time value in a time format's layout. Delays and gaps are mostly
-// under a second: those take the short way, without the larger units.
-inline void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout) {
-    constexpr std::int64_t kOneSecond = 1'000'000'000;
-    if (layout.ZeroPrefixLength != 0 && valueNs >= 0 && valueNs < kOneSecond)
-        return WriteFraction(out, static_cast<std::uint32_t>(valueNs), layout);
-    WriteWholeTime(out, valueNs, layout);
-}
+// One time value in a time format's layout (any value, any layout), from
+// the text of its whole seconds where kept holds it.
+void WriteTime(TextOut& out, std::int64_t valueNs, const TimeLayout& layout, KeptSeconds& kept);
 
 // One bar of exactly width characters.
 // reciprocal: GraphReciprocalOf(fullScaleNs), or 0 to divide.

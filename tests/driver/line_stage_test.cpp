@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "driver/line_stage.h"
@@ -47,8 +46,9 @@ TEST(LineStage, WritesWhatTheRunsThreadWouldInOrder) {
     std::string expected;
     TextOut direct;
     OpenTextOutMemory(direct, &expected);
+    KeptLineTexts kept;
     FeedFrames([&](const CaptureFrame& f, std::uint32_t n,
-                   const FrameTiming& t) { WriteFrameLine(direct, options, f, n, t); },
+                   const FrameTiming& t) { WriteFrameLine(direct, options, f, n, t, kept); },
                [&](const std::string& text) { PutText(direct, text); });
     CloseTextOut(direct);
 
@@ -78,7 +78,7 @@ TEST(LineStage, EstimateCoversTheWidestLines) {
     DisplayOptions options;
     options.ShowFileOfs = options.DetailSts = options.ShowFcbTyp = options.ShowFcs = options.DataSgn = true;
     for (TimeFormat* time : {&options.TmeAbs, &options.TmeDelta, &options.TmeGap, &options.TmeGapAft})
-        std::snprintf(time->Text, sizeof time->Text, "hr:mn:sc.ms,us,ns");
+        SetTimeFormat(*time, "hr:mn:sc.ms,us,ns");
     for (GraphSpec* graph : {&options.GrphDelta, &options.GrphGap, &options.GrphGapAft}) *graph = GraphSpec{100, 1};
     std::string text;
     TextOut out;
@@ -86,9 +86,10 @@ TEST(LineStage, EstimateCoversTheWidestLines) {
     FrameTiming extreme{INT64_MAX, INT64_MIN, INT64_MIN + 1, INT64_MAX};
     std::size_t longest = 0;  // the longest line, less its estimate
     std::size_t excess = 0;
+    KeptLineTexts kept;
     FeedFrames([&](const CaptureFrame& f, std::uint32_t n, const FrameTiming&) {
                    std::size_t before = text.size() + out.Used;
-                   WriteFrameLine(out, options, f, n, extreme);
+                   WriteFrameLine(out, options, f, n, extreme, kept);
                    std::size_t chars = text.size() + out.Used - before;
                    std::size_t estimate = LineEstimateOf(options) + kCharsPerFrameByte * (f.Length + 1u);
                    longest = std::max(longest, chars);

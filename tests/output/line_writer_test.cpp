@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "output/line_writer.h"
@@ -38,12 +39,28 @@ TEST(LineWriter, FrameLineColumnsInOrder) {
     timing.AbsTime = 3'004'000'000;
     for (const Case& c : cases) {
         DisplayOptions options;
+        KeptLineTexts kept;
         options.ShowFileOfs = c.showFileOfs;
         options.NoRef = c.noRef;
         if (c.absTime) SetTimeFormat(options.TmeAbs, "sc.ms");
         std::string line = test::CollectText(
-            [&](TextOut& out) { WriteFrameLine(out, options, Sd1Frame(), 12, timing); });
+            [&](TextOut& out) { WriteFrameLine(out, options, Sd1Frame(), 12, timing, kept); });
         EXPECT_EQ(line, c.line) << c.name;
+    }
+}
+
+// Numbers one after the other through one kept record, as the lines write
+// them: each as "%9u" would, whatever the record kept before.
+TEST(LineWriter, ReferenceNumbersFromKeptThousands) {
+    const std::uint32_t numbers[] = {0, 7, 999, 1000, 1001, 1999, 2000, 5, 123'456, 123'457, 999'999, 1'000'000,
+                                     1'000'999, 99'999'999, 100'000'000, 999'999'999, 1'000'000'000,
+                                     4'294'967'295, 4'294'966'999, 1000};
+    KeptThousands kept;
+    for (std::uint32_t number : numbers) {
+        char expected[16];
+        std::snprintf(expected, sizeof expected, "%9u", number);
+        EXPECT_EQ(test::CollectText([&](TextOut& out) { WriteReferenceNumber(out, number, kept); }), expected)
+            << number;
     }
 }
 

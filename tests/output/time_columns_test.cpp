@@ -16,15 +16,44 @@ constexpr std::int64_t kWorkedValue = 3'723'004'005'006;  // 1 h 2 min 3 s 4 ms 
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 
+// Written twice with one record of kept seconds: the second time from the
+// text of the whole seconds the first kept, where the layout keeps one.
 std::string Time(std::int64_t valueNs, const char* format) {
     std::string text;
     TextOut out;
     OpenTextOutMemory(out, &text);
     TimeFormat layout;
     SetTimeFormat(layout, format);
-    WriteTime(out, valueNs, layout.Layout);
+    KeptSeconds kept;
+    WriteTime(out, valueNs, layout.Layout, kept);
     FlushTextOut(out);
-    return text;
+    const std::string first = text;
+    WriteTime(out, valueNs, layout.Layout, kept);
+    FlushTextOut(out);
+    EXPECT_EQ(text.substr(first.size()), first) << "from the kept seconds, format '" << format << "'";
+    return first;
+}
+
+// One column's values one after the other, each as written on its own.
+TEST(WriteTime, KeptSecondsServeOnlyTheirOwnSecond) {
+    const char* const formats[] = {"hr:mn:sc.ms,us,ns", "sc.ms", "mn:sc", "hrXsc", "ms,us"};
+    const std::int64_t values[] = {1'500'000'000, 1'999'999'999, 2'000'000'000, 2'000'000'001, 500,
+                                   2'500'000'000, 61'000'000'000, 3'661'000'000'001, -2'500'000'000,
+                                   2'700'000'000, 3'600'000'000'000, kMax, 1'000'000'000};
+    for (const char* format : formats) {
+        TimeFormat layout;
+        SetTimeFormat(layout, format);
+        KeptSeconds kept;
+        for (std::int64_t value : values) {
+            const std::string alone = Time(value, format);
+            std::string text;
+            TextOut out;
+            OpenTextOutMemory(out, &text);
+            WriteTime(out, value, layout.Layout, kept);
+            CloseTextOut(out);
+            EXPECT_EQ(text, alone) << "format '" << format << "' value " << value;
+        }
+    }
 }
 
 std::string Graph(std::uint8_t width, std::int64_t valueNs, std::int64_t fullScaleNs) {
@@ -42,7 +71,8 @@ std::string Columns(const DisplayOptions& options, TimingState& timing) {
     std::string text;
     TextOut out;
     OpenTextOutMemory(out, &text);
-    WriteTimeColumns(out, options, timing.Current);
+    KeptTimeTexts kept;
+    WriteTimeColumns(out, options, timing.Current, kept);
     NoteLineWritten(timing);
     FlushTextOut(out);
     return text;
