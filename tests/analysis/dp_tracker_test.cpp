@@ -71,14 +71,14 @@ std::vector<std::pair<std::size_t, std::string>> AfterStartUp(
 
 std::int64_t NsOfFrame(std::size_t index) { return static_cast<std::int64_t>(index) * 1000 * 1000 / 48; }
 
-struct Case {
+struct TrackerCase {
     const char* Name;
     std::vector<Bytes> Frames;
     std::vector<std::pair<std::size_t, std::string>> Events;  // frame index, words
     std::vector<std::pair<const char*, Json>> Figures;        // key path, value
 };
 
-const Case kCases[] = {
+const TrackerCase kTrackerCases[] = {
     {"start-up to data exchange",
      StartUp(),
      kStartUpEvents,
@@ -137,10 +137,10 @@ const Case kCases[] = {
      {{"stations{address=5}.dp.dpv1", Json{{"reads", 2}, {"writes", 0}, {"errors", 1}}}, {"stations{address=5}.dp.prm.dpv1.status_1_bits", Json::array({"DPV1_Mode"})}}},
 };
 
-class DpRules : public testing::TestWithParam<Case> {};
+class DpRules : public testing::TestWithParam<TrackerCase> {};
 
 TEST_P(DpRules, EventsAndFigures) {
-    const Case& c = GetParam();
+    const TrackerCase& c = GetParam();
     std::vector<test::Placed> placed;
     for (std::size_t i = 0; i < c.Frames.size(); ++i) placed.push_back({1000u * i, c.Frames[i]});
     placed.push_back({1000u * c.Frames.size(), Token()});  // the look-ahead record: no frame
@@ -157,9 +157,9 @@ TEST_P(DpRules, EventsAndFigures) {
     }
 }
 
-std::string CaseText(const Case& c) { return c.Name; }
+std::string CaseText(const TrackerCase& c) { return c.Name; }
 
-INSTANTIATE_TEST_SUITE_P(Stats, DpRules, testing::ValuesIn(kCases), test::CaseNamer{});
+INSTANTIATE_TEST_SUITE_P(Stats, DpRules, testing::ValuesIn(kTrackerCases), test::CaseNamer{});
 
 // The last diagnosis of slave 5 after a start diagnosis and the given one.
 Json LastExt(const Bytes& diag) {

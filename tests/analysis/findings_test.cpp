@@ -45,17 +45,17 @@ void Diag(Timeline& t, std::uint8_t slave, const Bytes& data) {
     t.Add(test::SapAnswer(kM, slave, 60, data));
 }
 
-struct Case {
+struct FindingCase {
     const char* Name;
     std::function<void(Timeline&)> Build;
     std::set<std::string> Fires;   // "kind@address" ("@-" for the segment): these and no other finding
     std::string TitleHas;          // in the title of the first finding that Fires names first
 };
 
-std::string CaseText(const Case& c) { return c.Name; }
-void PrintTo(const Case& c, std::ostream* os) { test::PrintCaseText(c.Name, os); }
+std::string CaseText(const FindingCase& c) { return c.Name; }
+void PrintTo(const FindingCase& c, std::ostream* os) { test::PrintCaseText(c.Name, os); }
 
-const Case kCases[] = {
+const FindingCase kFindingCases[] = {
     {"a clean run", [](Timeline& t) { t = Running({5, 6}); t.Cycles(kM, {5, 6}, 100, 10); }, {}, ""},
     {"a lost record boundary", [](Timeline& t) { t = Running(); t.LostBoundary(); t.Cycles(kM, {5}, 5, 10); },
      {"capture_gap@-"}, "lost the record boundary once"},
@@ -256,10 +256,10 @@ const Case kCases[] = {
      {"unknown_frames@-"}, "of no known kind"},
 };
 
-class FindingRules : public testing::TestWithParam<Case> {};
+class FindingRules : public testing::TestWithParam<FindingCase> {};
 
 TEST_P(FindingRules, FireWhereDefinedAndNowhereElse) {
-    const Case& c = GetParam();
+    const FindingCase& c = GetParam();
     Timeline t;
     c.Build(t);
     t.Add(test::Token(kM, kM));  // the look-ahead record
@@ -278,7 +278,7 @@ TEST_P(FindingRules, FireWhereDefinedAndNowhereElse) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Analysis, FindingRules, testing::ValuesIn(kCases), test::CaseNamer{});
+INSTANTIATE_TEST_SUITE_P(Analysis, FindingRules, testing::ValuesIn(kFindingCases), test::CaseNamer{});
 
 }  // namespace
 }  // namespace zelmot

@@ -16,7 +16,7 @@ namespace {
 
 using test::Bytes;
 
-constexpr std::size_t kSd1RecordSize = 15;
+constexpr std::size_t kSd1Record = 15;
 
 struct Target {
     const char* Name;
@@ -58,7 +58,7 @@ void ExpectSameAsPrevious(const CaptureRunFiles& files, std::size_t framesExpect
 TEST(ReaderBoundaries, ARecordCrossingTheFileEndAtEveryOffset) {
     for (const Target& target : kTargets) {
         const Bytes stream = StreamAround(target);
-        const std::size_t start = kRecordsBefore * kSd1RecordSize;
+        const std::size_t start = kRecordsBefore * kSd1Record;
         for (std::size_t offset = 0; offset <= OffsetsToCover(target); ++offset) {
             SCOPED_TRACE(std::string(target.Name) + " cut at offset " + std::to_string(offset));
             test::TempDir dir;
@@ -74,8 +74,8 @@ TEST(ReaderBoundaries, ARecordCrossingTheBufferEndAtEveryOffset) {
     // exactly the buffer size.
     for (const Target& target : kTargets) {
         const Bytes stream = StreamAround(target);
-        const std::size_t cut = (kRecordsBefore - 1) * kSd1RecordSize;
-        const std::size_t start = kCaptureHeaderSize + kSd1RecordSize;  // in the second file
+        const std::size_t cut = (kRecordsBefore - 1) * kSd1Record;
+        const std::size_t start = kCaptureHeaderSize + kSd1Record;  // in the second file
         for (std::size_t offset = 0; offset <= OffsetsToCover(target); ++offset) {
             SCOPED_TRACE(std::string(target.Name) + " buffer end at offset " + std::to_string(offset));
             test::TempDir dir;
@@ -95,8 +95,8 @@ TEST(ReaderBoundaries, ALostBoundaryWhoseHeaderCrossesTheBufferEnd) {
     bad[7] = 3;
     test::Append(stream, bad);
     test::Append(stream, test::Sd1Records(kRecordsBefore, 600000));
-    const std::size_t cut = (kRecordsBefore - 1) * kSd1RecordSize;
-    const std::size_t start = kCaptureHeaderSize + kSd1RecordSize;
+    const std::size_t cut = (kRecordsBefore - 1) * kSd1Record;
+    const std::size_t start = kCaptureHeaderSize + kSd1Record;
     for (std::size_t offset = 0; offset <= bad.size() + kRecordHeaderSize; ++offset) {
         SCOPED_TRACE("buffer end at offset " + std::to_string(offset));
         test::TempDir dir;

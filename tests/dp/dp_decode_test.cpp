@@ -14,7 +14,7 @@
 namespace zelmot::dp::test {
 namespace {
 
-struct Case {
+struct DecodeCase {
     const char* Name;
     Frame Bytes;
     Service Answered;  // for a response: the service of its request
@@ -22,7 +22,7 @@ struct Case {
     const char* Expected;
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.Name; }
 
 constexpr Service kNone = Service::None;
 const Frame kDiagHead = {0x00, 0x04, 0x00, 0xFF, 0x00, 0x01};  // nothing to report, ident 1
@@ -37,7 +37,7 @@ Frame GlobalControlFrame(const Frame& data) {
     return Sd2(127, kMaster, kSdnRequest, kSapGlobalControl, 62, data);
 }
 
-const Case kCases[] = {
+const DecodeCase kCases[] = {
     // The service rule.
     {"DataExchangeRequest", Sd2(kSlave, kMaster, 0x7D, {}, {}, {0x01, 0x02}), kNone, false, "Data_Exchange 01 02"},
     {"DataExchangeWithoutOutputs", Sd1(kSlave, kMaster, kSrdRequest), kNone, false, "Data_Exchange"},
@@ -169,15 +169,15 @@ const Case kCases[] = {
     {"Dpv1Class2HighestSap", Request(48, {0x48, 0x00}), kNone, false, "DPV1_Class2 idle data 00"},
 };
 
-class DpDecode : public ::testing::TestWithParam<Case> {};
+class DpDecode : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DpDecode, DescribesTheFrame) {
-    const Case& c = GetParam();
+    const DecodeCase& c = GetParam();
     EXPECT_EQ(Describe(c.Bytes, c.Answered, c.Dpv1), c.Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, DpDecode, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.Name); });
+                         [](const ::testing::TestParamInfo<DecodeCase>& param) { return std::string(param.param.Name); });
 
 constexpr Service kEveryService[] = {
     Service::DataExchange,  Service::SetSlaveAdd,   Service::RdInp,        Service::RdOutp,
@@ -191,7 +191,7 @@ constexpr Service kEveryService[] = {
 // unit and its whole bytes decoded as every service's request and response
 // in both modes. The describer reads every byte of every span it is handed.
 TEST(DpDecode, EveryFrameCutAtEveryLengthStaysInside) {
-    for (const Case& c : kCases) {
+    for (const DecodeCase& c : kCases) {
         for (std::size_t length = 0; length <= c.Bytes.size(); ++length) {
             SCOPED_TRACE(std::string(c.Name) + " cut to " + std::to_string(length));
             std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[length]);

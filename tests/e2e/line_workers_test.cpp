@@ -27,7 +27,7 @@ enum class Source : std::uint8_t {
     FullDisk,       // the generated capture, the output a link to /dev/full
 };
 
-struct Case {
+struct WorkersCase {
     std::string Name;
     Source From = Source::Generated;
     std::string Options;              // the option file's text (not for Example)
@@ -36,8 +36,8 @@ struct Case {
     std::string Shows;                // a text the output (or for a fault, the console) holds
 };
 
-std::string CaseText(const Case& c) { return c.Name; }
-void PrintTo(const Case& c, std::ostream* os) { *os << c.Name; }
+std::string CaseText(const WorkersCase& c) { return c.Name; }
+void PrintTo(const WorkersCase& c, std::ostream* os) { *os << c.Name; }
 
 const std::string kFull =
     "ShowFileOfs\nTmeAbs hr:mn:sc.ms,us,ns\nTmeDelta hr:mn:sc.ms,us,ns\nTmeGap hr:mn:sc.ms,us,ns\n"
@@ -48,7 +48,7 @@ const std::string kWide = "ShowFileOfs\nTmeAbs hr:mn:sc.ms,us,ns\nGrphDelta 100 
                           "GrphGapAft 100 100us\nDetailSts\nDataSgn\n";
 const std::string kEnd = "\nEnd of Capture Data\n";
 
-const std::vector<Case> kCases = {
+const std::vector<WorkersCase> kCases = {
     {"example full", Source::Example, "", {"NumMin=2", "EndRef=1600"}, 0, "\nLast Reference Reached\n"},
     {"example errors", Source::Example, "", {"NumMin=3"}, 0, kEnd},
     {"example station", Source::Example, "", {"NumMin=3", "Arg0=7"}, 0, kEnd},
@@ -81,7 +81,7 @@ std::string ReadStream(std::FILE* file) {
 }
 
 // The generated capture, made once for all cases.
-class LineWorkersTest : public ::testing::TestWithParam<Case> {
+class LineWorkersTest : public ::testing::TestWithParam<WorkersCase> {
 protected:
     static void SetUpTestSuite() {
         captures_ = std::make_unique<test::TempDir>();
@@ -94,7 +94,7 @@ protected:
     static void TearDownTestSuite() { captures_.reset(); }
 
     // The case's capture in dir; the capture name for the command line.
-    static std::string PlaceCapture(const Case& c, const test::TempDir& dir) {
+    static std::string PlaceCapture(const WorkersCase& c, const test::TempDir& dir) {
         if (c.From == Source::Example) {
             const fs::path examples = fs::path(ZELMOT_SOURCE_DIR) / "examples";
             for (const char* file : {"demo1200.Zelmot", "demo1201.Zelmot", "demo1202.Zelmot"})
@@ -110,7 +110,7 @@ protected:
         return dir.Path("gen1200");
     }
 
-    static Conversion Convert(const Case& c, const std::string& capture, unsigned workers) {
+    static Conversion Convert(const WorkersCase& c, const std::string& capture, unsigned workers) {
         std::vector<std::string> args = {"zelmot2txt", capture, (fs::path(capture).parent_path() / "o").string()};
         args.insert(args.end(), c.Words.begin(), c.Words.end());
         std::vector<const char*> argv;
@@ -134,7 +134,7 @@ protected:
 };
 
 TEST_P(LineWorkersTest, WriteWhatTheRunsOwnThreadWrites) {
-    const Case& c = GetParam();
+    const WorkersCase& c = GetParam();
     test::TempDir dir;
     std::string capture = PlaceCapture(c, dir);
     Conversion alone = Convert(c, capture, 1);

@@ -28,7 +28,7 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
 }
 
 // What a reading kept, field by field, leaving out what is empty.
-std::string Describe(const GsdDevice& d) {
+std::string DescribeDevice(const GsdDevice& d) {
     std::string text;
     const auto add = [&text](const std::string& part) { text += (text.empty() ? "" : " ") + part; };
     if (!d.VendorName.empty()) add("vendor=" + d.VendorName);
@@ -52,7 +52,7 @@ std::string Describe(const GsdDevice& d) {
 struct TextCase {
     const char* name;
     std::string text;  // the whole file
-    std::string read;  // Describe of what was read
+    std::string read;  // DescribeDevice of what was read
 };
 
 void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
@@ -63,7 +63,7 @@ TEST_P(ReadsRealFiles, AsTheVendorMeantIt) {
     GsdDevice device;
     const Outcome result = ReadGsdText(GetParam().text, "t.gsd", device);
     ASSERT_TRUE(result.IsOk()) << result.Text;
-    EXPECT_EQ(Describe(device), GetParam().read);
+    EXPECT_EQ(DescribeDevice(device), GetParam().read);
 }
 
 const std::string kLongList = [] {

@@ -67,7 +67,7 @@ std::string Graph(std::uint8_t width, std::int64_t valueNs, std::int64_t fullSca
 
 // The time part of a line, written as the run writes it: the columns, then
 // the note that a line was written.
-std::string Columns(const DisplayOptions& options, TimingState& timing) {
+std::string TimeColumns(const DisplayOptions& options, TimingState& timing) {
     std::string text;
     TextOut out;
     OpenTextOutMemory(out, &text);
@@ -256,7 +256,7 @@ TEST(WriteTimeColumns, WholeLineTimePart) {
     // (264 ticks) long and ended 1,200 ticks (25,000 ns) earlier.
     ComputeFrameTiming(timing, true, 144'190'536, 144'192'000, 6);
     ComputeFrameTiming(timing, false, 144'192'000, 144'300'000, 6);
-    EXPECT_EQ(Columns(options, timing), "a 3.004 g..       |");
+    EXPECT_EQ(TimeColumns(options, timing), "a 3.004 g..       |");
 }
 
 TEST(WriteTimeColumns, EveryColumnWithItsLabelInOrder) {
@@ -270,7 +270,7 @@ TEST(WriteTimeColumns, EveryColumnWithItsLabelInOrder) {
     options.GrphGapAft = GraphSpec{7, 100};
     TimingState timing = FrameAt(7, FrameTiming{9'000'000, 40'000, 50, 2'000'000'000});
     timing.FirstLine = false;
-    EXPECT_EQ(Columns(options, timing),
+    EXPECT_EQ(TimeColumns(options, timing),
               "a  9 d 40 d*   *g 50 g...  |ga 2 ga*     *");
 }
 
@@ -283,7 +283,7 @@ TEST(WriteTimeColumns, FirstLineShowsNoDeltaAndLaterLinesRunFromTheLastLine) {
     ComputeFrameTiming(timing, true, 0, 4'800, 0);
     ComputeFrameTiming(timing, false, 4'800, 9'600, 0);
     ASSERT_EQ(timing.Current.DeltaTime, 0);  // no line yet
-    EXPECT_EQ(Columns(options, timing), "d  0 ");
+    EXPECT_EQ(TimeColumns(options, timing), "d  0 ");
     EXPECT_FALSE(timing.FirstLine);
     EXPECT_EQ(timing.Current.DeltaTime, 0);
     EXPECT_EQ(timing.PrevLineStart, 4'800u);
@@ -291,14 +291,14 @@ TEST(WriteTimeColumns, FirstLineShowsNoDeltaAndLaterLinesRunFromTheLastLine) {
     // the start of the last line written.
     ComputeFrameTiming(timing, false, 9'600, 14'400, 0);
     ComputeFrameTiming(timing, false, 14'400, 19'200, 0);
-    EXPECT_EQ(Columns(options, timing), "d200 ");
+    EXPECT_EQ(TimeColumns(options, timing), "d200 ");
     EXPECT_EQ(timing.PrevLineStart, 14'400u);
 }
 
 TEST(WriteTimeColumns, NoColumnsWritesNothingButClosesTheLine) {
     DisplayOptions options;
     TimingState timing = FrameAt(1'234, FrameTiming{1, 2, 3, 4});
-    EXPECT_EQ(Columns(options, timing), "");
+    EXPECT_EQ(TimeColumns(options, timing), "");
     EXPECT_FALSE(timing.FirstLine);
     EXPECT_EQ(timing.PrevLineStart, 1'234u);
 }
@@ -307,7 +307,7 @@ TEST(WriteTimeColumns, UnrecognisedFormatWritesOnlyItsLabel) {
     DisplayOptions options;
     SetTimeFormat(options.TmeGap, "gap");
     TimingState timing = FrameAt(1, FrameTiming{1, 2, 3, 4});
-    EXPECT_EQ(Columns(options, timing), "g");
+    EXPECT_EQ(TimeColumns(options, timing), "g");
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ Bytes ModuleStatus(std::initializer_list<std::pair<std::size_t, std::uint8_t>> b
 
 const Bytes kNoFlags = {0x49, 0, 0, 0, 0, 0, 0, 0, 0};  // an identifier block of 64 modules, none flagged
 
-struct Case {
+struct SummaryCase {
     Bytes Diag;
     bool Dpv1;
     std::optional<std::size_t> Slots;
@@ -53,7 +53,7 @@ struct Case {
 
 // "kind:words" per block, words as the DP library writes a module status
 // block and "*" for the others (their words are the statistics').
-std::string Expected(const Case& c) {
+std::string Expected(const SummaryCase& c) {
     std::string text;
     for (std::size_t at = dp::kDiagHeaderSize; at < c.Diag.size();) {
         const dp::DiagBlock block = dp::DecodeDiagBlock(c.Diag, at, c.Dpv1);
@@ -66,7 +66,7 @@ std::string Expected(const Case& c) {
 }
 
 TEST(DissectorSummaries, ModuleStatusInTheWordsOfTheDpLibrary) {
-    const std::vector<Case> cases = {
+    const std::vector<SummaryCase> cases = {
         {Diagnosis({ModuleStatus({{3, 2}, {5, 3}})}), true, 63},
         {Diagnosis({ModuleStatus({{3, 2}, {5, 3}})}), true, std::nullopt},
         {Diagnosis({kNoFlags, ModuleStatus({})}), false, 3},  // a real head's 35 bytes, DP-V0
@@ -77,7 +77,7 @@ TEST(DissectorSummaries, ModuleStatusInTheWordsOfTheDpLibrary) {
         {Diagnosis({{0x04, 0x82, 0x00, 0x00}}), true, 3},
     };
     std::string input;
-    for (const Case& c : cases) {
+    for (const SummaryCase& c : cases) {
         for (std::uint8_t b : c.Diag) input += test::FormatText("%02x", b);
         input += std::string(c.Dpv1 ? " 1 " : " 0 ") + (c.Slots ? std::to_string(*c.Slots) : "-") + "\n";
     }
@@ -94,7 +94,7 @@ TEST(DissectorSummaries, ModuleStatusInTheWordsOfTheDpLibrary) {
                              ShellQuote(dir.Path("cases")) + " 2>&1");
         ASSERT_EQ(r.Status, 0) << r.Output;
         std::istringstream lines(r.Output);
-        for (const Case& c : cases) {
+        for (const SummaryCase& c : cases) {
             std::string line;
             std::getline(lines, line);
             const std::string want = Expected(c);

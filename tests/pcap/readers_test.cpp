@@ -77,7 +77,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::string Tshark(const std::string& file, const std::string& arguments) {
+std::string TsharkFields(const std::string& file, const std::string& arguments) {
     return test::RunCommand("tshark -X lua_script:" + ShellQuote(ZELMOT_PCAP_LUA) + " -r " + ShellQuote(file) + " " +
                             arguments + " 2>/dev/null")
         .Output;
@@ -139,7 +139,7 @@ TEST(RealReaders, TsharkWithTheDissectorSelectsAndDecodesAsZelmot2txt) {
     Example ex;
     std::string file = ex.Export("user0.pcapng", {"Link=user0"});
     // No frame makes the dissector fail.
-    std::string experts = Tshark(file, "-T fields -e _ws.expert.message");
+    std::string experts = TsharkFields(file, "-T fields -e _ws.expert.message");
     EXPECT_EQ(experts.find("Lua Error"), std::string::npos);
     EXPECT_EQ(Lines(experts).size(), ex.Convert("all", "").size());
     // The frames from station 2, by reference number.
@@ -147,13 +147,13 @@ TEST(RealReaders, TsharkWithTheDissectorSelectsAndDecodesAsZelmot2txt) {
     std::vector<std::string> expected;
     for (const auto& entry : fromTwo) expected.push_back(std::to_string(entry.first));
     ASSERT_GT(expected.size(), 100u);
-    EXPECT_EQ(Lines(Tshark(file, "-Y 'pbfdl.sa == 2' -T fields -e frame.number")), expected);
+    EXPECT_EQ(Lines(TsharkFields(file, "-Y 'pbfdl.sa == 2' -T fields -e frame.number")), expected);
     // The frames received with errors, with the letters of the status column.
     auto errors = ex.Convert("errors", "DetailSts\nShowOnly\nSTS <> STSOK\n#\n");
     std::vector<std::string> letters;
     for (const auto& [reference, line] : errors) letters.push_back(std::to_string(reference) + "\t" + line.substr(0, 8));
     ASSERT_GT(letters.size(), 10u);
-    EXPECT_EQ(Lines(Tshark(file, "-Y 'pbfdl.status != 0' -T fields -e frame.number -e pbfdl.status.letters")), letters);
+    EXPECT_EQ(Lines(TsharkFields(file, "-Y 'pbfdl.status != 0' -T fields -e frame.number -e pbfdl.status.letters")), letters);
     // Function names as the converter writes them, for every decoded frame
     // received without errors (complaints and the short acknowledgement
     // have none).
@@ -167,7 +167,7 @@ TEST(RealReaders, TsharkWithTheDissectorSelectsAndDecodesAsZelmot2txt) {
         functions.push_back(std::to_string(reference) + "\t" + token);
     }
     ASSERT_GT(functions.size(), 1000u);
-    EXPECT_EQ(Lines(Tshark(file, "-Y 'pbfdl.status == 0 && pbfdl.fc.function' -T fields "
+    EXPECT_EQ(Lines(TsharkFields(file, "-Y 'pbfdl.status == 0 && pbfdl.fc.function' -T fields "
                                  "-e frame.number -e pbfdl.fc.function")),
               functions);
 }
@@ -186,7 +186,7 @@ TEST(RealReaders, PacketTimesAreTheAbsoluteTimesOrStartShiftsThem) {
     }
     auto times = [&](const std::string& file) {
         std::vector<std::string> ns;
-        for (const std::string& line : Lines(Tshark(file, "-T fields -e frame.time_epoch")))
+        for (const std::string& line : Lines(TsharkFields(file, "-T fields -e frame.time_epoch")))
             ns.push_back(std::to_string(EpochNs(line)));
         return ns;
     };
@@ -220,7 +220,7 @@ TEST(RealReaders, TsharkShowsABadCheckSumAndAMalformedFrame) {
         // messages; classic pcap has no comments.
         const bool ng = std::string(format) == "Format=pcapng";
         auto comment = [&](const std::string& text) { return ng ? text + "," : std::string(); };
-        EXPECT_EQ(Lines(Tshark(file, "-T fields -E separator=';' -e frame.number -e pbfdl.fcs.status "
+        EXPECT_EQ(Lines(TsharkFields(file, "-T fields -E separator=';' -e frame.number -e pbfdl.fcs.status "
                                      "-e pbfdl.status.underrun -e _ws.expert.message")),
                   (std::vector<std::string>{
                       "1;1;0;" + (ng ? "File      : " + dir.Path("cap1200.Zelmot") : ""),
@@ -233,7 +233,7 @@ TEST(RealReaders, TsharkShowsABadCheckSumAndAMalformedFrame) {
                       "7;;0;",
                   }))
             << format;
-        EXPECT_EQ(Tshark(file, "-Y 'pbfdl.fcs.bad || pbfdl.malformed' -T fields -e frame.number"), "2\n4\n5\n6\n");
+        EXPECT_EQ(TsharkFields(file, "-Y 'pbfdl.fcs.bad || pbfdl.malformed' -T fields -e frame.number"), "2\n4\n5\n6\n");
     }
 }
 
@@ -243,7 +243,7 @@ TEST(RealReaders, FindingsAreCommentsOnTheFramesTheyCite) {
     if (!test::HaveProgram("tshark")) GTEST_SKIP() << "tshark is not installed";
     Example ex;
     const std::string file = ex.Export("findings.pcapng", {"Findings=yes"});
-    const std::string found = Tshark(file, "-Y 'frame.comment matches \"^(fault|warning|note) [a-z_]+: \"' "
+    const std::string found = TsharkFields(file, "-Y 'frame.comment matches \"^(fault|warning|note) [a-z_]+: \"' "
                                            "-T fields -e frame.number");
     std::set<std::uint32_t> commented;
     for (const std::string& line : Lines(found)) commented.insert(static_cast<std::uint32_t>(std::stoul(line)));

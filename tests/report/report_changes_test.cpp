@@ -38,26 +38,26 @@ Json Baseline() {
                  "prm": [{"name": "Input filter", "value": 1, "text": "10 ms", "slot": null}]}}]})");
 }
 
-Json& Slave(Json& report) { return report["stations"][1]; }
+Json& SlaveOf(Json& report) { return report["stations"][1]; }
 
-struct Case {
+struct ChangesCase {
     const char* Name;
     std::function<void(Json&)> Change;   // turns the baseline into this capture's report
     std::set<std::string> Kinds;         // "kind@address:worse" (worse: 1, 0 or -)
     std::string WordsHave;               // in the first change's words
 };
 
-std::string CaseText(const Case& c) { return c.Name; }
-void PrintTo(const Case& c, std::ostream* os) { test::PrintCaseText(c.Name, os); }
+std::string CaseText(const ChangesCase& c) { return c.Name; }
+void PrintTo(const ChangesCase& c, std::ostream* os) { test::PrintCaseText(c.Name, os); }
 
-const Case kCases[] = {
+const ChangesCase kCases[] = {
     {"the same report", [](Json&) {}, {}, ""},
     {"ten minutes at the same rates",
      [](Json& r) {
          r["capture"]["span_ns"] = 600000000000;
          r["findings"][0]["count"] = 2;
-         Slave(r)["dp"]["drop_outs"] = 0;
-         Slave(r)["dp"]["entries"] = 0;
+         SlaveOf(r)["dp"]["drop_outs"] = 0;
+         SlaveOf(r)["dp"]["entries"] = 0;
      },
      {}, ""},
     {"a slave vanished", [](Json& r) { r["stations"].erase(1); r["findings"] = Json::array(); },
@@ -70,58 +70,58 @@ const Case kCases[] = {
      [](Json& r) { r["stations"][0]["role"] = "silent"; },
      {"role_changed@1:1", "masters@-1:1"}, "masters 1 -> none"},
     {"a slave falls silent",
-     [](Json& r) { Slave(r)["role"] = "silent"; Slave(r)["slave"] = nullptr; Slave(r)["dp"] = nullptr; },
+     [](Json& r) { SlaveOf(r)["role"] = "silent"; SlaveOf(r)["slave"] = nullptr; SlaveOf(r)["dp"] = nullptr; },
      {"role_changed@7:1"}, "slave 7: fell silent (was slave; addressed, never heard)"},
-    {"damaged frames up", [](Json& r) { Slave(r)["error_frames"] = 1400; },
+    {"damaged frames up", [](Json& r) { SlaveOf(r)["error_frames"] = 1400; },
      {"damaged_share@7:1"}, "slave 7: damaged frames 0.00% -> 0.01% (worse)"},
-    {"damaged frames doubled but only 3 more", [](Json& r) { Slave(r)["error_frames"] = 5; }, {}, ""},
-    {"damaged frames down", [](Json& r) { r["stations"][0]["error_frames"] = 0; Slave(r)["frames"] = 10000000; }, {}, ""},
-    {"retries up", [](Json& r) { Slave(r)["slave"]["retries"] = 60; r["findings"][0]["count"] = 60; },
+    {"damaged frames doubled but only 3 more", [](Json& r) { SlaveOf(r)["error_frames"] = 5; }, {}, ""},
+    {"damaged frames down", [](Json& r) { r["stations"][0]["error_frames"] = 0; SlaveOf(r)["frames"] = 10000000; }, {}, ""},
+    {"retries up", [](Json& r) { SlaveOf(r)["slave"]["retries"] = 60; r["findings"][0]["count"] = 60; },
      {"retries@7:1", "finding_more@7:1"}, ""},
-    {"answers slower", [](Json& r) { Slave(r)["slave"]["response_bits"]["p99"] = 125.0; },
+    {"answers slower", [](Json& r) { SlaveOf(r)["slave"]["response_bits"]["p99"] = 125.0; },
      {"response_time@7:1"}, "response time p99 100.0 -> 125.0 bit times (max 120.0 -> 120.0)"},
-    {"answers faster", [](Json& r) { Slave(r)["slave"]["response_bits"]["p99"] = 40.0; }, {"response_time@7:0"}, ""},
-    {"answers 8 bit times slower", [](Json& r) { Slave(r)["slave"]["response_bits"]["p99"] = 108.0; }, {}, ""},
+    {"answers faster", [](Json& r) { SlaveOf(r)["slave"]["response_bits"]["p99"] = 40.0; }, {"response_time@7:0"}, ""},
+    {"answers 8 bit times slower", [](Json& r) { SlaveOf(r)["slave"]["response_bits"]["p99"] = 108.0; }, {}, ""},
     {"token rotation 30% longer", [](Json& r) { r["stations"][0]["master"]["rotation_ns"]["p99"] = 2600000; },
      {"token_rotation@1:1"}, "master 1: token rotation p99 2.000 -> 2.600 ms"},
     {"token rotation 15% longer", [](Json& r) { r["stations"][0]["master"]["rotation_ns"]["p99"] = 2300000; }, {}, ""},
     {"a replaced slave",
      [](Json& r) {
-         Slave(r)["dp"]["ident"] = 32874;
-         Slave(r)["gsd"]["model"] = "IO 16";
+         SlaveOf(r)["dp"]["ident"] = 32874;
+         SlaveOf(r)["gsd"]["model"] = "IO 16";
      },
      {"ident@7:-", "device@7:-"}, "slave 7: ident 0x80E0 -> 0x806A"},
     {"a slave left data exchange",
      [](Json& r) {
-         Slave(r)["dp"]["state"] = "offline";
-         Slave(r)["dp"]["drop_outs"] = 5;
+         SlaveOf(r)["dp"]["state"] = "offline";
+         SlaveOf(r)["dp"]["drop_outs"] = 5;
      },
      {"dp_state@7:1", "dp_drop_outs@7:1"}, ""},
     {"watchdog, min_Tsdr and group",
      [](Json& r) {
-         Slave(r)["dp"]["prm"]["watchdog_ms"] = 50;
-         Slave(r)["dp"]["prm"]["min_tsdr_bits"] = 20;
-         Slave(r)["dp"]["prm"]["group"] = 4;
+         SlaveOf(r)["dp"]["prm"]["watchdog_ms"] = 50;
+         SlaveOf(r)["dp"]["prm"]["min_tsdr_bits"] = 20;
+         SlaveOf(r)["dp"]["prm"]["group"] = 4;
      },
      {"watchdog@7:-", "min_tsdr@7:-", "group@7:-"}, "slave 7: watchdog 1,000 ms -> 50 ms"},
     {"a module changed",
      [](Json& r) {
-         Slave(r)["dp"]["cfg"]["modules"][0]["hex"] = "11";
-         Slave(r)["gsd"]["modules"][0]["name"] = "16 DI DC24V";
+         SlaveOf(r)["dp"]["cfg"]["modules"][0]["hex"] = "11";
+         SlaveOf(r)["gsd"]["modules"][0]["name"] = "16 DI DC24V";
      },
      {"module@7:-"}, "slave 7: module 0 was '8 DI DC24V', now '16 DI DC24V'"},
     {"a parameter changed", [](Json& r) {
-         Slave(r)["gsd"]["prm"][0]["value"] = 3;
-         Slave(r)["gsd"]["prm"][0]["text"] = "3 ms";
+         SlaveOf(r)["gsd"]["prm"][0]["value"] = 3;
+         SlaveOf(r)["gsd"]["prm"][0]["text"] = "3 ms";
      },
      {"parameter@7:-"}, "slave 7: parameter 'Input filter' 1 (10 ms) -> 3 (3 ms)"},
     {"a parameter byte changed, no GSD", [](Json& r) {
-         Slave(r)["gsd"] = nullptr;
-         Slave(r)["dp"]["prm"]["user_prm_hex"] = "000103";
+         SlaveOf(r)["gsd"] = nullptr;
+         SlaveOf(r)["dp"]["prm"]["user_prm_hex"] = "000103";
      },
      {"parameter@7:-"}, "slave 7: user parameter byte 2 0x02 -> 0x03"},
     {"a diagnosis now", [](Json& r) {
-         Slave(r)["dp"]["diag"]["last"] = Json::parse(R"({"bits": ["Ext_Diag", "WD_On"], "ext": [1], "hex": "080c00078090"})");
+         SlaveOf(r)["dp"]["diag"]["last"] = Json::parse(R"({"bits": ["Ext_Diag", "WD_On"], "ext": [1], "hex": "080c00078090"})");
      },
      {"diagnosis@7:1"}, "slave 7: last diagnosis WD_On -> Ext_Diag, WD_On, extended"},
     {"a new fault and a gone warning, sorted first",
@@ -134,10 +134,10 @@ const Case kCases[] = {
     {"another bit rate", [](Json& r) { r["capture"]["baud"] = 1500000; }, {"bit_rate@-1:-"}, "bit rate 12,000,000 -> 1,500,000 bit/s"},
 };
 
-class Changes : public testing::TestWithParam<Case> {};
+class Changes : public testing::TestWithParam<ChangesCase> {};
 
 TEST_P(Changes, FoundByTheirRulesWorseFirst) {
-    const Case& c = GetParam();
+    const ChangesCase& c = GetParam();
     const Json before = Baseline();
     Json after = before;
     c.Change(after);

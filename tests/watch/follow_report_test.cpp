@@ -31,14 +31,14 @@ namespace fs = std::filesystem;
 
 // The generator's files of each run the tests use, made once.
 // A folder of this process's own: the tests run as processes side by side.
-struct Generated {
+struct FollowedRuns {
     test::TempDir Scratch;
     fs::path Dir = Scratch.path();
     bool Made = false;
 };
 
-Generated& Files() {
-    static Generated generated;
+FollowedRuns& Files() {
+    static FollowedRuns generated;
     if (generated.Made) return generated;
     // Three minutes over midnight with damaged frames, damaged records and
     // a drop-out; two minutes of a run that stops and one minute of another
@@ -64,11 +64,6 @@ Generated& Files() {
 }
 
 fs::path Source(const std::string& run, const std::string& hhmm) { return Files().Dir / run / ("line" + hhmm + ".Zelmot"); }
-
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // zelmot-stats' report of numMin files from the first one.
 ReportDocument StatsReport(const fs::path& first, std::uint16_t numMin, std::uint64_t* framesRead = nullptr) {
@@ -133,7 +128,7 @@ TEST(FollowReport, WrittenInPiecesOverMidnightTheReportIsZelmotStatsReport) {
         SCOPED_TRACE("pieces of " + std::to_string(piece) + " bytes");
         Watch watch("pieces");
         watch.Pump();  // no file yet: it waits
-        for (const char* minute : {"2358", "2359", "0000"}) watch.Write(Bytes(Source("a", minute)), minute, piece);
+        for (const char* minute : {"2358", "2359", "0000"}) watch.Write(test::FileText(Source("a", minute)), minute, piece);
         EXPECT_EQ(test::ReportDifferences(want, watch.Report()), "");
         EXPECT_EQ(watch.NotesText(), "following " + watch.Target("2358").string() + "\n");
     }
@@ -144,12 +139,12 @@ TEST(FollowReport, AMissingMinuteIsARecordingGapAndEveryFrameIsCounted) {
     StatsReport(Source("stop", "2358"), 2, &before);
     StatsReport(Source("b", "0001"), 1, &after);
     Watch watch("gap");
-    watch.Write(Bytes(Source("stop", "2358")), "2358", 4093);
+    watch.Write(test::FileText(Source("stop", "2358")), "2358", 4093);
     // Yesterday's file under the missing minute's name is not taken up.
-    std::ofstream(watch.Target("0000"), std::ios::binary) << Bytes(Source("a", "0000"));
+    std::ofstream(watch.Target("0000"), std::ios::binary) << test::FileText(Source("a", "0000"));
     fs::last_write_time(watch.Target("0000"), fs::last_write_time(watch.Target("2358")) - std::chrono::hours(24));
-    watch.Write(Bytes(Source("stop", "2359")), "2359", 4093);
-    watch.Write(Bytes(Source("b", "0001")), "0001", 4093);
+    watch.Write(test::FileText(Source("stop", "2359")), "2359", 4093);
+    watch.Write(test::FileText(Source("b", "0001")), "0001", 4093);
     // The recorder writes the file after a gap minutes later: where file
     // times are coarse (Windows), the test's quick writes need saying so.
     fs::last_write_time(watch.Target("0001"), fs::last_write_time(watch.Target("2359")) + std::chrono::minutes(2));
@@ -166,7 +161,7 @@ TEST(FollowReport, AFileReplacedOrCutShortIsReadAfresh) {
     if (test::kWindows) GTEST_SKIP() << "a file held open is not replaced on Windows";
     std::uint64_t rest = 0;
     StatsReport(Source("a", "2359"), 2, &rest);
-    const std::string second = Bytes(Source("a", "2359"));
+    const std::string second = test::FileText(Source("a", "2359"));
     struct Case {
         const char* Name;
         bool Replace;  // a new file renamed over it; else cut to nothing and written again
@@ -175,7 +170,7 @@ TEST(FollowReport, AFileReplacedOrCutShortIsReadAfresh) {
     for (const Case& c : {Case{"replaced", true, " was replaced: read afresh"}, Case{"cut", false, " shrank: read afresh"}}) {
         SCOPED_TRACE(c.Name);
         Watch watch(c.Name);
-        watch.Write(Bytes(Source("a", "2358")), "2358", 1u << 20);
+        watch.Write(test::FileText(Source("a", "2358")), "2358", 1u << 20);
         watch.Write(second, "2359", 997, 0, second.size() / 2);
         const std::uint64_t read = watch.Follower.FramesRead;
         if (c.Replace) {
@@ -187,7 +182,7 @@ TEST(FollowReport, AFileReplacedOrCutShortIsReadAfresh) {
             std::ofstream(watch.Target("2359"), std::ios::binary | std::ios::app) << second;
         }
         watch.Pump();
-        watch.Write(Bytes(Source("a", "0000")), "0000", 4093);
+        watch.Write(test::FileText(Source("a", "0000")), "0000", 4093);
         EXPECT_NE(watch.NotesText().find(watch.Target("2359").string() + c.Note), std::string::npos)
             << watch.NotesText();
         // What was read before, and the file with the next one as a run of its own.
@@ -209,9 +204,9 @@ TEST(FollowReport, ADamagedRecordAtAFilesEndIsSettledOnceTheNextMinutesFileBegin
     // The last record of the first minute has lost its sync mark: the
     // boundary after it is found again only where 100 records confirm it,
     // which in a file still being written come only with the next file.
-    std::string damaged = Bytes(Source("stop", "2358"));
+    std::string damaged = test::FileText(Source("stop", "2358"));
     damaged[LastRecordAt(damaged)] = 0x00;
-    const std::string next = Bytes(Source("stop", "2359"));
+    const std::string next = test::FileText(Source("stop", "2359"));
     const fs::path source = Files().Dir / "damaged-tail";
     fs::create_directories(source);
     std::ofstream(source / "line2358.Zelmot", std::ios::binary) << damaged;

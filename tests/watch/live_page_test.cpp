@@ -23,7 +23,7 @@ std::size_t Count(const std::string& text, const std::string& piece) {
     return count;
 }
 
-const std::vector<LiveFinding> kFindings = {
+const std::vector<LiveFinding> kLiveFindings = {
     {"fault", 3'723'000'000'000, "slave 7 dropped out of data exchange <script>alert(1)</script>"},
     {"warning", 43'200'040'087'000, "slave 9 answers slowly & late"},
 };
@@ -35,7 +35,7 @@ std::string ExamplePage(const BusStats& stats) {
     input.Name = "demo\"1200";
     input.Status = "following demo1202.Zelmot; last record 0.4 s ago";
     input.Stats = &stats;
-    input.Findings = kFindings;
+    input.Findings = kLiveFindings;
     input.Events = kEvents;
     return LivePageHtml(input);
 }

@@ -35,14 +35,14 @@ constexpr const char* kMinutes[] = {"2358", "2359", "0000", "0001", "0002"};
 
 // Five minutes over midnight with damaged frames and records and a DP
 // drop-out, made once.
-struct Generated {
+struct PeriodSource {
     test::TempDir Scratch;
     fs::path Dir = Scratch.path();
 };
 
-const Generated& Source() {
-    static Generated* generated = [] {
-        auto* made = new Generated;
+const PeriodSource& Source() {
+    static PeriodSource* generated = [] {
+        auto* made = new PeriodSource;
         const test::ProcessRun gen = test::RunProcess(
             ZELMOT_GEN_EXE, {(made->Dir / "line").string(), "--start", "2358", "--minutes", "5", "--frames", "1500",
                              "--error-rate", "0.01", "--corrupt-rate", "0.002", "--dp-scenario", "dropout", "--seed",
@@ -51,11 +51,6 @@ const Generated& Source() {
         return made;
     }();
     return *generated;
-}
-
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // zelmot-stats' JSON report and page of files minute files from first (its
@@ -120,7 +115,7 @@ struct PeriodWatch {
         fs::remove_all(Dir, ignored);
     }
     void Write(const std::string& hhmm, std::size_t piece) {
-        const std::string bytes = Bytes(Source().Dir / ("line" + hhmm + ".Zelmot"));
+        const std::string bytes = test::FileText(Source().Dir / ("line" + hhmm + ".Zelmot"));
         for (std::size_t at = 0; at < bytes.size(); at += piece) {
             std::ofstream out(Dir / ("line" + hhmm + ".Zelmot"), std::ios::binary | std::ios::app);
             out.write(bytes.data() + at, static_cast<std::streamsize>(std::min(piece, bytes.size() - at)));
@@ -178,8 +173,8 @@ TEST(PeriodReports, EachPeriodIsZelmotStatsReportOfItsMinutesNamedByDateAndFirst
             const auto& [first, files] = c.Periods[i];
             SCOPED_TRACE(bases[i]);
             // Text files, as zelmot-stats writes them (CR LF on Windows).
-            const std::string json = test::FromTextMode(Bytes(watch.Reports / (bases[i] + ".json")));
-            const std::string html = test::FromTextMode(Bytes(watch.Reports / (bases[i] + ".html")));
+            const std::string json = test::FromTextMode(test::FileText(watch.Reports / (bases[i] + ".json")));
+            const std::string html = test::FromTextMode(test::FileText(watch.Reports / (bases[i] + ".html")));
             frames += ReportDocument::parse(json)["capture"]["frames_read"].get<std::uint64_t>();
             // A record cut by the gap is read on into the file after it, as
             // the whole run reads it: that period starts a record later.
@@ -249,7 +244,7 @@ TEST(PeriodReports, ZelmotWatchWritesTheLastPeriodWhenStopped) {
     ASSERT_TRUE(test::WaitForPort(port, std::chrono::seconds(10))) << test::FileText(watcher.LogPath);
     for (const char* minute : {"2358", "2359"})
         std::ofstream(live / ("line" + std::string(minute) + ".Zelmot"), std::ios::binary)
-            << Bytes(Source().Dir / ("line" + std::string(minute) + ".Zelmot"));
+            << test::FileText(Source().Dir / ("line" + std::string(minute) + ".Zelmot"));
     const fs::path page = scratch.path() / "stats.html";
     const test::ProcessRun stats = test::RunProcess(
         ZELMOT_STATS_EXE, {(live / "line2358").string(), "NumMin=2", "Format=json", "Html=" + page.string()}, {"", false});
@@ -274,8 +269,8 @@ TEST(PeriodReports, ZelmotWatchWritesTheLastPeriodWhenStopped) {
     EXPECT_EQ(names[0], "line-" + date + "-2358.html");
     EXPECT_EQ(names[1], "line-" + date + "-2358.json");
     // zelmot-stats' own output for the same files, byte for byte.
-    EXPECT_TRUE(Bytes(reports / names[1]) == stats.Output);
-    EXPECT_TRUE(Bytes(reports / names[0]) == Bytes(page));
+    EXPECT_TRUE(test::FileText(reports / names[1]) == stats.Output);
+    EXPECT_TRUE(test::FileText(reports / names[0]) == test::FileText(page));
 }
 
 }  // namespace

@@ -30,11 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 bool HasFinding(const std::vector<test::Received>& got, const std::string& kind) {
     for (const test::Received& r : got)
         if (r.Topic == "zelmot/e2e/finding" && ReportDocument::parse(r.Payload, nullptr, false).value("kind", "") == kind)
@@ -114,7 +109,7 @@ TEST(WatchEndToEnd, AFaultWrittenMinuteByMinuteIsAFindingOnTheConsoleAndOnMqttWi
     const char* minutes[] = {"1200", "1201", "1202"};
     for (std::size_t i = 0; i < 3; ++i) {
         std::ofstream(dir / ("live/plant" + std::string(minutes[i]) + ".Zelmot"), std::ios::binary)
-            << Bytes(dir / ("source/plant" + std::string(minutes[i]) + ".Zelmot"));
+            << test::FileText(dir / ("source/plant" + std::string(minutes[i]) + ".Zelmot"));
         if (i != evidenceMinute) continue;
         const Clock::time_point written = Clock::now();
         const bool arrived = subscriber.WaitFor(

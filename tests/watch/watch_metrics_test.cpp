@@ -35,13 +35,13 @@ WatchHealth SomeHealth() {
 }
 
 // Two rows of one kind and severity make one series.
-const std::vector<FindingCount> kFindings = {
+const std::vector<FindingCount> kFindingCounts = {
     {"drop_out", "fault", 1}, {"slow_answers", "warning", 1}, {"slow_answers", "warning", 2}};
 
 TEST(WatchMetrics, StationFiguresAreTheAnalysisFigures) {
     auto stats = test::ExampleStats();
     ASSERT_NE(stats, nullptr);
-    const auto samples = test::MetricSamples(WatchMetricsText(*stats, kFindings, SomeHealth()));
+    const auto samples = test::MetricSamples(WatchMetricsText(*stats, kFindingCounts, SomeHealth()));
     std::size_t listed = 0;
     std::size_t slaves = 0;
     for (std::size_t a = 0; a < kStationCount; ++a) {
@@ -123,7 +123,7 @@ TEST(WatchMetrics, EachDpSlaveHasOneSeriesPerStateAndOneIsSet) {
 TEST(WatchMetrics, FindingsAndHealthAreGaugesAndCounters) {
     auto stats = test::ExampleStats();
     ASSERT_NE(stats, nullptr);
-    const std::string text = WatchMetricsText(*stats, kFindings, SomeHealth());
+    const std::string text = WatchMetricsText(*stats, kFindingCounts, SomeHealth());
     const auto samples = test::MetricSamples(text);
     EXPECT_EQ(samples.at("zelmot_findings{kind=\"drop_out\",severity=\"fault\"}"), 1);
     EXPECT_EQ(samples.at("zelmot_findings{kind=\"slow_answers\",severity=\"warning\"}"), 3);
@@ -148,7 +148,7 @@ TEST(WatchMetrics, PromtoolAcceptsTheText) {
     for (const WatchHealth& health : {SomeHealth(), WatchHealth{}}) {
         {
             std::ofstream out(path, std::ios::binary);
-            out << WatchMetricsText(*stats, kFindings, health);
+            out << WatchMetricsText(*stats, kFindingCounts, health);
         }
         test::ProcessRun run = test::RunProcess("sh", {"-c", "promtool check metrics < '" + path.string() + "'"});
         EXPECT_EQ(run.ExitCode, 0) << run.Output;

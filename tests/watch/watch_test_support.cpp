@@ -164,7 +164,7 @@ std::vector<int> ManyConnections(std::uint16_t port, std::size_t count, const st
     return statuses;
 }
 
-std::string FileText(const std::string& path) {
+std::string FileText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();

@@ -95,7 +95,7 @@ std::string HeadlessBrowser();
 ProcessRun BrowserDom(const std::string& browser, const std::string& url, const std::filesystem::path& profile);
 
 // The text of a file ("" when it cannot be read).
-std::string FileText(const std::string& path);
+std::string FileText(const std::filesystem::path& path);
 
 
 // The bundled example capture (examples/demo1200, every minute) analysed
