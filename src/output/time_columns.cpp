@@ -39,9 +39,9 @@ char* PutLaterUnit(char* p, std::uint64_t value, unsigned width) {
     return p + width;
 }
 
-// The first unit, at p: blank-filled to width, the sign taking a blank's
-// place. Its value has at most 19 digits (hours of 2^63 ns have 7), so it
-// writes at most 20 bytes beyond the blanks.
+// The first unit, at p: blank-filled to width (at most 3), the sign taking
+// a blank's place; at most 21 bytes (a sign and 20 digits; hours, the only
+// unreduced unit, have at most 7 digits, the others at most 3).
 char* PutFirstUnit(char* p, std::uint64_t value, unsigned width, bool negative) {
     char digits[24];
     char* const end = digits + sizeof digits;
@@ -79,10 +79,9 @@ char* PutFirstUnit(char* p, std::uint64_t value, unsigned width, bool negative) 
 // characters and one separator each, and the spare byte of the last unit's
 // copy.
 constexpr std::size_t kFractionText = 16 + 3 * 4 + 1;
-// A whole value: its first unit (at most 20 bytes, blanks to a width of at
-// most 3 before), then the units after it with their separators, and the
-// spare byte.
-constexpr std::size_t kWholeTimeText = 3 + 20 + 1 + (kTimeUnitCount - 1) * 4 + 1;
+// A whole value: its first unit and separator, then the units after it
+// with theirs, and the spare byte.
+constexpr std::size_t kWholeTimeText = 21 + 1 + (kTimeUnitCount - 1) * 4 + 1;
 
 // A whole value at p, its units in the layout's order.
 char* PutWholeTime(char* p, std::int64_t valueNs, const TimeLayout& layout) {
