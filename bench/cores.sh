@@ -14,7 +14,11 @@
 # (user + system, every thread) on 1 and N cores, the peak resident memory
 # of each and the load average after each profile, and checks that all
 # outputs are identical. Wall times only mean something at a load average
-# well below 1; the CPU times say what the second core costs in work.
+# well below 1; the CPU times say what the second core costs in work. A
+# last table gives the fastest run of each (1 core, N cores, the copy):
+# on a virtual machine whose memory is slow now and then (a copy of the same
+# file took 0.28 s in one run and 2.4 s in the next), what each does when
+# undisturbed.
 #
 # Usage: bench/cores.sh [--runs N] [--build DIR] [--base DIR] [--work DIR] [--smoke]
 set -euo pipefail
@@ -60,6 +64,7 @@ frames_read=$(( minutes * frames - 1 ))
 echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg); $cores cores; $runs runs per figure (median)"
 printf '%-7s %9s %9s %9s %9s %12s %12s %7s %8s %9s %13s %14s %6s\n' profile "1 core s" "$cores cores" "dd s" \
     "base s" "frames/s 1" "frames/s $cores" "speedup" "x dd" "x base" "CPU s 1/$cores" "RSS 1/$cores" load
+best=()
 for profile in decode full filter; do
     out="cap1200_$profile.txt"
     one=() many=() copy=() old=() cpu1=() cpun=()
@@ -94,6 +99,14 @@ for profile in decode full filter; do
         printf "%-7s %9.3f %9.3f %9.3f %9s %11.2fM %11.2fM %6.2fx %7.2fx %9s %6.3f/%.3f %5.1f/%.1fMiB %6s\n", p, t1,
             tn, td, (tb > 0 ? sprintf("%.3f", tb) : "-"), n / t1 / 1e6, n / tn / 1e6, t1 / tn, tn / td,
             (tb > 0 ? sprintf("%.2fx", tn / tb) : "-"), c1, cn, k1 / 1024, kn / 1024, load }'
+    best+=("$(printf '%s %s %s %s' "$profile" "$(printf '%s\n' "${one[@]}" | least)" \
+        "$(printf '%s\n' "${many[@]}" | least)" "$(printf '%s\n' "${copy[@]}" | least)")")
     rm -f "$out"
 done
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "fastest run of each:"
+printf '%-7s %9s %9s %9s %7s %8s\n' profile "1 core s" "$cores cores" "dd s" speedup "x dd"
+for row in "${best[@]}"; do
+    awk -v r="$row" 'BEGIN { split(r, f, " "); printf "%-7s %9.3f %9.3f %9.3f %6.2fx %7.2fx\n", f[1], f[2], f[3], f[4],
+        f[2] / f[3], f[3] / f[4] }'
+done

@@ -1,6 +1,7 @@
 # Timing helpers shared by the benchmark scripts (sourced, not run).
 now() { date +%s.%N; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+least() { sort -g | head -n 1; }
 seconds() { # command... : elapsed seconds of one run
     local start end
     start=$(now)
