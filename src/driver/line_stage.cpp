@@ -186,6 +186,27 @@ void HandOnBatch(LineStage& stage) {
     TakeNextBatch(stage, lock);
 }
 
+void FormatFrameLineNow(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
+                        const FrameTiming& timing) {
+    LineBatch& batch = *stage.Filling;
+    PrefetchText(batch);
+    WriteFrameLine(batch.Text, *stage.Options, frame, referenceNumber, timing, batch.Kept);
+    batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * (std::size_t{frame.Length} + 1);
+    ++batch.Count;
+    if (BatchIsDone(stage, batch)) HandOnBatch(stage);
+}
+
+void FinishFrameEntry(LineStage& stage, const FrameTiming& timing) {
+    LineBatch& batch = *stage.Filling;
+    if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom) GrowBatchBytes(batch, 0);
+    if (stage.TimesShown) {
+        PrefetchForWrite(batch.Timings.data(), (batch.Timings.size() + 1) * sizeof(FrameTiming) + kPrefetchAhead,
+                         batch.TimingsPrefetched);
+        batch.Timings.push_back(timing);
+    }
+    if (BatchIsDone(stage, batch)) HandOnBatch(stage);
+}
+
 void GrowBatchBytes(LineBatch& batch, std::size_t n) {
     if (batch.Bytes.size() - batch.BytesUsed < n + kEntryRoom) batch.Bytes.resize(batch.BytesUsed + n + kEntryRoom);
 }

@@ -179,40 +179,40 @@ inline bool BatchIsDone(const LineStage& stage, const LineBatch& batch) {
            (batch.FormatsItself && !stage.BatchWaits.load(std::memory_order_relaxed));
 }
 
+// The line of a frame formatted at once, in a batch the run's thread
+// formats itself.
+[[gnu::noinline]] void FormatFrameLineNow(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
+                                          const FrameTiming& timing);
+// The rest of staging a frame: the batch needs more room, keeps times or
+// is done.
+[[gnu::noinline]] void FinishFrameEntry(LineStage& stage, const FrameTiming& timing);
+
 // The line of a frame, after everything added before it: formatted now in
 // a batch the run's thread formats itself, otherwise copied for a worker.
 // The frame buffer holds at least kCaptureBufferSlack bytes, so the
 // fixed-size copy reads inside it; what it copies past the frame is no part
-// of the entry.
+// of the entry. All but the copy of a short frame into a batch with room is
+// out of line, so that the usual frame needs few registers saved.
 inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
                          const FrameTiming& timing) {
     LineBatch& batch = *stage.Filling;
+    if (batch.FormatsItself) return FormatFrameLineNow(stage, frame, referenceNumber, timing);
     const std::size_t size = std::size_t{frame.Length} + 1;
-    if (batch.FormatsItself) {
-        PrefetchText(batch);
-        WriteFrameLine(batch.Text, *stage.Options, frame, referenceNumber, timing, batch.Kept);
-    } else {
-        const std::size_t at = batch.BytesUsed;
-        std::uint8_t* to = batch.Bytes.data() + at;
-        PrefetchForWrite(batch.Bytes.data(), at + kPrefetchAhead, batch.BytesPrefetched);
-        const LineEntry entry{referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
-                              static_cast<std::uint32_t>(size), 0};
-        std::memcpy(to, &entry, sizeof entry);
-        to += sizeof entry;
-        std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
-        if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
-        batch.BytesUsed += sizeof entry + size;
-        if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom) GrowBatchBytes(batch, 0);
-        if (stage.TimesShown) {
-            PrefetchForWrite(batch.Timings.data(),
-                             (batch.Timings.size() + 1) * sizeof(FrameTiming) + kPrefetchAhead,
-                             batch.TimingsPrefetched);
-            batch.Timings.push_back(timing);
-        }
-    }
+    const std::size_t at = batch.BytesUsed;
+    std::uint8_t* to = batch.Bytes.data() + at;
+    PrefetchForWrite(batch.Bytes.data(), at + kPrefetchAhead, batch.BytesPrefetched);
+    const LineEntry entry{referenceNumber, static_cast<std::uint32_t>(frame.FileOffset),
+                          static_cast<std::uint32_t>(size), 0};
+    std::memcpy(to, &entry, sizeof entry);
+    to += sizeof entry;
+    std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
+    if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
+    batch.BytesUsed += sizeof entry + size;
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
     ++batch.Count;
-    if (BatchIsDone(stage, batch)) HandOnBatch(stage);
+    if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom || stage.TimesShown || batch.Count >= kBatchEntries ||
+        batch.TextEstimate >= kBatchTextBuffer)
+        FinishFrameEntry(stage, timing);
 }
 
 // Where an event writes its text; AddEventText then puts it in its place.
