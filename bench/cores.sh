@@ -18,7 +18,11 @@
 # last table gives the fastest run of each (1 core, N cores, the copy):
 # on a virtual machine whose memory is slow now and then (a copy of the same
 # file took 0.28 s in one run and 2.4 s in the next), what each does when
-# undisturbed.
+# undisturbed. Before the first profile and after the last it runs the decode
+# profile pinned to each core in turn (fastest of three): a host that gives
+# one virtual core less time than the other (seen here: 0.23 s on one, 0.37 s
+# on the other, for minutes at a time) makes the two-core figures meaningless,
+# and the script says so.
 #
 # Usage: bench/cores.sh [--runs N] [--build DIR] [--base DIR] [--work DIR] [--smoke]
 set -euo pipefail
@@ -61,6 +65,21 @@ peak() { /usr/bin/time -f %M "$@" cap1200 "$profile" NumMin="$minutes" 2>&1 >/de
 convert() { "$@" cap1200 "$profile" NumMin="$minutes"; }
 
 frames_read=$(( minutes * frames - 1 ))
+core_speeds() {  # when: the decode profile pinned to each core, fastest of three runs
+    local when=$1 c i times=() line="" slowest=0 fastest=0
+    for c in $(taskset -c -p $$ | sed 's/.*: //' | tr ',' ' ' | xargs -n1 | awk -F- 'NF == 2 { for (i = $1; i <= $2; i++) print i; next } { print }'); do
+        times=()
+        for i in 1 2 3; do times+=("$(profile=decode seconds convert taskset -c "$c" "$tool")"); done
+        t=$(printf '%s\n' "${times[@]}" | least)
+        line+=" core $c $(awk -v t="$t" 'BEGIN { printf "%.3f", t }') s;"
+        slowest=$(awk -v a="$slowest" -v b="$t" 'BEGIN { print (b > a) ? b : a }')
+        fastest=$(awk -v a="$fastest" -v b="$t" 'BEGIN { print (a == 0 || b < a) ? b : a }')
+    done
+    rm -f cap1200_decode.txt
+    echo "one core each, decode, $when:$line"
+    awk -v s="$slowest" -v f="$fastest" 'BEGIN { if (s > 1.15 * f) print "WARNING: the cores ran at unequal speed (the host); the two-core figures mean little" }'
+}
+core_speeds "before"
 echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg); $cores cores; $runs runs per figure (median)"
 printf '%-7s %9s %9s %9s %9s %12s %12s %7s %8s %9s %13s %14s %6s\n' profile "1 core s" "$cores cores" "dd s" \
     "base s" "frames/s 1" "frames/s $cores" "speedup" "x dd" "x base" "CPU s 1/$cores" "RSS 1/$cores" load
@@ -103,6 +122,7 @@ for profile in decode full filter; do
         "$(printf '%s\n' "${many[@]}" | least)" "$(printf '%s\n' "${copy[@]}" | least)")")
     rm -f "$out"
 done
+core_speeds "after"
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "fastest run of each:"
 printf '%-7s %9s %9s %9s %7s %8s\n' profile "1 core s" "$cores cores" "dd s" speedup "x dd"
