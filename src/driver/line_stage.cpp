@@ -28,8 +28,8 @@ void FormatBatch(LineBatch& batch, const DisplayOptions& options) {
     TextOut& out = batch.Text;
     // Lines without time columns never read their timing.
     const FrameTiming noTimes;
-    const FrameTiming* timing = batch.Timings.empty() ? &noTimes : batch.Timings.data();
-    const std::size_t timingStep = batch.Timings.empty() ? 0 : 1;
+    const FrameTiming* timing = batch.TimingsUsed == 0 ? &noTimes : batch.Timings.data();
+    const std::size_t timingStep = batch.TimingsUsed == 0 ? 0 : 1;
     for (std::size_t at = 0; at < batch.BytesUsed;) {
         LineEntry entry;
         std::memcpy(&entry, batch.Bytes.data() + at, sizeof entry);
@@ -52,7 +52,7 @@ void WriteBatch(TextOut& out, LineBatch& batch) {
     WriteThrough(out, batch.Text.Buffer.data(), batch.Text.Used);
     batch.Spill.clear();
     batch.Text.Used = 0;
-    batch.Timings.clear();
+    batch.TimingsUsed = 0;
     batch.BytesUsed = 0;
     batch.Count = 0;
     batch.TextEstimate = 0;
@@ -158,7 +158,7 @@ bool StartLineStage(LineStage& stage, const DisplayOptions& options, TextOut& ou
     stage.TimesShown = TimeColumnsShown(options);
     stage.Batches = std::vector<LineBatch>(std::size_t{workers} * kBatchesPerWorker + kBatchesOfTheRun);
     for (LineBatch& batch : stage.Batches) {
-        if (stage.TimesShown) batch.Timings.reserve(kBatchEntries);
+        if (stage.TimesShown) batch.Timings.resize(kBatchEntries);
         batch.Bytes.resize(kBatchTextBuffer / kCharsPerFrameByte + kBatchEntries * sizeof(LineEntry) + kEntryRoom);
         OpenWriterMemory(batch.Text, &batch.Spill, kBatchTextBuffer);
     }
@@ -196,14 +196,9 @@ void FormatFrameLineNow(LineStage& stage, const CaptureFrame& frame, std::uint32
     if (BatchIsDone(stage, batch)) HandOnBatch(stage);
 }
 
-void FinishFrameEntry(LineStage& stage, const FrameTiming& timing) {
+void FinishFrameEntry(LineStage& stage) {
     LineBatch& batch = *stage.Filling;
     if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom) GrowBatchBytes(batch, 0);
-    if (stage.TimesShown) {
-        PrefetchForWrite(batch.Timings.data(), (batch.Timings.size() + 1) * sizeof(FrameTiming) + kPrefetchAhead,
-                         batch.TimingsPrefetched);
-        batch.Timings.push_back(timing);
-    }
     if (BatchIsDone(stage, batch)) HandOnBatch(stage);
 }
 

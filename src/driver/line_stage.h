@@ -13,6 +13,7 @@
 #pragma once
 
 #include <atomic>
+#include <cassert>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -69,7 +70,10 @@ constexpr std::size_t kEntryRoom = sizeof(LineEntry) + kFrameBufferSize;
 // On cache lines of its own: the run's thread fills one batch while the
 // workers format and write out others.
 struct alignas(64) LineBatch {
-    std::vector<FrameTiming> Timings;  // of the frames in Bytes, if the layout shows times
+    // Of the frames in Bytes, the first TimingsUsed, if the layout shows
+    // times: room for kBatchEntries, as a batch holds no more entries.
+    RawBuffer<FrameTiming> Timings;
+    std::size_t TimingsUsed = 0;
     // The entries: the first BytesUsed of Bytes. Bytes keeps at least
     // kEntryRoom bytes free past them, so that a frame's entry goes in by
     // fixed-size copies where it is short.
@@ -183,16 +187,15 @@ inline bool BatchIsDone(const LineStage& stage, const LineBatch& batch) {
 // formats itself.
 [[gnu::noinline]] void FormatFrameLineNow(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
                                           const FrameTiming& timing);
-// The rest of staging a frame: the batch needs more room, keeps times or
-// is done.
-[[gnu::noinline]] void FinishFrameEntry(LineStage& stage, const FrameTiming& timing);
+// The rest of staging a frame: the batch needs more room or is done.
+[[gnu::noinline]] void FinishFrameEntry(LineStage& stage);
 
 // The line of a frame, after everything added before it: formatted now in
 // a batch the run's thread formats itself, otherwise copied for a worker.
 // The frame buffer holds at least kCaptureBufferSlack bytes, so the
 // fixed-size copy reads inside it; what it copies past the frame is no part
-// of the entry. All but the copy of a short frame into a batch with room is
-// out of line, so that the usual frame needs few registers saved.
+// of the entry. Formatting at once, more room and the batch's end are out
+// of line, so that the usual frame needs few registers saved.
 inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint32_t referenceNumber,
                          const FrameTiming& timing) {
     LineBatch& batch = *stage.Filling;
@@ -208,11 +211,17 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
     std::memcpy(to, frame.Bytes.data(), kCaptureBufferSlack);
     if (size > kCaptureBufferSlack) std::memcpy(to, frame.Bytes.data(), size);
     batch.BytesUsed += sizeof entry + size;
+    if (stage.TimesShown) {
+        PrefetchForWrite(batch.Timings.data(), (batch.TimingsUsed + 1) * sizeof(FrameTiming) + kPrefetchAhead,
+                         batch.TimingsPrefetched);
+        assert(batch.TimingsUsed < batch.Timings.size());  // a batch ends at kBatchEntries entries
+        batch.Timings[batch.TimingsUsed++] = timing;
+    }
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
     ++batch.Count;
-    if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom || stage.TimesShown || batch.Count >= kBatchEntries ||
+    if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom || batch.Count >= kBatchEntries ||
         batch.TextEstimate >= kBatchTextBuffer)
-        FinishFrameEntry(stage, timing);
+        FinishFrameEntry(stage);
 }
 
 // Where an event writes its text; AddEventText then puts it in its place.
