@@ -242,7 +242,7 @@ Outcome ReadFrame(CaptureReader& reader, bool firstFrame) {
     Outcome read = ReadCaptureBytes(reader, frame.Bytes.data(), frame.Length + 1u);
     if (!read.IsOk()) return read;
     frame.Status = frame.Bytes[frame.Length];
-    LocateFrameFields(frame);
+    if (state.Files.LocateFields) LocateFrameFields(frame);
     read = ReadRecordHeader(reader, header);
     if (!read.IsOk()) return read;
     state.PendingTimeStamp = RecordTimeStamp(header);

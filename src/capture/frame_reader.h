@@ -65,7 +65,7 @@ inline bool TakeRecordInBuffer(CaptureReader& reader) {
     frame.Length = state.PendingLength;
     frame.Status = record[count - 1];
     frame.TimeStamp = state.PendingTimeStamp;
-    LocateFrameFields(frame);
+    if (state.Files.LocateFields) LocateFrameFields(frame);
     state.PendingTimeStamp = RecordTimeStamp(next);
     state.PendingLength = next[7];
     frame.NextTimeStamp = state.PendingTimeStamp;

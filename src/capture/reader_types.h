@@ -53,6 +53,10 @@ struct CaptureRunFiles {
     // and the reader goes on to the next file only when told that the one
     // open is complete (FollowOnTo in frame_reader.h).
     bool Follow = false;
+    // Each frame's fields (CaptureFrame::Fields) are located as it is read;
+    // a caller that reads only the bytes turns this off, and Fields then
+    // stay as a default view names them: absent.
+    bool LocateFields = true;
 };
 
 }  // namespace zelmot

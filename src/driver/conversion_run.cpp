@@ -99,6 +99,8 @@ Outcome RunConversion(const ConversionSettings& settings, std::FILE* console) {
     runSpec.DeltaWanted = true;
     runSpec.SkipDamaged = run.Options.NoBad;
     runSpec.Filter = run.Options.ShowOnlyActive ? &run.Filter : nullptr;
+    // The line writer reads the frame's bytes; only the filter reads its fields.
+    runSpec.Files.LocateFields = runSpec.Filter != nullptr;
     runSpec.Progress = console;
     RunSink sink = SinkOf(run);
     sink.HeaderRead = SinkCall<EchoHeader>::Call;
