@@ -199,6 +199,7 @@ ExportResult Export(const ExportSettings& settings, ByteSink* given) {
     }
     RunSpec runSpec = RunSpecOf(settings.Run);
     runSpec.Filter = run.FilterActive ? &run.Filter : nullptr;
+    runSpec.Files.LocateFields = runSpec.Filter != nullptr;  // a packet is the frame's bytes as they are
     runSpec.NameFileInErrors = true;
     runSpec.GapAfterWanted = false;  // a packet carries its time alone
     runSpec.Progress = settings.Progress;
