@@ -20,9 +20,11 @@ std::string Hex(const std::uint8_t* bytes, std::size_t n) {
     return text;
 }
 
-std::string Describe(const CaptureFrame& f) {
+// Fields: whether the frame's fields are compared (a reader asked not to
+// locate them leaves them as they were).
+std::string Describe(const CaptureFrame& f, bool fields) {
     char text[256];
-    const FrameFieldView& v = f.Fields;
+    const FrameFieldView v = fields ? f.Fields : FrameFieldView{};
     std::snprintf(text, sizeof text,
                   "frame stamp %llu next %llu length %u status %02x at %llu fields %u %u %02x %d %d %d %d %d bytes ",
                   static_cast<unsigned long long>(f.TimeStamp), static_cast<unsigned long long>(f.NextTimeStamp),
@@ -43,8 +45,8 @@ std::string Describe(const ReaderEvent& e) {
 
 // One pull's outcome, and the reader's own state that callers read.
 template <typename Reader>
-std::string DescribePull(const Reader& reader, RecordKind kind) {
-    std::string text = kind == RecordKind::Frame ? Describe(reader.Frame) : Describe(reader.Event);
+std::string DescribePull(const Reader& reader, RecordKind kind, bool fields) {
+    std::string text = kind == RecordKind::Frame ? Describe(reader.Frame, fields) : Describe(reader.Event);
     char state[96];
     std::snprintf(state, sizeof state, " | files %u size %llu header ", reader.FilesOpened,
                   static_cast<unsigned long long>(reader.CaptureFileSize));
@@ -63,8 +65,13 @@ ReaderComparison CompareWithPreviousReader(const CaptureRunFiles& files) {
         const RecordKind kind = PullRecord(reader);
         const RecordKind expected = previous::PullRecord(before);
         ++result.Pulls;
-        const std::string now = DescribePull(reader, kind);
-        const std::string then = DescribePull(before, expected);
+        const std::string now = DescribePull(reader, kind, files.LocateFields);
+        const std::string then = DescribePull(before, expected, files.LocateFields);
+        const FrameFieldView& fields = reader.Frame.Fields;
+        if (!files.LocateFields && (fields.SD != 0 || fields.DA != kAbsentField || fields.Data != kAbsentField)) {
+            result.Difference = "pull " + std::to_string(result.Pulls + 1) + ": fields located though not asked for";
+            break;
+        }
         if (kind != expected || now != then) {
             result.Difference = "pull " + std::to_string(result.Pulls) + ": reader gave\n  " + now +
                                 "\nprevious reader gave\n  " + then;
