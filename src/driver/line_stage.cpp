@@ -85,19 +85,25 @@ void SkipFormattedBatches(LineStage& stage) {
     stage.BatchWaits.store(stage.Taken < stage.Filled, std::memory_order_relaxed);
 }
 
+// With the lock held: formats the oldest batch that waits for a worker,
+// then writes out what is next in order.
+void FormatWaitingBatch(LineStage& stage, std::unique_lock<std::mutex>& lock) {
+    LineBatch& batch = RingAt(stage, stage.Taken++);
+    SkipFormattedBatches(stage);
+    lock.unlock();
+    FormatBatch(batch, *stage.Options);
+    lock.lock();
+    batch.Formatted = true;
+    WriteReadyBatches(stage, lock);
+}
+
 void RunWorker(LineStage* stagePointer) {
     LineStage& stage = *stagePointer;
     std::unique_lock<std::mutex> lock(stage.Lock);
     for (;;) {
         stage.WorkReady.wait(lock, [&] { return stage.Stopping || stage.Taken < stage.Filled; });
         if (stage.Taken == stage.Filled) return;  // stopping, and nothing left
-        LineBatch& batch = RingAt(stage, stage.Taken++);
-        SkipFormattedBatches(stage);
-        lock.unlock();
-        FormatBatch(batch, *stage.Options);
-        lock.lock();
-        batch.Formatted = true;
-        WriteReadyBatches(stage, lock);
+        FormatWaitingBatch(stage, lock);
     }
 }
 
@@ -126,13 +132,21 @@ void HandOnFilled(LineStage& stage, std::unique_lock<std::mutex>& lock) {
 }
 
 // With the lock held: the next batch to fill, once its ring place is free.
-// A full ring makes the run's thread sleep until half of it is written, so
-// that it wakes once for several batches, not once for each. The run's
-// thread formats the batch itself when a batch already waits for a worker:
-// then every worker is busy, and one more batch for them would only wait.
+// While the ring is full, the run's thread formats the batches that wait for
+// a worker, as a worker would; with none left it sleeps until half of the
+// ring is written, so that it wakes once for several batches, not once for
+// each. The run's thread formats the batch itself when a batch already
+// waits for a worker: then every worker is busy, and one more batch for
+// them would only wait.
 void TakeNextBatch(LineStage& stage, std::unique_lock<std::mutex>& lock) {
     const std::size_t places = stage.Batches.size();
-    if (stage.Filled - stage.Written >= places) AwaitWritten(stage, lock, stage.Filled - places / 2);
+    while (stage.Filled - stage.Written >= places) {
+        if (stage.Taken < stage.Filled) {
+            FormatWaitingBatch(stage, lock);
+        } else {
+            AwaitWritten(stage, lock, stage.Filled - places / 2);
+        }
+    }
     stage.Filling = &RingAt(stage, stage.Filled);
     stage.Filling->FormatsItself = stage.Taken < stage.Filled;
 }
