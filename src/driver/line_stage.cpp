@@ -4,7 +4,8 @@
 // another thread is at it, writes out every formatted batch that is next in
 // order (number Written); the run's thread does the same after handing on a
 // batch it formatted itself. A ring place comes free once its batch is
-// written, so the run's thread waits only when the ring is full.
+// written; while the ring is full, the run's thread formats the batches that
+// wait for a worker, and sleeps only when none is left.
 #include "driver/line_stage.h"
 
 #include <cassert>

@@ -46,7 +46,7 @@ constexpr unsigned kMaxLineWorkers = 8;
 // and waiting for its turn to be written; and four more for the run's
 // thread: one being filled, and those it formatted itself while a worker
 // was at an older batch, waiting for their turn (the run's thread sleeps
-// only when the ring is full).
+// only when the ring is full and no batch waits for a worker).
 constexpr unsigned kBatchesPerWorker = 2;
 constexpr unsigned kBatchesOfTheRun = 4;
 
