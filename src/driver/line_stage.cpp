@@ -213,7 +213,7 @@ void FormatFrameLineNow(LineStage& stage, const CaptureFrame& frame, std::uint32
 
 void FinishFrameEntry(LineStage& stage) {
     LineBatch& batch = *stage.Filling;
-    if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom) GrowBatchBytes(batch, 0);
+    GrowBatchBytes(batch, 0);  // grows only if the room is short
     if (BatchIsDone(stage, batch)) HandOnBatch(stage);
 }
 

@@ -175,12 +175,17 @@ inline void PrefetchText(LineBatch& batch) {
     PrefetchForWrite(batch.Text.Buffer.data(), batch.Text.Used + kPrefetchAhead, batch.TextPrefetched);
 }
 
+// Whether the batch holds as many entries, or as much estimated text, as a
+// batch may.
+inline bool BatchIsFull(const LineBatch& batch) {
+    return batch.Count >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer;
+}
+
 // Whether the batch being filled is to be handed on after what was just
 // added: it is full, or the run's thread formats it and no batch waits for
 // a worker any more.
 inline bool BatchIsDone(const LineStage& stage, const LineBatch& batch) {
-    return batch.Count >= kBatchEntries || batch.TextEstimate >= kBatchTextBuffer ||
-           (batch.FormatsItself && !stage.BatchWaits.load(std::memory_order_relaxed));
+    return BatchIsFull(batch) || (batch.FormatsItself && !stage.BatchWaits.load(std::memory_order_relaxed));
 }
 
 // The line of a frame formatted at once, in a batch the run's thread
@@ -219,9 +224,7 @@ inline void AddFrameLine(LineStage& stage, const CaptureFrame& frame, std::uint3
     }
     batch.TextEstimate += stage.LineEstimate + kCharsPerFrameByte * size;
     ++batch.Count;
-    if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom || batch.Count >= kBatchEntries ||
-        batch.TextEstimate >= kBatchTextBuffer)
-        FinishFrameEntry(stage);
+    if (batch.Bytes.size() - batch.BytesUsed < kEntryRoom || BatchIsFull(batch)) FinishFrameEntry(stage);
 }
 
 // Where an event writes its text; AddEventText then puts it in its place.
