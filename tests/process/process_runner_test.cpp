@@ -38,6 +38,7 @@ TEST(ProcessRunner, ArgumentsArriveUnchanged) {
         ProcessRun run = RunProcess(ZELMOT_ECHO_EXE, args, ProcessOptions{where.string(), false});
         ASSERT_TRUE(run.Started);
         EXPECT_EQ(run.ExitCode, static_cast<int>(args.size()));
+        EXPECT_EQ(run.Trouble, "");
         EXPECT_EQ(FromTextMode(run.Output), EchoText(where, args));
         EXPECT_EQ(FromTextMode(run.Errors), "to standard error\n");
     }
@@ -54,7 +55,7 @@ TEST(ProcessRunner, MergedErrorsFollowTheOutput) {
     EXPECT_EQ(run.Errors, "");
 }
 
-TEST(ProcessRunner, MissingProgramOrFolderIsNotStarted) {
+TEST(ProcessRunner, MissingProgramOrFolderOrASignalIsTrouble) {
     TempDir dir;
     const std::string missing = dir.Path("no-such-program");
     EXPECT_FALSE(ProgramAvailable(missing));
@@ -63,9 +64,17 @@ TEST(ProcessRunner, MissingProgramOrFolderIsNotStarted) {
     ProcessRun run = RunProcess(missing, {"a"});
     EXPECT_FALSE(run.Started);
     EXPECT_EQ(run.ExitCode, -1);
+    EXPECT_EQ(run.Trouble.rfind("could not start " + missing + ": ", 0), 0u) << run.Trouble;
     run = RunProcess(ZELMOT_ECHO_EXE, {}, ProcessOptions{dir.Path("no-such-folder"), true});
     EXPECT_FALSE(run.Started);
     EXPECT_EQ(run.ExitCode, -1);
+    EXPECT_FALSE(run.Trouble.empty());
+    if (!kWindows) {
+        run = RunProcess("sh", {"-c", "kill -9 $$"});
+        EXPECT_TRUE(run.Started);
+        EXPECT_EQ(run.ExitCode, -1);
+        EXPECT_EQ(run.Trouble, "ended by signal 9");
+    }
 }
 
 TEST(ProcessRunner, SplitWordsKeepsSingleQuotedTextTogether) {

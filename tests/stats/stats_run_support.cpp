@@ -12,6 +12,7 @@ StatsRun RunStats(const std::vector<std::string>& args, const TempDir& scratch) 
     run.Status = process.Started ? process.ExitCode : -1;
     run.Out = FromTextMode(std::move(process.Output));
     run.Err = FromTextMode(std::move(process.Errors));
+    if (!process.Trouble.empty()) run.Err += "[" + process.Trouble + "]";
     return run;
 }
 

@@ -125,6 +125,7 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::string& dir)
     ToolResult result;
     result.status = run.Started ? run.ExitCode : -1;
     result.console = FromTextMode(std::move(run.Output));
+    if (!run.Trouble.empty()) result.console += "[" + run.Trouble + "]";
     return result;
 }
 

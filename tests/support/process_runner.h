@@ -21,6 +21,10 @@ struct ProcessRun {
     int ExitCode = -1;     // its exit status; -1 when it did not exit normally
     std::string Output;    // standard output (and standard error when merged), untranslated
     std::string Errors;    // standard error when not merged
+    // Why it was not started or did not exit normally ("could not start:
+    // ...", "ended by signal 11"); empty when it exited normally. For a
+    // failing test's message.
+    std::string Trouble;
 };
 
 // Runs program (a path, or a name looked up on the search path) with args,

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "support/process_runner.h"
@@ -26,7 +27,7 @@ fs::path CollectFile(const char* what) {
 }
 
 // In the child: only calls that are safe after fork, then exec. A failure
-// before the program runs is reported as one byte on failFd, which closes
+// before the program runs is reported as its errno on failFd, which closes
 // unwritten when exec succeeds.
 [[noreturn]] void StartChild(const std::vector<char*>& argv, const ProcessOptions& options, int outFd,
                              int errFd, int failFd) {
@@ -34,8 +35,8 @@ fs::path CollectFile(const char* what) {
     if (nullFd >= 0 && ::dup2(nullFd, 0) >= 0 && ::dup2(outFd, 1) >= 0 && ::dup2(errFd, 2) >= 0 &&
         (options.WorkDir.empty() || ::chdir(options.WorkDir.c_str()) == 0))
         ::execvp(argv[0], argv.data());
-    const char failed = 1;
-    [[maybe_unused]] ssize_t ignored = ::write(failFd, &failed, 1);
+    const int failed = errno;
+    [[maybe_unused]] ssize_t ignored = ::write(failFd, &failed, sizeof failed);
     ::_exit(127);
 }
 
@@ -62,15 +63,22 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
     if (errFd >= 0 && errFd != outFd) ::close(errFd);
     if (failPipe[1] >= 0) ::close(failPipe[1]);
     if (child > 0) {
-        char failed = 0;
+        int failed = 0;
         ssize_t got;
-        while ((got = ::read(failPipe[0], &failed, 1)) < 0 && errno == EINTR) {
+        while ((got = ::read(failPipe[0], &failed, sizeof failed)) < 0 && errno == EINTR) {
         }
         int status = 0;
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
         run.Started = got == 0;
         run.ExitCode = run.Started && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (!run.Started) {
+            run.Trouble = "could not start " + program + ": " + std::strerror(got > 0 ? failed : errno);
+        } else if (WIFSIGNALED(status)) {
+            run.Trouble = "ended by signal " + std::to_string(WTERMSIG(status));
+        }
+    } else {
+        run.Trouble = "could not start " + program + ": " + std::strerror(errno);
     }
     if (failPipe[0] >= 0) ::close(failPipe[0]);
     run.Output = TakeCollectedFile(outPath);

@@ -61,11 +61,18 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
                                             options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &startup,
                                             &process) != 0;
     if (run.Started) {
-        ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
-        if (::GetExitCodeProcess(process.hProcess, &code) != 0) run.ExitCode = static_cast<int>(code);
+        if (::WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0) {
+            run.Trouble = "could not wait for " + program + ": error " + std::to_string(::GetLastError());
+        } else if (::GetExitCodeProcess(process.hProcess, &code) == 0) {
+            run.Trouble = "no exit code from " + program + ": error " + std::to_string(::GetLastError());
+        } else {
+            run.ExitCode = static_cast<int>(code);
+        }
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
+    } else {
+        run.Trouble = "could not start " + program + ": error " + std::to_string(::GetLastError());
     }
     for (HANDLE handle : {input, output, options.MergeErrors ? INVALID_HANDLE_VALUE : errors})
         if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
