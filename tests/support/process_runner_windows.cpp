@@ -57,9 +57,20 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
     startup.hStdError = errors;
     PROCESS_INFORMATION process{};
     bool ready = input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE && errors != INVALID_HANDLE_VALUE;
-    run.Started = ready && ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                            options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &startup,
-                                            &process) != 0;
+    // A start that fails for another reason than a missing program or
+    // folder is tried again, a few times: under wine, a busy machine has
+    // been seen to fail a start now and then.
+    DWORD startError = 0;
+    for (int attempt = 0; ready && !run.Started && attempt < 3; ++attempt) {
+        if (attempt > 0) ::Sleep(200);
+        run.Started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                       options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &startup,
+                                       &process) != 0;
+        startError = run.Started ? 0 : ::GetLastError();
+        if (startError == ERROR_FILE_NOT_FOUND || startError == ERROR_PATH_NOT_FOUND ||
+            startError == ERROR_DIRECTORY || startError == ERROR_BAD_EXE_FORMAT)
+            break;
+    }
     if (run.Started) {
         DWORD code = 0;
         if (::WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0) {
@@ -72,7 +83,7 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     } else {
-        run.Trouble = "could not start " + program + ": error " + std::to_string(::GetLastError());
+        run.Trouble = "could not start " + program + ": error " + std::to_string(startError);
     }
     for (HANDLE handle : {input, output, options.MergeErrors ? INVALID_HANDLE_VALUE : errors})
         if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
