@@ -60,7 +60,7 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
     // A start that fails for another reason than a missing program or
     // folder is tried again, a few times: under wine, a busy machine has
     // been seen to fail a start now and then.
-    DWORD startError = 0;
+    DWORD startError = ready ? 0 : ::GetLastError();  // of the collecting files when they could not be opened
     for (int attempt = 0; ready && !run.Started && attempt < 3; ++attempt) {
         if (attempt > 0) ::Sleep(200);
         run.Started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,

@@ -69,7 +69,7 @@ ReaderComparison CompareWithPreviousReader(const CaptureRunFiles& files) {
         const std::string then = DescribePull(before, expected, files.LocateFields);
         const FrameFieldView& fields = reader.Frame.Fields;
         if (!files.LocateFields && (fields.SD != 0 || fields.DA != kAbsentField || fields.Data != kAbsentField)) {
-            result.Difference = "pull " + std::to_string(result.Pulls + 1) + ": fields located though not asked for";
+            result.Difference = "pull " + std::to_string(result.Pulls) + ": fields located though not asked for";
             break;
         }
         if (kind != expected || now != then) {
