@@ -20,10 +20,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
 
-# ctest (and test discovery at build time) run the .exe files under wine.
+# ctest (and the listing of a test program's tests) run the .exe files under
+# wine, through a script that starts a program again when wine failed to
+# start it at all.
 find_program(ZELMOT_WINE NAMES wine wine64)
 if(ZELMOT_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELMOT_WINE})
+  get_filename_component(ZELMOT_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine_run.sh ABSOLUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELMOT_WINE_RUN})
 endif()
 # Wine shows the build machine's file system as drive Z:, so a path the build
 # hands to a Windows program at run time gets that drive in front.

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Windows stage of the tests: cross-builds every target (programs and
 # tests) for 64-bit Windows with MinGW-w64, runs the whole test suite under
-# wine in a fresh wine prefix, converts the bundled examples given with
-# Windows paths (sub\demo1200, opts\<name>) and checks that each output and
-# console text equals the Linux program's with CR LF line ends, and builds
-# the ZIP package. Run from scripts/test.sh; on its own it builds the Linux
+# wine in a fresh wine prefix (through scripts/wine_run.sh, which starts a
+# program again when wine failed to start it), converts the bundled
+# examples given with Windows paths (sub\demo1200, opts\<name>) and checks
+# that each output and console text equals the Linux program's with CR LF
+# line ends, and builds the ZIP package. Run from scripts/test.sh; on its own it builds the Linux
 # program it compares with as well.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,7 +28,18 @@ rm -rf "$WINEPREFIX"
 wineboot -i </dev/null >/dev/null 2>&1
 wineserver -w
 wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
+
+# The programs wine failed to start and that were started again (see
+# scripts/wine_run.sh): listed at the end, passed or not.
+export WINE_RUN_LOG="$root/$build/wine-retries.log"
+rm -f "$WINE_RUN_LOG"
+retries() {
+    if [ -s "$WINE_RUN_LOG" ]; then
+        echo "wine failed to start a program $(wc -l <"$WINE_RUN_LOG") time(s); each was started again:"
+        cat "$WINE_RUN_LOG"
+    fi
+}
+trap 'retries; wineserver -k 2>/dev/null || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$build" --output-on-failure -j2
@@ -51,7 +63,7 @@ done
 crlf() { perl -pe 's/\n/\r\n/' "$1"; }
 while read -r name words; do
     # shellcheck disable=SC2086 # the words are meant to split
-    (cd "$smoke/windows" && wine "$root/$build/zelmot2txt.exe" 'sub\demo1200' "opts\\$name" $words \
+    (cd "$smoke/windows" && "$root/scripts/wine_run.sh" "$root/$build/zelmot2txt.exe" 'sub\demo1200' "opts\\$name" $words \
         >"console_$name.txt" 2>&1 </dev/null) || { cat "$smoke/windows/console_$name.txt"; exit 1; }
     # shellcheck disable=SC2086
     (cd "$smoke/linux" && "$root/build/zelmot2txt" 'sub\demo1200' "opts\\$name" $words \
