@@ -3,6 +3,7 @@
 // folder asked for with no input, its output and exit status come back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -74,6 +75,25 @@ TEST(ProcessRunner, MissingProgramOrFolderOrASignalIsTrouble) {
         EXPECT_TRUE(run.Started);
         EXPECT_EQ(run.ExitCode, -1);
         EXPECT_EQ(run.Trouble, "ended by signal 9");
+    }
+}
+
+// On Windows a run that ends with a failure status before writing anything
+// (as wine now and then ends a start) is started again, twice at most;
+// elsewhere it is what the program did.
+TEST(ProcessRunner, ASilentFailureIsStartedAgainOnWindows) {
+    TempDir dir;
+    const fs::path where = fs::canonical(dir.path());
+    const fs::path counter = where / "fail-silently";
+    for (int failures : {1, 3}) {
+        SCOPED_TRACE(failures);
+        WriteText(counter.string(), std::to_string(failures));
+        ProcessRun run = RunProcess(ZELMOT_ECHO_EXE, {"a"}, ProcessOptions{where.string(), false});
+        const int starts = kWindows ? std::min(failures + 1, 3) : 1;
+        const bool ran = starts > failures;
+        EXPECT_EQ(run.ExitCode, ran ? 1 : 9);
+        EXPECT_EQ(FromTextMode(run.Output), ran ? EchoText(where, {"a"}) : "");
+        EXPECT_EQ(ReadText(counter.string()), std::to_string(failures - std::min(starts, failures)));
     }
 }
 

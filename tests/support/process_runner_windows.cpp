@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 
 #include "common/windows_arguments.h"
@@ -35,10 +36,8 @@ std::string NativePath(std::string path) {
     return path;
 }
 
-}  // namespace
-
-ProcessRun RunProcess(const std::string& program, const std::vector<std::string>& args,
-                      const ProcessOptions& options) {
+// One start of the program, with its output collected.
+ProcessRun RunOnce(const std::string& program, std::string commandLine, const ProcessOptions& options) {
     ProcessRun run;
     const fs::path outPath = CollectFile("out");
     const fs::path errPath = CollectFile("err");
@@ -46,9 +45,6 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
     HANDLE output = OpenInherited(outPath, GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE errors = options.MergeErrors ? output : OpenInherited(errPath, GENERIC_WRITE, CREATE_ALWAYS);
 
-    std::vector<std::string> words{NativePath(program)};
-    words.insert(words.end(), args.begin(), args.end());
-    std::string commandLine = WindowsCommandLine(words);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -89,6 +85,29 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
         if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
     run.Output = TakeCollectedFile(outPath);
     if (!options.MergeErrors) run.Errors = TakeCollectedFile(errPath);
+    return run;
+}
+
+}  // namespace
+
+ProcessRun RunProcess(const std::string& program, const std::vector<std::string>& args,
+                      const ProcessOptions& options) {
+    std::vector<std::string> words{NativePath(program)};
+    words.insert(words.end(), args.begin(), args.end());
+    const std::string commandLine = WindowsCommandLine(words);
+    // Under wine a started program now and then ends at once with a failure
+    // status, not one byte written, before it has run (about once in a
+    // thousand starts). No program the tests start ends so: each says why it
+    // failed. Such a run is tried again, twice at most, and said on
+    // standard error.
+    ProcessRun run = RunOnce(program, commandLine, options);
+    for (int again = 0; again < 2 && run.Started && run.ExitCode != 0 && run.Output.empty() && run.Errors.empty();
+         ++again) {
+        std::fprintf(stderr, "process runner: %s ended with status %d before writing anything; starting it again\n",
+                     program.c_str(), run.ExitCode);
+        ::Sleep(200);
+        run = RunOnce(program, commandLine, options);
+    }
     return run;
 }
 
