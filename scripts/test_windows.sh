@@ -5,8 +5,8 @@
 # program again when wine failed to start it), converts the bundled
 # examples given with Windows paths (sub\demo1200, opts\<name>) and checks
 # that each output and console text equals the Linux program's with CR LF
-# line ends, and builds the ZIP package. Run from scripts/test.sh; on its own it builds the Linux
-# program it compares with as well.
+# line ends, and builds the ZIP package. Run from scripts/test.sh; on its
+# own it builds the Linux program it compares with as well.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
