@@ -36,8 +36,14 @@ std::string NativePath(std::string path) {
     return path;
 }
 
-// One start of the program, with its output collected.
-ProcessRun RunOnce(const std::string& program, std::string commandLine, const ProcessOptions& options) {
+// One start of the program, with its output collected. byChance: whether
+// it failed as wine now and then fails a start, so that starting it again
+// is worth it: CreateProcess failed for another reason than a missing
+// program or folder or a bad executable, or the program ended with a
+// failure status and not one byte written (no program the tests start ends
+// so by itself: each says why it failed).
+ProcessRun RunOnce(const std::string& program, std::string commandLine, const ProcessOptions& options,
+                   bool& byChance) {
     ProcessRun run;
     const fs::path outPath = CollectFile("out");
     const fs::path errPath = CollectFile("err");
@@ -52,20 +58,14 @@ ProcessRun RunOnce(const std::string& program, std::string commandLine, const Pr
     startup.hStdOutput = output;
     startup.hStdError = errors;
     PROCESS_INFORMATION process{};
-    bool ready = input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE && errors != INVALID_HANDLE_VALUE;
-    // A start that fails for another reason than a missing program or
-    // folder is tried again, a few times: under wine, a busy machine has
-    // been seen to fail a start now and then.
+    const bool ready =
+        input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE && errors != INVALID_HANDLE_VALUE;
     DWORD startError = ready ? 0 : ::GetLastError();  // of the collecting files when they could not be opened
-    for (int attempt = 0; ready && !run.Started && attempt < 3; ++attempt) {
-        if (attempt > 0) ::Sleep(200);
+    if (ready) {
         run.Started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                        options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &startup,
                                        &process) != 0;
         startError = run.Started ? 0 : ::GetLastError();
-        if (startError == ERROR_FILE_NOT_FOUND || startError == ERROR_PATH_NOT_FOUND ||
-            startError == ERROR_DIRECTORY || startError == ERROR_BAD_EXE_FORMAT)
-            break;
     }
     if (run.Started) {
         DWORD code = 0;
@@ -85,6 +85,12 @@ ProcessRun RunOnce(const std::string& program, std::string commandLine, const Pr
         if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
     run.Output = TakeCollectedFile(outPath);
     if (!options.MergeErrors) run.Errors = TakeCollectedFile(errPath);
+    if (run.Started) {
+        byChance = run.ExitCode != 0 && run.Output.empty() && run.Errors.empty();
+    } else {
+        byChance = ready && startError != ERROR_FILE_NOT_FOUND && startError != ERROR_PATH_NOT_FOUND &&
+                   startError != ERROR_DIRECTORY && startError != ERROR_BAD_EXE_FORMAT;
+    }
     return run;
 }
 
@@ -95,18 +101,18 @@ ProcessRun RunProcess(const std::string& program, const std::vector<std::string>
     std::vector<std::string> words{NativePath(program)};
     words.insert(words.end(), args.begin(), args.end());
     const std::string commandLine = WindowsCommandLine(words);
-    // Under wine a started program now and then ends at once with a failure
-    // status, not one byte written, before it has run (about once in a
-    // thousand starts). No program the tests start ends so: each says why it
-    // failed. Such a run is tried again, twice at most, and said on
-    // standard error.
-    ProcessRun run = RunOnce(program, commandLine, options);
-    for (int again = 0; again < 2 && run.Started && run.ExitCode != 0 && run.Output.empty() && run.Errors.empty();
-         ++again) {
-        std::fprintf(stderr, "process runner: %s ended with status %d before writing anything; starting it again\n",
-                     program.c_str(), run.ExitCode);
+    // Under wine a start fails by chance now and then (about once in a
+    // thousand): such a start is tried again, twice at most, 200 ms apart,
+    // and each retry is said on standard error.
+    bool byChance = false;
+    ProcessRun run = RunOnce(program, commandLine, options, byChance);
+    for (int again = 0; again < 2 && byChance; ++again) {
+        const std::string why = run.Started
+                                    ? "ended with status " + std::to_string(run.ExitCode) + " before writing anything"
+                                    : run.Trouble;
+        std::fprintf(stderr, "process runner: %s: %s; starting it again\n", program.c_str(), why.c_str());
         ::Sleep(200);
-        run = RunOnce(program, commandLine, options);
+        run = RunOnce(program, commandLine, options, byChance);
     }
     return run;
 }
